@@ -1,0 +1,28 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Helpers shared by the folders' CMakeLists.
+
+set(QUILLET_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+
+# quillet_add_test(NAME <target> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [QT])
+# One GoogleTest executable per subsystem. Test binaries live outside the program folder and
+# find the program folder's libraries through an absolute build RPATH.
+function(quillet_add_test)
+    cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock quillet_testsupport)
+    set_target_properties(${T_NAME} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${QUILLET_TEST_DIR}
+        BUILD_RPATH "${QUILLET_PROGRAM_DIR}")
+    if(NOT T_LABELS)
+        set(T_LABELS unit)
+    endif()
+    set(env "QUILLET_PROGRAM_DIR=${QUILLET_PROGRAM_DIR}")
+    if(T_QT)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    # PRE_TEST: listing happens when ctest runs, so a build never starts test binaries.
+    gtest_discover_tests(${T_NAME}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,111 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+/*
+ * libdolmar: the conversion engine.
+ *
+ * The converter drives the engine only through these plain C entry points. A conversion is one
+ * synchronous ffmain() call with an argument vector in the style of a classic command-line
+ * transcoder; the engine reports progress and errors through the caller's ProgressCallback.
+ * Probing fills the two flat records below, whose byte layouts are fixed and shared with callers.
+ *
+ * Every entry point is called from one thread (the caller's user-interface thread). No C++
+ * exception ever crosses this boundary.
+ */
+#ifndef DOLMAR_H
+#define DOLMAR_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(DOLMAR_BUILDING)
+#define DOLMAR_API __attribute__((visibility("default")))
+#else
+#define DOLMAR_API
+#endif
+
+/* The records are packed to 4 bytes: MediaContext is 556 bytes, which is not a multiple of the
+ * 8-byte alignment its int64 fields would otherwise impose. */
+#pragma pack(push, 4)
+
+/* What GetMediaFileInfo reports about a whole file. 556 bytes. */
+typedef struct MediaContext {
+    char file_name[256];          /* offset 0: the file name as the engine opened it */
+    int64_t duration_us;          /* offset 256: duration, microseconds */
+    int64_t start_time_us;        /* offset 264: start time, microseconds */
+    int32_t bit_rate;             /* offset 272: overall bit rate, bit/s */
+    int32_t stream_count;         /* offset 276: number of streams */
+    int32_t audio_stream_count;   /* offset 280: number of audio streams */
+    unsigned char engine_a[256];  /* offset 284: the engine's own */
+    int32_t video_stream_index;   /* offset 540: index of the video stream, -1 if none */
+    unsigned char engine_b[12];   /* offset 544: the engine's own */
+} MediaContext;
+
+/* Stream kinds of StreamInfo.kind. Subtitle, data and every other kind report DOLMAR_KIND_OTHER,
+ * so that array positions stay the source's own stream indexes. */
+enum { DOLMAR_KIND_VIDEO = 0, DOLMAR_KIND_AUDIO = 1, DOLMAR_KIND_OTHER = 2 };
+
+/* One stream of a probed file. 284 bytes; GetMediaFileInfo returns them in stream order. */
+typedef struct StreamInfo {
+    int32_t kind;                 /* offset 0: DOLMAR_KIND_* */
+    char description[256];        /* offset 4: one line a user can read */
+    int32_t height;               /* offset 260: picture height (video) */
+    int32_t width;                /* offset 264: picture width (video) */
+    float display_aspect;         /* offset 268: display aspect ratio (video), 0 when none */
+    unsigned char engine[12];     /* offset 272: the engine's own */
+} StreamInfo;
+
+#pragma pack(pop)
+
+/* Results of ffmain. */
+enum {
+    DOLMAR_OK = 0,
+    DOLMAR_FAILED = -1,   /* the conversion failed; the callback was told why */
+    DOLMAR_STOPPED = -2,  /* the callback asked to stop; the output was closed properly */
+    DOLMAR_BAD_ARGS = -3  /* the argument vector was refused; the callback was told why */
+};
+
+/*
+ * Progress and messages from a running conversion.
+ *   position >= 0: the output position in seconds; called at least every 100 ms of work.
+ *   -2 < position < 0: message is text for the user (what failed, on which file, and why).
+ * Return 0 to continue, -1 to stop the conversion.
+ */
+typedef int (*ProgressCallback)(const char *message, double position);
+
+DOLMAR_API int VCInit(void);
+DOLMAR_API int VCExit(void);
+
+/* Ends any playback or probe the engine holds open. Called before every probe. */
+DOLMAR_API int ExitPlayCurrentFile(void);
+
+/*
+ * Probes path. ctx must be zeroed by the caller. On success *streams receives an array of
+ * ctx->stream_count records, released with FreeStreamInfo. A file that cannot be opened leaves
+ * ctx->stream_count at 0 and *streams NULL. route_flag is recorded; reading always goes through
+ * the engine's own demuxers. Returns 0 on success, a negative value otherwise.
+ */
+DOLMAR_API int GetMediaFileInfo(const char *path, MediaContext *ctx, StreamInfo **streams,
+                                int route_flag);
+
+/* Releases what GetMediaFileInfo kept for ctx. The record's reported fields stay readable. */
+DOLMAR_API void FreeContext(MediaContext *ctx);
+
+/* Releases an array from GetMediaFileInfo; NULL is allowed. */
+DOLMAR_API void FreeStreamInfo(StreamInfo *streams);
+
+/* Records whether the next input is meant for the platform's media route (1) or not (0). */
+DOLMAR_API void EnableDshow(int flag);
+
+/*
+ * Runs one conversion synchronously. argv[0] is "ffmain". Returns DOLMAR_OK, DOLMAR_FAILED,
+ * DOLMAR_STOPPED or DOLMAR_BAD_ARGS. The option dialect is described in docs/engine-options.md.
+ */
+DOLMAR_API int ffmain(int argc, char **argv, ProgressCallback callback);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DOLMAR_H */
