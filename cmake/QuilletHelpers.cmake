@@ -4,12 +4,17 @@
 set(QUILLET_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
 
 # quillet_add_test(NAME <target> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [QT])
+# QT tests provide their own main() (building the QApplication); the others get gtest_main.
 # One GoogleTest executable per subsystem. Test binaries live outside the program folder and
 # find the program folder's libraries through an absolute build RPATH.
 function(quillet_add_test)
     cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock quillet_testsupport)
+    # Tests of the Qt parts bring their own main(), which builds the QApplication.
+    if(NOT T_QT)
+        target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+    endif()
     set_target_properties(${T_NAME} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${QUILLET_TEST_DIR}
         BUILD_RPATH "${QUILLET_PROGRAM_DIR}")

@@ -92,7 +92,8 @@ DOLMAR_API int GetMediaFileInfo(const char *path, MediaContext *ctx, StreamInfo 
 /* Releases what GetMediaFileInfo kept for ctx. The record's reported fields stay readable. */
 DOLMAR_API void FreeContext(MediaContext *ctx);
 
-/* Releases an array from GetMediaFileInfo; NULL is allowed. */
+/* Releases an array from GetMediaFileInfo; NULL is allowed. The array is one block from the C
+ * library's malloc family, released here with free(). */
 DOLMAR_API void FreeStreamInfo(StreamInfo *streams);
 
 /* Records whether the next input is meant for the platform's media route (1) or not (0). */

@@ -1,0 +1,41 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The two commands of the README, each doing all the set-up on a fresh Debian 12 machine:
+#   make run    builds quillet and runs its main job (FILES="a.mp4 b.avi" to convert your own)
+#   make test   builds quillet and passes its tests
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build test unit-tests sanitize run format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+unit-tests: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The engine's damaged-input tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON \
+		-DQUILLET_BUILD_GUI=OFF
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target dolmar_tests
+	ctest --test-dir $(SANITIZE_BUILD) -L sanitize --output-on-failure
+
+test: unit-tests sanitize
+
+run: build
+	@scripts/run.sh $(BUILD)/bin $(FILES)
+
+format-check: configure
+	cmake --build $(BUILD) --target format-check
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

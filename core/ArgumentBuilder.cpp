@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/ArgumentBuilder.h"
+
+#include "core/OptionText.h"
+#include "core/SplitPresets.h"
+#include "platform/Paths.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace quillet {
+
+namespace {
+
+struct NamedSize
+{
+    const char *name;
+    int width;
+    int height;
+};
+
+// Size choices 1-11; choice 9 (custom) has no fixed size.
+constexpr NamedSize kSizes[] = {
+    {"sqcif", 128, 96},     {"qcif", 176, 144},     {"cif", 352, 288},
+    {"4cif", 704, 576},     {"320x240", 320, 240},  {"640x480", 640, 480},
+    {"720x480", 720, 480},  {"720x576", 720, 576},  {nullptr, 0, 0},
+    {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
+};
+
+std::string Format(const char *format, auto... values)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+std::string Int(int value)
+{
+    return std::to_string(value);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i]))
+            != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int RoundUpTo16(int v)
+{
+    return (v + 15) / 16 * 16;
+}
+
+void AppendTokens(ArgumentVector &args, std::string_view text)
+{
+    for (auto token : SplitOptionString(text))
+        args.Append(token);
+}
+
+/// The value written after "-fs" for a split entry; empty when the entry has none.
+std::string SplitValue(const BuildContext &context, bool reduce_for_disc)
+{
+    if (const auto *preset = split::FindDiscPreset(context.split_choice)) {
+        int64_t limit = preset->limit_kib;
+        if (reduce_for_disc) {
+            // Later outputs of a disc run share the disc with the earlier ones.
+            int64_t reduced = limit - context.running_output_total_kib;
+            if (reduced > 0)
+                limit = reduced;
+        }
+        return std::to_string(limit);
+    }
+    if (context.split_choice == split::kCustom)
+        return std::to_string(static_cast<int64_t>(context.custom_split_mb) * 1000);
+    return {};
+}
+
+/// Para's tokens with "-fs" replaced by the split limit. With "No split" chosen, "-fs" and every
+/// token after it are dropped.
+void AppendPara(ArgumentVector &args, std::string_view para, const BuildContext &context,
+                bool reduce_for_disc)
+{
+    for (auto token : SplitOptionString(para)) {
+        if (token != "-fs") {
+            args.Append(token);
+            continue;
+        }
+        if (context.split_choice == split::kNoSplit)
+            return;
+        args.Append("-fs");
+        std::string value = SplitValue(context, reduce_for_disc);
+        if (!value.empty())
+            args.Append(value);
+    }
+}
+
+FileExistsFn ExistsOrDefault(const BuildContext &context)
+{
+    if (context.file_exists)
+        return context.file_exists;
+    return [](const std::string &path) { return platform::PathExists(path); };
+}
+
+} // namespace
+
+std::string SizeValue(const ProfileRecord &r)
+{
+    const int choice = r.nVideoRiszeOption;
+    if (choice < 1 || choice > 11)
+        return {};
+    const bool pad = r.bVideoEnablePad != 0;
+    int width, height;
+    if (choice == 9) {
+        width = RoundUpTo16(r.nVideoCustomSizeX);
+        height = RoundUpTo16(r.nVideoCustomSizeY);
+    } else {
+        const NamedSize &size = kSizes[choice - 1];
+        if (!pad)
+            return size.name;
+        width = size.width;
+        height = size.height;
+    }
+    if (pad) {
+        // The pads are added around the scaled picture, so the final frame keeps the chosen size.
+        width -= r.nVideoPadLeft + r.nVideoPadRight;
+        height -= r.nVideoPadTop + r.nVideoPadBottom;
+    }
+    return Format("%dx%d", width, height);
+}
+
+void AppendProfileOptions(ArgumentVector &args, const ProfileRecord &r)
+{
+    if (r.bDisableAudio)
+        args.Append("-an");
+    if (r.bAudioCustomSampleRate) {
+        args.Append("-ar");
+        args.Append(Int(r.nAudioCustomSampleRate));
+    }
+    if (r.nAudioChannel != 0) {
+        args.Append("-ac");
+        args.Append(Int(r.nAudioChannel));
+    }
+    if (r.bAudioCustomVolume) {
+        args.Append("-vol");
+        args.Append(Int(r.nAudioVolume));
+    }
+    if (r.bAudioCustomBitRate) {
+        args.Append("-ab");
+        args.Append(Format("%f", static_cast<double>(r.nAudioCustomBitRate)));
+    }
+    if (r.bDisableVideo)
+        args.Append("-vn");
+    if (r.bVideoHighQuality)
+        args.Append("-hq");
+    if (r.bVideoCustomFrameRate) {
+        args.Append("-r");
+        args.Append(Format("%.3f", static_cast<double>(r.nVideoCustomFrameRate)));
+    }
+    args.Append("-b");
+    args.Append(Int(r.bVideoCustomBitRate ? r.nVideoCustomBitRate : r.estimated_video_bit_rate));
+    if (!EqualsIgnoringCase(r.cAudioCodec, "auto")) {
+        args.Append("-acodec");
+        args.Append(r.cAudioCodec);
+    }
+    if (!EqualsIgnoringCase(r.cVideoCodec, "auto")) {
+        args.Append("-vcodec");
+        args.Append(r.cVideoCodec);
+    }
+    if (r.bVideoEnableCrop) {
+        args.Append("-croptop");
+        args.Append(Int(r.nVideoCropTop));
+        args.Append("-cropbottom");
+        args.Append(Int(r.nVideoCropBottom));
+        args.Append("-cropleft");
+        args.Append(Int(r.nVideoCropLeft));
+        args.Append("-cropright");
+        args.Append(Int(r.nVideoCropRight));
+    }
+    if (r.bVideoEnablePad) {
+        args.Append("-padtop");
+        args.Append(Int(r.nVideoPadTop));
+        args.Append("-padbottom");
+        args.Append(Int(r.nVideoPadBottom));
+        args.Append("-padleft");
+        args.Append(Int(r.nVideoPadLeft));
+        args.Append("-padright");
+        args.Append(Int(r.nVideoPadRight));
+        args.Append("-padcolor");
+        args.Append(Format("0x%x", static_cast<unsigned>(r.nVideoPadColor)));
+    }
+    if (r.nVideoRiszeOption != 0) {
+        args.Append("-s");
+        std::string size = SizeValue(r);
+        if (!size.empty())
+            args.Append(size);
+    }
+    if (r.nAspect != 0) {
+        args.Append("-aspect");
+        args.Append(r.nAspect == 1 ? "4:3" : "16:9");
+    }
+}
+
+bool IsDiscFamily(std::string_view profile_path, bool same_profile)
+{
+    std::string_view name = platform::StemOf(profile_path);
+    auto has = [&](std::string_view part) { return name.find(part) != std::string_view::npos; };
+    return has("avchd") || has("dvd") || has("blu-ray") || (has("divxavi") && same_profile);
+}
+
+BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
+{
+    BuildResult result{ArgumentVector(ArgumentVector::kSingleTaskCapacity), {}};
+    ArgumentVector &args = result.args;
+    const ProfileRecord &r = task.settings;
+
+    args.Append("ffmain");
+    const int64_t media_start_us = task.context.start_time_us;
+    if (task.trim_start.IsSet()) {
+        args.Append("-ss");
+        args.Append(TimeText(task.trim_start.us - media_start_us));
+    }
+    if (task.trim_end.IsSet()) {
+        args.Append("-t");
+        args.Append(TimeText(task.trim_end.us
+                             - (task.trim_start.IsSet() ? task.trim_start.us : media_start_us)));
+    }
+    AppendTokens(args, r.BeforePara);
+    args.Append("-i");
+    args.Append(task.source_path);
+    if (!task.subtitle_path.empty()) {
+        args.Append("-vhook");
+        args.Append("SubTitleHook -f " + task.subtitle_path);
+    }
+    AppendPara(args, r.Para, context, IsDiscFamily(context.current_profile_path,
+                                                   context.same_profile));
+    AppendProfileOptions(args, r);
+    if (!r.bDisableVideo && task.HasVideo()) {
+        args.Append("-map");
+        args.Append("0:" + Int(task.context.video_stream_index));
+    }
+    int extra_tracks = 0;
+    if (!r.bDisableAudio) {
+        bool first = true;
+        for (const auto &track : task.audio_tracks) {
+            if (!track.selected)
+                continue;
+            int index = task.AudioStreamIndex(track.ordinal);
+            if (index < 0)
+                continue;
+            args.Append("-map");
+            args.Append("0:" + Int(index));
+            if (!first)
+                ++extra_tracks;
+            first = false;
+        }
+    }
+
+    task.destination_path = MakeUniqueOutputPath(task.destination_path, task.source_path,
+                                                 ExistsOrDefault(context));
+    result.output_path = task.destination_path;
+    args.Append(task.destination_path);
+
+    // Each extra track becomes one more audio stream of the output, as AC-3 stereo.
+    for (int i = 0; i < extra_tracks; ++i) {
+        for (const char *entry : {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2",
+                                  "-newaudio"})
+            args.Append(entry);
+    }
+    return result;
+}
+
+BuildResult BuildMergedArguments(const TaskList &tasks, const ProfileRecord &current,
+                                 const BuildContext &context)
+{
+    BuildResult result{ArgumentVector(ArgumentVector::kMergedCapacity), {}};
+    ArgumentVector &args = result.args;
+
+    args.Append("ffmain");
+    AppendTokens(args, current.BeforePara);
+    for (const auto &task : tasks) {
+        args.Append("-ivs");
+        args.Append((task->route_flag ? "&new &dshow &file " : "&new &file ") + task->source_path);
+        args.Append("-ias");
+        args.Append("&file " + task->source_path);
+    }
+    AppendPara(args, current.Para, context, false);
+    AppendProfileOptions(args, current);
+
+    const unsigned number = context.random_number ? context.random_number() : 0;
+    std::string name = "Compound" + std::to_string(number);
+    std::string path = context.output_folder + name + "." + std::string(current.TargetType.view());
+    // A merged output never replaces an existing file.
+    result.output_path = MakeUniqueOutputPath(path, name, ExistsOrDefault(context));
+    args.Append(result.output_path);
+    return result;
+}
+
+} // namespace quillet
