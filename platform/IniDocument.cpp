@@ -157,19 +157,36 @@ std::vector<std::string> IniDocument::SectionNames() const
     return names;
 }
 
-bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value)
+namespace {
+
+/// The text to store so that reading gives value back: reading trims blanks and removes one pair
+/// of surrounding quotes, so a value that would lose either is stored inside one more pair.
+std::string StoredForm(std::string_view value)
 {
+    bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                  && value.back() == value.front();
+    bool padded = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    if (quoted || padded)
+        return "\"" + std::string(value) + "\"";
+    return std::string(value);
+}
+
+} // namespace
+
+bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value_in)
+{
+    const std::string value = StoredForm(value_in);
     section = Trim(section);
     key = Trim(key);
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key)
-        || HasLineBreak(value) || section.find(']') != std::string_view::npos
+        || HasLineBreak(value_in) || section.find(']') != std::string_view::npos
         || key.find('=') != std::string_view::npos)
         return false;
 
     long header = FindSection(section);
     if (header < 0) {
         m_lines.push_back({"[" + std::string(section) + "]"});
-        m_lines.push_back({std::string(key) + "=" + std::string(value)});
+        m_lines.push_back({std::string(key) + "=" + value});
         return true;
     }
 
@@ -184,13 +201,13 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
             // Keep the line's own indentation and spelling of the name.
             const std::string &text = m_lines[i].text;
             std::string prefix = text.substr(0, text.find('=') + 1);
-            m_lines[i].text = prefix + std::string(value);
+            m_lines[i].text = prefix + value;
             return true;
         }
         insert_at = i + 1;
     }
     m_lines.insert(m_lines.begin() + static_cast<long>(insert_at),
-                   Line{std::string(key) + "=" + std::string(value)});
+                   Line{std::string(key) + "=" + value});
     return true;
 }
 

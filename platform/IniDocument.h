@@ -35,7 +35,8 @@ public:
      * Sets key in section to value: an existing key is rewritten where it stands (keeping the
      * spelling of its name), a new key goes after the last key of its section, a new section goes
      * at the end of the document. Returns false, changing nothing, when a name or the value holds
-     * a line break, or a name is empty.
+     * a line break, or a name is empty. A value that reading would change (one with
+     * surrounding quotes or blanks) is stored inside one more pair of quotes.
      */
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 

@@ -23,8 +23,10 @@ std::vector<std::string> Order(const TaskList &list)
 TEST(TaskList, movesBySuccessiveSwapsAndRejectsBadIndexes)
 {
     TaskList list;
-    for (const char *name : {"a", "b", "c", "d"})
-        EXPECT_EQ(list.Add(MakeProbedTask(name, "")), list.Count() - 1);
+    for (const char *name : {"a", "b", "c", "d"}) {
+        int index = list.Add(MakeProbedTask(name, ""));
+        EXPECT_EQ(index, list.Count() - 1);
+    }
     EXPECT_EQ(list.Move(0, 2), 0);
     EXPECT_EQ(Order(list), (std::vector<std::string>{"b", "c", "a", "d"}));
     EXPECT_EQ(list.Move(3, 0), 0);

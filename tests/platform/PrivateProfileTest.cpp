@@ -159,3 +159,13 @@ TEST(PrivateProfile, listsSectionNamesIntoABoundedDoubleNulList)
     EXPECT_EQ(small[7], '\0');
     EXPECT_EQ(small[8], '\0');
 }
+
+TEST(PrivateProfile, valuesThatReadingWouldChangeSurviveARoundTrip)
+{
+    TempDir dir;
+    auto file = dir.path() / "round.ini";
+    for (std::string value : {"\"./ferrule\" \"%out\"", "'x'", "  padded ", "\"", "plain"}) {
+        ASSERT_TRUE(WriteProfileString("S", "k", value, file));
+        EXPECT_EQ(ReadProfileString("S", "k", "", 1024, file), value);
+    }
+}

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ConverterApp.h"
+
+#include "app/LanguageTable.h"
+#include "platform/Paths.h"
+
+namespace quillet {
+
+ConverterApp::ConverterApp(RegistryAccess registry, std::string program_folder)
+    : m_registry(std::move(registry))
+    , m_program_folder(std::move(program_folder))
+{}
+
+void ConverterApp::StartUp(LanguageTable &languages, unsigned system_language_id)
+{
+    FillTexts();
+    LoadSettings();
+    LoadFirstUse();
+    LoadLanguageSettings(languages, system_language_id);
+    SaveSettings();
+}
+
+void ConverterApp::FillTexts()
+{
+    m_product_page = "https://quillet.example.org/";
+    m_support_page = "https://quillet.example.org/support/";
+    m_extensions = ".ts.m2ts.m2t.tp.mts.avi.avs.mp4.3gp.dat.qt.mov.mpg.mpeg.m1v.wmv.rmvb.rm.asf"
+                   ".3gp2.3g2.3gpp.flv.fli.flc.m4v.dv.mkv.ogm.dsm.vob.gif";
+    m_filter = {
+        {"All support files",
+         "*.ts; *.m2ts; *.m2t; *.tp; *.mts; *.avi; *.avs; *.mp4; *.3gp; *.dat; *.qt; *.mov; "
+         "*.mpg; *.mpeg; *.m1v; *.wmv; *.rmvb; *.rm; *.asf; *.3gp2; *.3g2; *.3gpp; *.flv; *.fli; "
+         "*.flc; *.m4v; *.dv; *.mkv; *.ogm; *.dsm; *.vob; *.gif"},
+        {"HD video files(.ts,.m2ts,.m2t,.tp,.mts)", "*.ts;*.m2ts;*.m2t;*.tp;*.mts"},
+        {"Directshow files",
+         "*.rm; *.rmvb; *.avi; *.dat; *.qt; *.mov; *.mpg; *.mpeg; *.m1v; *.wmv; *.asf"},
+        {"Mpeg files(.mpg,.vob,.dat)", "*.rm; *.mpg; *.mpeg; *.m1v; *.vob; *.dat"},
+        {"AVI files(.avi)", "*.avi"},
+        {"WMV files(.wmv,.asf)", "*.wmv; *.asf"},
+        {"Real Video files(.rmvb,.rm)", "*.rm; *.rmvb"},
+        {"3gp Video files(.3gp)", "*.3gp; *.3gp2; *.3g2; *.3gpp"},
+        {"Mpeg4 Video files(.mp4)", "*.mp4; *.m4v"},
+        {"Flash Video files(.flv)", "*.flv"},
+        {"Avisynth script files(.avs)", "*.avs"},
+        {"All files(*.*)", "*.*"},
+    };
+    merge_flag = 0;
+    apply_to_all_flag = 1;
+}
+
+std::string ConverterApp::OpenFileFilterBuffer() const
+{
+    std::string buffer;
+    for (const auto &f : m_filter) {
+        buffer += f.description;
+        buffer += '\0';
+        buffer += f.pattern;
+        buffer += '\0';
+    }
+    buffer += '\0';
+    return buffer;
+}
+
+void ConverterApp::SetOutputFolder(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    m_output_folder = std::move(folder);
+}
+
+void ConverterApp::LoadSettings()
+{
+    std::string folder;
+    if (m_registry.ReadText(kSettingsKey, "ConvertDir", folder) && !folder.empty()) {
+        // Output paths are the folder and the file name run together, so the folder must end
+        // in a separator; a hand-edited value without one would scatter outputs one level up.
+        SetOutputFolder(folder);
+    } else {
+        m_output_folder = m_program_folder + "/output/";
+        m_registry.WriteText(kSettingsKey, "ConvertDir", m_output_folder);
+    }
+    platform::CreateFolderLevels(m_output_folder);
+}
+
+void ConverterApp::SaveSettings()
+{
+    m_registry.WriteText(kSettingsKey, "ConvertDir", m_output_folder);
+}
+
+void ConverterApp::LoadFirstUse()
+{
+    if (!m_registry.ReadNumber(kSettingsKey, "firstuse", m_first_use)) {
+        m_first_use = 0;
+        m_registry.WriteNumber(kSettingsKey, "firstuse", 0);
+    }
+}
+
+void ConverterApp::SaveFirstUse()
+{
+    m_registry.WriteNumber(kSettingsKey, "firstuse", m_first_use);
+}
+
+void ConverterApp::MarkFirstUseDone()
+{
+    m_first_use = 1;
+    SaveFirstUse();
+}
+
+void ConverterApp::LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id)
+{
+    std::string folder;
+    if (!m_registry.ReadText(kSettingsKey, "languagefolder", folder)) {
+        folder = kDefaultLanguageFolder;
+        m_registry.WriteText(kSettingsKey, "languagefolder", folder);
+    }
+    languages.ScanLanguageFolder(m_program_folder + folder);
+
+    std::string common;
+    if (!m_registry.ReadText(kSettingsKey, "commonlanguagefolder", common)) {
+        common = kDefaultCommonLanguageFolder;
+        m_registry.WriteText(kSettingsKey, "commonlanguagefolder", common);
+    }
+    languages.SetCommonLanguageFolder(m_program_folder + common);
+
+    std::string name;
+    if (!m_registry.ReadText(kSettingsKey, "language", name)) {
+        name = languages.DefaultLanguageName(system_language_id);
+        m_registry.WriteText(kSettingsKey, "language", name);
+    }
+    languages.SelectLanguage(name);
+}
+
+void ConverterApp::SaveLanguage(const LanguageTable &languages)
+{
+    m_registry.WriteText(kSettingsKey, "language", languages.CurrentLanguageName());
+}
+
+} // namespace quillet

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/RegistryAccess.h"
+
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+class LanguageTable;
+
+/// One entry of the open-file dialog's filter.
+struct FileFilter
+{
+    std::string description;
+    std::string pattern;  ///< "*.ts; *.m2ts", as the classic dialogs write patterns
+};
+
+/**
+ * The application object: the program's folders, its settings and the accepted input types.
+ * Start-up reads the settings (writing the defaults of absent or mistyped values), creates the
+ * output folder and selects the language; failures to write settings or create folders never stop
+ * the program.
+ */
+class ConverterApp
+{
+public:
+    static constexpr const char *kSettingsKey = "Software\\Brontwick\\Pellumo";
+    static constexpr const char *kDefaultLanguageFolder = "/language/tesk/";
+    static constexpr const char *kDefaultCommonLanguageFolder = "/language/";
+
+    /// program_folder has no trailing '/'.
+    ConverterApp(RegistryAccess registry, std::string program_folder);
+
+    /**
+     * The settings part of start-up, in order: fill the texts and flags, read the output folder
+     * (creating it), the first-use flag, the language folders and the language, then write the
+     * output folder back.
+     * @param system_language_id decides the language when none is stored
+     */
+    void StartUp(LanguageTable &languages, unsigned system_language_id);
+
+    void FillTexts();
+    void LoadSettings();
+    void SaveSettings();
+    void LoadFirstUse();
+    void SaveFirstUse();
+    void LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id);
+    void SaveLanguage(const LanguageTable &languages);
+    /// The first-run action's bookkeeping: the flag becomes 1 and is stored.
+    void MarkFirstUseDone();
+
+    std::string DisplayName() const { return "Brontwick Quillet"; }
+    const std::string &ProgramFolder() const { return m_program_folder; }
+    std::string ProgramFolderWithSlash() const { return m_program_folder + "/"; }
+    const std::string &OutputFolder() const { return m_output_folder; }
+    /// Sets the output folder (a '/' is appended when missing); SaveSettings stores it.
+    void SetOutputFolder(std::string folder);
+    uint32_t FirstUse() const { return m_first_use; }
+    const std::string &ProductPage() const { return m_product_page; }
+    const std::string &SupportPage() const { return m_support_page; }
+    const std::string &AcceptedExtensions() const { return m_extensions; }
+    const std::vector<FileFilter> &OpenFileFilter() const { return m_filter; }
+    /// The filter as NUL-separated pairs ending with an extra NUL.
+    std::string OpenFileFilterBuffer() const;
+
+    int merge_flag = 0;         ///< "Merge into one file", for this run only
+    int apply_to_all_flag = 1;  ///< "Apply to All", for this run only
+
+    const RegistryAccess &Registry() const { return m_registry; }
+
+private:
+    RegistryAccess m_registry;
+    std::string m_program_folder;
+    std::string m_output_folder;
+    uint32_t m_first_use = 0;
+    std::string m_product_page;
+    std::string m_support_page;
+    std::string m_extensions;
+    std::vector<FileFilter> m_filter;
+};
+
+} // namespace quillet
