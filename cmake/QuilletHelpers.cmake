@@ -25,9 +25,18 @@ function(quillet_add_test)
     if(T_QT)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
+    # Labels go on the test folder and the environment is set once the tests are listed:
+    # gtest_discover_tests cannot pass lists through its own PROPERTIES.
+    set_property(DIRECTORY APPEND PROPERTY LABELS ${T_LABELS})
+    set(properties_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake)
+    file(WRITE ${properties_script}
+        "if(${T_NAME}_TESTS)\n"
+        "    set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n"
+        "endif()\n")
     # PRE_TEST: listing happens when ctest runs, so a build never starts test binaries.
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${env}"
+        TEST_LIST ${T_NAME}_TESTS
         DISCOVERY_TIMEOUT 60)
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_script})
 endfunction()

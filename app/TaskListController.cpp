@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/TaskListController.h"
+
+#include "app/ConverterApp.h"
+#include "core/MediaProbe.h"
+#include "core/ProfileApplier.h"
+#include "core/SplitPresets.h"
+#include "platform/Paths.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace quillet {
+
+namespace {
+
+constexpr const char *kMain = "MAIN_DLG";
+
+uint32_t SteadyTickMs()
+{
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+/// Tenths of a second split into hours, minutes, seconds and tenths.
+struct Clock
+{
+    int hours, minutes, seconds, tenths;
+    static Clock FromSeconds(double seconds)
+    {
+        const long long t = static_cast<long long>(seconds * 10);
+        return {static_cast<int>(t / 36000), static_cast<int>((t / 600) % 60),
+                static_cast<int>((t / 10) % 60), static_cast<int>(t % 10)};
+    }
+};
+
+template<typename... Args>
+std::string Printf(const std::string &format, Args... args)
+{
+    int n = std::snprintf(nullptr, 0, format.c_str(), args...);
+    if (n <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), args...);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+class WaitCursor
+{
+public:
+    explicit WaitCursor(TaskListHost &host)
+        : m_host(host)
+    {
+        m_host.SetWaitCursor(true);
+    }
+    ~WaitCursor() { m_host.SetWaitCursor(false); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+private:
+    TaskListHost &m_host;
+};
+
+std::string Lower(std::string_view text)
+{
+    std::string out(text);
+    for (auto &c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace
+
+TaskListController::TaskListController(TaskList &tasks, TaskListHost &host,
+                                       const ConverterApp &app, MainState &state,
+                                       const Texts &texts)
+    : m_tasks(tasks)
+    , m_host(host)
+    , m_app(app)
+    , m_state(state)
+    , m_texts(texts)
+    , m_tick(SteadyTickMs)
+{
+    m_dialog_start = app.ProgramFolder();
+}
+
+bool TaskListController::IsAccepted(std::string_view extension_text) const
+{
+    return m_app.AcceptedExtensions().find(Lower(extension_text)) != std::string::npos;
+}
+
+int TaskListController::AddSourceFile(const std::string &path)
+{
+    WaitCursor wait(m_host);
+    const int row = m_tasks.Count();
+    m_host.InsertRow(row, platform::FileNameOf(path));
+
+    auto task = CreateTask(path, RouteFlag(path), -1, -1, m_texts, m_host);
+    task->aspect_index = m_state.default_profile.aspect_index;
+    ApplyProfile(*task, m_state.current_profile, ApplyPath::AddFile,
+                 {m_app.OutputFolder(), [](const std::string &p) { return platform::PathExists(p); }});
+    if (m_on_added)
+        m_on_added(*task);
+    const int index = m_tasks.Add(std::move(task));
+    RefreshRow(index);
+    return index;
+}
+
+void TaskListController::AddFilesFromDialog()
+{
+    const auto files = m_host.ChooseFiles("Add files...", m_dialog_start);
+    if (files.empty())
+        return;
+    // The next dialog opens where this one ended: the folder of several files, or the file.
+    m_dialog_start = files.size() == 1 ? files.front()
+                                       : std::string(platform::FolderOf(files.front()));
+    for (const auto &file : files)
+        AddSourceFile(file);
+    AfterListChange();
+}
+
+void TaskListController::AddFolder()
+{
+    WaitCursor wait(m_host);
+    auto folder = m_host.ChooseFolder(
+        m_texts.Lookup(kMain, "strAddFolderTitleInfo", "Add file(s)"),
+        m_texts.Lookup(kMain, "strAddFolderSpecInfo", "Choose a directory to add files"));
+    if (!folder)
+        return;
+    const bool recurse = m_host.Ask(
+        m_texts.Lookup(kMain, "strSearchSubFolderInfo", "Do you want search sub folder?"));
+    ScanFolder(*folder, recurse);
+    AfterListChange();
+}
+
+void TaskListController::ScanFolder(const std::string &folder, bool recurse)
+{
+    std::vector<std::pair<uint64_t, uint64_t>> visited;
+    ScanFolderOnce(folder, recurse, visited);
+}
+
+void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
+                                        std::vector<std::pair<uint64_t, uint64_t>> &visited)
+{
+    // A folder reached twice (through a link) is scanned once, so a link loop cannot hang.
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0)
+        return;
+    std::pair<uint64_t, uint64_t> id{st.st_dev, st.st_ino};
+    if (std::find(visited.begin(), visited.end(), id) != visited.end())
+        return;
+    visited.push_back(id);
+
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        const std::string path = it->path().string();
+        std::error_code type_ec;
+        if (it->is_directory(type_ec)) {
+            if (recurse)
+                ScanFolderOnce(path, recurse, visited);
+            continue;
+        }
+        const std::string name = it->path().filename().string();
+        const auto dot = name.rfind('.');
+        if (dot == std::string::npos)
+            continue;
+        if (IsAccepted(std::string_view(name).substr(dot)))
+            AddSourceFile(path);
+    }
+}
+
+void TaskListController::AddDroppedFiles(const std::vector<std::string> &paths)
+{
+    for (const auto &path : paths) {
+        const auto dot = path.rfind('.');
+        std::string_view ext = dot == std::string::npos ? std::string_view(path)
+                                                        : std::string_view(path).substr(dot);
+        if (IsAccepted(ext))
+            AddSourceFile(path);
+    }
+    AfterListChange();
+}
+
+void TaskListController::RemoveSelected()
+{
+    for (;;) {
+        const auto selected = m_host.SelectedRows();
+        if (selected.empty())
+            break;
+        const int row = selected.front();
+        m_tasks.Remove(row);
+        m_host.DeleteRow(row);
+    }
+    RefreshAllRows();
+    AfterListChange();
+}
+
+void TaskListController::RemoveAll()
+{
+    while (m_tasks.Count() > 0) {
+        m_tasks.Remove(0);
+        m_host.DeleteRow(0);
+    }
+    AfterListChange();
+}
+
+void TaskListController::MoveSelectedUp()
+{
+    const auto selected = m_host.SelectedRows();
+    if (selected.size() != 1 || selected.front() == 0)
+        return;
+    const int i = selected.front();
+    m_tasks.Move(i, i - 1);
+    RefreshRow(i);
+    RefreshRow(i - 1);
+    m_host.SelectOnly(i - 1);
+    m_host.UpdateButtonStates();
+}
+
+void TaskListController::MoveSelectedDown()
+{
+    const auto selected = m_host.SelectedRows();
+    if (selected.size() != 1 || selected.front() >= m_tasks.Count() - 1)
+        return;
+    const int i = selected.front();
+    m_tasks.Move(i, i + 1);
+    RefreshRow(i);
+    RefreshRow(i + 1);
+    m_host.SelectOnly(i + 1);
+    m_host.UpdateButtonStates();
+}
+
+std::string TaskListController::DurationText(float seconds)
+{
+    const Clock c = Clock::FromSeconds(seconds);
+    return Printf("%02d:%02d:%02d", c.hours, c.minutes, c.seconds);
+}
+
+void TaskListController::RefreshRow(int index)
+{
+    const Task *task = m_tasks.Get(index);
+    if (!task)
+        return;
+    const std::string duration = DurationText(task->duration_s);
+    m_host.SetCell(index, 0, platform::FileNameOf(task->source_path));
+    m_host.SetCell(index, 1, duration);
+    m_host.SetCell(index, 2, duration);
+    m_host.SetCell(index, 3, Printf("%.2f MB", EstimatedSizeMb(*task)));
+    m_host.SetCell(index, 4, platform::FileNameOf(task->destination_path));
+    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
+    if (index == m_tasks.Count() - 1)
+        ShowSummary(0);
+}
+
+void TaskListController::RefreshAllRows()
+{
+    for (int i = 0; i < m_tasks.Count(); ++i)
+        RefreshRow(i);
+    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
+}
+
+void TaskListController::AfterListChange()
+{
+    m_host.SelectOnly(m_tasks.Count() - 1);
+    m_host.UpdateButtonStates();
+    ShowSummary(0);
+}
+
+void TaskListController::ShowSummary(int position)
+{
+    if (m_state.converting)
+        ShowConvertingSummary(position);
+    else
+        ShowIdleSummary(position);
+}
+
+void TaskListController::ShowIdleSummary(int position)
+{
+    m_host.SetSummaryPosition(position);
+    if (m_tasks.Count() == 0) {
+        m_host.SetSummary(m_texts.Lookup(kMain, "strProgressInfoTooltips", "Please Add File(s)"));
+        return;
+    }
+    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
+    const std::string choice = m_host.SplitChoiceText();
+    std::string media;
+    if (const auto *preset = split::FindDiscPreset(choice)) {
+        const int fill = static_cast<int>(m_state.total_size_mb * 100 / preset->capacity_mb);
+        m_host.SetSummaryPosition(std::min(fill, 100));
+        media = choice;
+    } else if (choice == split::kCustom) {
+        media = Printf("Split size: %s MB", std::to_string(m_host.CustomSplitSizeMb()).c_str());
+    } else {
+        media = std::string(split::kNoSplit);
+    }
+
+    double length = 0;
+    for (const auto &task : m_tasks)
+        length += task->duration_s;
+    const Clock c = Clock::FromSeconds(length);
+
+    // Each piece is a language text joined into one format: it may add no conversions.
+    const std::string format = m_texts.LookupFormat(kMain, "strTotalInfo", "Total") + ": %d | "
+                               + m_texts.LookupFormat(kMain, "strLengthInfo", "Length")
+                               + ": %02d:%02d:%02d.%01d | "
+                               + m_texts.LookupFormat(kMain, "strTotalSizeInfo", "Total Size")
+                               + ": %0.2f MB | " + m_texts.LookupFormat(kMain, "strMediaType", "")
+                               + "%s";
+    m_host.SetSummary(Printf(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
+                             m_state.total_size_mb, media.c_str()));
+}
+
+void TaskListController::ShowConvertingSummary(int position)
+{
+    if (position <= 0) {
+        m_state.start_tick = m_tick();
+        m_host.SetSummary(m_texts.Lookup(kMain, "strStartConvertingInfo", "Start converting"));
+        return;
+    }
+    const uint32_t elapsed = m_tick() - m_state.start_tick;
+    const uint32_t left_ms = static_cast<uint32_t>(100 - position)
+                             * (elapsed / static_cast<uint32_t>(position));
+    const Clock c = Clock::FromSeconds(left_ms * 0.001);
+    const std::string format
+        = m_texts.LookupFormat(kMain, "strCompletedInfo", "Completed") + ": %d%% | "
+          + m_texts.LookupFormat(kMain, "strTimeLeftInfo", "Time Left") + ": %02d:%02d:%02d | "
+          + m_texts.LookupFormat(kMain, "strDestinationFileInfo", "Destination File") + ": %s";
+    const std::string file(platform::FileNameOf(m_state.current_output_path));
+    m_host.SetSummary(Printf(format, position, c.hours, c.minutes, c.seconds, file.c_str()));
+    m_host.SetSummaryPosition(position);
+}
+
+} // namespace quillet

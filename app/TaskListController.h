@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/MainState.h"
+#include "app/TaskListHost.h"
+#include "core/TaskList.h"
+#include "core/Texts.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+class ConverterApp;
+
+/**
+ * The task list's operations, free of any window toolkit: adding files (one, from the file
+ * dialog, a folder, dropped paths), removing, moving, the row texts and the summary line. Row i
+ * of the host shows task i.
+ */
+class TaskListController
+{
+public:
+    using TickFn = std::function<uint32_t()>;
+    /// Called for every added file after its task is made and before it joins the list (the
+    /// Matroska subtitle offer hooks in here).
+    using AddedFn = std::function<void(Task &)>;
+
+    TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
+                       MainState &state, const Texts &texts);
+
+    void SetTickSource(TickFn tick) { m_tick = std::move(tick); }
+    void SetFileAddedHook(AddedFn hook) { m_on_added = std::move(hook); }
+
+    /// Adds one file as a task; returns its row.
+    int AddSourceFile(const std::string &path);
+    void AddFilesFromDialog();
+    void AddFolder();
+    /// Scans folder (recursing into sub-folders when asked), adding every accepted file.
+    void ScanFolder(const std::string &folder, bool recurse);
+    void AddDroppedFiles(const std::vector<std::string> &paths);
+    void RemoveSelected();
+    void RemoveAll();
+    void MoveSelectedUp();
+    void MoveSelectedDown();
+    void RefreshRow(int index);
+    void RefreshAllRows();
+    void AfterListChange();
+    /// The summary line: totals and disc fill when idle, progress and time left while converting.
+    void ShowSummary(int position);
+
+    /// Whether a name's extension (from its last '.') is among the accepted types.
+    bool IsAccepted(std::string_view extension_text) const;
+
+    /// Duration as "%02d:%02d:%02d".
+    static std::string DurationText(float seconds);
+
+private:
+    void ShowIdleSummary(int position);
+    void ShowConvertingSummary(int position);
+    void ScanFolderOnce(const std::string &folder, bool recurse,
+                        std::vector<std::pair<uint64_t, uint64_t>> &visited);
+
+    TaskList &m_tasks;
+    TaskListHost &m_host;
+    const ConverterApp &m_app;
+    MainState &m_state;
+    const Texts &m_texts;
+    TickFn m_tick;
+    AddedFn m_on_added;
+    std::string m_dialog_start;  // where the file dialog opens next
+};
+
+} // namespace quillet

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/Prompter.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet {
+
+/**
+ * What the task-list operations need of the window that shows the list: its rows and selection,
+ * the wait cursor, the file and folder dialogs, the summary under the list and the split list's
+ * choice. The main window implements it; the command-line front end and the tests have their own.
+ */
+class TaskListHost : public Prompter
+{
+public:
+    /// Adds a row at index whose first cell holds first_cell; the other cells are empty.
+    virtual void InsertRow(int index, std::string_view first_cell) = 0;
+    virtual void SetCell(int row, int column, std::string_view text) = 0;
+    virtual void DeleteRow(int row) = 0;
+    /// Selected rows in ascending order.
+    virtual std::vector<int> SelectedRows() const = 0;
+    /// Selects row alone (-1: none).
+    virtual void SelectOnly(int row) = 0;
+    /// Enables and disables the window's controls for the list, selection and converting state.
+    virtual void UpdateButtonStates() = 0;
+    virtual void SetWaitCursor(bool on) = 0;
+
+    /// The open-file dialog ("Add files..."); the chosen files in the order the dialog lists
+    /// them, empty when cancelled. initial is the folder or file the dialog starts at.
+    virtual std::vector<std::string> ChooseFiles(std::string_view title,
+                                                 std::string_view initial) = 0;
+    /// The folder browser; the chosen folder, or nothing when cancelled.
+    virtual std::optional<std::string> ChooseFolder(std::string_view title,
+                                                    std::string_view instruction) = 0;
+
+    /// The summary under the list: its caption and the bar position (0..100).
+    virtual void SetSummary(std::string_view caption) = 0;
+    virtual void SetSummaryPosition(int position) = 0;
+
+    /// The split list's selected entry text and the custom split size.
+    virtual std::string SplitChoiceText() const = 0;
+    virtual int CustomSplitSizeMb() const = 0;
+};
+
+} // namespace quillet

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/OutputPath.h"
+#include "core/ProfileRecord.h"
+#include "core/Task.h"
+#include "core/TaskList.h"
+
+#include <string>
+#include <vector>
+
+/**
+ * Applying a profile to tasks: each task converts with its own copy of a profile. Applying one
+ * also derives what the profile file does not hold: the source picture facts, the estimated video
+ * bit rate, an automatic aspect with letterbox pads, and (on most paths) the task's output path.
+ */
+namespace quillet {
+
+/// Which user action applies the profile; it decides the aspect source and the output path.
+enum class ApplyPath {
+    AddFile,      ///< a file was added: the probe's display aspect is used
+    ProfilePick,  ///< a profile was picked in the picker
+    Merge,        ///< "Merge into one file" was switched on
+    ApplyToAll,   ///< "Apply to All" was switched on: output paths are kept
+};
+
+/// Where output paths go and how existing files are seen.
+struct OutputPlace
+{
+    std::string folder;  ///< ends with '/'
+    FileExistsFn exists;
+};
+
+/// The frame size (W, H) the bit-rate estimate uses for the record's size choice.
+void EstimateFrameSize(const ProfileRecord &record, int &width, int &height);
+
+/// The estimated video bit rate in kbit/s from the record's three coefficients.
+int EstimateVideoBitRate(const ProfileRecord &record);
+
+/// Sets the record's aspect (and letterbox pads when needed) for target frame index.
+void ApplyAutomaticAspect(ProfileRecord &record, int index);
+
+/// Copies current into task and derives the values above.
+void ApplyProfile(Task &task, const ProfileRecord &current, ApplyPath path,
+                  const OutputPlace &place);
+
+/// Applies current to every task, in list order.
+void ApplyToEveryTask(TaskList &tasks, const ProfileRecord &current, ApplyPath path,
+                      const OutputPlace &place);
+
+/**
+ * A profile pick: with exactly one task selected, applies current to every task when
+ * apply_to_all is set, else to the selected one; any other selection changes no task.
+ * @return whether any task was changed
+ */
+bool ApplyOnProfilePick(TaskList &tasks, const std::vector<int> &selected, bool apply_to_all,
+                        const ProfileRecord &current, const OutputPlace &place);
+
+/// The task's estimated output size in MB (of 1048576 bytes).
+double EstimatedSizeMb(const Task &task);
+
+/// The sum of every task's estimated size, in MB.
+double TotalEstimatedSizeMb(const TaskList &tasks);
+
+} // namespace quillet

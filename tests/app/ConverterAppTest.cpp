@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ConverterApp.h"
+#include "app/LanguageTable.h"
+#include "platform/SystemLanguage.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace quillet;
+using platform::SettingsStore;
+using quillet::test::ReadFile;
+using quillet::test::TempDir;
+using quillet::test::WriteFile;
+
+namespace {
+
+constexpr unsigned kEnglishUs = platform::MakeLanguageId(9, 1);
+
+struct Fixture
+{
+    TempDir settings;
+    TempDir program;
+    RegistryAccess registry{SettingsStore(settings.path())};
+    std::string ProgramFolder() const { return program.path().string(); }
+};
+
+} // namespace
+
+TEST(ConverterApp, firstStartWritesEveryDefaultWithItsType)
+{
+    Fixture f;
+    LanguageTable languages;
+    ConverterApp app(f.registry, f.ProgramFolder());
+    app.StartUp(languages, kEnglishUs);
+
+    const std::string key = ConverterApp::kSettingsKey;
+    std::string text;
+    uint32_t number = 99;
+    ASSERT_EQ(f.registry.ReadText(key, "ConvertDir", text), 1);
+    EXPECT_EQ(text, f.ProgramFolder() + "/output/");
+    ASSERT_EQ(f.registry.ReadNumber(key, "firstuse", number), 1);
+    EXPECT_EQ(number, 0u);
+    ASSERT_EQ(f.registry.ReadText(key, "languagefolder", text), 1);
+    EXPECT_EQ(text, "/language/tesk/");
+    ASSERT_EQ(f.registry.ReadText(key, "commonlanguagefolder", text), 1);
+    EXPECT_EQ(text, "/language/");
+    ASSERT_EQ(f.registry.ReadText(key, "language", text), 1);
+    EXPECT_EQ(text, "English");
+    EXPECT_TRUE(std::filesystem::is_directory(f.program.path() / "output"));
+    EXPECT_EQ(app.OutputFolder(), f.ProgramFolder() + "/output/");
+
+    // Types are kept in the file, so a later reader never mistakes one for the other.
+    std::string stored = ReadFile(f.registry.Store().FileFor(key));
+    EXPECT_NE(stored.find("\"firstuse\"=dword:00000000"), std::string::npos);
+    EXPECT_NE(stored.find("[HKEY_LOCAL_MACHINE\\Software\\Brontwick\\Pellumo]"), std::string::npos);
+
+    // Second start: the first-run action has run, nothing is rewritten to defaults.
+    app.MarkFirstUseDone();
+    ConverterApp again(f.registry, f.ProgramFolder());
+    again.StartUp(languages, kEnglishUs);
+    EXPECT_EQ(again.FirstUse(), 1u);
+}
+
+TEST(ConverterApp, aValueOfTheWrongTypeIsReplacedByTheDefault)
+{
+    Fixture f;
+    const std::string key = ConverterApp::kSettingsKey;
+    f.registry.WriteNumber(key, "ConvertDir", 7);
+    f.registry.WriteText(key, "firstuse", "1");
+
+    LanguageTable languages;
+    ConverterApp app(f.registry, f.ProgramFolder());
+    app.StartUp(languages, kEnglishUs);
+    EXPECT_EQ(app.OutputFolder(), f.ProgramFolder() + "/output/");
+    EXPECT_EQ(app.FirstUse(), 0u);
+    std::string text;
+    ASSERT_EQ(f.registry.ReadText(key, "ConvertDir", text), 1);
+    EXPECT_EQ(text, f.ProgramFolder() + "/output/");
+    uint32_t number = 5;
+    EXPECT_EQ(f.registry.ReadNumber(key, "firstuse", number), 1);
+    EXPECT_EQ(number, 0u);
+}
+
+TEST(ConverterApp, outputFolderIsCreatedWithAllItsLevels)
+{
+    Fixture f;
+    const std::string key = ConverterApp::kSettingsKey;
+    const std::string wanted = f.program.file("gone/deeper/out/");
+    f.registry.WriteText(key, "ConvertDir", wanted);
+    ConverterApp app(f.registry, f.ProgramFolder());
+    LanguageTable languages;
+    app.StartUp(languages, kEnglishUs);
+    EXPECT_TRUE(std::filesystem::is_directory(wanted));
+
+    // A stored folder without its final separator still names that folder.
+    f.registry.WriteText(key, "ConvertDir", f.program.file("bare"));
+    ConverterApp bare(f.registry, f.ProgramFolder());
+    bare.StartUp(languages, kEnglishUs);
+    EXPECT_EQ(bare.OutputFolder(), f.program.file("bare") + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(f.program.file("bare")));
+}
+
+TEST(ConverterApp, settingsThatCannotBeWrittenDoNotStopTheProgram)
+{
+    TempDir program;
+    TempDir root;
+    // A file where the settings folder should be makes every write fail.
+    auto blocked = WriteFile(root.path() / "blocked", "not a folder");
+    RegistryAccess registry{SettingsStore(blocked)};
+    ConverterApp app(registry, program.path().string());
+    LanguageTable languages;
+    app.StartUp(languages, kEnglishUs);
+    EXPECT_EQ(app.OutputFolder(), program.path().string() + "/output/");
+    EXPECT_EQ(languages.CurrentLanguageName(), "English");
+    EXPECT_EQ(registry.WriteText(ConverterApp::kSettingsKey, "x", "y"), 0);
+}
+
+TEST(ConverterApp, acceptedTypesAndTheFilterListTheSameExtensions)
+{
+    Fixture f;
+    ConverterApp app(f.registry, f.ProgramFolder());
+    app.FillTexts();
+    const auto &filter = app.OpenFileFilter();
+    ASSERT_EQ(filter.size(), 12u);
+    std::string joined;
+    std::string pattern = filter[0].pattern;
+    for (std::size_t pos = 0; (pos = pattern.find("*", pos)) != std::string::npos; ++pos) {
+        auto end = pattern.find(';', pos);
+        joined += pattern.substr(pos + 1, end == std::string::npos ? end : end - pos - 1);
+    }
+    EXPECT_EQ(joined, app.AcceptedExtensions());
+    std::string buffer = app.OpenFileFilterBuffer();
+    EXPECT_EQ(buffer.substr(0, 18), std::string("All support files\0", 18));
+    EXPECT_EQ(buffer.substr(buffer.size() - 20), std::string("All files(*.*)\0*.*\0\0", 20));
+}
+
+// A process killed while it writes the settings leaves the old or the new file.
+TEST(ConverterApp, aKilledWriteLeavesTheSettingsReadable)
+{
+    Fixture f;
+    const std::string key = ConverterApp::kSettingsKey;
+    f.registry.WriteText(key, "ConvertDir", "/old/");
+    for (int round = 0; round < 10; ++round) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned i = 0;; ++i) {
+                f.registry.WriteText(key, "ConvertDir", i % 2 ? "/old/" : "/new/");
+                f.registry.WriteNumber(key, "firstuse", i);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + 3 * round));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        std::string text;
+        ASSERT_EQ(f.registry.ReadText(key, "ConvertDir", text), 1);
+        EXPECT_TRUE(text == "/old/" || text == "/new/") << text;
+    }
+}
