@@ -9,7 +9,7 @@ namespace quillet {
 ConverterApp::ConverterApp(RegistryAccess registry, std::string program_folder)
     : m_registry(std::move(registry))
     , m_program_folder(std::move(program_folder))
-{}
+{ }
 
 void ConverterApp::StartUp(LanguageTable &languages, unsigned system_language_id)
 {

@@ -14,7 +14,7 @@ class LanguageTable;
 struct FileFilter
 {
     std::string description;
-    std::string pattern;  ///< "*.ts; *.m2ts", as the classic dialogs write patterns
+    std::string pattern; ///< "*.ts; *.m2ts", as the classic dialogs write patterns
 };
 
 /**
@@ -65,8 +65,8 @@ public:
     /// The filter as NUL-separated pairs ending with an extra NUL.
     std::string OpenFileFilterBuffer() const;
 
-    int merge_flag = 0;         ///< "Merge into one file", for this run only
-    int apply_to_all_flag = 1;  ///< "Apply to All", for this run only
+    int merge_flag = 0; ///< "Merge into one file", for this run only
+    int apply_to_all_flag = 1; ///< "Apply to All", for this run only
 
     const RegistryAccess &Registry() const { return m_registry; }
 

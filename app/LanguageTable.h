@@ -22,7 +22,7 @@ struct LanguageEntry
 struct LanguageMenuItem
 {
     std::string name;
-    int command = 0;  ///< kLanguageCommandFirst + index
+    int command = 0; ///< kLanguageCommandFirst + index
     bool checked = false;
 };
 

@@ -7,7 +7,7 @@ using Type = platform::SettingsStore::Type;
 
 RegistryAccess::RegistryAccess(platform::SettingsStore store)
     : m_store(std::move(store))
-{}
+{ }
 
 int RegistryAccess::ReadNumber(std::string_view sub_key, std::string_view name,
                                uint32_t &number) const

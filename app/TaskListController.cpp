@@ -39,8 +39,7 @@ struct Clock
     }
 };
 
-template<typename... Args>
-std::string Printf(const std::string &format, Args... args)
+template<typename... Args> std::string Printf(const std::string &format, Args... args)
 {
     int n = std::snprintf(nullptr, 0, format.c_str(), args...);
     if (n <= 0)
@@ -77,9 +76,8 @@ std::string Lower(std::string_view text)
 
 } // namespace
 
-TaskListController::TaskListController(TaskList &tasks, TaskListHost &host,
-                                       const ConverterApp &app, MainState &state,
-                                       const Texts &texts)
+TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
+                                       MainState &state, const Texts &texts)
     : m_tasks(tasks)
     , m_host(host)
     , m_app(app)
@@ -103,8 +101,9 @@ int TaskListController::AddSourceFile(const std::string &path)
 
     auto task = CreateTask(path, RouteFlag(path), -1, -1, m_texts, m_host);
     task->aspect_index = m_state.default_profile.aspect_index;
-    ApplyProfile(*task, m_state.current_profile, ApplyPath::AddFile,
-                 {m_app.OutputFolder(), [](const std::string &p) { return platform::PathExists(p); }});
+    ApplyProfile(
+        *task, m_state.current_profile, ApplyPath::AddFile,
+        {m_app.OutputFolder(), [](const std::string &p) { return platform::PathExists(p); }});
     if (m_on_added)
         m_on_added(*task);
     const int index = m_tasks.Add(std::move(task));
@@ -118,8 +117,8 @@ void TaskListController::AddFilesFromDialog()
     if (files.empty())
         return;
     // The next dialog opens where this one ended: the folder of several files, or the file.
-    m_dialog_start = files.size() == 1 ? files.front()
-                                       : std::string(platform::FolderOf(files.front()));
+    m_dialog_start
+        = files.size() == 1 ? files.front() : std::string(platform::FolderOf(files.front()));
     for (const auto &file : files)
         AddSourceFile(file);
     AfterListChange();
@@ -308,11 +307,9 @@ void TaskListController::ShowIdleSummary(int position)
 
     // Each piece is a language text joined into one format: it may add no conversions.
     const std::string format = m_texts.LookupFormat(kMain, "strTotalInfo", "Total") + ": %d | "
-                               + m_texts.LookupFormat(kMain, "strLengthInfo", "Length")
-                               + ": %02d:%02d:%02d.%01d | "
-                               + m_texts.LookupFormat(kMain, "strTotalSizeInfo", "Total Size")
-                               + ": %0.2f MB | " + m_texts.LookupFormat(kMain, "strMediaType", "")
-                               + "%s";
+        + m_texts.LookupFormat(kMain, "strLengthInfo", "Length") + ": %02d:%02d:%02d.%01d | "
+        + m_texts.LookupFormat(kMain, "strTotalSizeInfo", "Total Size") + ": %0.2f MB | "
+        + m_texts.LookupFormat(kMain, "strMediaType", "") + "%s";
     m_host.SetSummary(Printf(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
                              m_state.total_size_mb, media.c_str()));
 }
@@ -325,13 +322,13 @@ void TaskListController::ShowConvertingSummary(int position)
         return;
     }
     const uint32_t elapsed = m_tick() - m_state.start_tick;
-    const uint32_t left_ms = static_cast<uint32_t>(100 - position)
-                             * (elapsed / static_cast<uint32_t>(position));
+    const uint32_t left_ms
+        = static_cast<uint32_t>(100 - position) * (elapsed / static_cast<uint32_t>(position));
     const Clock c = Clock::FromSeconds(left_ms * 0.001);
-    const std::string format
-        = m_texts.LookupFormat(kMain, "strCompletedInfo", "Completed") + ": %d%% | "
-          + m_texts.LookupFormat(kMain, "strTimeLeftInfo", "Time Left") + ": %02d:%02d:%02d | "
-          + m_texts.LookupFormat(kMain, "strDestinationFileInfo", "Destination File") + ": %s";
+    const std::string format = m_texts.LookupFormat(kMain, "strCompletedInfo", "Completed")
+        + ": %d%% | " + m_texts.LookupFormat(kMain, "strTimeLeftInfo", "Time Left")
+        + ": %02d:%02d:%02d | "
+        + m_texts.LookupFormat(kMain, "strDestinationFileInfo", "Destination File") + ": %s";
     const std::string file(platform::FileNameOf(m_state.current_output_path));
     m_host.SetSummary(Printf(format, position, c.hours, c.minutes, c.seconds, file.c_str()));
     m_host.SetSummaryPosition(position);

@@ -70,7 +70,7 @@ private:
     const Texts &m_texts;
     TickFn m_tick;
     AddedFn m_on_added;
-    std::string m_dialog_start;  // where the file dialog opens next
+    std::string m_dialog_start; // where the file dialog opens next
 };
 
 } // namespace quillet

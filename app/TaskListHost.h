@@ -32,11 +32,12 @@ public:
 
     /// The open-file dialog ("Add files..."); the chosen files in the order the dialog lists
     /// them, empty when cancelled. initial is the folder or file the dialog starts at.
-    virtual std::vector<std::string> ChooseFiles(std::string_view title,
-                                                 std::string_view initial) = 0;
+    virtual std::vector<std::string> ChooseFiles(std::string_view title, std::string_view initial)
+        = 0;
     /// The folder browser; the chosen folder, or nothing when cancelled.
     virtual std::optional<std::string> ChooseFolder(std::string_view title,
-                                                    std::string_view instruction) = 0;
+                                                    std::string_view instruction)
+        = 0;
 
     /// The summary under the list: its caption and the bar position (0..100).
     virtual void SetSummary(std::string_view caption) = 0;

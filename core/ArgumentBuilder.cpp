@@ -21,9 +21,9 @@ struct NamedSize
 
 // Size choices 1-11; choice 9 (custom) has no fixed size.
 constexpr NamedSize kSizes[] = {
-    {"sqcif", 128, 96},     {"qcif", 176, 144},     {"cif", 352, 288},
-    {"4cif", 704, 576},     {"320x240", 320, 240},  {"640x480", 640, 480},
-    {"720x480", 720, 480},  {"720x576", 720, 576},  {nullptr, 0, 0},
+    {"sqcif", 128, 96},      {"qcif", 176, 144},        {"cif", 352, 288},
+    {"4cif", 704, 576},      {"320x240", 320, 240},     {"640x480", 640, 480},
+    {"720x480", 720, 480},   {"720x576", 720, 576},     {nullptr, 0, 0},
     {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
 };
 
@@ -235,8 +235,8 @@ BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
         args.Append("-vhook");
         args.Append("SubTitleHook -f " + task.subtitle_path);
     }
-    AppendPara(args, r.Para, context, IsDiscFamily(context.current_profile_path,
-                                                   context.same_profile));
+    AppendPara(args, r.Para, context,
+               IsDiscFamily(context.current_profile_path, context.same_profile));
     AppendProfileOptions(args, r);
     if (!r.bDisableVideo && task.HasVideo()) {
         args.Append("-map");
@@ -259,15 +259,15 @@ BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
         }
     }
 
-    task.destination_path = MakeUniqueOutputPath(task.destination_path, task.source_path,
-                                                 ExistsOrDefault(context));
+    task.destination_path
+        = MakeUniqueOutputPath(task.destination_path, task.source_path, ExistsOrDefault(context));
     result.output_path = task.destination_path;
     args.Append(task.destination_path);
 
     // Each extra track becomes one more audio stream of the output, as AC-3 stereo.
     for (int i = 0; i < extra_tracks; ++i) {
-        for (const char *entry : {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2",
-                                  "-newaudio"})
+        for (const char *entry :
+             {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"})
             args.Append(entry);
     }
     return result;

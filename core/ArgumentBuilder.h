@@ -23,21 +23,21 @@ namespace quillet {
 /// What the builder reads of the program around it.
 struct BuildContext
 {
-    std::string split_choice;           ///< text of the split list's selected entry
-    int custom_split_mb = 4000;         ///< the custom split size
-    int64_t running_output_total_kib = 0;  ///< sizes of this run's outputs so far
-    std::string current_profile_path;   ///< file path of the main window's current profile
-    bool same_profile = true;           ///< every task of the run has the same profile file
-    std::string output_folder;          ///< ends with '/'
-    std::function<unsigned()> random_number;  ///< the number in a merged output's name
-    FileExistsFn file_exists;           ///< decides output names; defaults to the file system
+    std::string split_choice; ///< text of the split list's selected entry
+    int custom_split_mb = 4000; ///< the custom split size
+    int64_t running_output_total_kib = 0; ///< sizes of this run's outputs so far
+    std::string current_profile_path; ///< file path of the main window's current profile
+    bool same_profile = true; ///< every task of the run has the same profile file
+    std::string output_folder; ///< ends with '/'
+    std::function<unsigned()> random_number; ///< the number in a merged output's name
+    FileExistsFn file_exists; ///< decides output names; defaults to the file system
 };
 
 /// The vector of one engine run, or why it cannot be built.
 struct BuildResult
 {
     ArgumentVector args;
-    std::string output_path;  ///< the unique output path written into the vector
+    std::string output_path; ///< the unique output path written into the vector
     bool ok() const { return !args.Failed(); }
     const std::string &error() const { return args.Error(); }
 };

@@ -15,14 +15,14 @@ bool ArgumentVector::Append(std::string_view entry)
         return false;
     if (m_entries.size() >= m_capacity) {
         m_error = "The conversion needs more than " + std::to_string(m_capacity)
-                  + " engine arguments (too many audio tracks, inputs or profile options).";
+            + " engine arguments (too many audio tracks, inputs or profile options).";
         return false;
     }
     if (entry.size() > kMaxEntryLength) {
         std::string shown(entry.substr(0, 60));
         m_error = "An engine argument is longer than " + std::to_string(kMaxEntryLength)
-                  + " characters (" + std::to_string(entry.size()) + "): \"" + shown
-                  + "...\". Use a shorter file name, folder or profile option.";
+            + " characters (" + std::to_string(entry.size()) + "): \"" + shown
+            + "...\". Use a shorter file name, folder or profile option.";
         return false;
     }
     m_entries.emplace_back(entry);

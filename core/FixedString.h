@@ -15,8 +15,7 @@ namespace quillet {
  * character) and nothing can ever be written past the field. Trivially copyable, so records
  * holding it are copied whole by value.
  */
-template<std::size_t N>
-class FixedString
+template<std::size_t N> class FixedString
 {
     static_assert(N >= 1);
 

@@ -18,8 +18,7 @@ namespace {
 constexpr const char *kInfoFormat = "File Name:%s\r\nDuration:%02d:%02d:%02.1f\r\nStart "
                                     "Time:%.3fs\r\nBit Rate:%dkbit/s";
 
-template<typename... Args>
-std::string Printf(const std::string &format, Args... args)
+template<typename... Args> std::string Printf(const std::string &format, Args... args)
 {
     int n = std::snprintf(nullptr, 0, format.c_str(), args...);
     if (n <= 0)

@@ -20,8 +20,12 @@ namespace quillet {
 inline constexpr std::string_view kCannotOpenFile = "Cannot open the file";
 
 /// Probe results.
-enum ProbeResult { kProbeOk = 0, kProbeReadError = -1, kProbeEngineError = -2,
-                   kProbeNoStreams = -3 };
+enum ProbeResult {
+    kProbeOk = 0,
+    kProbeReadError = -1,
+    kProbeEngineError = -2,
+    kProbeNoStreams = -3
+};
 
 /// 1 when the path's extension (after its last '.') is one of wmv, asf, wma, ra, rm, rmvb, ram,
 /// ignoring case; else 0 (also without any '.').

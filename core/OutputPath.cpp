@@ -16,7 +16,7 @@ std::string MakeUniqueOutputPath(const std::string &output_path, std::string_vie
     std::string_view file = FileNameOf(output_path);
     auto dot = file.rfind('.');
     const std::string extension(dot == std::string_view::npos ? std::string_view()
-                                                               : file.substr(dot));
+                                                              : file.substr(dot));
     for (unsigned n = 1;; ++n) {
         std::string candidate = folder + "/" + name + " (" + std::to_string(n) + ")" + extension;
         if (!exists(candidate))

@@ -26,9 +26,9 @@ struct NamedFrame
     int width;
     int height;
 };
-constexpr NamedFrame kNamedFrames[] = {{128, 96},  {176, 144}, {352, 288}, {704, 576},
-                                       {320, 240}, {640, 480}, {720, 480}, {720, 576},
-                                       {0, 0},     {1280, 768}, {1920, 1080}};
+constexpr NamedFrame kNamedFrames[]
+    = {{128, 96},  {176, 144}, {352, 288}, {704, 576},  {320, 240},  {640, 480},
+       {720, 480}, {720, 576}, {0, 0},     {1280, 768}, {1920, 1080}};
 
 // 4:3 and 16:9 as single-precision values, as the aspect rules compare them.
 constexpr float kFourThirds = 4.0f / 3.0f;
@@ -70,9 +70,10 @@ int EstimateVideoBitRate(const ProfileRecord &r)
     if (!(r.nVideoBitRateLevel >= 0) || width <= 0 || height <= 0)
         return 0;
     const double level2 = r.nVideoBitRateLevel2;
-    const double bits = (static_cast<double>(r.nVideoBitRateLevel) * width * height
-                         + level2 * level2 * 1024 + static_cast<double>(r.nVideoBitRateLevel3) * 1024)
-                        * 0.9765625;
+    const double bits
+        = (static_cast<double>(r.nVideoBitRateLevel) * width * height + level2 * level2 * 1024
+           + static_cast<double>(r.nVideoBitRateLevel3) * 1024)
+        * 0.9765625;
     if (!std::isfinite(bits))
         return 0;
     // Truncated to 64 bits, then the low 32 bits taken as a signed value.

@@ -18,16 +18,16 @@ namespace quillet {
 
 /// Which user action applies the profile; it decides the aspect source and the output path.
 enum class ApplyPath {
-    AddFile,      ///< a file was added: the probe's display aspect is used
-    ProfilePick,  ///< a profile was picked in the picker
-    Merge,        ///< "Merge into one file" was switched on
-    ApplyToAll,   ///< "Apply to All" was switched on: output paths are kept
+    AddFile, ///< a file was added: the probe's display aspect is used
+    ProfilePick, ///< a profile was picked in the picker
+    Merge, ///< "Merge into one file" was switched on
+    ApplyToAll, ///< "Apply to All" was switched on: output paths are kept
 };
 
 /// Where output paths go and how existing files are seen.
 struct OutputPlace
 {
-    std::string folder;  ///< ends with '/'
+    std::string folder; ///< ends with '/'
     FileExistsFn exists;
 };
 

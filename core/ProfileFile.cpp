@@ -4,8 +4,8 @@
 #include "platform/IniDocument.h"
 #include "platform/PrivateProfile.h"
 
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillet::ProfileFile {
@@ -20,10 +20,9 @@ public:
     SectionReader(const IniDocument &doc, std::string_view section)
         : m_doc(doc)
         , m_section(section)
-    {}
+    { }
 
-    template<std::size_t N>
-    void Text(std::string_view key, FixedString<N> &field) const
+    template<std::size_t N> void Text(std::string_view key, FixedString<N> &field) const
     {
         field = m_doc.Value(m_section, key).value_or(std::string());
     }
@@ -176,7 +175,7 @@ WriteIfAbsentResult WriteIfAbsent(std::string_view section, const ProfileRecord 
         bool same = name.size() == section.size();
         for (std::size_t i = 0; same && i < name.size(); ++i)
             same = std::tolower(static_cast<unsigned char>(name[i]))
-                   == std::tolower(static_cast<unsigned char>(section[i]));
+                == std::tolower(static_cast<unsigned char>(section[i]));
         if (same)
             return WriteIfAbsentResult::Exists;
     }

@@ -15,34 +15,34 @@ namespace quillet {
  */
 struct ProfileRecord
 {
-    FixedString<256> profile_path;  ///< full path of the INI file the profile came from
-    FixedString<256> section_name;  ///< the profile's name = its section name
-    FixedString<128> FormatName;    ///< display name of the output format
-    FixedString<128> FormatHint;    ///< one-line description of the format
-    FixedString<20> TargetType;     ///< output extension without the dot
-    FixedString<1024> BeforePara;   ///< engine options placed before the input
-    FixedString<1024> Para;         ///< engine options placed after the input (may hold "-fs")
-    int32_t bCanBurn = 0;           ///< the output suits disc burning (carried only)
-    FixedString<10> BurnType;       ///< disc type text
+    FixedString<256> profile_path; ///< full path of the INI file the profile came from
+    FixedString<256> section_name; ///< the profile's name = its section name
+    FixedString<128> FormatName; ///< display name of the output format
+    FixedString<128> FormatHint; ///< one-line description of the format
+    FixedString<20> TargetType; ///< output extension without the dot
+    FixedString<1024> BeforePara; ///< engine options placed before the input
+    FixedString<1024> Para; ///< engine options placed after the input (may hold "-fs")
+    int32_t bCanBurn = 0; ///< the output suits disc burning (carried only)
+    FixedString<10> BurnType; ///< disc type text
     int32_t bDisableAudio = 0;
     int32_t bAudioCustomSampleRate = 0;
-    int32_t nAudioCustomSampleRate = 0;  ///< Hz
+    int32_t nAudioCustomSampleRate = 0; ///< Hz
     int32_t bAudioCustomBitRate = 0;
-    float nAudioCustomBitRate = 0;  ///< kbit/s
-    int32_t nAudioChannel = 0;      ///< 0 = as the source
+    float nAudioCustomBitRate = 0; ///< kbit/s
+    int32_t nAudioChannel = 0; ///< 0 = as the source
     int32_t bAudioCustomVolume = 0;
-    int32_t nAudioVolume = 0;  ///< 256 = unchanged
+    int32_t nAudioVolume = 0; ///< 256 = unchanged
     FixedString<20> cAudioCodec;
     int32_t bDisableVideo = 0;
     int32_t bVideoHighQuality = 0;
     int32_t bVideoCustomFrameRate = 0;
-    float nVideoCustomFrameRate = 0;  ///< frames per second
+    float nVideoCustomFrameRate = 0; ///< frames per second
     int32_t bVideoCustomBitRate = 0;
-    int32_t nVideoCustomBitRate = 0;  ///< kbit/s
-    float nVideoBitRateLevel = 0;     ///< bit-rate model: coefficient per pixel
-    float nVideoBitRateLevel2 = 0;    ///< bit-rate model: squared term
-    float nVideoBitRateLevel3 = 0;    ///< bit-rate model: constant term
-    int32_t estimated_video_bit_rate = 0;  ///< kbit/s, computed when applied to a task
+    int32_t nVideoCustomBitRate = 0; ///< kbit/s
+    float nVideoBitRateLevel = 0; ///< bit-rate model: coefficient per pixel
+    float nVideoBitRateLevel2 = 0; ///< bit-rate model: squared term
+    float nVideoBitRateLevel3 = 0; ///< bit-rate model: constant term
+    int32_t estimated_video_bit_rate = 0; ///< kbit/s, computed when applied to a task
     int32_t source_height = 0;
     int32_t source_width = 0;
     float source_display_aspect = 0;
@@ -57,12 +57,12 @@ struct ProfileRecord
     int32_t nVideoPadRight = 0;
     int32_t nVideoPadTop = 0;
     int32_t nVideoPadBottom = 0;
-    int32_t nVideoPadColor = 0;     ///< 0xRRGGBB
-    int32_t nVideoRiszeOption = 0;  ///< output size choice 0-11 (the key is spelt this way)
+    int32_t nVideoPadColor = 0; ///< 0xRRGGBB
+    int32_t nVideoRiszeOption = 0; ///< output size choice 0-11 (the key is spelt this way)
     int32_t nVideoCustomSizeX = 0;
     int32_t nVideoCustomSizeY = 0;
-    int32_t nAspect = 0;  ///< 0 none, 1 4:3, 2 16:9
-    FixedString<1024> PostProcess;  ///< command run after each output is made
+    int32_t nAspect = 0; ///< 0 none, 1 4:3, 2 16:9
+    FixedString<1024> PostProcess; ///< command run after each output is made
 
     friend bool operator==(const ProfileRecord &, const ProfileRecord &) = default;
 };

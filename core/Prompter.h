@@ -17,7 +17,8 @@ public:
     virtual ~Prompter() = default;
     /// Shows text with an OK button; returns when the user has seen it.
     virtual void Tell(std::string_view text, std::string_view caption = {},
-                      Icon icon = Icon::Warning) = 0;
+                      Icon icon = Icon::Warning)
+        = 0;
     /// Asks a Yes/No question; true for Yes.
     virtual bool Ask(std::string_view question, std::string_view caption = {}) = 0;
 };

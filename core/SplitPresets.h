@@ -22,8 +22,8 @@ inline constexpr std::string_view kNoSplit = "No split";
 struct DiscPreset
 {
     std::string_view text;
-    int64_t limit_kib;     ///< the engine's size limit, in units of 1024 bytes
-    double capacity_mb;    ///< what the size check and the totals line compare with
+    int64_t limit_kib; ///< the engine's size limit, in units of 1024 bytes
+    double capacity_mb; ///< what the size check and the totals line compare with
 };
 
 inline constexpr DiscPreset kDiscPresets[] = {

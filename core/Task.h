@@ -15,8 +15,8 @@ namespace quillet {
 /// One audio stream of a source, as the user may choose it.
 struct AudioTrack
 {
-    int ordinal = 0;   ///< position among the task's audio tracks
-    int selected = 0;  ///< 1 when the track goes into the output
+    int ordinal = 0; ///< position among the task's audio tracks
+    int selected = 0; ///< 1 when the track goes into the output
     FixedString<128> description;
 };
 
@@ -24,7 +24,7 @@ struct AudioTrack
 struct TrimPoint
 {
     int64_t us = -1;
-    int unset = 1;  ///< 1 = no trim point
+    int unset = 1; ///< 1 = no trim point
     bool IsSet() const { return unset == 0; }
 };
 
@@ -60,12 +60,12 @@ struct Task
 {
     std::string source_path;
     std::string destination_path;
-    int route_flag = 0;  ///< 1 for formats meant for the platform's media route
+    int route_flag = 0; ///< 1 for formats meant for the platform's media route
     TrimPoint trim_start;
     TrimPoint trim_end;
 
-    MediaContext context{};  ///< what the engine reported of the whole file
-    StreamArray streams;     ///< context.stream_count entries when probed
+    MediaContext context{}; ///< what the engine reported of the whole file
+    StreamArray streams; ///< context.stream_count entries when probed
 
     int source_width = 0;
     int source_height = 0;
@@ -77,10 +77,10 @@ struct Task
     FixedString<512> video_description;
     std::vector<AudioTrack> audio_tracks;
 
-    std::string subtitle_path;  ///< burnt into the picture when not empty
+    std::string subtitle_path; ///< burnt into the picture when not empty
     std::vector<std::string> subtitle_candidates;
 
-    int aspect_index = -1;  ///< aspect-calculation index; below 0 means none
+    int aspect_index = -1; ///< aspect-calculation index; below 0 means none
     ProfileRecord settings;
 
     Task() = default;

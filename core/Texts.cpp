@@ -21,7 +21,8 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
             continue;
         }
         // Flags.
-        while (i < format.size() && std::string_view("-+ #0'").find(format[i]) != std::string_view::npos)
+        while (i < format.size()
+               && std::string_view("-+ #0'").find(format[i]) != std::string_view::npos)
             ++i;
         // Width.
         if (i < format.size() && format[i] == '*') {
@@ -31,7 +32,7 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
         while (i < format.size() && format[i] >= '0' && format[i] <= '9')
             ++i;
         if (i < format.size() && format[i] == '$')
-            return std::nullopt;  // positional arguments
+            return std::nullopt; // positional arguments
         // Precision.
         if (i < format.size() && format[i] == '.') {
             ++i;
@@ -44,7 +45,8 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
         }
         // Length modifier.
         std::string length;
-        while (i < format.size() && std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
+        while (i < format.size()
+               && std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
             length += format[i++];
         if (i >= format.size())
             return std::nullopt;
@@ -79,7 +81,7 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
             kind = "pointer";
             break;
         default:
-            return std::nullopt;  // %n and anything unknown
+            return std::nullopt; // %n and anything unknown
         }
         kinds.push_back(length + ":" + kind);
     }

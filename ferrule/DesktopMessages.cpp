@@ -21,8 +21,8 @@ namespace {
 
 // A display that accepts the connection but never answers must not hold up the converter, which
 // waits for ferrule without a time limit.
-constexpr std::chrono::milliseconds kProbeTimeout_ms {10000};
-constexpr std::chrono::milliseconds kProbePoll_ms {10};
+constexpr std::chrono::milliseconds kProbeTimeout_ms{10000};
+constexpr std::chrono::milliseconds kProbePoll_ms{10};
 
 bool Set(const char *name)
 {

@@ -30,9 +30,9 @@ char Lower(char c)
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(),
-                         [](char x, char y) { return Lower(x) == Lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return Lower(x) == Lower(y);
+           });
 }
 
 bool HasLineBreak(std::string_view s)
@@ -75,9 +75,8 @@ void IniDocument::Parse(std::string_view text)
     std::size_t start = 0;
     while (start < text.size()) {
         auto lf = text.find('\n', start);
-        std::string_view line = text.substr(start, lf == std::string_view::npos
-                                                       ? std::string_view::npos
-                                                       : lf - start);
+        std::string_view line = text.substr(
+            start, lf == std::string_view::npos ? std::string_view::npos : lf - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         m_lines.push_back({std::string(line)});
@@ -120,8 +119,7 @@ long IniDocument::FindSection(std::string_view name) const
     return -1;
 }
 
-std::optional<std::string> IniDocument::Value(std::string_view section,
-                                              std::string_view key) const
+std::optional<std::string> IniDocument::Value(std::string_view section, std::string_view key) const
 {
     long header = FindSection(section);
     if (header < 0)
@@ -164,7 +162,7 @@ namespace {
 std::string StoredForm(std::string_view value)
 {
     bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-                  && value.back() == value.front();
+        && value.back() == value.front();
     bool padded = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
     if (quoted || padded)
         return "\"" + std::string(value) + "\"";

@@ -49,14 +49,14 @@ public:
 private:
     struct Line
     {
-        std::string text;  // without its line ending
+        std::string text; // without its line ending
     };
     enum class Kind { Other, Section, Key };
     struct Parsed
     {
         Kind kind = Kind::Other;
-        std::string_view name;   // section or key name, trimmed
-        std::string_view value;  // key value, trimmed, quotes not yet removed
+        std::string_view name; // section or key name, trimmed
+        std::string_view value; // key value, trimmed, quotes not yet removed
     };
     static Parsed ParseLine(std::string_view line);
     /// Index of the header line of the first section called name, or -1.

@@ -80,7 +80,7 @@ std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,
         std::memcpy(buffer + used, name.data(), n);
         used += n + 1;
         if (n < name.size())
-            return size - 2;  // as the classic function reports a cut list
+            return size - 2; // as the classic function reports a cut list
     }
     return used;
 }

@@ -122,9 +122,8 @@ std::optional<SettingsStore::Value> ParseData(std::string_view data)
             const auto *b = reinterpret_cast<const unsigned char *>(bytes->data());
             // Kept as stored: readers take the four bytes without swapping them.
             v.number = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16
-                       | uint32_t(b[3]) << 24;
-        } else if (v.type == Type::ExpandString || v.type == Type::Link
-                   || v.type == Type::String) {
+                | uint32_t(b[3]) << 24;
+        } else if (v.type == Type::ExpandString || v.type == Type::Link || v.type == Type::String) {
             std::string text = *bytes;
             while (!text.empty() && text.back() == '\0')
                 text.pop_back();
@@ -166,8 +165,8 @@ std::string FormatData(const SettingsStore::Value &v)
     }
     case Type::ExpandString:
     case Type::Link:
-        return "hex(" + std::to_string(static_cast<int>(v.type)) + "):"
-               + HexBytes(v.text + std::string(1, '\0'));
+        return "hex(" + std::to_string(static_cast<int>(v.type))
+            + "):" + HexBytes(v.text + std::string(1, '\0'));
     case Type::Binary:
         return "hex:" + HexBytes(v.bytes);
     case Type::MultiString:
@@ -226,7 +225,7 @@ bool EqualNoCase(std::string_view a, std::string_view b)
 SettingsStore::SettingsStore(std::filesystem::path folder, std::string root_name)
     : m_folder(std::move(folder))
     , m_root_name(std::move(root_name))
-{}
+{ }
 
 std::filesystem::path SettingsStore::DefaultFolder()
 {

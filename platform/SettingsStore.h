@@ -26,10 +26,10 @@ class SettingsStore
 public:
     /// Value types, numbered as the registry numbers them.
     enum class Type : uint32_t {
-        String = 1,        // REG_SZ
-        ExpandString = 2,  // REG_EXPAND_SZ
+        String = 1, // REG_SZ
+        ExpandString = 2, // REG_EXPAND_SZ
         Binary = 3,
-        Number = 4,        // REG_DWORD
+        Number = 4, // REG_DWORD
         NumberBigEndian = 5,
         Link = 6,
         MultiString = 7,
@@ -38,13 +38,14 @@ public:
     struct Value
     {
         Type type = Type::String;
-        std::string text;     ///< for string types
-        uint32_t number = 0;  ///< for the number types, as stored
-        std::string bytes;    ///< for other types
+        std::string text; ///< for string types
+        uint32_t number = 0; ///< for the number types, as stored
+        std::string bytes; ///< for other types
     };
 
     /// A store under folder. The folder and the files are created on the first write.
-    explicit SettingsStore(std::filesystem::path folder, std::string root_name = "HKEY_LOCAL_MACHINE");
+    explicit SettingsStore(std::filesystem::path folder,
+                           std::string root_name = "HKEY_LOCAL_MACHINE");
 
     /// The folder of the user's settings: $QUILLET_SETTINGS_DIR, else $XDG_CONFIG_HOME, else
     /// ~/.config.

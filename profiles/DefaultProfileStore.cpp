@@ -11,7 +11,7 @@ constexpr const char *kSection = "OUTPUT_DEFAULT";
 
 DefaultProfileStore::DefaultProfileStore(std::string ini_folder)
     : m_ini_folder(std::move(ini_folder))
-{}
+{ }
 
 DefaultProfileSetting DefaultProfileStore::Read() const
 {

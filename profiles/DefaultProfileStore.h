@@ -8,7 +8,6 @@
 
 namespace quillet {
 
-
 /**
  * The remembered default profile: the file "kreldef.ini" beside the profile files, whose
  * OUTPUT_DEFAULT section names the last picked profile and whose "default" section records the

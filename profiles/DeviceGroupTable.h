@@ -21,8 +21,8 @@ struct DeviceGroupRow
 std::span<const DeviceGroupRow> DeviceGroupTable();
 
 /// Icon indexes of the picker's image lists and the resource each stands for.
-inline constexpr int kIconResources[] = {128, 290, 314, 313, 307, 308, 309,
-                                         312, 311, 310, 347, 348, 345};
+inline constexpr int kIconResources[]
+    = {128, 290, 314, 313, 307, 308, 309, 312, 311, 310, 347, 348, 345};
 inline constexpr int kAppIcon = 0;
 inline constexpr int kOtherProfilesIcon = 1;
 

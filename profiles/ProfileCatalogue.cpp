@@ -32,8 +32,9 @@ Filing FileProfile(std::string_view ini_file)
 ProfileCatalogue::ProfileCatalogue()
 {
     for (const auto &row : DeviceGroupTable()) {
-        bool known = std::any_of(m_groups.begin(), m_groups.end(),
-                                 [&](const ProfileGroup &g) { return g.name == row.group_name.view(); });
+        bool known = std::any_of(m_groups.begin(), m_groups.end(), [&](const ProfileGroup &g) {
+            return g.name == row.group_name.view();
+        });
         if (!known) {
             ProfileGroup group;
             group.icon = row.group_icon;

@@ -12,7 +12,7 @@ namespace quillet {
 struct ProfileItem
 {
     std::string display_text;
-    std::string ini_file;  ///< file name without folder
+    std::string ini_file; ///< file name without folder
     std::string section;
     int icon = 0;
 };

@@ -24,23 +24,23 @@ namespace {
 class NullHost : public TaskListHost
 {
 public:
-    void InsertRow(int, std::string_view) override {}
-    void SetCell(int, int, std::string_view) override {}
-    void DeleteRow(int) override {}
+    void InsertRow(int, std::string_view) override { }
+    void SetCell(int, int, std::string_view) override { }
+    void DeleteRow(int) override { }
     std::vector<int> SelectedRows() const override { return {}; }
-    void SelectOnly(int) override {}
-    void UpdateButtonStates() override {}
-    void SetWaitCursor(bool) override {}
+    void SelectOnly(int) override { }
+    void UpdateButtonStates() override { }
+    void SetWaitCursor(bool) override { }
     std::vector<std::string> ChooseFiles(std::string_view, std::string_view) override { return {}; }
     std::optional<std::string> ChooseFolder(std::string_view, std::string_view) override
     {
         return std::nullopt;
     }
-    void SetSummary(std::string_view) override {}
-    void SetSummaryPosition(int) override {}
+    void SetSummary(std::string_view) override { }
+    void SetSummaryPosition(int) override { }
     std::string SplitChoiceText() const override { return "No split"; }
     int CustomSplitSizeMb() const override { return 4000; }
-    void Tell(std::string_view, std::string_view, Icon) override {}
+    void Tell(std::string_view, std::string_view, Icon) override { }
     bool Ask(std::string_view, std::string_view) override { return false; }
 };
 
@@ -59,8 +59,11 @@ int main(int argc, char **argv)
     test::TempDir settings;
 
     // A handful of different clips, copied until the folder holds count files.
-    const char *kinds[][2] = {{"mp4", "libx264"}, {"mkv", "mpeg4"}, {"avi", "mpeg4"},
-                              {"mov", "libx264"}, {"ts", "mpeg2video"}};
+    const char *kinds[][2] = {{"mp4", "libx264"},
+                              {"mkv", "mpeg4"},
+                              {"avi", "mpeg4"},
+                              {"mov", "libx264"},
+                              {"ts", "mpeg2video"}};
     std::vector<std::filesystem::path> originals;
     for (auto &kind : kinds) {
         test::ClipSpec spec;
@@ -69,7 +72,8 @@ int main(int argc, char **argv)
         spec.height = 360;
         spec.video_codec = kind[1];
         spec.audio_codec = std::string(kind[0]) == "avi" ? "libmp3lame" : "aac";
-        originals.push_back(test::MakeClip(program.path() / (std::string("clip.") + kind[0]), spec));
+        originals.push_back(
+            test::MakeClip(program.path() / (std::string("clip.") + kind[0]), spec));
     }
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {
@@ -104,7 +108,8 @@ int main(int argc, char **argv)
 
     const auto probe_start = Clock::now();
     for (const auto &file : files) {
-        auto r = test::RunCommand({"ffprobe", "-v", "error", "-show_format", "-show_streams", file});
+        auto r
+            = test::RunCommand({"ffprobe", "-v", "error", "-show_format", "-show_streams", file});
         if (r.exit_code != 0) {
             std::fprintf(stderr, "ffprobe failed on %s\n", file.c_str());
             return 1;

@@ -16,7 +16,7 @@ class FakeTaskListHost : public TaskListHost
 public:
     std::vector<std::array<std::string, 5>> rows;
     std::vector<int> selected;
-    std::deque<bool> answers;  ///< answers to Ask, in order (No when empty)
+    std::deque<bool> answers; ///< answers to Ask, in order (No when empty)
     std::vector<std::string> asked;
     std::vector<std::string> told;
     std::vector<std::string> files_to_choose;

@@ -20,7 +20,10 @@ struct LanguageFolder
 {
     TempDir dir;
     std::string Folder() const { return dir.path().string() + "/"; }
-    void Add(const std::string &file, const std::string &text) { WriteFile(dir.path() / file, text); }
+    void Add(const std::string &file, const std::string &text)
+    {
+        WriteFile(dir.path() / file, text);
+    }
 };
 
 } // namespace
@@ -46,9 +49,10 @@ TEST(LanguageTable, listsOnlyFilesThatNameTheirLanguage)
 TEST(LanguageTable, looksTextsUpWithEscapesAndDefaults)
 {
     LanguageFolder folder;
-    folder.Add("x.ini", "[Info]\nLanguage=Test\n[MAIN_DLG]\nLines=one#13two\nCrLf=a#17#13b\n"
-                        "Tab=a#19b\nEmptyValue=\nQuoted=\"  spaced  \"\nLong="
-                            + std::string(600, 'L') + "\n");
+    folder.Add("x.ini",
+               "[Info]\nLanguage=Test\n[MAIN_DLG]\nLines=one#13two\nCrLf=a#17#13b\n"
+               "Tab=a#19b\nEmptyValue=\nQuoted=\"  spaced  \"\nLong="
+                   + std::string(600, 'L') + "\n");
     LanguageTable table;
     // Without a selected file every text is its default.
     EXPECT_EQ(table.Lookup("MAIN_DLG", "Lines", "Default#13text"), "Default\ntext");
@@ -91,7 +95,7 @@ TEST(LanguageTable, selectionTakesTheFirstFileOfANameAndRemembersUnknownNames)
 
     table.SelectLanguage("Gone");
     EXPECT_EQ(table.CurrentLanguageName(), "Gone");
-    EXPECT_EQ(table.Lookup("S", "k", ""), first);  // the previous file stays selected
+    EXPECT_EQ(table.Lookup("S", "k", ""), first); // the previous file stays selected
 
     auto menu = table.MenuItems();
     ASSERT_EQ(menu.size(), 2u);
@@ -141,10 +145,11 @@ TEST(LanguageTable, defaultLanguageFollowsTheSystemLocale)
 TEST(LanguageTable, formatTextsMustTakeTheDefaultsArguments)
 {
     LanguageFolder folder;
-    folder.Add("h.ini", "[Info]\nLanguage=Hostile\n[CONVERSION_INFO]\n"
-                        "strFormatInfo=%s%s%s%n\n"
-                        "[MAIN_DLG]\nstrWebsiteTooltip=Willkommen auf der %s-Seite\n"
-                        "strTotalInfo=%d%%\nstrCompletedInfo=%08.3f\n");
+    folder.Add("h.ini",
+               "[Info]\nLanguage=Hostile\n[CONVERSION_INFO]\n"
+               "strFormatInfo=%s%s%s%n\n"
+               "[MAIN_DLG]\nstrWebsiteTooltip=Willkommen auf der %s-Seite\n"
+               "strTotalInfo=%d%%\nstrCompletedInfo=%08.3f\n");
     LanguageTable table;
     table.ScanLanguageFolder(folder.Folder());
     table.SelectLanguage("Hostile");

@@ -106,8 +106,8 @@ TEST(TaskListController, folderScanRecursesOnlyWhenAsked)
 TEST(TaskListController, droppedPathsPassTheExtensionTest)
 {
     Fixture f;
-    f.controller.AddDroppedFiles({"/drop/x.m", "/drop/x.mp3", "/drop/CLIP.M2T", "/drop/folder",
-                                  "/drop/film.mkv"});
+    f.controller.AddDroppedFiles(
+        {"/drop/x.m", "/drop/x.mp3", "/drop/CLIP.M2T", "/drop/folder", "/drop/film.mkv"});
     EXPECT_EQ(f.SourceNames(), (std::vector<std::string>{"x.m", "CLIP.M2T", "film.mkv"}));
     EXPECT_EQ(f.host.rows[2][4], "film.mp4");
     EXPECT_EQ(f.tasks.Get(0)->destination_path, f.app.OutputFolder() + "x.mp4");
@@ -149,7 +149,7 @@ TEST(TaskListController, totalsFollowRemovalsAndMoves)
     EXPECT_EQ(f.host.rows[2][2], "00:00:03");
 
     f.host.selected = {0};
-    f.controller.MoveSelectedUp();  // the first row cannot move up
+    f.controller.MoveSelectedUp(); // the first row cannot move up
     EXPECT_EQ(f.SourceNames().front(), "1.mp4");
     f.controller.MoveSelectedDown();
     EXPECT_EQ(f.SourceNames(), (std::vector<std::string>{"2.mp4", "1.mp4", "3.mp4", "4.mp4"}));
@@ -182,8 +182,9 @@ TEST(TaskListController, summaryShowsTotalsAndDiscFill)
     f.host.split_choice = "DVD-5 (4.7GB)";
     f.controller.RefreshAllRows();
     f.controller.ShowSummary(0);
-    EXPECT_EQ(f.host.summary, "Total: 2 | Length: 00:03:00.0 | Total Size: 21.60 MB | DVD-5 (4.7GB)");
-    EXPECT_EQ(f.host.summary_position, 0);  // 21.6 MB of 4200 MB
+    EXPECT_EQ(f.host.summary,
+              "Total: 2 | Length: 00:03:00.0 | Total Size: 21.60 MB | DVD-5 (4.7GB)");
+    EXPECT_EQ(f.host.summary_position, 0); // 21.6 MB of 4200 MB
 
     f.tasks.Get(0)->settings.estimated_video_bit_rate = 400000;
     f.controller.ShowSummary(0);
@@ -211,6 +212,7 @@ TEST(TaskListController, convertingSummaryShowsTimeLeft)
     EXPECT_EQ(f.host.summary, "Start converting");
     now += 30000;
     f.controller.ShowSummary(25);
-    EXPECT_EQ(f.host.summary, "Completed: 25% | Time Left: 00:01:30 | Destination File: My Film.mp4");
+    EXPECT_EQ(f.host.summary,
+              "Completed: 25% | Time Left: 00:01:30 | Destination File: My Film.mp4");
     EXPECT_EQ(f.host.summary_position, 25);
 }

@@ -54,10 +54,10 @@ TEST(ArgumentBuilder, workedExampleYieldsItsSixteenEntries)
 
     BuildResult result = BuildTaskArguments(*task, ContextWith());
     ASSERT_TRUE(result.ok()) << result.error();
-    EXPECT_EQ(result.args.Entries(),
-              (Entries{"ffmain", "-i", "/in/clip.avi", "-b", "768", "-vcodec", "mpeg4", "-s",
-                       "320x240", "-aspect", "4:3", "-map", "0:0", "-map", "0:1",
-                       "/out/clip.mp4"}));
+    EXPECT_EQ(
+        result.args.Entries(),
+        (Entries{"ffmain", "-i", "/in/clip.avi", "-b", "768", "-vcodec", "mpeg4", "-s", "320x240",
+                 "-aspect", "4:3", "-map", "0:0", "-map", "0:1", "/out/clip.mp4"}));
     EXPECT_EQ(result.args.Count(), 16u);
     EXPECT_EQ(result.args.CommandLine().rfind("ffmain -i /in/clip.avi -b 768", 0), 0u);
 }
@@ -98,13 +98,13 @@ TEST(ArgumentBuilder, writesProfileOptionsInTheirFixedOrder)
     r.nVideoRiszeOption = 11;
     r.nAspect = 2;
     EXPECT_EQ(Options(r),
-              (Entries{"-an",      "-ar",       "48000",   "-ac",         "2",       "-vol",
-                       "512",      "-ab",       "128.000000", "-vn",      "-hq",     "-r",
-                       "29.970",   "-b",        "1500",    "-acodec",     "aac",     "-vcodec",
-                       "h264",     "-croptop",  "1",       "-cropbottom", "2",       "-cropleft",
-                       "3",        "-cropright", "4",      "-padtop",     "10",      "-padbottom",
-                       "12",       "-padleft",  "0",       "-padright",   "0",       "-padcolor",
-                       "0xff8000", "-s",        "1920x1058", "-aspect",   "16:9"}));
+              (Entries{"-an",      "-ar",        "48000",      "-ac",         "2",   "-vol",
+                       "512",      "-ab",        "128.000000", "-vn",         "-hq", "-r",
+                       "29.970",   "-b",         "1500",       "-acodec",     "aac", "-vcodec",
+                       "h264",     "-croptop",   "1",          "-cropbottom", "2",   "-cropleft",
+                       "3",        "-cropright", "4",          "-padtop",     "10",  "-padbottom",
+                       "12",       "-padleft",   "0",          "-padright",   "0",   "-padcolor",
+                       "0xff8000", "-s",         "1920x1058",  "-aspect",     "16:9"}));
 }
 
 TEST(ArgumentBuilder, sizeChoicesFollowTheTableAndThePads)
@@ -127,7 +127,7 @@ TEST(ArgumentBuilder, sizeChoicesFollowTheTableAndThePads)
     EXPECT_EQ(SizeValue(named), "320x240");
     named.nVideoRiszeOption = 1;
     EXPECT_EQ(SizeValue(named), "sqcif");
-    named.bVideoEnablePad = 1;  // every pad 0: the same size, written as numbers
+    named.bVideoEnablePad = 1; // every pad 0: the same size, written as numbers
     named.nVideoRiszeOption = 4;
     EXPECT_EQ(SizeValue(named), "704x576");
 
@@ -144,7 +144,7 @@ TEST(ArgumentBuilder, aspectAndCodecNames)
     ProfileRecord r = AutoRecord();
     r.nAspect = 3;
     r.cAudioCodec = "Auto";
-    r.cVideoCodec = "";  // an empty name is passed on, not taken for auto
+    r.cVideoCodec = ""; // an empty name is passed on, not taken for auto
     EXPECT_EQ(Options(r), (Entries{"-b", "0", "-vcodec", "", "-aspect", "16:9"}));
 }
 
@@ -231,8 +231,8 @@ TEST(ArgumentBuilder, selectedAudioTracksBecomeMappedStreams)
     EXPECT_EQ(Entries(args.begin() + 3, args.begin() + 5),
               (Entries{"-vhook", "SubTitleHook -f /subs/a b.srt"}));
     EXPECT_EQ(Entries(args.end() - 16, args.end()),
-              (Entries{"-map", "0:0", "-map", "0:1", "-map", "0:3", "/out/a.mp4", "-acodec",
-                       "ac3", "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"}));
+              (Entries{"-map", "0:0", "-map", "0:1", "-map", "0:3", "/out/a.mp4", "-acodec", "ac3",
+                       "-ar", "48000", "-ab", "448", "-ac", "2", "-newaudio"}));
 
     task->settings.bDisableAudio = 1;
     args = BuildTaskArguments(*task, ContextWith()).args.Entries();
@@ -273,15 +273,15 @@ TEST(ArgumentBuilder, mergedRunJoinsEverySourceWithTheCurrentProfile)
 
     BuildContext c = ContextWith({"/out/Compound4242.mp4"});
     c.split_choice = "BD-50 (50GB)";
-    c.running_output_total_kib = 99;  // never reduces a merged run
+    c.running_output_total_kib = 99; // never reduces a merged run
     c.current_profile_path = "/ini/avchd_h264.ini";
     BuildResult result = BuildMergedArguments(tasks, current, c);
     ASSERT_TRUE(result.ok()) << result.error();
-    EXPECT_EQ(result.args.Entries(),
-              (Entries{"ffmain", "-threads", "0", "-ivs", "&new &file /in/a.avi", "-ias",
-                       "&file /in/a.avi", "-ivs", "&new &dshow &file /in/b.wmv", "-ias",
-                       "&file /in/b.wmv", "-fs", "46000000", "-b", "500",
-                       "/out/Compound4242 (1).mp4"}));
+    EXPECT_EQ(
+        result.args.Entries(),
+        (Entries{"ffmain", "-threads", "0", "-ivs", "&new &file /in/a.avi", "-ias",
+                 "&file /in/a.avi", "-ivs", "&new &dshow &file /in/b.wmv", "-ias",
+                 "&file /in/b.wmv", "-fs", "46000000", "-b", "500", "/out/Compound4242 (1).mp4"}));
 
     c.split_choice = "No split";
     current.Para = "-fs -g 12";

@@ -22,7 +22,7 @@ TEST(FixedString, cutsOnAssignmentAndNeverWritesPast)
 TEST(FixedString, neverCutsACharacterInHalf)
 {
     FixedString<6> field;
-    field = "ab\xC3\xA9\xC3\xA9";  // "abéé": the second é does not fit whole
+    field = "ab\xC3\xA9\xC3\xA9"; // "abéé": the second é does not fit whole
     EXPECT_EQ(field.view(), "ab\xC3\xA9");
     field = std::string_view("a\0b", 3);
     EXPECT_EQ(field.view(), "a");

@@ -55,7 +55,7 @@ TEST(MediaProbe, describesAFileWithItsStreamsAndAudioTracks)
     spec.frame_rate = "5";
     spec.audio_streams = 2;
     spec.sample_rate = 8000;
-    spec.audio_codec = "pcm_s16le";  // no codec frame padding: the file lasts exactly 90.2 s
+    spec.audio_codec = "pcm_s16le"; // no codec frame padding: the file lasts exactly 90.2 s
     auto clip = MakeClip(dir.path() / "two tracks.mkv", spec);
 
     BuiltInTexts texts;
@@ -93,8 +93,8 @@ TEST(MediaProbe, listsSubtitleStreamsWithoutTakingThemForAudioTracks)
     auto base = MakeClip(dir.path() / "base.mkv", spec);
     auto clip = dir.path() / "with subs.mkv";
     auto result = quillet::test::RunCommand({"ffmpeg", "-v", "error", "-y", "-i", base.string(),
-                                             "-i", srt.string(), "-map", "0", "-map", "1",
-                                             "-c", "copy", "-c:s", "srt", clip.string()});
+                                             "-i", srt.string(), "-map", "0", "-map", "1", "-c",
+                                             "copy", "-c:s", "srt", clip.string()});
     ASSERT_EQ(result.exit_code, 0) << result.err;
 
     BuiltInTexts texts;

@@ -43,7 +43,8 @@ TEST(ProfileApplier, estimatesTheVideoBitRateFromTheFrameSize)
 {
     EXPECT_EQ(EstimateVideoBitRate(Levels(3, 0, 0, 5)), 225);
     EXPECT_EQ(EstimateVideoBitRate(Levels(3, 0, 0, 6)), 900);
-    EXPECT_EQ(EstimateVideoBitRate(Levels(0, 2, 100, 5)), (4 * 1024 + 100 * 1024) * 0.9765625 / 1000);
+    EXPECT_EQ(EstimateVideoBitRate(Levels(0, 2, 100, 5)),
+              (4 * 1024 + 100 * 1024) * 0.9765625 / 1000);
 
     ProfileRecord source = Levels(1, 0, 0, 0);
     source.source_width = 1918;
@@ -62,7 +63,7 @@ TEST(ProfileApplier, estimatesTheVideoBitRateFromTheFrameSize)
     EXPECT_EQ(h, 201);
 
     EXPECT_EQ(EstimateVideoBitRate(Levels(-1, 0, 0, 5)), 0);
-    EXPECT_EQ(EstimateVideoBitRate(Levels(3, 0, 0, 0)), 0);  // no source size known
+    EXPECT_EQ(EstimateVideoBitRate(Levels(3, 0, 0, 0)), 0); // no source size known
 }
 
 TEST(ProfileApplier, letterboxesAWideSourceForAPalFrame)
@@ -107,7 +108,7 @@ TEST(ProfileApplier, matchingAspectsKeepTheProfilesPads)
     EXPECT_EQ(r.nAspect, 1);
     EXPECT_EQ(r.nVideoPadTop, 8);
 
-    ProfileRecord exact = Source(1280, 720, 0);  // 16:9 by its pixels
+    ProfileRecord exact = Source(1280, 720, 0); // 16:9 by its pixels
     ApplyAutomaticAspect(exact, 7);
     EXPECT_EQ(exact.nAspect, 2);
     EXPECT_EQ(exact.bVideoEnablePad, 0);
@@ -115,7 +116,7 @@ TEST(ProfileApplier, matchingAspectsKeepTheProfilesPads)
     ProfileRecord unknown = Source(0, 0, 0);
     ApplyAutomaticAspect(unknown, 0);
     EXPECT_EQ(unknown.nAspect, 0);
-    ApplyAutomaticAspect(unknown, 8);  // no such frame
+    ApplyAutomaticAspect(unknown, 8); // no such frame
     EXPECT_EQ(unknown.nAspect, 0);
 }
 
@@ -130,13 +131,13 @@ TEST(ProfileApplier, pathsDecideAspectSourceAndOutputName)
 
     ApplyProfile(*task, current, ApplyPath::AddFile, Place({"/out/holiday.mp4"}));
     EXPECT_EQ(task->destination_path, "/out/holiday (1).mp4");
-    EXPECT_EQ(task->settings.nAspect, 2);  // the probe's aspect: 16:9
+    EXPECT_EQ(task->settings.nAspect, 2); // the probe's aspect: 16:9
     EXPECT_EQ(task->settings.estimated_video_bit_rate, 225);
     EXPECT_EQ(task->settings.source_width, 720);
 
     ApplyProfile(*task, current, ApplyPath::ProfilePick, Place());
     EXPECT_EQ(task->destination_path, "/out/holiday.mp4");
-    EXPECT_EQ(task->settings.nAspect, 1);  // other paths judge by the pixels: 720x576 is 5:4
+    EXPECT_EQ(task->settings.nAspect, 1); // other paths judge by the pixels: 720x576 is 5:4
 
     current.TargetType = "m4v";
     ApplyProfile(*task, current, ApplyPath::ApplyToAll, Place());

@@ -84,9 +84,10 @@ TEST(ProfileFile, writtenProfileReadsBackFieldByField)
 TEST(ProfileFile, readingCutsTextsAndDefaultsMissingKeys)
 {
     TempDir dir;
-    auto file = WriteFile(dir.path() / "p.ini",
-                          "[Bare]\n[Long]\nPara=" + std::string(2000, 'p') + "\nTargetType="
-                              + std::string(30, 't') + "\nnVideoBitRateLevel=abc\nnAudioVolume=7x\n");
+    auto file
+        = WriteFile(dir.path() / "p.ini",
+                    "[Bare]\n[Long]\nPara=" + std::string(2000, 'p') + "\nTargetType="
+                        + std::string(30, 't') + "\nnVideoBitRateLevel=abc\nnAudioVolume=7x\n");
     ProfileRecord bare;
     bare.nAudioVolume = 99;
     ProfileFile::Read("Bare", bare, file);

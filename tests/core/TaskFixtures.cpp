@@ -15,8 +15,8 @@ std::unique_ptr<Task> MakeProbedTask(const std::string &source, const std::strin
     const int count = audio_streams + (video ? 1 : 0);
     StreamInfo **slot = task->streams.Receive();
     // The engine's arrays are released with FreeStreamInfo, which frees malloc'd memory.
-    *slot = static_cast<StreamInfo *>(std::calloc(static_cast<std::size_t>(count),
-                                                  sizeof(StreamInfo)));
+    *slot = static_cast<StreamInfo *>(
+        std::calloc(static_cast<std::size_t>(count), sizeof(StreamInfo)));
     task->context.stream_count = count;
     task->context.audio_stream_count = audio_streams;
     task->context.video_stream_index = video ? 0 : -1;

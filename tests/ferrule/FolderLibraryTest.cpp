@@ -44,7 +44,7 @@ std::string BinaryContent(size_t size_bytes)
                                      const std::filesystem::path &folder)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit {1024 * 1024, 1024 * 1024};
+    const rlimit limit{1024 * 1024, 1024 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
     const AddResult result = CopyIntoFolder(source, folder);
     std::fprintf(stderr, "%s\n", result.error.c_str());

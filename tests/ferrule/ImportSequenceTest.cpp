@@ -20,7 +20,7 @@ struct FakeLibrary
 {
     bool has_application = true;
     PlaylistStatus playlist_status = PlaylistStatus::Granted;
-    AddResult add_result {true, "/library/clip.mp4", {}};
+    AddResult add_result{true, "/library/clip.mp4", {}};
     std::vector<std::string> log;
 };
 

@@ -22,8 +22,9 @@ TEST(DefaultProfileStore, remembersThePickAndTheSavedAsNames)
 
     ASSERT_TRUE(store.Write("ipadh264.ini", "iPad H.264", 1));
     ASSERT_TRUE(store.Write("ipadh264.ini", "iPad H.264", 1));
-    EXPECT_EQ(ReadFile(store.Path()), "[OUTPUT_DEFAULT]\noutputinifile=ipadh264.ini\n"
-                                      "outputprofile=iPad H.264\noutputcalcaspect=1\n");
+    EXPECT_EQ(ReadFile(store.Path()),
+              "[OUTPUT_DEFAULT]\noutputinifile=ipadh264.ini\n"
+              "outputprofile=iPad H.264\noutputcalcaspect=1\n");
 
     ASSERT_TRUE(store.WriteSavedAsName("ipadh264.ini", "Living room"));
     DefaultProfileSetting read = store.Read();
@@ -37,8 +38,9 @@ TEST(DefaultProfileStore, remembersThePickAndTheSavedAsNames)
 TEST(DefaultProfileStore, honoursHandEditedValuesAndCutsLongOnes)
 {
     TempDir ini;
-    WriteFile(ini.path() / "kreldef.ini", "[output_default]\r\nOUTPUTINIFILE=" + std::string(300, 'f')
-                                              + "\r\noutputcalcaspect=7 (pal)\r\n");
+    WriteFile(ini.path() / "kreldef.ini",
+              "[output_default]\r\nOUTPUTINIFILE=" + std::string(300, 'f')
+                  + "\r\noutputcalcaspect=7 (pal)\r\n");
     DefaultProfileStore store(ini.path().string() + "/");
     DefaultProfileSetting read = store.Read();
     EXPECT_EQ(read.aspect_index, 7);

@@ -33,8 +33,9 @@ TEST(ProfileCatalogue, hasTheEightGroupsInTableOrder)
         names.push_back(g.name);
         icons.push_back(g.icon);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"iPad", "iPhone", "iPod", "Apple TV", "Common Video",
-                                               "Common Audio", "Other Profiles", "All Profiles"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"iPad", "iPhone", "iPod", "Apple TV", "Common Video",
+                                        "Common Audio", "Other Profiles", "All Profiles"}));
     EXPECT_EQ(icons, (std::vector<int>{4, 11, 12, 10, 3, 2, 1, 0}));
     EXPECT_EQ(DeviceGroupTable().size(), 21u);
 }
@@ -63,8 +64,9 @@ TEST(ProfileCatalogue, scanFilesProfilesIntoTheirGroups)
 
     auto others = Sections(catalogue.ItemsShownFor(6));
     std::sort(others.begin(), others.end());
-    EXPECT_EQ(others, (std::vector<std::string>{"IPADH264.INI:Shouting", "KRELDEF.INI:Upper Default",
-                                                "mine.ini:My Profile"}));
+    EXPECT_EQ(others,
+              (std::vector<std::string>{"IPADH264.INI:Shouting", "KRELDEF.INI:Upper Default",
+                                        "mine.ini:My Profile"}));
     for (const auto *item : catalogue.ItemsShownFor(6))
         EXPECT_EQ(item->icon, 0);
 
@@ -102,9 +104,9 @@ TEST(ProfileCatalogue, commitsOnlyItemsThatExist)
     ProfileCatalogue catalogue;
     catalogue.AddProfile("m4ac.ini", "AAC");
     catalogue.AddProfile("wavc.ini", "WAV");
-    EXPECT_FALSE(catalogue.Commit(1, 0));  // iPhone has no items
+    EXPECT_FALSE(catalogue.Commit(1, 0)); // iPhone has no items
     EXPECT_EQ(catalogue.CommittedGroup(), -1);
-    ASSERT_TRUE(catalogue.Commit(7, 1));  // from "All Profiles"
+    ASSERT_TRUE(catalogue.Commit(7, 1)); // from "All Profiles"
     EXPECT_EQ(catalogue.CommittedGroup(), 7);
     EXPECT_EQ(catalogue.CommittedProfile()->section, "WAV");
     EXPECT_FALSE(catalogue.Commit(7, 2));

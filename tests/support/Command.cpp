@@ -88,8 +88,7 @@ CommandResult RunCommand(const std::vector<std::string> &argv,
     }
     drain(out_pipe[0], err_pipe[0], result.out, result.err);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }

@@ -8,9 +8,9 @@ namespace quillet::test {
 
 struct CommandResult
 {
-    int exit_code = -1;  ///< the exit status, or 128 + signal number
-    std::string out;     ///< standard output
-    std::string err;     ///< standard error
+    int exit_code = -1; ///< the exit status, or 128 + signal number
+    std::string out; ///< standard output
+    std::string err; ///< standard error
 };
 
 /// Runs a program without a shell (argv[0] is looked up on PATH) and collects its output.

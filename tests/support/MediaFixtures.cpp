@@ -10,23 +10,24 @@ namespace quillet::test {
 
 std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipSpec &spec)
 {
-    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
-                                     "-y"};
+    std::vector<std::string> argv
+        = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
     const std::string seconds = std::to_string(spec.seconds);
     int input = 0;
     std::vector<std::string> maps;
     if (spec.video) {
-        argv.insert(argv.end(), {"-f", "lavfi", "-i",
-                                 "testsrc2=size=" + std::to_string(spec.width) + "x"
-                                     + std::to_string(spec.height) + ":rate=" + spec.frame_rate
-                                     + ":duration=" + seconds});
+        argv.insert(argv.end(),
+                    {"-f", "lavfi", "-i",
+                     "testsrc2=size=" + std::to_string(spec.width) + "x"
+                         + std::to_string(spec.height) + ":rate=" + spec.frame_rate
+                         + ":duration=" + seconds});
         maps.push_back(std::to_string(input++) + ":v");
     }
     for (int a = 0; a < spec.audio_streams; ++a) {
-        argv.insert(argv.end(), {"-f", "lavfi", "-i",
-                                 "sine=frequency=" + std::to_string(440 + 220 * a)
-                                     + ":sample_rate=" + std::to_string(spec.sample_rate)
-                                     + ":duration=" + seconds});
+        argv.insert(argv.end(),
+                    {"-f", "lavfi", "-i",
+                     "sine=frequency=" + std::to_string(440 + 220 * a) + ":sample_rate="
+                         + std::to_string(spec.sample_rate) + ":duration=" + seconds});
         maps.push_back(std::to_string(input++) + ":a");
     }
     for (const auto &m : maps)
@@ -120,7 +121,7 @@ uint32_t RgbFrame::at(int x, int y) const
 {
     std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width)
                      + static_cast<std::size_t>(x))
-                    * 3;
+        * 3;
     return (uint32_t(pixels[i]) << 16) | (uint32_t(pixels[i + 1]) << 8) | pixels[i + 2];
 }
 
@@ -129,12 +130,12 @@ RgbFrame GrabFrame(const std::filesystem::path &path, double seconds)
     RgbFrame frame;
     auto size = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
                             "stream=width,height", "-of", "csv=p=0:s=x", path.string()});
-    if (size.exit_code != 0 || std::sscanf(size.out.c_str(), "%dx%d", &frame.width, &frame.height)
-                                   != 2)
+    if (size.exit_code != 0
+        || std::sscanf(size.out.c_str(), "%dx%d", &frame.width, &frame.height) != 2)
         return {};
-    auto raw = RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-ss", std::to_string(seconds),
-                           "-i", path.string(), "-frames:v", "1", "-f", "rawvideo", "-pix_fmt",
-                           "rgb24", "-"});
+    auto raw
+        = RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-ss", std::to_string(seconds), "-i",
+                      path.string(), "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     if (raw.exit_code != 0
         || raw.out.size() != static_cast<std::size_t>(frame.width) * frame.height * 3)
         return {};

@@ -17,10 +17,10 @@ struct ClipSpec
     int height = 240;
     std::string frame_rate = "25";
     std::string video_codec = "mpeg4";
-    int audio_streams = 1;  ///< each a sine tone of its own frequency
+    int audio_streams = 1; ///< each a sine tone of its own frequency
     std::string audio_codec = "aac";
     int sample_rate = 44100;
-    std::vector<std::string> output_options;  ///< extra ffmpeg output options (e.g. -aspect 16:9)
+    std::vector<std::string> output_options; ///< extra ffmpeg output options (e.g. -aspect 16:9)
 };
 
 /// Makes the clip at path (container from its extension); throws std::runtime_error on failure.
@@ -29,11 +29,11 @@ std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipSpec
 struct ProbedStream
 {
     int index = -1;
-    std::string type;   ///< video, audio, subtitle, data
-    std::string codec;  ///< codec_name
+    std::string type; ///< video, audio, subtitle, data
+    std::string codec; ///< codec_name
     int width = 0;
     int height = 0;
-    std::string display_aspect;  ///< e.g. "16:9"
+    std::string display_aspect; ///< e.g. "16:9"
     int sample_rate = 0;
     int channels = 0;
     std::string profile;
@@ -42,7 +42,7 @@ struct ProbedStream
 struct ProbedFile
 {
     bool ok = false;
-    std::string format;  ///< format_name
+    std::string format; ///< format_name
     double duration = 0;
     std::vector<ProbedStream> streams;
     int count(const std::string &type) const;
