@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CliApp.h"
+
+#include "app/ConverterApp.h"
+#include "app/LanguageTable.h"
+#include "app/TaskListController.h"
+#include "cli/CliFrontEnd.h"
+#include "core/ConversionDriver.h"
+#include "core/MediaProbe.h"
+#include "core/ProfileFile.h"
+#include "disc/SplitList.h"
+#include "platform/Paths.h"
+#include "platform/SystemLanguage.h"
+#include "profiles/DefaultProfileStore.h"
+#include "profiles/ProfileCatalogue.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace quillet::cli {
+
+namespace {
+
+int Usage(const std::string &message)
+{
+    std::fprintf(stderr, "quillet-cli: %s\nTry 'quillet-cli --help'.\n", message.c_str());
+    return kBadUsage;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i]))
+            != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+CliApp::CliApp(std::string program_folder)
+    : m_program_folder(std::move(program_folder))
+{ }
+
+int CliApp::Run(const CliOptions &options)
+{
+    if (!options.error.empty())
+        return Usage(options.error);
+    switch (options.mode) {
+    case CliOptions::Mode::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return kAllConverted;
+    case CliOptions::Mode::ListProfiles:
+        return ListProfiles();
+    case CliOptions::Mode::Probe:
+        return Probe(options);
+    case CliOptions::Mode::Convert:
+        return Convert(options);
+    }
+    return kBadUsage;
+}
+
+int CliApp::ListProfiles()
+{
+    ProfileCatalogue catalogue;
+    catalogue.Scan(m_program_folder + "/ini/");
+    // Every group but "All Profiles", which only repeats the others.
+    for (int g = 0; g + 1 < catalogue.GroupCount(); ++g)
+        for (const auto *item : catalogue.ItemsShownFor(g))
+            std::printf("%s\t%s\t%s\n",
+                        catalogue.Groups()[static_cast<std::size_t>(g)].name.c_str(),
+                        item->ini_file.c_str(), item->section.c_str());
+    return kAllConverted;
+}
+
+int CliApp::Probe(const CliOptions &options)
+{
+    if (options.files.empty())
+        return Usage("--probe needs at least one file");
+    MainState state;
+    CliFrontEnd front(state);
+    BuiltInTexts texts;
+    int status = kAllConverted;
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+        auto task = CreateTask(options.files[i], RouteFlag(options.files[i]), -1, -1, texts,
+                               static_cast<TaskListHost &>(front));
+        std::printf("%s%s\n", i ? "\n" : "", task->information.c_str());
+        if (task->StreamCount() == 0)
+            status = kSomeFailed;
+    }
+    return status;
+}
+
+int CliApp::Convert(const CliOptions &options)
+{
+    if (options.files.empty() && !options.disc)
+        return Usage("no input files");
+    for (const auto &file : options.files)
+        if (!std::filesystem::exists(file))
+            return Usage(file + ": no such file or folder");
+    if (!options.subtitle.empty() && !std::filesystem::is_regular_file(options.subtitle))
+        return Usage(options.subtitle + ": no such subtitle file");
+
+    const std::string ini_folder = m_program_folder + "/ini/";
+    DefaultProfileStore defaults(ini_folder);
+    MainState state;
+    state.default_profile = defaults.Read();
+    std::string profile_file = options.profile_file;
+    std::string section = options.profile_section;
+    if (profile_file.empty()) {
+        profile_file = state.default_profile.output_ini_file.str();
+        section = state.default_profile.output_profile.str();
+        if (profile_file.empty())
+            return Usage("no profile remembered in " + defaults.Path()
+                         + "; choose one with --profile");
+    }
+    const std::string profile_path = ini_folder + profile_file;
+    bool known = false;
+    for (const auto &name : ProfileFile::ListNames(profile_path))
+        known = known || SameNoCase(name, section);
+    if (!known)
+        return Usage("unknown profile " + profile_file + ":" + section
+                     + " (see quillet-cli --list-profiles)");
+    ProfileFile::Read(section, state.current_profile, profile_path);
+    state.current_profile.profile_path = profile_path;
+
+    SplitList split;
+    split.Fill(profile_file);
+    if (!options.split.empty() && !split.Select(options.split)) {
+        std::string allowed;
+        for (const auto &e : split.Entries())
+            allowed += (allowed.empty() ? "\"" : ", \"") + e + "\"";
+        return Usage("split \"" + options.split + "\" is not offered for " + profile_file
+                     + "; choose one of " + allowed);
+    }
+    if (options.split_size_mb >= 0)
+        split.SetCustomSizeMb(options.split_size_mb);
+
+    // The converter's own settings decide the output folder unless one is given.
+    RegistryAccess registry{platform::SettingsStore(platform::SettingsStore::DefaultFolder())};
+    ConverterApp app(registry, m_program_folder);
+    app.FillTexts();
+    std::string output = options.output_dir;
+    if (output.empty() && !registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output))
+        output = m_program_folder + "/output/";
+    app.SetOutputFolder(std::filesystem::absolute(output).string());
+    if (!platform::CreateFolderLevels(app.OutputFolder()))
+        return Usage("cannot create the output folder " + app.OutputFolder());
+
+    LanguageTable &languages = TheLanguageTable();
+    languages.ScanLanguageFolder(m_program_folder + ConverterApp::kDefaultLanguageFolder);
+    std::string language;
+    if (!registry.ReadText(ConverterApp::kSettingsKey, "language", language))
+        language = languages.DefaultLanguageName(platform::SystemLanguageId());
+    languages.SelectLanguage(language);
+
+    TaskList tasks;
+    CliFrontEnd front(state);
+    front.SetSplit(split.SelectedText(), split.CustomSizeMb());
+    front.SetAnswer(options.extract_subtitles);
+    TaskListController controller(tasks, front, app, state, languages);
+    front.SetController(&controller);
+
+    for (const auto &file : options.files) {
+        if (std::filesystem::is_directory(file))
+            controller.ScanFolder(file, true);
+        else
+            controller.AddSourceFile(file);
+    }
+    if (tasks.Count() == 0)
+        return Usage("no media files found in the given folders");
+
+    for (const auto &task : tasks) {
+        if (!options.audio_tracks.empty()) {
+            for (auto &track : task->audio_tracks) {
+                bool keep = false;
+                for (int n : options.audio_tracks)
+                    keep = keep || n == track.ordinal + 1;
+                track.selected = keep ? 1 : 0;
+            }
+        }
+        if (!options.subtitle.empty())
+            task->subtitle_path = std::filesystem::absolute(options.subtitle).string();
+    }
+
+    ConversionDriver driver(front);
+    front.SetCancelHandler([&driver] { driver.RequestCancel(); });
+    CliFrontEnd::InstallInterruptHandler();
+
+    RunRequest request;
+    request.split_choice = split.SelectedText();
+    request.custom_split_mb = split.CustomSizeMb();
+    request.output_folder = app.OutputFolder();
+    request.program_folder = m_program_folder;
+    request.merge = options.merge;
+    request.current_profile = state.current_profile;
+    request.total_estimated_mb = state.total_size_mb;
+    RunOutcome outcome = driver.Convert(tasks, request);
+
+    if (outcome.cancelled || CliFrontEnd::Interrupted())
+        return kCancelled;
+    if (!outcome.started || !outcome.failures.empty())
+        return kSomeFailed;
+    return kAllConverted;
+}
+
+} // namespace quillet::cli

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CliFrontEnd.h"
+
+#include "app/TaskListController.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace quillet::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = 1;
+    // A second Ctrl+C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+
+CliFrontEnd::CliFrontEnd(MainState &state)
+    : m_state(state)
+    , m_tty(::isatty(STDERR_FILENO) != 0)
+{ }
+
+void CliFrontEnd::SetSplit(std::string choice, int custom_mb)
+{
+    m_split = std::move(choice);
+    m_custom_mb = custom_mb;
+}
+
+void CliFrontEnd::InstallInterruptHandler()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool CliFrontEnd::Interrupted()
+{
+    return g_interrupted != 0;
+}
+
+void CliFrontEnd::EndProgressLine()
+{
+    if (m_line_open) {
+        std::fputc('\n', stderr);
+        m_line_open = false;
+    }
+}
+
+void CliFrontEnd::SetSummary(std::string_view caption)
+{
+    if (!m_state.converting)
+        return;
+    if (m_tty) {
+        // One line, rewritten in place.
+        std::fprintf(stderr, "\r%.*s\033[K", static_cast<int>(caption.size()), caption.data());
+        m_line_open = true;
+    } else {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(caption.size()), caption.data());
+    }
+    std::fflush(stderr);
+}
+
+void CliFrontEnd::Tell(std::string_view text, std::string_view, Icon)
+{
+    EndProgressLine();
+    std::fprintf(stderr, "quillet-cli: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+bool CliFrontEnd::Ask(std::string_view question, std::string_view)
+{
+    EndProgressLine();
+    std::fprintf(stderr, "quillet-cli: %.*s %s\n", static_cast<int>(question.size()),
+                 question.data(), m_answer ? "Yes" : "No");
+    return m_answer;
+}
+
+void CliFrontEnd::SetConverting(bool converting)
+{
+    m_state.converting = converting ? 1 : 0;
+    if (!converting)
+        EndProgressLine();
+}
+
+void CliFrontEnd::SetCurrentOutput(const std::string &path)
+{
+    m_state.current_output_path = path;
+    m_last_percent_logged = -100;
+}
+
+void CliFrontEnd::ShowProgress(int percent)
+{
+    // Without a terminal the log gets a line per tenth, not one per report.
+    if (!m_tty && percent != 0 && percent != 100 && percent - m_last_percent_logged < 10)
+        return;
+    m_last_percent_logged = percent;
+    if (m_controller)
+        m_controller->ShowSummary(percent);
+}
+
+void CliFrontEnd::PumpEvents()
+{
+    if (g_interrupted && m_cancel) {
+        m_cancel();
+    }
+}
+
+void CliFrontEnd::LogCommandLine(const std::string &line)
+{
+    EndProgressLine();
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void CliFrontEnd::OutputFinished(const std::string &path)
+{
+    EndProgressLine();
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace quillet::cli

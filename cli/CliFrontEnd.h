@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/MainState.h"
+#include "app/TaskListHost.h"
+#include "core/RunObserver.h"
+
+#include <csignal>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillet {
+class TaskListController;
+}
+
+namespace quillet::cli {
+
+/**
+ * The terminal in place of the main window: the task list without rows, the summary line as a
+ * progress line on standard error, messages on standard error, finished outputs on standard
+ * output, and Ctrl+C as the Cancel button.
+ */
+class CliFrontEnd final : public TaskListHost, public RunObserver
+{
+public:
+    explicit CliFrontEnd(MainState &state);
+
+    void SetController(TaskListController *controller) { m_controller = controller; }
+    void SetSplit(std::string choice, int custom_mb);
+    /// Answer given to every Yes/No question (the Matroska subtitle offer).
+    void SetAnswer(bool yes) { m_answer = yes; }
+    void SetCancelHandler(std::function<void()> cancel) { m_cancel = std::move(cancel); }
+
+    /// Makes Ctrl+C ask for cancel instead of ending the program (a second one ends it).
+    static void InstallInterruptHandler();
+    static bool Interrupted();
+
+    // TaskListHost
+    void InsertRow(int, std::string_view) override { }
+    void SetCell(int, int, std::string_view) override { }
+    void DeleteRow(int) override { }
+    std::vector<int> SelectedRows() const override { return {}; }
+    void SelectOnly(int) override { }
+    void UpdateButtonStates() override { }
+    void SetWaitCursor(bool) override { }
+    std::vector<std::string> ChooseFiles(std::string_view, std::string_view) override { return {}; }
+    std::optional<std::string> ChooseFolder(std::string_view, std::string_view) override
+    {
+        return std::nullopt;
+    }
+    void SetSummary(std::string_view caption) override;
+    void SetSummaryPosition(int) override { }
+    std::string SplitChoiceText() const override { return m_split; }
+    int CustomSplitSizeMb() const override { return m_custom_mb; }
+
+    // Prompter
+    void Tell(std::string_view text, std::string_view caption, Icon icon) override;
+    bool Ask(std::string_view question, std::string_view caption) override;
+
+    // RunObserver
+    void SetConverting(bool converting) override;
+    void SetCurrentOutput(const std::string &path) override;
+    void ShowProgress(int percent) override;
+    void PumpEvents() override;
+    void LogCommandLine(const std::string &line) override;
+    void OutputFinished(const std::string &path) override;
+    void ShowOutput(const std::string &) override { }
+
+private:
+    void EndProgressLine();
+
+    MainState &m_state;
+    TaskListController *m_controller = nullptr;
+    std::string m_split = "No split";
+    int m_custom_mb = 4000;
+    bool m_answer = false;
+    std::function<void()> m_cancel;
+    bool m_tty = false;
+    bool m_line_open = false;
+    int m_last_percent_logged = -100;
+};
+
+} // namespace quillet::cli

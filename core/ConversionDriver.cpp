@@ -1,0 +1,314 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/ConversionDriver.h"
+
+#include "core/ArgumentBuilder.h"
+#include "core/SplitPresets.h"
+#include "platform/Paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+
+namespace quillet {
+
+namespace {
+
+// The engine's progress report is a plain C function: it finds the running driver here.
+thread_local ConversionDriver *t_active = nullptr;
+
+uint32_t SteadyTickMs()
+{
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool IsRegularFile(const std::string &path, int64_t *size = nullptr)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (size)
+        *size = st.st_size;
+    return true;
+}
+
+bool NameHasAny(std::string_view profile_path, std::initializer_list<std::string_view> parts)
+{
+    const std::string_view name = platform::StemOf(profile_path);
+    for (auto part : parts)
+        if (name.find(part) != std::string_view::npos)
+            return true;
+    return false;
+}
+
+/// The seconds of a task that a run converts, from its trim points.
+double EffectiveDuration(const Task &task)
+{
+    const double start_us = static_cast<double>(task.context.start_time_us);
+    const double duration_us = static_cast<double>(task.context.duration_us);
+    const bool has_start = task.trim_start.IsSet();
+    const bool has_end = task.trim_end.IsSet();
+    double us = duration_us;
+    if (has_start && has_end)
+        us = static_cast<double>(task.trim_end.us - task.trim_start.us);
+    else if (has_end)
+        us = static_cast<double>(task.trim_end.us) - start_us;
+    else if (has_start)
+        us = start_us + duration_us - static_cast<double>(task.trim_start.us);
+    return us * 1e-6;
+}
+
+unsigned TimeSeededRandom()
+{
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    return static_cast<unsigned>(std::rand());
+}
+
+} // namespace
+
+ConversionDriver::ConversionDriver(RunObserver &observer)
+    : m_observer(observer)
+    , m_engine(ffmain)
+    , m_post_process(RunPostProcess)
+    , m_tick(SteadyTickMs)
+{ }
+
+bool ConversionDriver::DiscSizeFits(const RunRequest &request) const
+{
+    const std::string_view path = request.current_profile.profile_path.view();
+    const bool disc = NameHasAny(path, {"avchd", "dvd", "blu-ray"})
+        || (NameHasAny(path, {"divxavi"}) && m_same_profile);
+    if (!disc)
+        return true;
+    if (const auto *preset = split::FindDiscPreset(request.split_choice))
+        return request.total_estimated_mb <= preset->capacity_mb;
+    return true;
+}
+
+RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
+{
+    RunOutcome outcome;
+    if (m_converting)
+        return outcome;
+    if (!DiscSizeFits(request)) {
+        m_observer.Tell(kDiscTooSmall, "tesk", Prompter::Icon::Exclamation);
+        return outcome;
+    }
+
+    m_converting = 1;
+    m_cancel = 0;
+    m_observer.SetConverting(true);
+    m_observer.ShowProgress(0);
+
+    if (tasks.Count() > 1 && request.merge) {
+        if (!MergeCheck(tasks)) {
+            m_converting = 0;
+            m_observer.SetConverting(false);
+            m_observer.ShowProgress(0);
+            return outcome;
+        }
+        outcome.started = true;
+        RunMerged(tasks, request, outcome);
+    } else {
+        outcome.started = true;
+        RunSingle(tasks, request, outcome);
+    }
+
+    if (!outcome.failures.empty()) {
+        std::string text = "These files could not be converted:\n";
+        for (const auto &f : outcome.failures)
+            text += "\n" + std::string(platform::FileNameOf(f.source)) + ": " + f.reason;
+        m_observer.Tell(text);
+    }
+    m_cancel = 0;
+    if (!outcome.outputs.empty())
+        m_observer.ShowOutput(outcome.outputs.back());
+    m_converting = 0;
+    m_observer.SetConverting(false);
+    m_observer.ShowProgress(0);
+    return outcome;
+}
+
+bool ConversionDriver::MergeCheck(const TaskList &tasks)
+{
+    bool any_audio = false, any_video = false;
+    for (const auto &task : tasks) {
+        any_audio = any_audio || task->HasAudio();
+        any_video = any_video || task->HasVideo();
+    }
+    if (!any_audio && !any_video) {
+        m_observer.Tell("Cannot find any videos or audios");
+        return false;
+    }
+    for (const auto &task : tasks) {
+        if (any_video && !task->HasVideo()) {
+            m_observer.Tell("Some items no videos");
+            return false;
+        }
+        if (any_audio && !task->HasAudio()) {
+            m_observer.Tell("Some items no audios");
+            return false;
+        }
+    }
+    return true;
+}
+
+void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
+{
+    m_same_profile = 1;
+    for (int i = 1; i < tasks.Count(); ++i)
+        if (tasks.Get(i - 1)->settings.profile_path.view()
+            != tasks.Get(i)->settings.profile_path.view())
+            m_same_profile = 0;
+    const bool counts_disc = m_same_profile
+        && NameHasAny(request.current_profile.profile_path.view(),
+                      {"avchd", "dvd", "blu-ray", "divxavi"});
+
+    int64_t running_total_kib = 0;
+    for (const auto &task : tasks) {
+        if (m_cancel)
+            break;
+        BuildContext context;
+        context.split_choice = request.split_choice;
+        context.custom_split_mb = request.custom_split_mb;
+        context.running_output_total_kib = running_total_kib;
+        context.current_profile_path = request.current_profile.profile_path.str();
+        context.same_profile = m_same_profile != 0;
+        context.output_folder = request.output_folder;
+        context.random_number = TimeSeededRandom;
+        BuildResult built = BuildTaskArguments(*task, context);
+        if (!built.ok()) {
+            outcome.failures.push_back({task->source_path, built.error()});
+            continue;
+        }
+        m_total_s = task->duration_s;
+        if (!RunEngine(built.args.Entries(), built.output_path, task->source_path, task->route_flag,
+                       outcome)) {
+            if (outcome.cancelled)
+                break;
+            continue;
+        }
+        Finish(built.output_path, task->settings.BurnType.str(), task->settings.PostProcess.view(),
+               request, outcome);
+        int64_t size = 0;
+        if (counts_disc && IsRegularFile(built.output_path, &size))
+            running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
+        m_observer.ShowProgress(100);
+    }
+}
+
+void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
+{
+    m_same_profile = 1;
+    BuildContext context;
+    context.split_choice = request.split_choice;
+    context.custom_split_mb = request.custom_split_mb;
+    context.current_profile_path = request.current_profile.profile_path.str();
+    context.output_folder = request.output_folder;
+    context.random_number = TimeSeededRandom;
+    BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
+    if (!built.ok()) {
+        outcome.failures.push_back({built.output_path, built.error()});
+        return;
+    }
+    m_total_s = 0;
+    for (const auto &task : tasks)
+        m_total_s += EffectiveDuration(*task);
+    if (RunEngine(built.args.Entries(), built.output_path, built.output_path, 0, outcome)) {
+        Finish(built.output_path, request.current_profile.BurnType.str(),
+               request.current_profile.PostProcess.view(), request, outcome);
+        m_observer.ShowProgress(100);
+    }
+}
+
+bool ConversionDriver::RunEngine(std::vector<std::string> args, const std::string &output,
+                                 const std::string &source, int route_flag, RunOutcome &outcome)
+{
+    std::string line;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        line += (i ? " " : "") + args[i];
+    m_observer.LogCommandLine(line);
+    m_observer.SetCurrentOutput(output);
+    m_observer.ShowProgress(0);
+
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    m_engine_message.clear();
+    m_last_report = m_tick();
+    ConversionDriver *previous = t_active;
+    t_active = this;
+    EnableDshow(route_flag);
+    const int result = m_engine(static_cast<int>(args.size()), argv.data(), &EngineReport);
+    EnableDshow(0);
+    t_active = previous;
+
+    // The output path named no file before the run, so whatever lies there now is this run's.
+    const bool made = result == DOLMAR_OK && IsRegularFile(output);
+    if (made)
+        return true;
+    ::unlink(output.c_str());
+    if (result == DOLMAR_STOPPED || m_cancel) {
+        outcome.cancelled = true;
+        return false;
+    }
+    std::string reason = m_engine_message;
+    if (reason.empty())
+        reason = result == DOLMAR_OK
+            ? "no output file was written"
+            : "the conversion failed (engine result " + std::to_string(result) + ")";
+    outcome.failures.push_back({source, reason});
+    return false;
+}
+
+void ConversionDriver::Finish(const std::string &output, const std::string &burn_type,
+                              std::string_view command, const RunRequest &request,
+                              RunOutcome &outcome)
+{
+    if (outcome.outputs.empty() && outcome.burn_type.empty())
+        outcome.burn_type = burn_type;
+    if (!command.empty()) {
+        PostProcessResult post = m_post_process(output, command, request.program_folder);
+        m_observer.LogCommandLine(post.command_line);
+        // A program that ran reports its own troubles; one that never ran is reported here.
+        if (!post.ran)
+            outcome.failures.push_back(
+                {output, "converted, but the post-processing command did not run: " + post.error});
+    }
+    outcome.outputs.push_back(output);
+    m_observer.OutputFinished(output);
+}
+
+int ConversionDriver::EngineReport(const char *message, double position)
+{
+    return t_active ? t_active->OnReport(message, position) : 0;
+}
+
+int ConversionDriver::OnReport(const char *message, double position)
+{
+    if (position < 0 && position > -2) {
+        // Kept for the end of the run, where every failure is listed in one message.
+        if (message && *message)
+            m_engine_message = message;
+    }
+    if (position <= -0.0001)
+        return 0;
+    const uint32_t now = m_tick();
+    if (now - m_last_report >= 500) {
+        m_last_report = now;
+        int percent = m_total_s > 0 ? static_cast<int>(position * 100 / m_total_s) : 0;
+        m_observer.ShowProgress(std::clamp(percent, 0, 100));
+    }
+    // Events are handled on every report, so the window stays responsive and Cancel is quick.
+    m_observer.PumpEvents();
+    return m_cancel ? -1 : 0;
+}
+
+} // namespace quillet

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/PostProcessRunner.h"
+#include "core/ProfileRecord.h"
+#include "core/RunObserver.h"
+#include "core/TaskList.h"
+
+#include <dolmar.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/**
+ * The conversion driver runs a batch: it checks the batch against the chosen disc size, then
+ * converts every task into its own output (or all of them into one merged output) through one
+ * synchronous engine run each, runs each profile's post-processing command on what was made, and
+ * finally shows the last output. The engine's progress reports keep the front end alive
+ * (RunObserver::PumpEvents) and carry Cancel back into the engine.
+ *
+ * A run that is cancelled stops at once: the output being written is deleted and nothing after
+ * it starts. A run that fails is reported and deleted, and the batch goes on; the failures are
+ * listed in one message at the end.
+ */
+namespace quillet {
+
+/// What the front end decides for one run.
+struct RunRequest
+{
+    std::string split_choice; ///< the split list's selected entry
+    int custom_split_mb = 4000;
+    std::string output_folder; ///< ends with '/'
+    std::string program_folder; ///< for "./" in post-processing commands
+    bool merge = false; ///< "Merge into one file"
+    ProfileRecord current_profile; ///< the main window's current profile
+    double total_estimated_mb = 0; ///< the tasks' estimated sizes together
+};
+
+/// One task that could not be converted, and why.
+struct RunFailure
+{
+    std::string source;
+    std::string reason;
+};
+
+/// What a run did.
+struct RunOutcome
+{
+    bool started = false; ///< false when the run was refused before any conversion
+    bool cancelled = false;
+    std::vector<std::string> outputs; ///< finished outputs, in order
+    std::vector<RunFailure> failures;
+    std::string burn_type; ///< BurnType of the run's first output
+};
+
+class ConversionDriver
+{
+public:
+    using EngineFn = std::function<int(int, char **, ProgressCallback)>;
+    using PostProcessFn = std::function<PostProcessResult(
+        const std::string &output, std::string_view command, const std::string &program_folder)>;
+    using TickFn = std::function<uint32_t()>;
+
+    /// The message shown when the estimate exceeds the chosen disc.
+    static constexpr const char *kDiscTooSmall
+        = "The calculated output file size is larger than selected media size.\nYou can make "
+          "some changes in profiles, media type or media file(s). ";
+
+    explicit ConversionDriver(RunObserver &observer);
+
+    /// Replaces the engine (the library's ffmain by default); for tests.
+    void SetEngine(EngineFn engine) { m_engine = std::move(engine); }
+    void SetPostProcessRunner(PostProcessFn run) { m_post_process = std::move(run); }
+    void SetTickSource(TickFn tick) { m_tick = std::move(tick); }
+
+    /// The Convert command. Does nothing while a run is going on.
+    RunOutcome Convert(TaskList &tasks, const RunRequest &request);
+
+    /// Asks the running batch to stop (the Cancel button, Ctrl+C).
+    void RequestCancel() { m_cancel = 1; }
+    bool Converting() const { return m_converting != 0; }
+    /// Whether every task of the last single-output run had the same profile file.
+    bool SameProfile() const { return m_same_profile != 0; }
+
+    /// The disc-size check of a run: true when the estimate fits the chosen disc.
+    bool DiscSizeFits(const RunRequest &request) const;
+
+private:
+    static int EngineReport(const char *message, double position);
+    int OnReport(const char *message, double position);
+    bool MergeCheck(const TaskList &tasks);
+    void RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
+    void RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
+    /// One engine run into output; true when the output was made.
+    bool RunEngine(std::vector<std::string> args, const std::string &output,
+                   const std::string &source, int route_flag, RunOutcome &outcome);
+    void Finish(const std::string &output, const std::string &burn_type, std::string_view command,
+                const RunRequest &request, RunOutcome &outcome);
+
+    RunObserver &m_observer;
+    EngineFn m_engine;
+    PostProcessFn m_post_process;
+    TickFn m_tick;
+
+    int m_converting = 0;
+    volatile int m_cancel = 0;
+    int m_same_profile = 1;
+    uint32_t m_last_report = 0;
+    double m_total_s = 0; // what the percentage divides by
+    std::string m_engine_message; // the last message the engine gave
+};
+
+} // namespace quillet

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/**
+ * The post-process runner: after each output is made, a profile's command runs with the output's
+ * path substituted, and the conversion waits for it. The command text is a sequence of tokens,
+ * each in double quotes, separated by spaces:  "./ferrule" "%out"
+ * In a token, "./" becomes the program folder and "%out" the output path (the first occurrence,
+ * "./" taking precedence). The tokens become the started program's argument vector directly, with
+ * no shell in between, so a path holding spaces, quotes, ';' or "$(...)" arrives as one intact
+ * argument and is never interpreted.
+ */
+namespace quillet {
+
+/// Limits of a command: its tokens and the command line they make.
+inline constexpr std::size_t kMaxTokenLength = 254;
+inline constexpr std::size_t kMaxCommandLineLength = 1023;
+inline constexpr std::size_t kMaxTokens = 127;
+
+/// The tokens of a command text, or why it was refused.
+struct CommandTokens
+{
+    std::vector<std::string> tokens;
+    std::string error; ///< empty on success
+};
+
+/// Splits a command text into its tokens (quotes removed), before substitution.
+CommandTokens TokenizeCommand(std::string_view command);
+
+/**
+ * The program's arguments for output_path: the tokens after substitution. Refused (error set)
+ * when a token or the command line would exceed the limits above.
+ * @param program_folder without a trailing '/'
+ */
+CommandTokens BuildPostProcess(std::string_view command, const std::string &output_path,
+                               const std::string &program_folder);
+
+/// The command line as text: each argument followed by one space.
+std::string CommandLineText(const std::vector<std::string> &arguments);
+
+/// How a post-process went.
+struct PostProcessResult
+{
+    bool ran = false;
+    int exit_status = -1;
+    std::string command_line;
+    std::string error; ///< why it did not run
+};
+
+/// Runs command for output_path and waits until the program ends.
+PostProcessResult RunPostProcess(const std::string &output_path, std::string_view command,
+                                 const std::string &program_folder);
+
+} // namespace quillet

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/Prompter.h"
+
+#include <string>
+
+namespace quillet {
+
+/**
+ * What a conversion run needs of its front end: the main window (summary line, control states,
+ * message pump, file manager) or the command-line program (progress line, signals, output list).
+ * Every call comes from the thread that runs the batch, inside the engine's progress reports.
+ */
+class RunObserver : public Prompter
+{
+public:
+    /// Switches the front end into or out of the converting state.
+    virtual void SetConverting(bool converting) = 0;
+    /// The output the engine is writing now.
+    virtual void SetCurrentOutput(const std::string &path) = 0;
+    /// Shows the run's progress in percent (0 at the start of each output, 100 at its end).
+    virtual void ShowProgress(int percent) = 0;
+    /// Lets the front end handle its pending events; it may ask the driver to cancel.
+    virtual void PumpEvents() = 0;
+    /// One engine command line, for the diagnostic log.
+    virtual void LogCommandLine(const std::string &line) = 0;
+    /// An output was finished (and post-processed).
+    virtual void OutputFinished(const std::string &path) = 0;
+    /// Shows the last finished output in the file manager.
+    virtual void ShowOutput(const std::string &path) = 0;
+};
+
+} // namespace quillet

@@ -1,0 +1,317 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/ConversionDriver.h"
+
+#include "TaskFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+using namespace quillet;
+using quillet::test::MakeProbedTask;
+using quillet::test::TempDir;
+
+namespace {
+
+/// Records what a front end would be told.
+struct RecordingObserver : RunObserver
+{
+    std::vector<std::string> told, captions, command_lines, finished, shown;
+    std::vector<int> progress;
+    std::vector<bool> converting;
+    int pumps = 0;
+    std::function<void()> on_pump;
+
+    void Tell(std::string_view text, std::string_view caption, Icon) override
+    {
+        told.emplace_back(text);
+        captions.emplace_back(caption);
+    }
+    bool Ask(std::string_view, std::string_view) override { return false; }
+    void SetConverting(bool c) override { converting.push_back(c); }
+    void SetCurrentOutput(const std::string &) override { }
+    void ShowProgress(int p) override { progress.push_back(p); }
+    void PumpEvents() override
+    {
+        ++pumps;
+        if (on_pump)
+            on_pump();
+    }
+    void LogCommandLine(const std::string &line) override { command_lines.push_back(line); }
+    void OutputFinished(const std::string &path) override { finished.push_back(path); }
+    void ShowOutput(const std::string &path) override { shown.push_back(path); }
+};
+
+/// An engine that writes its output path's file while reporting progress, or fails.
+struct FakeEngine
+{
+    std::map<std::string, int> fail_for; // source path -> result
+    int runs = 0;
+    int reports_per_run = 5;
+    std::vector<std::vector<std::string>> seen;
+    uint32_t *clock = nullptr;
+
+    int operator()(int argc, char **argv, ProgressCallback report)
+    {
+        ++runs;
+        std::vector<std::string> args(argv, argv + argc);
+        seen.push_back(args);
+        std::string source;
+        for (std::size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "-i" || args[i] == "-ivs")
+                source = args[i + 1];
+        // The output path is the entry before the first -acodec of the extra tracks, or last.
+        std::string output = args.back();
+        for (std::size_t i = 1; i < args.size(); ++i)
+            if (args[i] == "-newaudio") {
+                output = args[i - 9];
+                break;
+            }
+        std::ofstream(output) << "partial";
+        auto failure = fail_for.find(source);
+        if (failure != fail_for.end() && failure->second != DOLMAR_OK) {
+            report("Cannot decode the input: invalid data", -1.0);
+            return failure->second;
+        }
+        for (int i = 1; i <= reports_per_run; ++i) {
+            if (clock)
+                *clock += 600;
+            if (report(nullptr, i * 1.0) < 0)
+                return DOLMAR_STOPPED;
+        }
+        if (failure != fail_for.end())
+            std::filesystem::remove(output); // "succeeds" without writing anything
+        return DOLMAR_OK;
+    }
+};
+
+struct Fixture
+{
+    TempDir out;
+    RecordingObserver observer;
+    FakeEngine engine;
+    ConversionDriver driver{observer};
+    TaskList tasks;
+    RunRequest request;
+    std::vector<std::string> post_processed;
+    uint32_t clock = 0;
+
+    Fixture()
+    {
+        engine.clock = &clock;
+        driver.SetEngine(std::ref(engine));
+        driver.SetTickSource([this] { return clock; });
+        driver.SetPostProcessRunner(
+            [this](const std::string &output, std::string_view, const std::string &) {
+                post_processed.push_back(output);
+                PostProcessResult r;
+                r.ran = true;
+                r.exit_status = 0;
+                return r;
+            });
+        request.split_choice = "No split";
+        request.output_folder = out.path().string() + "/";
+        request.current_profile.profile_path = "/ini/ipadh264.ini";
+    }
+
+    Task &AddTask(const std::string &name)
+    {
+        auto task = MakeProbedTask("/in/" + name + ".avi", out.file(name + ".mp4"));
+        task->duration_s = 5;
+        task->settings.PostProcess = "\"./ferrule\" \"%out\"";
+        task->settings.profile_path = request.current_profile.profile_path;
+        tasks.Add(std::move(task));
+        return *tasks.Get(tasks.Count() - 1);
+    }
+};
+
+} // namespace
+
+TEST(ConversionDriver, convertsEveryTaskAndRunsItsPostProcess)
+{
+    Fixture f;
+    f.AddTask("one").settings.BurnType = "DVD";
+    f.AddTask("two");
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_TRUE(outcome.started);
+    EXPECT_FALSE(outcome.cancelled);
+    EXPECT_EQ(outcome.outputs,
+              (std::vector<std::string>{f.out.file("one.mp4"), f.out.file("two.mp4")}));
+    EXPECT_EQ(f.post_processed, outcome.outputs);
+    EXPECT_EQ(outcome.burn_type, "DVD");
+    EXPECT_EQ(f.observer.shown, (std::vector<std::string>{f.out.file("two.mp4")}));
+    EXPECT_EQ(f.observer.converting, (std::vector<bool>{true, false}));
+    ASSERT_GE(f.observer.command_lines.size(), 2u);
+    EXPECT_EQ(f.observer.command_lines[0].rfind("ffmain -i /in/one.avi ", 0), 0u);
+    EXPECT_TRUE(f.observer.told.empty());
+    // Progress went through the pump on every report, and the line at most every 500 ms.
+    EXPECT_EQ(f.observer.pumps, 10);
+    EXPECT_NE(std::find(f.observer.progress.begin(), f.observer.progress.end(), 20),
+              f.observer.progress.end());
+    EXPECT_FALSE(f.driver.Converting());
+}
+
+TEST(ConversionDriver, cancelStopsTheBatchAndKeepsNothingHalfMade)
+{
+    Fixture f;
+    f.AddTask("first");
+    f.AddTask("second");
+    f.AddTask("third");
+    f.observer.on_pump = [&] {
+        if (f.engine.runs == 1 && f.observer.pumps == 2)
+            f.driver.RequestCancel();
+    };
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(f.engine.runs, 1);
+    EXPECT_TRUE(f.post_processed.empty());
+    EXPECT_TRUE(outcome.outputs.empty());
+    EXPECT_TRUE(f.observer.shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(f.out.file("first.mp4")));
+    EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
+    EXPECT_TRUE(f.observer.told.empty());
+
+    // The next run starts afresh.
+    f.observer.on_pump = nullptr;
+    outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_EQ(outcome.outputs.size(), 3u);
+}
+
+TEST(ConversionDriver, aFailedTaskIsReportedAndTheBatchGoesOn)
+{
+    Fixture f;
+    f.AddTask("a");
+    f.AddTask("broken");
+    f.AddTask("c");
+    f.AddTask("silent");
+    f.engine.fail_for["/in/broken.avi"] = DOLMAR_FAILED;
+    f.engine.fail_for["/in/silent.avi"] = DOLMAR_OK; // says OK, writes nothing
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_EQ(outcome.outputs,
+              (std::vector<std::string>{f.out.file("a.mp4"), f.out.file("c.mp4")}));
+    EXPECT_EQ(f.post_processed, outcome.outputs);
+    ASSERT_EQ(outcome.failures.size(), 2u);
+    EXPECT_EQ(outcome.failures[0].source, "/in/broken.avi");
+    EXPECT_EQ(outcome.failures[0].reason, "Cannot decode the input: invalid data");
+    EXPECT_EQ(outcome.failures[1].reason, "no output file was written");
+    EXPECT_FALSE(std::filesystem::exists(f.out.file("broken.mp4")));
+    ASSERT_EQ(f.observer.told.size(), 1u);
+    EXPECT_NE(f.observer.told[0].find("broken.avi: Cannot decode the input"), std::string::npos);
+    EXPECT_NE(f.observer.told[0].find("silent.avi: no output file"), std::string::npos);
+    EXPECT_EQ(f.observer.shown, (std::vector<std::string>{f.out.file("c.mp4")}));
+}
+
+TEST(ConversionDriver, discSizeCheckRefusesAnEstimateBeyondTheDisc)
+{
+    Fixture f;
+    f.AddTask("movie");
+    f.request.current_profile.profile_path = "/ini/ntscdvd.ini";
+    f.request.split_choice = "DVD-5 (4.7GB)";
+    f.request.total_estimated_mb = 4200.5;
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_FALSE(outcome.started);
+    EXPECT_EQ(f.engine.runs, 0);
+    ASSERT_EQ(f.observer.told.size(), 1u);
+    EXPECT_EQ(f.observer.told[0],
+              "The calculated output file size is larger than selected media "
+              "size.\nYou can make some changes in profiles, media type or "
+              "media file(s). ");
+    EXPECT_EQ(f.observer.captions[0], "tesk");
+    EXPECT_TRUE(f.observer.converting.empty());
+
+    f.request.total_estimated_mb = 4200;
+    EXPECT_TRUE(f.driver.Convert(f.tasks, f.request).started);
+    EXPECT_EQ(f.engine.runs, 1);
+
+    // Outside the disc family the size is not checked.
+    f.request.current_profile.profile_path = "/ini/ipadh264.ini";
+    f.request.total_estimated_mb = 99999;
+    EXPECT_TRUE(f.driver.Convert(f.tasks, f.request).started);
+}
+
+TEST(ConversionDriver, discRunsShareTheDiscBetweenTheirOutputs)
+{
+    Fixture f;
+    f.request.current_profile.profile_path = "/ini/paldvd.ini";
+    f.request.split_choice = "DVD-5 (4.7GB)";
+    f.AddTask("one").settings.Para = "-fs";
+    f.AddTask("two").settings.Para = "-fs";
+    for (const auto &t : f.tasks)
+        t->settings.profile_path = "/ini/paldvd.ini";
+    // The fake output is 7 bytes: the running total stays 0 KiB, so make the first one larger.
+    f.driver.SetPostProcessRunner(
+        [&](const std::string &output, std::string_view, const std::string &) {
+            std::ofstream(output) << std::string(10 * 1024, 'x');
+            return PostProcessResult{true, 0, {}, {}};
+        });
+    f.driver.Convert(f.tasks, f.request);
+    ASSERT_EQ(f.engine.seen.size(), 2u);
+    auto limit = [](const std::vector<std::string> &args) {
+        return *(std::find(args.begin(), args.end(), "-fs") + 1);
+    };
+    EXPECT_EQ(limit(f.engine.seen[0]), "4200000");
+    EXPECT_EQ(limit(f.engine.seen[1]), "4199990");
+}
+
+TEST(ConversionDriver, mergeCheckNeedsTheSameKindsOfStreamsEverywhere)
+{
+    Fixture f;
+    f.request.merge = true;
+    f.tasks.Add(MakeProbedTask("/in/song.mp3", "", 1, false));
+    f.tasks.Add(MakeProbedTask("/in/film.avi", "", 1, true));
+    EXPECT_FALSE(f.driver.Convert(f.tasks, f.request).started);
+    EXPECT_EQ(f.observer.told, (std::vector<std::string>{"Some items no videos"}));
+    EXPECT_EQ(f.observer.converting, (std::vector<bool>{true, false}));
+
+    TaskList silent;
+    silent.Add(MakeProbedTask("/in/a.avi", "", 0, true));
+    silent.Add(MakeProbedTask("/in/b.avi", "", 1, true));
+    f.observer.told.clear();
+    f.driver.Convert(silent, f.request);
+    EXPECT_EQ(f.observer.told, (std::vector<std::string>{"Some items no audios"}));
+
+    TaskList empty;
+    empty.Add(MakeProbedTask("/in/a.txt", "", 0, false));
+    empty.Add(MakeProbedTask("/in/b.txt", "", 0, false));
+    f.observer.told.clear();
+    f.driver.Convert(empty, f.request);
+    EXPECT_EQ(f.observer.told, (std::vector<std::string>{"Cannot find any videos or audios"}));
+    EXPECT_EQ(f.engine.runs, 0);
+}
+
+TEST(ConversionDriver, mergedRunMakesOneUniqueOutput)
+{
+    Fixture f;
+    f.request.merge = true;
+    f.request.current_profile.TargetType = "mp4";
+    f.request.current_profile.PostProcess = "\"./ferrule\" \"%out\"";
+    f.AddTask("a");
+    f.AddTask("b");
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    ASSERT_EQ(outcome.outputs.size(), 1u);
+    EXPECT_EQ(outcome.outputs[0].rfind(f.out.file("Compound"), 0), 0u);
+    EXPECT_EQ(f.engine.runs, 1);
+    EXPECT_EQ(f.post_processed, outcome.outputs);
+
+    // A single task with the merge box ticked converts on its own.
+    TaskList one;
+    one.Add(MakeProbedTask("/in/x.avi", f.out.file("x.mp4")));
+    outcome = f.driver.Convert(one, f.request);
+    EXPECT_EQ(outcome.outputs, (std::vector<std::string>{f.out.file("x.mp4")}));
+}
+
+TEST(ConversionDriver, convertIsIgnoredWhileARunIsGoingOn)
+{
+    Fixture f;
+    f.AddTask("a");
+    bool inner_started = true;
+    f.observer.on_pump = [&] {
+        if (f.observer.pumps == 1)
+            inner_started = f.driver.Convert(f.tasks, f.request).started;
+    };
+    f.driver.Convert(f.tasks, f.request);
+    EXPECT_FALSE(inner_started);
+    EXPECT_EQ(f.engine.runs, 1);
+}
