@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CLinkLabel.h"
+
+#include "LinkOpener.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+namespace quillet {
+
+CLinkLabel::CLinkLabel(QWidget *parent)
+    : QLabel(parent)
+    , m_opener(OpenLinkTarget)
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+void CLinkLabel::SetTarget(const QString &target)
+{
+    m_target = target;
+    updateTooltip();
+}
+
+void CLinkLabel::SetTooltip(const QString &text)
+{
+    m_tooltip = text;
+    updateTooltip();
+}
+
+void CLinkLabel::updateTooltip()
+{
+    setToolTip(m_tooltip.isEmpty() ? m_target : m_tooltip);
+}
+
+void CLinkLabel::SetOpener(Opener opener)
+{
+    m_opener = opener ? std::move(opener) : Opener(OpenLinkTarget);
+}
+
+int CLinkLabel::OpenTarget()
+{
+    const int code = m_opener(m_target);
+    if (code > kLinkOpened)
+        return code;
+    emit openFailed(code);
+    QApplication::beep();
+    QMessageBox::warning(this, QApplication::applicationDisplayName(), LinkFailureMessage(code));
+    return code;
+}
+
+void CLinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    QLabel::mousePressEvent(event);
+}
+
+void CLinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_pressed = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        OpenTarget();
+}
+
+void CLinkLabel::enterEvent(QEnterEvent *event)
+{
+    m_hovering = true;
+    update();
+    QLabel::enterEvent(event);
+}
+
+void CLinkLabel::leaveEvent(QEvent *event)
+{
+    m_hovering = false;
+    update();
+    QLabel::leaveEvent(event);
+}
+
+} // namespace quillet

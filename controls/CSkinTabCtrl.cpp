@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CSkinTabCtrl.h"
+
+#include "SystemColors.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+constexpr int kGradientBandHeight = 2;
+constexpr int kTextMargin = 3;
+constexpr int kIconAdvance = 19;
+constexpr int kMaxTabText = 99;
+constexpr double kLighten = 1.4;
+constexpr double kDarken = 0.9;
+constexpr double kGradientEnd = 0.7;
+constexpr double kTextShade = 0.5;
+
+} // namespace
+
+quint32 CSkinTabCtrl::s_tabStyleFlags = 0;
+
+void CSkinTabCtrl::SetTabStyleFlags(bool enable, quint32 flags)
+{
+    s_tabStyleFlags = enable ? flags : 0;
+}
+
+quint32 CSkinTabCtrl::TabStyleFlags()
+{
+    return s_tabStyleFlags;
+}
+
+QColor CSkinTabCtrl::ScaleColor(const QColor &color, double factor)
+{
+    const auto scale
+        = [factor](int component) { return std::min(255, static_cast<int>(component * factor)); };
+    return QColor(scale(color.red()), scale(color.green()), scale(color.blue()));
+}
+
+CSkinTabCtrl::CSkinTabCtrl(QWidget *parent)
+    : QTabBar(parent)
+    , m_ownerDrawn(s_tabStyleFlags != 0)
+{
+    setDrawBase(false);
+    // Lets the strip narrow tabs that do not fit; their text is then cut with an ellipsis.
+    setElideMode(Qt::ElideRight);
+}
+
+void CSkinTabCtrl::SetBackgroundColor(const QColor &color)
+{
+    m_background = color;
+    update();
+}
+
+QColor CSkinTabCtrl::storedOrFace() const
+{
+    return m_background.isValid() ? m_background : SystemColor::ButtonFace(palette());
+}
+
+QColor CSkinTabCtrl::baseColor() const
+{
+    if ((s_tabStyleFlags & DeriveFromBackground) && m_background.isValid())
+        return m_background;
+    return SystemColor::ButtonFace(palette());
+}
+
+QColor CSkinTabCtrl::faceColor(bool selected) const
+{
+    if (selected) {
+        return (s_tabStyleFlags & LightenSelected) ? ScaleColor(baseColor(), kLighten)
+                                                   : SystemColor::ButtonFace(palette());
+    }
+    if ((s_tabStyleFlags & UnselectedUseBackground) && !(s_tabStyleFlags & DarkenUnselected))
+        return storedOrFace();
+    return ScaleColor(baseColor(), kDarken);
+}
+
+QColor CSkinTabCtrl::bottomColor(bool selected) const
+{
+    return selected ? SystemColor::ButtonFace(palette()) : ScaleColor(baseColor(), kGradientEnd);
+}
+
+QColor CSkinTabCtrl::textColor(bool selected) const
+{
+    if (selected)
+        return SystemColor::WindowText(palette());
+    const bool fromStored = (s_tabStyleFlags & (UnselectedUseBackground | DeriveFromBackground))
+        && m_background.isValid();
+    return ScaleColor(fromStored ? m_background : SystemColor::ButtonFace(palette()), kTextShade);
+}
+
+QRect CSkinTabCtrl::itemRect(int index) const
+{
+    // Unselected tabs sit two pixels lower than the selected one and reach two pixels further
+    // down, so the selected tab stands out above its neighbours.
+    const QRect tab = tabRect(index);
+    return index == currentIndex() ? tab.adjusted(0, 0, 0, -1) : tab.adjusted(0, 2, 0, 2);
+}
+
+QRect CSkinTabCtrl::textArea(int index) const
+{
+    const bool selected = index == currentIndex();
+    QRect area
+        = itemRect(index).adjusted(kTextMargin, kTextMargin + (selected ? 1 : 0), -kTextMargin, 0);
+    if (!tabIcon(index).isNull())
+        area.setLeft(area.left() + kIconAdvance);
+    return area;
+}
+
+QString CSkinTabCtrl::displayedText(int index) const
+{
+    const QString text = tabText(index).left(kMaxTabText);
+    return fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, textArea(index).width()));
+}
+
+void CSkinTabCtrl::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    // The strip round the tabs takes the background colour.
+    painter.fillRect(rect(), storedOrFace());
+    if (!m_ownerDrawn) {
+        painter.end();
+        QTabBar::paintEvent(event);
+        return;
+    }
+    // The selected tab last, so it overlaps its neighbours.
+    for (int i = 0; i < count(); ++i) {
+        if (i != currentIndex())
+            drawTab(painter, i);
+    }
+    if (currentIndex() >= 0)
+        drawTab(painter, currentIndex());
+}
+
+void CSkinTabCtrl::drawTab(QPainter &painter, int index) const
+{
+    const bool selected = index == currentIndex();
+    const QRect item = itemRect(index);
+    const QColor face = faceColor(selected);
+
+    if ((s_tabStyleFlags & Gradient) && depth() >= 16) {
+        const QColor bottom = bottomColor(selected);
+        const int bands
+            = std::max(1, (item.height() + kGradientBandHeight - 1) / kGradientBandHeight);
+        const int steps = std::max(1, bands - 1);
+        for (int k = 0; k < bands; ++k) {
+            const QColor band(face.red() + (bottom.red() - face.red()) * k / steps,
+                              face.green() + (bottom.green() - face.green()) * k / steps,
+                              face.blue() + (bottom.blue() - face.blue()) * k / steps);
+            const int top = item.top() + k * kGradientBandHeight;
+            const int height = std::min(kGradientBandHeight, item.bottom() + 1 - top);
+            painter.fillRect(QRect(item.left(), top, item.width(), height), band);
+        }
+    } else {
+        painter.fillRect(item, face);
+    }
+
+    QRect area = textArea(index);
+    const QIcon icon = tabIcon(index);
+    if (!icon.isNull()) {
+        const QSize size = iconSize();
+        const QPoint at(area.left() - kIconAdvance, area.top());
+        icon.paint(&painter, QRect(at, size), Qt::AlignLeft | Qt::AlignTop);
+    }
+    painter.setPen(textColor(selected));
+    painter.setFont(font());
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                     displayedText(index));
+}
+
+} // namespace quillet

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+namespace quillet {
+
+/// Converts dialog-layout units to pixels through the dialog font, so every window places its
+/// controls at the same template positions and they scale with the font: a horizontal unit is
+/// a quarter of the font's average letter width, a vertical unit an eighth of its height.
+class DialogUnits
+{
+public:
+    /// Units of the given font (by default the dialogs' font).
+    explicit DialogUnits(const QFont &font = DialogFont());
+
+    /// Verdana 8 pt where it is installed, else DejaVu Sans 8 pt, whose letters are as wide.
+    static QFont DialogFont();
+
+    /// Average width of the 52 letters A-Z a-z, rounded, in pixels.
+    int baseX() const { return m_baseX; }
+    /// Height of the font in pixels.
+    int baseY() const { return m_baseY; }
+
+    /// Horizontal dialog units to pixels (rounded to nearest).
+    int x(int units) const;
+    /// Vertical dialog units to pixels (rounded to nearest).
+    int y(int units) const;
+    /// A template rectangle (left, top, width, height in dialog units) in pixels. Each value is
+    /// converted on its own, as dialog templates are.
+    QRect rect(int left, int top, int width, int height) const;
+    QRect rect(const QRect &units) const;
+
+private:
+    int m_baseX;
+    int m_baseY;
+};
+
+} // namespace quillet

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every built-in profile converts a clip into the container, codecs and picture size it promises.
+#include "core/ProfileFile.h"
+
+#include "Command.h"
+#include "MediaFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace quillet;
+using namespace quillet::test;
+
+namespace {
+
+struct Promise
+{
+    std::string format;
+    std::string video;  // empty: no video stream
+    std::string audio;
+    int width = 0;
+    int height = 0;
+};
+
+/// What a profile promises, read from its own settings the way a user reads them.
+Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
+{
+    static const std::map<std::string, std::string> formats = {
+        {"mp4", "mp4"}, {"m4a", "mp4"}, {"mov", "mov"}, {"mp3", "mp3"}, {"wav", "wav"},
+        {"avi", "avi"}, {"wmv", "asf"}, {"m2ts", "mpegts"}, {"vob", "mpeg"}};
+    static const std::map<int, std::pair<int, int>> sizes = {
+        {5, {320, 240}}, {6, {640, 480}}, {7, {720, 480}}, {8, {720, 576}}, {11, {1920, 1080}}};
+    Promise p;
+    p.format = formats.at(r.TargetType.str());
+    if (!r.bDisableVideo) {
+        p.video = r.cVideoCodec.str();
+        if (r.nVideoRiszeOption == 0) {
+            p.width = source_width;
+            p.height = source_height;
+        } else if (r.nVideoRiszeOption == 9) {
+            p.width = r.nVideoCustomSizeX;
+            p.height = r.nVideoCustomSizeY;
+        } else {
+            std::tie(p.width, p.height) = sizes.at(r.nVideoRiszeOption);
+        }
+    }
+    p.audio = r.cAudioCodec.view() == "auto" ? "wmav2" : r.cAudioCodec.str();
+    return p;
+}
+
+} // namespace
+
+TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
+{
+    TempDir home;
+    ClipSpec spec;
+    spec.seconds = 1;
+    spec.width = 320;
+    spec.height = 240;
+    auto clip = MakeClip(home.path() / "source.mkv", spec);
+
+    const auto ini = ProgramDir() / "ini";
+    int checked = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(ini)) {
+        const std::string file = entry.path().filename().string();
+        if (file == "kreldef.ini")
+            continue;
+        for (const auto &section : ProfileFile::ListNames(entry.path())) {
+            SCOPED_TRACE(file + ":" + section);
+            ProfileRecord r;
+            ProfileFile::Read(section, r, entry.path());
+            EXPECT_FALSE(r.FormatName.empty());
+            EXPECT_FALSE(r.FormatHint.empty());
+            EXPECT_EQ(r.nAudioVolume, 256);
+            const Promise promise = PromiseOf(r, spec.width, spec.height);
+
+            const auto out = home.path() / ("out-" + std::to_string(checked));
+            auto run = RunCommand({(ProgramDir() / "quillet-cli").string(), "-p", file + ":" + section,
+                                   "-o", out.string(), clip.string()},
+                                  {"QUILLET_SETTINGS_DIR=" + home.file("settings"), "DISPLAY=",
+                                   "WAYLAND_DISPLAY=", "QUILLET_MEDIA_LIBRARY=" + home.file("lib")});
+            ASSERT_EQ(run.exit_code, 0) << run.err;
+            const std::string output = run.out.substr(0, run.out.find('\n'));
+            EXPECT_EQ(std::filesystem::path(output).extension().string(), "." + r.TargetType.str());
+
+            ProbedFile probed = Ffprobe(output);
+            ASSERT_TRUE(probed.ok);
+            EXPECT_NE(probed.format.find(promise.format), std::string::npos) << probed.format;
+            if (promise.video.empty()) {
+                EXPECT_EQ(probed.first("video"), nullptr);
+            } else {
+                ASSERT_NE(probed.first("video"), nullptr);
+                EXPECT_EQ(probed.first("video")->codec, promise.video);
+                EXPECT_EQ(probed.first("video")->width, promise.width);
+                EXPECT_EQ(probed.first("video")->height, promise.height);
+            }
+            ASSERT_NE(probed.first("audio"), nullptr);
+            EXPECT_EQ(probed.first("audio")->codec, promise.audio);
+            EXPECT_NEAR(probed.duration, 1.0, 0.25);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 29);
+}

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CFolderPicker.h"
+#include "FolderPickerDialog.h"
+#include "TempDir.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+TEST(FolderPicker, initialFolderLosesTrailingSpaceAndOneSeparator)
+{
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("/media/out/  \t")),
+              QStringLiteral("/media/out"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("/media/out\\")),
+              QStringLiteral("/media/out"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("/media/out//")),
+              QStringLiteral("/media/out/"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("  /media/out")),
+              QStringLiteral("  /media/out"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("/")), QStringLiteral("/"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QStringLiteral("/ ")), QStringLiteral("/"));
+    EXPECT_EQ(CFolderPicker::TrimInitialFolder(QString()), QString());
+}
+
+// Runs `inspect` on the picker's dialog once it is open; inspect closes it.
+void WhenOpen(std::function<void(FolderPickerDialog &)> inspect)
+{
+    QTimer::singleShot(0, [inspect] {
+        auto *dialog = qobject_cast<FolderPickerDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no folder dialog open";
+            return;
+        }
+        // Let the dialog settle (folder listing, deferred checks) first.
+        QTest::qWait(50);
+        inspect(*dialog);
+    });
+}
+
+QPushButton *OkButton(FolderPickerDialog &dialog)
+{
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    return buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+}
+
+TEST(FolderPicker, opensAtTheTrimmedInitialFolderAndReturnsTheChoice)
+{
+    test::TempDir temp;
+    const QString base = QString::fromStdString(temp.path().string());
+    QDir(base).mkpath(QStringLiteral("output"));
+    const QString output = QDir::cleanPath(base + QStringLiteral("/output"));
+
+    CFolderPicker picker;
+    picker.SetCaption(QStringLiteral("Output folder"));
+    picker.SetInitialFolder(output + QStringLiteral("/  "));
+    WhenOpen([&output](FolderPickerDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Output folder"));
+        EXPECT_EQ(dialog.instructionLabel()->text(), QStringLiteral("Open"));
+        EXPECT_FALSE(dialog.statusLabel()->isVisibleTo(&dialog));
+        EXPECT_EQ(QDir::cleanPath(dialog.directory().absolutePath()), output);
+        QPushButton *ok = OkButton(dialog);
+        EXPECT_TRUE(ok && ok->isEnabled());
+        dialog.accept();
+    });
+    EXPECT_EQ(picker.Browse(nullptr), 1);
+    EXPECT_EQ(picker.folder(), output);
+    EXPECT_FALSE(picker.folderIcon().isNull());
+}
+
+TEST(FolderPicker, cancellingReturnsZeroAndKeepsTheResult)
+{
+    CFolderPicker picker;
+    picker.SetInitialFolder(QDir::tempPath());
+    WhenOpen([](FolderPickerDialog &dialog) { dialog.reject(); });
+    EXPECT_EQ(picker.Browse(nullptr), 0);
+    EXPECT_TRUE(picker.folder().isEmpty());
+
+    CFolderPicker rooted;
+    rooted.SetRootFolder(QStringLiteral("/no/such/root"));
+    EXPECT_EQ(rooted.Browse(nullptr), 0) << "an unusable root fails without a dialog";
+}
+
+class NoLockedFolders : public CFolderPicker
+{
+public:
+    bool Validate(const QString &path, QString &status) override
+    {
+        seen.append(path);
+        if (path.endsWith(QStringLiteral("locked"))) {
+            status = QStringLiteral("This folder is locked.");
+            return false;
+        }
+        status = QStringLiteral("Fine.");
+        return true;
+    }
+    QStringList seen;
+};
+
+TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
+{
+    test::TempDir temp;
+    const QString base = QString::fromStdString(temp.path().string());
+    QDir(base).mkpath(QStringLiteral("locked"));
+    QDir(base).mkpath(QStringLiteral("open"));
+    const QString locked = QDir::cleanPath(base + QStringLiteral("/locked"));
+    const QString open = QDir::cleanPath(base + QStringLiteral("/open"));
+
+    NoLockedFolders picker;
+    picker.SetInstructionText(QStringLiteral("Choose where converted files go."));
+    picker.SetStatusLine(true);
+    picker.SetInitialFolder(locked);
+    WhenOpen([&](FolderPickerDialog &dialog) {
+        EXPECT_EQ(dialog.instructionLabel()->text(),
+                  QStringLiteral("Choose where converted files go."));
+        EXPECT_TRUE(dialog.statusLabel()->isVisibleTo(&dialog));
+        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("This folder is locked."));
+        QPushButton *ok = OkButton(dialog);
+        ASSERT_TRUE(ok);
+        EXPECT_FALSE(ok->isEnabled());
+        dialog.accept(); // as Enter in the name field would: refused
+        EXPECT_TRUE(dialog.isVisible());
+
+        // The user goes up one level and clicks the locked folder, then the open one.
+        dialog.setDirectory(QFileInfo(locked).absolutePath());
+        QTest::qWait(100);
+        auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
+        ASSERT_TRUE(view);
+        const auto clickFolder = [view](const QString &path) {
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row) {
+                const QModelIndex index = view->model()->index(row, 0, root);
+                if (index.data(QFileSystemModel::FilePathRole).toString() == path) {
+                    view->setCurrentIndex(index);
+                    break;
+                }
+            }
+            QTest::qWait(50);
+        };
+        clickFolder(locked);
+        EXPECT_FALSE(ok->isEnabled());
+        clickFolder(open);
+        EXPECT_TRUE(ok->isEnabled());
+        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
+        clickFolder(locked);
+        EXPECT_FALSE(ok->isEnabled());
+
+        // The user types another folder into the name field.
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(name);
+        name->setText(open);
+        QTest::qWait(50);
+        EXPECT_TRUE(ok->isEnabled());
+        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
+        dialog.accept();
+    });
+    EXPECT_EQ(picker.Browse(nullptr), 1);
+    EXPECT_EQ(picker.folder(), open);
+    EXPECT_TRUE(picker.seen.contains(locked));
+}
+
+} // namespace
+} // namespace quillet
