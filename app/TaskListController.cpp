@@ -5,6 +5,7 @@
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
+#include "disc/DiscImport.h"
 #include "platform/Paths.h"
 
 #include <sys/stat.h>
@@ -185,6 +186,17 @@ void TaskListController::AddDroppedFiles(const std::vector<std::string> &paths)
             AddSourceFile(path);
     }
     AfterListChange();
+}
+
+int TaskListController::ImportDisc(const platform::DriveSources &sources)
+{
+    auto result = DiscImport::Run(
+        sources, [this](const std::string &path) { return AddSourceFile(path); }, m_host);
+    if (result.outcome == DiscImport::Outcome::Found)
+        m_host.SelectOnly(result.last_row);
+    m_host.UpdateButtonStates();
+    ShowSummary(0);
+    return static_cast<int>(result.added.size());
 }
 
 void TaskListController::RemoveSelected()

@@ -5,6 +5,7 @@
 #include "app/TaskListHost.h"
 #include "core/TaskList.h"
 #include "core/Texts.h"
+#include "platform/OpticalDrives.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,8 @@ public:
     /// Scans folder (recursing into sub-folders when asked), adding every accepted file.
     void ScanFolder(const std::string &folder, bool recurse);
     void AddDroppedFiles(const std::vector<std::string> &paths);
+    /// Adds the video streams of the AVCHD/Blu-ray discs in the optical drives; returns how many.
+    int ImportDisc(const platform::DriveSources &sources);
     void RemoveSelected();
     void RemoveAll();
     void MoveSelectedUp();

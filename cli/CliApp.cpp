@@ -6,8 +6,10 @@
 #include "app/TaskListController.h"
 #include "cli/CliFrontEnd.h"
 #include "core/ConversionDriver.h"
+#include "core/MatroskaBinding.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileFile.h"
+#include "core/SubtitleOffer.h"
 #include "disc/SplitList.h"
 #include "platform/Paths.h"
 #include "platform/SystemLanguage.h"
@@ -20,6 +22,23 @@
 namespace quillet::cli {
 
 namespace {
+
+/// Extraction progress as lines on standard error.
+class TerminalProgress final : public ExtractionProgress
+{
+public:
+    void Update(int percent, std::string_view message) override
+    {
+        if (percent == m_last)
+            return;
+        m_last = percent;
+        std::fprintf(stderr, "%.*s: %d %%\n", static_cast<int>(message.size()), message.data(),
+                     percent);
+    }
+
+private:
+    int m_last = -1;
+};
 
 int Usage(const std::string &message)
 {
@@ -97,6 +116,9 @@ int CliApp::Convert(const CliOptions &options)
 {
     if (options.files.empty() && !options.disc)
         return Usage("no input files");
+    MatroskaBinding &matroska = TheMatroskaBinding();
+    if (options.extract_subtitles && !matroska.Load(m_program_folder))
+        return Usage("--extract-subtitles needs the Matroska track library: " + matroska.Error());
     for (const auto &file : options.files)
         if (!std::filesystem::exists(file))
             return Usage(file + ": no such file or folder");
@@ -163,12 +185,23 @@ int CliApp::Convert(const CliOptions &options)
     TaskListController controller(tasks, front, app, state, languages);
     front.SetController(&controller);
 
+    if (options.extract_subtitles) {
+        controller.SetFileAddedHook([&](Task &task) {
+            OfferSubtitles(
+                task, matroska, static_cast<TaskListHost &>(front), app.OutputFolder(),
+                [] { return std::make_unique<TerminalProgress>(); },
+                [](const std::string &p) { return platform::PathExists(p); });
+        });
+    }
     for (const auto &file : options.files) {
         if (std::filesystem::is_directory(file))
             controller.ScanFolder(file, true);
         else
             controller.AddSourceFile(file);
     }
+    if (options.disc && controller.ImportDisc(platform::DriveSources::FromEnvironment()) == 0
+        && options.files.empty())
+        return kSomeFailed;
     if (tasks.Count() == 0)
         return Usage("no media files found in the given folders");
 

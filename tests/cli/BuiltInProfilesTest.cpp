@@ -18,7 +18,7 @@ namespace {
 struct Promise
 {
     std::string format;
-    std::string video;  // empty: no video stream
+    std::string video; // empty: no video stream
     std::string audio;
     int width = 0;
     int height = 0;
@@ -27,11 +27,11 @@ struct Promise
 /// What a profile promises, read from its own settings the way a user reads them.
 Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
 {
-    static const std::map<std::string, std::string> formats = {
-        {"mp4", "mp4"}, {"m4a", "mp4"}, {"mov", "mov"}, {"mp3", "mp3"}, {"wav", "wav"},
-        {"avi", "avi"}, {"wmv", "asf"}, {"m2ts", "mpegts"}, {"vob", "mpeg"}};
-    static const std::map<int, std::pair<int, int>> sizes = {
-        {5, {320, 240}}, {6, {640, 480}}, {7, {720, 480}}, {8, {720, 576}}, {11, {1920, 1080}}};
+    static const std::map<std::string, std::string> formats
+        = {{"mp4", "mp4"}, {"m4a", "mp4"}, {"mov", "mov"},     {"mp3", "mp3"}, {"wav", "wav"},
+           {"avi", "avi"}, {"wmv", "asf"}, {"m2ts", "mpegts"}, {"vob", "mpeg"}};
+    static const std::map<int, std::pair<int, int>> sizes
+        = {{5, {320, 240}}, {6, {640, 480}}, {7, {720, 480}}, {8, {720, 576}}, {11, {1920, 1080}}};
     Promise p;
     p.format = formats.at(r.TargetType.str());
     if (!r.bDisableVideo) {
@@ -77,10 +77,11 @@ TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
             const Promise promise = PromiseOf(r, spec.width, spec.height);
 
             const auto out = home.path() / ("out-" + std::to_string(checked));
-            auto run = RunCommand({(ProgramDir() / "quillet-cli").string(), "-p", file + ":" + section,
-                                   "-o", out.string(), clip.string()},
-                                  {"QUILLET_SETTINGS_DIR=" + home.file("settings"), "DISPLAY=",
-                                   "WAYLAND_DISPLAY=", "QUILLET_MEDIA_LIBRARY=" + home.file("lib")});
+            auto run = RunCommand(
+                {(ProgramDir() / "quillet-cli").string(), "-p", file + ":" + section, "-o",
+                 out.string(), clip.string()},
+                {"QUILLET_SETTINGS_DIR=" + home.file("settings"),
+                 "DISPLAY=", "WAYLAND_DISPLAY=", "QUILLET_MEDIA_LIBRARY=" + home.file("lib")});
             ASSERT_EQ(run.exit_code, 0) << run.err;
             const std::string output = run.out.substr(0, run.out.find('\n'));
             EXPECT_EQ(std::filesystem::path(output).extension().string(), "." + r.TargetType.str());

@@ -16,10 +16,10 @@ CliOptions Parse(std::vector<std::string> args)
 
 TEST(CliOptions, readsEveryOptionInBothSpellings)
 {
-    CliOptions o = Parse({"-p", "ipadh264.ini:iPad Video H.264 (1024x768)", "--output=/tmp/o",
-                          "--merge", "--split", "DVD-5 (4.7GB)", "--split-size", "700",
-                          "--audio-tracks", "1,3", "--subtitle", "s.srt", "--extract-subtitles",
-                          "a.mkv", "--", "-odd name.avi"});
+    CliOptions o
+        = Parse({"-p", "ipadh264.ini:iPad Video H.264 (1024x768)", "--output=/tmp/o", "--merge",
+                 "--split", "DVD-5 (4.7GB)", "--split-size", "700", "--audio-tracks", "1,3",
+                 "--subtitle", "s.srt", "--extract-subtitles", "a.mkv", "--", "-odd name.avi"});
     EXPECT_TRUE(o.error.empty()) << o.error;
     EXPECT_EQ(o.profile_file, "ipadh264.ini");
     EXPECT_EQ(o.profile_section, "iPad Video H.264 (1024x768)");

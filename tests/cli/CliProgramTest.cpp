@@ -24,7 +24,7 @@ std::string Cli()
 std::vector<std::string> Environment(const TempDir &home)
 {
     return {"QUILLET_SETTINGS_DIR=" + home.file("settings"), "DISPLAY=", "WAYLAND_DISPLAY=",
-            "QUILLET_MEDIA_LIBRARY=" + home.file("library"), "LANG=C", "LANGUAGE="};
+            "QUILLET_MEDIA_LIBRARY=" + home.file("library"), "LANG=C",   "LANGUAGE="};
 }
 
 int Count(const std::string &text, const std::string &what)
@@ -80,8 +80,9 @@ TEST(CliProgram, cancelDuringTheFirstTaskEndsTheBatch)
     spec.seconds = 40;
     spec.width = 640;
     spec.height = 480;
-    std::vector<std::string> args = {Cli(), "-p", "ipadh264.ini:iPad Video H.264 (1024x768), add to library",
-                                     "-o", home.file("out")};
+    std::vector<std::string> args
+        = {Cli(), "-p", "ipadh264.ini:iPad Video H.264 (1024x768), add to library", "-o",
+           home.file("out")};
     for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
         args.push_back(MakeClip(home.path() / name, spec).string());
     bool signalled = false;
@@ -113,8 +114,8 @@ TEST(CliProgram, aFailedTaskInTheMiddleLeavesTheOthersConverted)
                            broken.string(), last.string()},
                           Environment(home));
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{home.file("out/first.mp4"),
-                                                        home.file("out/last.mp4")}));
+    EXPECT_EQ(Lines(run.out),
+              (std::vector<std::string>{home.file("out/first.mp4"), home.file("out/last.mp4")}));
     EXPECT_NE(run.err.find("These files could not be converted"), std::string::npos);
     EXPECT_NE(run.err.find("broken.mp4: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(home.file("out/broken.mp4")));

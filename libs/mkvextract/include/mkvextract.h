@@ -1,0 +1,76 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+/*
+ * libmkvextract: track information and extraction for Matroska files.
+ *
+ * The converter loads this library by name at start-up and binds the four entry points below;
+ * when any is missing it offers no subtitle extraction. Every call comes from the caller's
+ * user-interface thread; em_extract reports progress through the callback on that same thread,
+ * while it works, so the caller can keep its windows painted. No C++ exception crosses this
+ * boundary.
+ */
+#ifndef MKVEXTRACT_H
+#define MKVEXTRACT_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(MKVEXTRACT_BUILDING)
+#define MKVEXTRACT_API __attribute__((visibility("default")))
+#else
+#define MKVEXTRACT_API
+#endif
+
+/* Track types of EmTrack.type. */
+enum { EM_TRACK_VIDEO = 0, EM_TRACK_AUDIO = 1, EM_TRACK_SUBTITLE = 2, EM_TRACK_OTHER = 3 };
+
+/* One track of a Matroska file. The first three members are what callers rely on. */
+typedef struct EmTrack {
+    int32_t number;     /* the track's id, as extraction requests name it */
+    int32_t type;       /* EM_TRACK_* */
+    char codec[64];     /* the Matroska codec id, e.g. "S_TEXT/UTF8", "S_TEXT/ASS", "S_VOBSUB" */
+    char language[16];  /* e.g. "eng", "und"; empty when unknown */
+    char name[128];     /* the track's title; empty when none */
+} EmTrack;
+
+/* The tracks of a file, in file order; allocated by em_gettrackinfo. */
+typedef struct EmTrackInfo {
+    int32_t count;
+    EmTrack **tracks;
+} EmTrackInfo;
+
+/* One track to extract and the file it goes to. A VobSub track named "x.idx" also gives "x.sub". */
+typedef struct EmExtractItem {
+    char output_path[1024];
+    int32_t track;
+} EmExtractItem;
+
+typedef struct EmExtractRequest {
+    int32_t count;
+    EmExtractItem *items;
+} EmExtractRequest;
+
+/* Progress while extracting: percent 0-100 and a line of text for the user. Return 0. */
+typedef int (*EmProgressFunc)(int percent, const char *message);
+
+/* Reads the tracks of path. Returns 0 and sets *info on success; a negative value (and *info
+ * NULL) when the file cannot be read or is not a Matroska file. */
+MKVEXTRACT_API int em_gettrackinfo(const char *path, EmTrackInfo **info);
+
+/* Extracts the requested tracks of path. Returns 0 when every output was written, a negative
+ * value otherwise (outputs already written stay). */
+MKVEXTRACT_API int em_extract(const char *path, const EmExtractRequest *request);
+
+/* Releases what em_gettrackinfo allocated; NULL is allowed. */
+MKVEXTRACT_API void em_freetrackinfo(EmTrackInfo *info);
+
+/* Sets the progress function for later extractions (NULL: none). */
+MKVEXTRACT_API void em_setcallbackfunc(EmProgressFunc callback);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MKVEXTRACT_H */
