@@ -56,8 +56,9 @@ void CliFrontEnd::EndProgressLine()
 
 void CliFrontEnd::SetSummary(std::string_view caption)
 {
-    if (!m_state.converting)
+    if (!m_state.converting || caption == m_last_caption)
         return;
+    m_last_caption = std::string(caption);
     if (m_tty) {
         // One line, rewritten in place.
         std::fprintf(stderr, "\r%.*s\033[K", static_cast<int>(caption.size()), caption.data());

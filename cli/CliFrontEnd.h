@@ -79,6 +79,7 @@ private:
     bool m_tty = false;
     bool m_line_open = false;
     int m_last_percent_logged = -100;
+    std::string m_last_caption;
 };
 
 } // namespace quillet::cli
