@@ -2,6 +2,7 @@
 #include "app/TaskListController.h"
 
 #include "app/ConverterApp.h"
+#include "app/LanguageKeys.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
@@ -18,8 +19,6 @@
 namespace quillet {
 
 namespace {
-
-constexpr const char *kMain = "MAIN_DLG";
 
 uint32_t SteadyTickMs()
 {
@@ -129,12 +128,12 @@ void TaskListController::AddFolder()
 {
     WaitCursor wait(m_host);
     auto folder = m_host.ChooseFolder(
-        m_texts.Lookup(kMain, "strAddFolderTitleInfo", "Add file(s)"),
-        m_texts.Lookup(kMain, "strAddFolderSpecInfo", "Choose a directory to add files"));
+        LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strAddFolderTitleInfo")),
+        LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strAddFolderSpecInfo")));
     if (!folder)
         return;
-    const bool recurse = m_host.Ask(
-        m_texts.Lookup(kMain, "strSearchSubFolderInfo", "Do you want search sub folder?"));
+    const bool recurse
+        = m_host.Ask(LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strSearchSubFolderInfo")));
     ScanFolder(*folder, recurse);
     AfterListChange();
 }
@@ -296,7 +295,7 @@ void TaskListController::ShowIdleSummary(int position)
 {
     m_host.SetSummaryPosition(position);
     if (m_tasks.Count() == 0) {
-        m_host.SetSummary(m_texts.Lookup(kMain, "strProgressInfoTooltips", "Please Add File(s)"));
+        m_host.SetSummary(LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")));
         return;
     }
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
@@ -318,10 +317,11 @@ void TaskListController::ShowIdleSummary(int position)
     const Clock c = Clock::FromSeconds(length);
 
     // Each piece is a language text joined into one format: it may add no conversions.
-    const std::string format = m_texts.LookupFormat(kMain, "strTotalInfo", "Total") + ": %d | "
-        + m_texts.LookupFormat(kMain, "strLengthInfo", "Length") + ": %02d:%02d:%02d.%01d | "
-        + m_texts.LookupFormat(kMain, "strTotalSizeInfo", "Total Size") + ": %0.2f MB | "
-        + m_texts.LookupFormat(kMain, "strMediaType", "") + "%s";
+    const std::string format = LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strTotalInfo"))
+        + ": %d | " + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strLengthInfo"))
+        + ": %02d:%02d:%02d.%01d | "
+        + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strTotalSizeInfo")) + ": %0.2f MB | "
+        + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strMediaType")) + "%s";
     m_host.SetSummary(Printf(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
                              m_state.total_size_mb, media.c_str()));
 }
@@ -330,17 +330,18 @@ void TaskListController::ShowConvertingSummary(int position)
 {
     if (position <= 0) {
         m_state.start_tick = m_tick();
-        m_host.SetSummary(m_texts.Lookup(kMain, "strStartConvertingInfo", "Start converting"));
+        m_host.SetSummary(LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strStartConvertingInfo")));
         return;
     }
     const uint32_t elapsed = m_tick() - m_state.start_tick;
     const uint32_t left_ms
         = static_cast<uint32_t>(100 - position) * (elapsed / static_cast<uint32_t>(position));
     const Clock c = Clock::FromSeconds(left_ms * 0.001);
-    const std::string format = m_texts.LookupFormat(kMain, "strCompletedInfo", "Completed")
-        + ": %d%% | " + m_texts.LookupFormat(kMain, "strTimeLeftInfo", "Time Left")
+    const std::string format
+        = LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strCompletedInfo")) + ": %d%% | "
+        + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strTimeLeftInfo"))
         + ": %02d:%02d:%02d | "
-        + m_texts.LookupFormat(kMain, "strDestinationFileInfo", "Destination File") + ": %s";
+        + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDestinationFileInfo")) + ": %s";
     const std::string file(platform::FileNameOf(m_state.current_output_path));
     m_host.SetSummary(Printf(format, position, c.hours, c.minutes, c.seconds, file.c_str()));
     m_host.SetSummaryPosition(position);

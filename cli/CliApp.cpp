@@ -194,10 +194,11 @@ int CliApp::Convert(const CliOptions &options)
         });
     }
     for (const auto &file : options.files) {
-        if (std::filesystem::is_directory(file))
-            controller.ScanFolder(file, true);
+        const std::string path = std::filesystem::absolute(file).lexically_normal().string();
+        if (std::filesystem::is_directory(path))
+            controller.ScanFolder(path, true);
         else
-            controller.AddSourceFile(file);
+            controller.AddSourceFile(path);
     }
     if (options.disc && controller.ImportDisc(platform::DriveSources::FromEnvironment()) == 0
         && options.files.empty())
