@@ -3,6 +3,7 @@
 
 #include "core/OptionText.h"
 #include "core/SplitPresets.h"
+#include "platform/NumberText.h"
 #include "platform/Paths.h"
 
 #include <cctype>
@@ -150,7 +151,7 @@ void AppendProfileOptions(ArgumentVector &args, const ProfileRecord &r)
     }
     if (r.bAudioCustomBitRate) {
         args.Append("-ab");
-        args.Append(Format("%f", static_cast<double>(r.nAudioCustomBitRate)));
+        args.Append(platform::FormatFixed(static_cast<double>(r.nAudioCustomBitRate), 6));
     }
     if (r.bDisableVideo)
         args.Append("-vn");
@@ -158,7 +159,7 @@ void AppendProfileOptions(ArgumentVector &args, const ProfileRecord &r)
         args.Append("-hq");
     if (r.bVideoCustomFrameRate) {
         args.Append("-r");
-        args.Append(Format("%.3f", static_cast<double>(r.nVideoCustomFrameRate)));
+        args.Append(platform::FormatFixed(static_cast<double>(r.nVideoCustomFrameRate), 3));
     }
     args.Append("-b");
     args.Append(Int(r.bVideoCustomBitRate ? r.nVideoCustomBitRate : r.estimated_video_bit_rate));

@@ -2,6 +2,7 @@
 #include "core/ProfileFile.h"
 
 #include "platform/IniDocument.h"
+#include "platform/NumberText.h"
 #include "platform/PrivateProfile.h"
 
 #include <cctype>
@@ -37,7 +38,7 @@ public:
         std::string text = m_doc.Value(m_section, key).value_or(std::string());
         if (text.size() > 60)
             text.resize(60);
-        field = static_cast<float>(std::strtod(text.c_str(), nullptr));
+        field = static_cast<float>(platform::ParseLeadingDouble(text));
     }
 
 private:
@@ -55,9 +56,7 @@ public:
     void Int(std::string_view key, int32_t value) { Text(key, std::to_string(value)); }
     void Float(std::string_view key, float value)
     {
-        char text[64];
-        std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
-        Text(key, text);
+        Text(key, platform::FormatFixed(static_cast<double>(value), 6));
     }
     const std::vector<std::pair<std::string, std::string>> &values() const { return m_values; }
 

@@ -2,6 +2,7 @@
 #include "platform/PrivateProfile.h"
 
 #include "platform/IniDocument.h"
+#include "platform/NumberText.h"
 
 #include <climits>
 #include <cstdlib>
@@ -57,7 +58,7 @@ double ReadProfileFloat(std::string_view section, std::string_view key,
                         const std::filesystem::path &file)
 {
     std::string text = ReadProfileString(section, key, "", 61, file);
-    return std::strtod(text.c_str(), nullptr);
+    return ParseLeadingDouble(text);
 }
 
 std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,

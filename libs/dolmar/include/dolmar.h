@@ -29,6 +29,8 @@ extern "C" {
  * 8-byte alignment its int64 fields would otherwise impose. */
 #pragma pack(push, 4)
 
+/* The records keep their offset table aligned. */
+/* clang-format off */
 /* What GetMediaFileInfo reports about a whole file. 556 bytes. */
 typedef struct MediaContext {
     char file_name[256];          /* offset 0: the file name as the engine opened it */
@@ -55,9 +57,11 @@ typedef struct StreamInfo {
     float display_aspect;         /* offset 268: display aspect ratio (video), 0 when none */
     unsigned char engine[12];     /* offset 272: the engine's own */
 } StreamInfo;
+/* clang-format on */
 
 #pragma pack(pop)
 
+/* clang-format off */
 /* Results of ffmain. */
 enum {
     DOLMAR_OK = 0,
@@ -65,6 +69,7 @@ enum {
     DOLMAR_STOPPED = -2,  /* the callback asked to stop; the output was closed properly */
     DOLMAR_BAD_ARGS = -3  /* the argument vector was refused; the callback was told why */
 };
+/* clang-format on */
 
 /*
  * Progress and messages from a running conversion.
@@ -74,10 +79,15 @@ enum {
  */
 typedef int (*ProgressCallback)(const char *message, double position);
 
+/* Process-wide set-up and tear-down: FFmpeg's console log is kept to errors, and the last error
+ * line is kept for the messages ffmain reports. The other entry points also work without VCInit.
+ * Both return 0. */
 DOLMAR_API int VCInit(void);
 DOLMAR_API int VCExit(void);
 
-/* Ends any playback or probe the engine holds open. Called before every probe. */
+/* Ends any playback or probe the engine holds open. Called before every probe. Nothing plays
+ * inside this engine and probes close their files before returning, so it has nothing to end;
+ * always 0. */
 DOLMAR_API int ExitPlayCurrentFile(void);
 
 /*
@@ -96,12 +106,39 @@ DOLMAR_API void FreeContext(MediaContext *ctx);
  * library's malloc family, released here with free(). */
 DOLMAR_API void FreeStreamInfo(StreamInfo *streams);
 
-/* Records whether the next input is meant for the platform's media route (1) or not (0). */
+/* Records whether the next input is meant for the platform's media route (1) or not (0). There is
+ * no separate route here: every input is read through libavformat whatever the flag says. */
 DOLMAR_API void EnableDshow(int flag);
 
 /*
  * Runs one conversion synchronously. argv[0] is "ffmain". Returns DOLMAR_OK, DOLMAR_FAILED,
- * DOLMAR_STOPPED or DOLMAR_BAD_ARGS. The option dialect is described in docs/engine-options.md.
+ * DOLMAR_STOPPED or DOLMAR_BAD_ARGS. callback may be NULL. docs/engine-options.md describes the
+ * dialect in full; in short:
+ *
+ *   ffmain [input options] -i IN [output options] OUT [audio options -newaudio]...
+ *   ffmain [input options] -ivs "&new [&dshow] &file A" -ias "&file A" ... [output options] OUT
+ *
+ * Input options (before -i / -ivs; they apply to every later input):
+ *   -ss TIME, -t TIME (HH:MM:SS.d or seconds), -f DEMUXER, -threads N (0 = every core).
+ * Output options:
+ *   -an -vn -sn -y -hq
+ *   -vcodec NAME, -acodec NAME (legacy names: h264, xvid, mp3, vorbis, amr_nb ...; auto or empty
+ *     = the format's default), -f MUXER
+ *   -b KBIT/S (0 = the encoder's quality default), -ab KBIT/S (decimals allowed), -ar HZ,
+ *   -ac CHANNELS, -vol LEVEL (256 = unchanged), -aq Q, -r FPS (29.970 = 30000/1001)
+ *   -s WxH|name (the picture before padding), -aspect 4:3|16:9|W:H,
+ *   -croptop/-cropbottom/-cropleft/-cropright PX, -padtop/-padbottom/-padleft/-padright PX,
+ *   -padcolor 0xRRGGBB
+ *   -map 0:N (video first, then audio tracks), -fs KIB (0 = no limit),
+ *   -vhook "SubTitleHook -f FILE"
+ *   encoder settings: -vprofile|-profile:v NAME, -level N, -preset NAME, -tune NAME,
+ *   -x264-params K=V:..., -g N, -bf N, -refs N, -coder 0|1, -maxrate KBIT/S, -minrate KBIT/S,
+ *   -bufsize KBIT, -qmin N, -qmax N, -crf N, -qscale|-q:v N, -pix_fmt NAME, -vtag FOURCC,
+ *   -atag FOURCC, -threads N, -strict LEVEL
+ *   muxer settings: -movflags FLAGS, -muxrate KBIT/S, -packetsize BYTES
+ * After OUT: one "-acodec ac3 -ar 48000 -ab 448 -ac 2 -newaudio" group per extra audio track,
+ * each configuring the next audio stream chosen with -map.
+ * Unknown options, missing values and bad numbers are refused (DOLMAR_BAD_ARGS) with a message.
  */
 DOLMAR_API int ffmain(int argc, char **argv, ProgressCallback callback);
 

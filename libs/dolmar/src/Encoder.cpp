@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Encoder.h"
+
+#include "EngineError.h"
+#include "LogCapture.h"
+
+namespace dolmar {
+
+Encoder::Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *)> &configure,
+                 bool global_header, const std::string &output_path)
+    : m_ctx(avcodec_alloc_context3(codec))
+    , m_packet(MakePacket())
+    , m_output_path(output_path)
+{
+    if (!m_ctx)
+        throw std::bad_alloc();
+    configure(m_ctx.get());
+    if (global_header)
+        m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    LogCapture::takeLastError();
+    CheckAv(avcodec_open2(m_ctx.get(), codec, nullptr),
+            std::string("start the ") + codec->name + " encoder for", output_path);
+}
+
+bool Encoder::encode(const AVFrame *frame, const PacketSink &sink)
+{
+    if (m_flushed)
+        return true;
+    int ret = avcodec_send_frame(m_ctx.get(), frame);
+    if (ret < 0 && ret != AVERROR_EOF)
+        ThrowAvError(ret, std::string("encode ") + m_ctx->codec->name + " for", m_output_path);
+    if (frame)
+        ++m_frames;
+    else
+        m_flushed = true;
+    for (;;) {
+        ret = avcodec_receive_packet(m_ctx.get(), m_packet.get());
+        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
+            return true;
+        if (ret < 0)
+            ThrowAvError(ret, std::string("encode ") + m_ctx->codec->name + " for", m_output_path);
+        const bool go_on = sink(m_packet.get());
+        av_packet_unref(m_packet.get());
+        if (!go_on)
+            return false;
+    }
+}
+
+} // namespace dolmar

@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "EncoderSettings.h"
+
+#include "EngineError.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+
+namespace dolmar {
+
+namespace {
+
+// The default fixed quantiser of the MPEG-style encoders: visually clean at a size close to
+// what a careful bit rate would give; 2 is near-transparent.
+constexpr double kDefaultQscale = 3.0;
+constexpr double kHighQualityQscale = 2.0;
+
+bool UsesQuantiserScale(const AVCodec *codec)
+{
+    switch (codec->id) {
+    case AV_CODEC_ID_MPEG1VIDEO:
+    case AV_CODEC_ID_MPEG2VIDEO:
+    case AV_CODEC_ID_MPEG4:
+    case AV_CODEC_ID_MSMPEG4V2:
+    case AV_CODEC_ID_MSMPEG4V3:
+    case AV_CODEC_ID_WMV1:
+    case AV_CODEC_ID_WMV2:
+    case AV_CODEC_ID_H261:
+    case AV_CODEC_ID_H263:
+    case AV_CODEC_ID_H263P:
+    case AV_CODEC_ID_FLV1:
+    case AV_CODEC_ID_RV10:
+    case AV_CODEC_ID_RV20:
+    case AV_CODEC_ID_MJPEG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsNativeMpegVideo(const AVCodec *codec)
+{
+    // libxvid shares the codec id with the native mpeg4 encoder but not its options.
+    return UsesQuantiserScale(codec) && std::string_view(codec->name).rfind("lib", 0) != 0
+        && codec->id != AV_CODEC_ID_MJPEG;
+}
+
+bool HasPrivateOption(AVCodecContext *ctx, const char *name)
+{
+    return ctx->priv_data && av_opt_find(ctx->priv_data, name, nullptr, 0, 0);
+}
+
+void SetPrivate(AVCodecContext *ctx, const char *name, const std::string &value,
+                std::string_view option)
+{
+    if (!HasPrivateOption(ctx, name))
+        ThrowBadArgs("The " + std::string(ctx->codec->name) + " encoder has no setting for "
+                     + std::string(option) + ".");
+    const int ret = av_opt_set(ctx->priv_data, name, value.c_str(), 0);
+    if (ret < 0)
+        ThrowBadArgs("The " + std::string(ctx->codec->name) + " encoder does not accept "
+                     + Quoted(value) + " for " + std::string(option) + " (" + AvErrorText(ret)
+                     + ").");
+}
+
+void SetGeneric(AVCodecContext *ctx, const char *name, const std::string &value,
+                std::string_view option)
+{
+    const int ret = av_opt_set(ctx, name, value.c_str(), 0);
+    if (ret < 0)
+        ThrowBadArgs("The " + std::string(ctx->codec->name) + " encoder does not accept "
+                     + Quoted(value) + " for " + std::string(option) + " (" + AvErrorText(ret)
+                     + ").");
+}
+
+void UseQuantiser(AVCodecContext *ctx, double q)
+{
+    ctx->flags |= AV_CODEC_FLAG_QSCALE;
+    ctx->global_quality = static_cast<int>(std::lround(FF_QP2LAMBDA * q));
+}
+
+void ApplyCommon(AVCodecContext *ctx, const OutputSpec &output)
+{
+    ctx->thread_count = output.encoder_threads;
+    ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (output.strictness)
+        ctx->strict_std_compliance = *output.strictness;
+    else if (ctx->codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL)
+        ctx->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
+}
+
+uint32_t Fourcc(const std::string &tag)
+{
+    return MKTAG(tag[0], tag[1], tag[2], tag[3]);
+}
+
+int64_t DefaultAudioBitRate(const AVCodec *codec, int channels)
+{
+    // Per-channel rates that sound transparent for speech and music alike, capped at what
+    // each format allows.
+    switch (codec->id) {
+    case AV_CODEC_ID_AAC:
+    case AV_CODEC_ID_WMAV1:
+    case AV_CODEC_ID_WMAV2:
+        return std::min<int64_t>(64000LL * channels, 512000);
+    case AV_CODEC_ID_MP3:
+        return std::min<int64_t>(64000LL * channels, 320000);
+    case AV_CODEC_ID_MP2:
+        return std::min<int64_t>(96000LL * channels, 384000);
+    case AV_CODEC_ID_AC3:
+    case AV_CODEC_ID_EAC3:
+        return std::min<int64_t>(96000LL * channels, 448000);
+    case AV_CODEC_ID_OPUS:
+        return std::min<int64_t>(64000LL * channels, 510000);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+void EncoderSettings::applyVideo(AVCodecContext *ctx, const VideoTarget &target,
+                                 const OutputSpec &output)
+{
+    const VideoSettings &video = output.video;
+    const AVCodec *codec = ctx->codec;
+    ctx->width = target.width;
+    ctx->height = target.height;
+    ctx->pix_fmt = target.pixel_format;
+    ctx->framerate = target.frame_rate;
+    ctx->time_base = av_inv_q(target.frame_rate);
+    ctx->sample_aspect_ratio = target.sample_aspect;
+    ApplyCommon(ctx, output);
+
+    if (video.bit_rate > 0) {
+        ctx->bit_rate = video.bit_rate;
+    } else if (UsesQuantiserScale(codec) && !video.qscale) {
+        ctx->bit_rate = 0;
+        UseQuantiser(ctx, video.high_quality ? kHighQualityQscale : kDefaultQscale);
+    }
+    if (video.qscale)
+        UseQuantiser(ctx, *video.qscale);
+    if (video.crf)
+        SetPrivate(ctx, "crf", std::to_string(*video.crf), "-crf");
+
+    if (video.high_quality) {
+        if (HasPrivateOption(ctx, "preset") && video.preset.empty())
+            SetPrivate(ctx, "preset", "slow", "-hq");
+        if (IsNativeMpegVideo(codec)) {
+            ctx->mb_decision = FF_MB_DECISION_RD;
+            ctx->trellis = 2;
+            if (codec->id == AV_CODEC_ID_MPEG4)
+                ctx->flags |= AV_CODEC_FLAG_4MV;
+        }
+        if (HasPrivateOption(ctx, "me_quality"))
+            SetPrivate(ctx, "me_quality", "6", "-hq");
+    }
+    if (!video.preset.empty())
+        SetPrivate(ctx, "preset", video.preset, "-preset");
+    if (!video.tune.empty())
+        SetPrivate(ctx, "tune", video.tune, "-tune");
+    if (!video.x264_params.empty())
+        SetPrivate(ctx, "x264-params", video.x264_params, "-x264-params");
+    if (!video.profile.empty()) {
+        if (HasPrivateOption(ctx, "profile"))
+            SetPrivate(ctx, "profile", video.profile, "-vprofile");
+        else
+            SetGeneric(ctx, "profile", video.profile, "-vprofile");
+    }
+    if (!video.level.empty()) {
+        // libx264 reads "3.0" and "30" alike; the other encoders take the plain number.
+        if (HasPrivateOption(ctx, "level"))
+            SetPrivate(ctx, "level", video.level, "-level");
+        else if (video.level.find('.') == std::string::npos)
+            ctx->level = std::stoi(video.level);
+        else
+            ThrowBadArgs("The " + std::string(codec->name)
+                         + " encoder takes a whole number for "
+                           "-level, not "
+                         + Quoted(video.level) + ".");
+    }
+    if (video.coder)
+        SetPrivate(ctx, "coder", std::to_string(*video.coder), "-coder");
+    if (video.gop_size)
+        ctx->gop_size = *video.gop_size;
+    if (video.b_frames)
+        ctx->max_b_frames = *video.b_frames;
+    if (video.refs)
+        ctx->refs = *video.refs;
+    if (video.qmin)
+        ctx->qmin = *video.qmin;
+    if (video.qmax)
+        ctx->qmax = *video.qmax;
+    if (video.max_rate)
+        ctx->rc_max_rate = *video.max_rate;
+    if (video.min_rate)
+        ctx->rc_min_rate = *video.min_rate;
+    if (video.buffer_size)
+        ctx->rc_buffer_size = static_cast<int>(std::min<int64_t>(*video.buffer_size, INT32_MAX));
+    if (!video.tag.empty())
+        ctx->codec_tag = Fourcc(video.tag);
+}
+
+void EncoderSettings::applyAudio(AVCodecContext *ctx, const AudioTarget &target,
+                                 const OutputSpec &output)
+{
+    const AudioSettings &audio = target.settings;
+    ctx->sample_rate = target.sample_rate;
+    ctx->sample_fmt = target.sample_format;
+    av_channel_layout_copy(&ctx->ch_layout, &target.layout);
+    ctx->time_base = AVRational{1, target.sample_rate};
+    ApplyCommon(ctx, output);
+    if (audio.bit_rate > 0)
+        ctx->bit_rate = audio.bit_rate;
+    else if (const int64_t rate = DefaultAudioBitRate(ctx->codec, target.layout.nb_channels))
+        ctx->bit_rate = rate;
+    if (audio.quality)
+        UseQuantiser(ctx, *audio.quality);
+    else if (ctx->codec->id == AV_CODEC_ID_VORBIS && audio.bit_rate <= 0)
+        UseQuantiser(ctx, 4.0); // Vorbis quality 4, about 128 kbit/s for stereo
+    if (!audio.tag.empty())
+        ctx->codec_tag = Fourcc(audio.tag);
+}
+
+} // namespace dolmar

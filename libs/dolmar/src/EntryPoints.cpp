@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The C entry points of libdolmar. Each one catches everything: no C++ exception may cross into
+// a caller that knows nothing of them.
+
+#include "dolmar.h"
+
+#include "EngineError.h"
+#include "LogCapture.h"
+#include "MediaProbe.h"
+#include "OptionParser.h"
+#include "ProgressReporter.h"
+#include "Transcoder.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// EnableDshow's flag. There is no separate media route here; the flag is kept so that a merged
+// run's "&dshow" and this flag mean the same thing to the plan.
+std::atomic<int> g_route_flag{0};
+
+} // namespace
+
+extern "C" {
+
+DOLMAR_API int VCInit(void)
+{
+    dolmar::LogCapture::install();
+    return 0;
+}
+
+DOLMAR_API int VCExit(void)
+{
+    dolmar::LogCapture::uninstall();
+    return 0;
+}
+
+DOLMAR_API int ExitPlayCurrentFile(void)
+{
+    // Nothing plays inside the engine, and a probe closes its file before it returns.
+    return 0;
+}
+
+DOLMAR_API void EnableDshow(int flag)
+{
+    g_route_flag = flag ? 1 : 0;
+}
+
+DOLMAR_API int GetMediaFileInfo(const char *path, MediaContext *ctx, StreamInfo **streams,
+                                int route_flag)
+{
+    (void)route_flag; // every file is read through libavformat, whatever its route
+    if (!ctx || !streams)
+        return -1;
+    *streams = nullptr;
+    if (!path) {
+        ctx->stream_count = 0;
+        return -1;
+    }
+    try {
+        dolmar::LogCapture::install();
+        return dolmar::MediaProbe::probe(path, ctx, streams) < 0 ? -1 : 0;
+    } catch (...) {
+        std::free(*streams);
+        *streams = nullptr;
+        ctx->stream_count = 0;
+        return -1;
+    }
+}
+
+DOLMAR_API void FreeContext(MediaContext *ctx)
+{
+    // The probe keeps nothing open behind the record: its file is closed before it returns.
+    // The engine's own bytes are cleared so that a stale record cannot look probed-into.
+    if (!ctx)
+        return;
+    std::memset(ctx->engine_a, 0, sizeof ctx->engine_a);
+    std::memset(ctx->engine_b, 0, sizeof ctx->engine_b);
+}
+
+DOLMAR_API void FreeStreamInfo(StreamInfo *streams)
+{
+    std::free(streams);
+}
+
+DOLMAR_API int ffmain(int argc, char **argv, ProgressCallback callback)
+{
+    dolmar::ProgressReporter progress(callback);
+    try {
+        dolmar::LogCapture::install();
+        std::vector<std::string> args;
+        if (argc > 0 && argv) {
+            args.reserve(static_cast<std::size_t>(argc));
+            for (int i = 0; i < argc; ++i)
+                args.emplace_back(argv[i] ? argv[i] : "");
+        }
+        dolmar::ConversionPlan plan = dolmar::OptionParser::parse(args);
+        if (g_route_flag)
+            for (auto &input : plan.inputs)
+                input.platform_route = true;
+        dolmar::Transcoder transcoder(plan, progress);
+        return transcoder.run() == dolmar::RunOutcome::Stopped ? DOLMAR_STOPPED : DOLMAR_OK;
+    } catch (const dolmar::EngineError &error) {
+        // A stop asked for while a file was opening surfaces as that open failing.
+        if (progress.stopRequested())
+            return DOLMAR_STOPPED;
+        progress.reportError(error.what());
+        return error.kind() == dolmar::EngineError::Kind::BadArgs ? DOLMAR_BAD_ARGS : DOLMAR_FAILED;
+    } catch (const std::bad_alloc &) {
+        progress.reportError("The conversion ran out of memory.");
+        return DOLMAR_FAILED;
+    } catch (const std::exception &error) {
+        progress.reportError(std::string("The conversion failed: ") + error.what());
+        return DOLMAR_FAILED;
+    } catch (...) {
+        progress.reportError("The conversion failed for an unknown reason.");
+        return DOLMAR_FAILED;
+    }
+}
+
+} // extern "C"

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "InputFile.h"
+
+#include "EngineError.h"
+#include "LogCapture.h"
+#include "ProgressReporter.h"
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+namespace dolmar {
+
+namespace {
+
+// A demuxer hands out packets it buffered while probing without moving the file position, so a
+// few thousand reads without progress are normal; a hundred thousand mean it is going in circles
+// (seen with damaged files whose index points backwards).
+constexpr int kMaxReadsWithoutProgress = 100000;
+// EAGAIN from a local file is a demuxer waiting on itself; a stream of them is a stuck demuxer.
+constexpr int kMaxRetries = 1000;
+
+} // namespace
+
+InputFile::InputFile(const InputSpec &spec, ProgressReporter &progress)
+    : m_spec(spec)
+    , m_progress(progress)
+{
+    const AVInputFormat *forced = nullptr;
+    if (!spec.format.empty()) {
+        forced = av_find_input_format(spec.format.c_str());
+        if (!forced)
+            ThrowBadArgs("The input format " + Quoted(spec.format) + " of -f is unknown.");
+    }
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        throw std::bad_alloc();
+    // Long opens and reads (network mounts, huge files) keep reporting and can be stopped.
+    raw->interrupt_callback = progress.interruptCallback();
+    LogCapture::takeLastError();
+    int ret = avformat_open_input(&raw, spec.path.c_str(), forced, nullptr);
+    if (ret < 0) {
+        // avformat_open_input frees the context on failure.
+        if (m_progress.stopRequested())
+            ThrowFailed("The conversion was stopped while opening " + Quoted(spec.path) + ".");
+        ThrowAvError(ret, "open the input file", spec.path);
+    }
+    m_ctx.reset(raw);
+    ret = avformat_find_stream_info(m_ctx.get(), nullptr);
+    if (ret < 0)
+        ThrowAvError(ret, "read the streams of", spec.path);
+    if (m_ctx->nb_streams == 0)
+        ThrowFailed("The file " + Quoted(spec.path) + " holds no audio or video streams.");
+}
+
+int InputFile::firstVideoStream() const
+{
+    for (unsigned i = 0; i < m_ctx->nb_streams; ++i) {
+        const AVStream *st = m_ctx->streams[i];
+        if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
+            && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int InputFile::firstAudioStream() const
+{
+    for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
+        if (m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int64_t InputFile::originIn(AVRational time_base) const
+{
+    if (m_ctx->start_time == AV_NOPTS_VALUE)
+        return 0;
+    return av_rescale_q(m_ctx->start_time, AV_TIME_BASE_Q, time_base);
+}
+
+double InputFile::sourceSeconds(int64_t ts, AVRational time_base) const
+{
+    return (ts - originIn(time_base)) * av_q2d(time_base);
+}
+
+void InputFile::seekToStart()
+{
+    if (m_spec.start_us <= 0)
+        return;
+    int64_t target = m_spec.start_us;
+    if (m_ctx->start_time != AV_NOPTS_VALUE)
+        target += m_ctx->start_time;
+    // Any key frame at or before the point will do: the frames before it are decoded and cut by
+    // the filters, so the output starts exactly at -ss.
+    const int ret = avformat_seek_file(m_ctx.get(), -1, INT64_MIN, target, target, 0);
+    if (ret < 0) {
+        // Files without an index (raw streams) cannot seek; reading from the start and cutting
+        // gives the same result, only slower.
+        LogCapture::takeLastError();
+    }
+}
+
+bool InputFile::read(AVPacket *packet)
+{
+    for (;;) {
+        const int ret = av_read_frame(m_ctx.get(), packet);
+        if (ret == AVERROR(EAGAIN)) {
+            if (++m_retries > kMaxRetries)
+                ThrowFailed("Reading " + Quoted(path())
+                            + " makes no progress; the file seems damaged.");
+            continue;
+        }
+        m_retries = 0;
+        if (ret == AVERROR_EOF)
+            return false;
+        if (ret < 0) {
+            if (ret != AVERROR_EXIT)
+                m_read_error = AvErrorText(ret);
+            return false;
+        }
+        bool progressed = false;
+        const int64_t position = m_ctx->pb ? avio_tell(m_ctx->pb) : -1;
+        if (position > m_furthest_byte) {
+            m_furthest_byte = position;
+            progressed = true;
+        }
+        if (packet->dts != AV_NOPTS_VALUE) {
+            const int64_t dts = av_rescale_q(
+                packet->dts, m_ctx->streams[packet->stream_index]->time_base, AV_TIME_BASE_Q);
+            if (dts > m_furthest_dts) {
+                m_furthest_dts = dts;
+                progressed = true;
+            }
+        }
+        if (progressed) {
+            m_reads_without_progress = 0;
+        } else if (++m_reads_without_progress > kMaxReadsWithoutProgress) {
+            av_packet_unref(packet);
+            ThrowFailed("Reading " + Quoted(path())
+                        + " makes no progress; the file seems damaged.");
+        }
+        return true;
+    }
+}
+
+} // namespace dolmar

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AvOwners.h"
+#include "ConversionPlan.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dolmar {
+
+class ProgressReporter;
+
+/// The demuxer of one source file: opened, probed and positioned at the -ss point.
+///
+/// Timestamps leave this class on the source's own clock, counted from the container's start
+/// time ("source seconds"), which is also the clock subtitle files use. A damaged file must end
+/// the run, never hang it: reads that make no progress are counted and end the input.
+class InputFile
+{
+public:
+    /// Opens and probes spec.path; throws EngineError with FFmpeg's reason.
+    InputFile(const InputSpec &spec, ProgressReporter &progress);
+
+    const InputSpec &spec() const { return m_spec; }
+    const std::string &path() const { return m_spec.path; }
+    AVFormatContext *context() const { return m_ctx.get(); }
+    AVStream *stream(int index) const { return m_ctx->streams[index]; }
+    int streamCount() const { return static_cast<int>(m_ctx->nb_streams); }
+
+    /// The first real video stream (cover art excluded) and the first audio stream, or -1.
+    int firstVideoStream() const;
+    int firstAudioStream() const;
+
+    /// The container's start time in the stream's time base: what "source second 0" is.
+    int64_t originIn(AVRational time_base) const;
+    /// A stream timestamp as source seconds.
+    double sourceSeconds(int64_t ts, AVRational time_base) const;
+
+    /// Seeks to the -ss point (a key frame at or before it). Call once before reading.
+    void seekToStart();
+
+    /// The next packet, or false at the end of the input (damage included: what was readable is
+    /// what the input holds). Throws EngineError when the demuxer stops making progress.
+    bool read(AVPacket *packet);
+
+    /// The reason reading ended early, if it did not end at a clean end of file.
+    const std::string &readError() const { return m_read_error; }
+
+private:
+    InputSpec m_spec;
+    ProgressReporter &m_progress;
+    InputContextPtr m_ctx;
+    std::string m_read_error;
+    int64_t m_furthest_byte = -1;
+    int64_t m_furthest_dts = INT64_MIN;
+    int m_reads_without_progress = 0;
+    int m_retries = 0;
+};
+
+} // namespace dolmar

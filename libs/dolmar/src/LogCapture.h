@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+
+namespace dolmar {
+
+/// FFmpeg's log, tamed for a desktop program: only errors reach stderr, and the last error line
+/// is kept so that a failure message can say what FFmpeg itself complained about.
+/// FFmpeg logs from its codec threads too, so the kept line is guarded by a mutex.
+class LogCapture
+{
+public:
+    /// Installs the log callback; safe to call more than once.
+    static void install();
+    /// Puts FFmpeg's own callback back.
+    static void uninstall();
+    /// The last complete error line logged since the previous call, then forgets it.
+    static std::string takeLastError();
+};
+
+} // namespace dolmar

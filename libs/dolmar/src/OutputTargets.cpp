@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OutputTargets.h"
+
+#include "CodecCatalog.h"
+#include "EngineError.h"
+#include "InputFile.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace dolmar {
+
+namespace {
+
+// Frame rates beyond this are container time bases mistaken for rates (VFR Matroska).
+constexpr double kMaxPlausibleFps = 240.0;
+
+std::string RateText(AVRational rate)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.5g", av_q2d(rate));
+    return text;
+}
+
+int RoundDownTo(int value, int multiple)
+{
+    return value / multiple * multiple;
+}
+
+bool Contains(const AVPixelFormat *list, AVPixelFormat format)
+{
+    for (; list && *list != AV_PIX_FMT_NONE; ++list)
+        if (*list == format)
+            return true;
+    return false;
+}
+
+AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &settings,
+                                AVPixelFormat source, int height)
+{
+    const AVPixelFormat *list = encoder->pix_fmts;
+    if (!settings.pixel_format.empty()) {
+        const AVPixelFormat wanted = av_get_pix_fmt(settings.pixel_format.c_str());
+        if (list && !Contains(list, wanted))
+            ThrowBadArgs("The " + std::string(encoder->name)
+                         + " encoder cannot take the pixel "
+                           "format "
+                         + Quoted(settings.pixel_format) + " of -pix_fmt.");
+        return wanted;
+    }
+    if (!list)
+        return source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P;
+    // DV fixes its sampling by system: 4:1:1 for 525-line (NTSC) video.
+    if (encoder->id == AV_CODEC_ID_DVVIDEO)
+        return height == 480 && Contains(list, AV_PIX_FMT_YUV411P) ? AV_PIX_FMT_YUV411P
+                                                                   : AV_PIX_FMT_YUV420P;
+    // 4:2:0 is what every device decodes; an encoder that can keep a 4:4:4 source (libx264)
+    // would otherwise write a profile most players refuse.
+    if (Contains(list, AV_PIX_FMT_YUV420P))
+        return AV_PIX_FMT_YUV420P;
+    if (Contains(list, AV_PIX_FMT_YUVJ420P))
+        return AV_PIX_FMT_YUVJ420P;
+    return avcodec_find_best_pix_fmt_of_list(
+        list, source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P, 0, nullptr);
+}
+
+AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings,
+                           const InputFile &input, int stream_index)
+{
+    AVRational rate{settings.frame_rate.num, settings.frame_rate.den};
+    const bool explicit_rate = settings.frame_rate.valid();
+    if (!explicit_rate) {
+        AVStream *stream = input.stream(stream_index);
+        rate = av_guess_frame_rate(input.context(), stream, nullptr);
+        if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
+            rate = stream->avg_frame_rate;
+        if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
+            rate = AVRational{25, 1};
+    }
+    if (encoder->supported_framerates) {
+        const int best = av_find_nearest_q_idx(rate, encoder->supported_framerates);
+        const AVRational nearest = encoder->supported_framerates[best];
+        if (explicit_rate && av_cmp_q(nearest, rate) != 0) {
+            std::string list;
+            for (const AVRational *r = encoder->supported_framerates; r->num; ++r)
+                list += (list.empty() ? "" : ", ") + RateText(*r);
+            ThrowBadArgs("The " + std::string(encoder->name) + " encoder cannot write "
+                         + RateText(rate) + " frames per second (-r); it takes " + list + ".");
+        }
+        rate = nearest;
+    }
+    // MPEG-4 part 2 and several older encoders store the time base in 16 bits.
+    if (rate.num > 65535 || rate.den > 65535)
+        av_reduce(&rate.num, &rate.den, rate.num, rate.den, 65535);
+    return rate;
+}
+
+VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int stream_index,
+                        const AVCodec *encoder)
+{
+    const VideoSettings &settings = plan.output.video;
+    const AVStream *stream = input.stream(stream_index);
+    const AVCodecParameters *par = stream->codecpar;
+    if (par->width <= 0 || par->height <= 0)
+        ThrowFailed("The picture size of the video in " + Quoted(input.path())
+                    + " cannot be read; the file seems damaged.");
+
+    VideoTarget target;
+    target.encoder = encoder;
+    target.source_stream = stream_index;
+    target.letterbox = plan.merged;
+    target.scaler = settings.high_quality ? "lanczos" : "bicubic";
+
+    const int planned_height = settings.height > 0 ? settings.height : par->height;
+    target.pixel_format
+        = ChoosePixelFormat(encoder, settings, static_cast<AVPixelFormat>(par->format),
+                            planned_height + settings.pad.top + settings.pad.bottom);
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(target.pixel_format);
+    // Subsampled chroma needs sizes and offsets on the chroma grid; odd values are rounded down
+    // rather than handed to an encoder that would refuse them.
+    const int step_x = desc ? 1 << desc->log2_chroma_w : 1;
+    const int step_y = desc ? 1 << desc->log2_chroma_h : 1;
+
+    const CropBands &crop = settings.crop;
+    if (crop.left + crop.right >= par->width || crop.top + crop.bottom >= par->height)
+        ThrowBadArgs("Cropping " + std::to_string(crop.left) + "+" + std::to_string(crop.right)
+                     + " by " + std::to_string(crop.top) + "+" + std::to_string(crop.bottom)
+                     + " pixels leaves nothing of the " + std::to_string(par->width) + "x"
+                     + std::to_string(par->height) + " picture of " + Quoted(input.path()) + ".");
+    target.crop = CropBands{RoundDownTo(crop.top, step_y), RoundDownTo(crop.bottom, step_y),
+                            RoundDownTo(crop.left, step_x), RoundDownTo(crop.right, step_x)};
+    const int cropped_w = par->width - target.crop.left - target.crop.right;
+    const int cropped_h = par->height - target.crop.top - target.crop.bottom;
+
+    const int inner_w = settings.width > 0 ? settings.width : cropped_w;
+    const int inner_h = settings.height > 0 ? settings.height : cropped_h;
+    target.inner_width = std::max(step_x, RoundDownTo(inner_w, step_x));
+    target.inner_height = std::max(step_y, RoundDownTo(inner_h, step_y));
+    target.pad = settings.pad;
+    target.pad.top = RoundDownTo(settings.pad.top, step_y);
+    target.pad.bottom = RoundDownTo(settings.pad.bottom, step_y);
+    target.pad.left = RoundDownTo(settings.pad.left, step_x);
+    target.pad.right = RoundDownTo(settings.pad.right, step_x);
+    target.width = target.inner_width + target.pad.left + target.pad.right;
+    target.height = target.inner_height + target.pad.top + target.pad.bottom;
+    if (target.width > 16384 || target.height > 16384)
+        ThrowBadArgs("The output picture of " + std::to_string(target.width) + "x"
+                     + std::to_string(target.height) + " pixels is larger than any encoder takes.");
+
+    target.frame_rate = ChooseFrameRate(encoder, settings, input, stream_index);
+
+    if (settings.display_aspect > 0) {
+        target.sample_aspect = av_d2q(settings.display_aspect * target.height / target.width, 255);
+    } else {
+        // Scaling keeps the picture's shape: the pixels take the aspect that makes the scaled
+        // picture show as the cropped source did, as FFmpeg's scale filter does.
+        AVRational sar = av_guess_sample_aspect_ratio(input.context(),
+                                                      const_cast<AVStream *>(stream), nullptr);
+        if (sar.num <= 0 || sar.den <= 0)
+            sar = AVRational{1, 1};
+        av_reduce(&target.sample_aspect.num, &target.sample_aspect.den,
+                  int64_t{sar.num} * cropped_w * target.inner_height,
+                  int64_t{sar.den} * target.inner_width * cropped_h, 255);
+    }
+    return target;
+}
+
+bool ContainsLayout(const AVChannelLayout *list, int channels, AVChannelLayout &found)
+{
+    for (; list && list->nb_channels; ++list) {
+        if (list->nb_channels == channels) {
+            found = *list;
+            return true;
+        }
+    }
+    return false;
+}
+
+AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int stream_index,
+                        const AudioSettings &settings, const AVOutputFormat *format)
+{
+    AudioTarget target;
+    target.settings = settings;
+    target.source_stream = stream_index;
+    target.encoder = CodecCatalog::isAuto(settings.codec)
+        ? CodecCatalog::defaultAudioEncoder(format, plan.output.path)
+        : CodecCatalog::audioEncoder(settings.codec);
+    const AVCodec *encoder = target.encoder;
+    CodecCatalog::checkFits(format, encoder, plan.output.path);
+    const AVCodecParameters *par = input.stream(stream_index)->codecpar;
+
+    // Sample rate: the one asked for, else the source's, else the nearest the encoder takes.
+    int rate = settings.sample_rate > 0 ? settings.sample_rate
+                                        : (par->sample_rate > 0 ? par->sample_rate : 48000);
+    if (const int *rates = encoder->supported_samplerates) {
+        bool supported = false;
+        int nearest = rates[0];
+        std::string list;
+        for (const int *r = rates; *r; ++r) {
+            supported = supported || *r == rate;
+            if (std::abs(*r - rate) < std::abs(nearest - rate))
+                nearest = *r;
+            list += (list.empty() ? "" : ", ") + std::to_string(*r);
+        }
+        if (!supported && settings.sample_rate > 0)
+            ThrowBadArgs("The " + std::string(encoder->name) + " encoder cannot use "
+                         + std::to_string(rate) + " Hz (-ar); it takes " + list + " Hz.");
+        if (!supported)
+            rate = nearest;
+    }
+    target.sample_rate = rate;
+
+    // Channels: as asked, else the source's, else the most the encoder takes up to that
+    // (a 5.1 source into MP3 is mixed down to stereo).
+    const int source_channels = par->ch_layout.nb_channels > 0 ? par->ch_layout.nb_channels : 2;
+    const int channels = settings.channels > 0 ? settings.channels : source_channels;
+    av_channel_layout_default(&target.layout, channels);
+    if (const AVChannelLayout *layouts = encoder->ch_layouts) {
+        AVChannelLayout found{};
+        if (ContainsLayout(layouts, channels, found)) {
+            target.layout = found;
+        } else if (settings.channels > 0) {
+            ThrowBadArgs("The " + std::string(encoder->name) + " encoder cannot write "
+                         + std::to_string(channels) + " channels (-ac).");
+        } else {
+            const AVChannelLayout *best = nullptr;
+            for (const AVChannelLayout *l = layouts; l->nb_channels; ++l)
+                if (l->nb_channels <= channels && (!best || l->nb_channels > best->nb_channels))
+                    best = l;
+            target.layout = best ? *best : layouts[0];
+        }
+    }
+    if (target.layout.order != AV_CHANNEL_ORDER_NATIVE)
+        av_channel_layout_default(&target.layout, target.layout.nb_channels);
+
+    const AVSampleFormat source_format = static_cast<AVSampleFormat>(par->format);
+    target.sample_format = source_format != AV_SAMPLE_FMT_NONE ? source_format : AV_SAMPLE_FMT_FLTP;
+    if (const AVSampleFormat *formats = encoder->sample_fmts) {
+        bool supported = false;
+        for (const AVSampleFormat *f = formats; *f != AV_SAMPLE_FMT_NONE; ++f)
+            supported = supported || *f == source_format;
+        if (!supported)
+            target.sample_format = formats[0];
+    }
+    return target;
+}
+
+int CheckedMap(const InputFile &input, int index)
+{
+    if (index >= input.streamCount())
+        ThrowBadArgs("The file " + Quoted(input.path()) + " has no stream " + std::to_string(index)
+                     + " (-map 0:" + std::to_string(index) + ").");
+    return index;
+}
+
+} // namespace
+
+OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile &first)
+{
+    const OutputSpec &output = plan.output;
+    OutputTargets targets;
+    targets.format = CodecCatalog::outputFormat(output.path, output.format);
+
+    // Which source streams feed the output: the -map entries in order, else the first video
+    // and the first audio stream.
+    int video_stream = -1;
+    std::vector<int> audio_streams;
+    if (!output.maps.empty()) {
+        for (int index : output.maps) {
+            const AVMediaType type = first.stream(CheckedMap(first, index))->codecpar->codec_type;
+            if (type == AVMEDIA_TYPE_VIDEO) {
+                if (video_stream >= 0)
+                    ThrowBadArgs("Only one video stream can be converted; -map 0:"
+                                 + std::to_string(index) + " names a second one.");
+                video_stream = index;
+            } else if (type == AVMEDIA_TYPE_AUDIO) {
+                audio_streams.push_back(index);
+            } else {
+                ThrowBadArgs("Stream " + std::to_string(index) + " of " + Quoted(first.path())
+                             + " is neither video nor audio (-map 0:" + std::to_string(index)
+                             + ").");
+            }
+        }
+    } else {
+        video_stream = first.firstVideoStream();
+        if (first.firstAudioStream() >= 0)
+            audio_streams.push_back(first.firstAudioStream());
+    }
+
+    if (!output.no_video && video_stream >= 0) {
+        const AVCodec *encoder = CodecCatalog::isAuto(output.video.codec)
+            ? CodecCatalog::defaultVideoEncoder(targets.format, output.path)
+            : CodecCatalog::videoEncoder(output.video.codec);
+        // An audio format (.mp3, .m4a) simply leaves the picture out.
+        if (encoder) {
+            CodecCatalog::checkFits(targets.format, encoder, output.path);
+            targets.video = DecideVideo(plan, first, video_stream, encoder);
+        }
+    }
+
+    if (output.audio.size() > std::max<std::size_t>(audio_streams.size(), 1))
+        ThrowBadArgs("There are more -newaudio groups than audio streams chosen with -map.");
+    if (!output.no_audio && !audio_streams.empty()) {
+        const bool format_takes_audio = !CodecCatalog::isAuto(output.audio.front().codec)
+            || CodecCatalog::defaultAudioEncoder(targets.format, output.path);
+        if (format_takes_audio) {
+            for (std::size_t i = 0; i < audio_streams.size(); ++i) {
+                // Mapped tracks beyond the -newaudio groups take the first track's options.
+                const AudioSettings &settings
+                    = i < output.audio.size() ? output.audio[i] : output.audio.front();
+                targets.audio.push_back(
+                    DecideAudio(plan, first, audio_streams[i], settings, targets.format));
+            }
+        }
+    }
+
+    if (!targets.video && targets.audio.empty())
+        ThrowFailed("Nothing in " + Quoted(first.path()) + " can be converted into "
+                    + Quoted(output.path) + ": it has no "
+                    + (output.no_audio || audio_streams.empty() ? "video" : "audio")
+                    + " stream the output can hold.");
+    return targets;
+}
+
+} // namespace dolmar

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ConversionPlan.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dolmar {
+
+class InputFile;
+
+/// The one picture format every segment is filtered into and the encoder receives.
+struct VideoTarget
+{
+    const AVCodec *encoder = nullptr;
+    int source_stream = -1; ///< in the first input
+    int width = 0; ///< the final frame, pad bands included
+    int height = 0;
+    int inner_width = 0; ///< the picture before padding (after crop and scale)
+    int inner_height = 0;
+    AVPixelFormat pixel_format = AV_PIX_FMT_NONE;
+    AVRational frame_rate{0, 1};
+    AVRational sample_aspect{1, 1}; ///< of the final frame
+    CropBands crop; ///< rounded to the chroma grid
+    PadBands pad; ///< rounded to the chroma grid
+    bool letterbox = false; ///< fit each segment into the inner size keeping its shape
+    const char *scaler = "bicubic";
+};
+
+/// One audio stream of the output and the single format every segment is resampled to.
+struct AudioTarget
+{
+    const AVCodec *encoder = nullptr;
+    int source_stream = -1; ///< in the first input; merged segments use their first audio
+    AudioSettings settings;
+    int sample_rate = 0;
+    AVChannelLayout layout{}; ///< always a native-order layout: copying the struct is safe
+    AVSampleFormat sample_format = AV_SAMPLE_FMT_NONE;
+};
+
+/// What the output will hold, decided once from the plan and the first input before anything is
+/// encoded, so that later segments of a merged run are shaped to match it.
+struct OutputTargets
+{
+    const AVOutputFormat *format = nullptr;
+    std::optional<VideoTarget> video;
+    std::vector<AudioTarget> audio;
+
+    /// Throws EngineError(BadArgs) for a choice this input or this system cannot meet.
+    static OutputTargets decide(const ConversionPlan &plan, const InputFile &first);
+};
+
+} // namespace dolmar

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProgressReporter.h"
+
+namespace dolmar {
+
+ProgressReporter::ProgressReporter(ProgressCallback callback)
+    : m_callback(callback)
+    , m_last_report(std::chrono::steady_clock::now())
+{ }
+
+void ProgressReporter::setPosition(double seconds)
+{
+    if (seconds > m_position_s)
+        m_position_s = seconds;
+}
+
+bool ProgressReporter::poll()
+{
+    if (m_stop)
+        return true;
+    if (!m_callback || m_in_callback)
+        return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last_report < kInterval)
+        return false;
+    m_last_report = now;
+    // The callback pumps the caller's event loop; a nested FFmpeg interrupt check must not call
+    // back into it from inside that pump.
+    m_in_callback = true;
+    const int answer = m_callback("", m_position_s);
+    m_in_callback = false;
+    if (answer == -1)
+        m_stop = true;
+    return m_stop;
+}
+
+void ProgressReporter::reportError(const std::string &message)
+{
+    if (m_callback)
+        m_callback(message.c_str(), -1.0);
+}
+
+AVIOInterruptCB ProgressReporter::interruptCallback()
+{
+    return AVIOInterruptCB{&ProgressReporter::Interrupt, this};
+}
+
+int ProgressReporter::Interrupt(void *opaque)
+{
+    return static_cast<ProgressReporter *>(opaque)->poll() ? 1 : 0;
+}
+
+} // namespace dolmar

@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SegmentRunner.h"
+
+#include "EngineError.h"
+#include "InputFile.h"
+#include "OutputSession.h"
+#include "ProgressReporter.h"
+
+#include <cmath>
+
+namespace dolmar {
+
+SegmentRunner::SegmentRunner(InputFile &input, OutputSession &output, ProgressReporter &progress,
+                             const VideoFilterSetup &video_setup, int video_stream,
+                             const std::vector<int> &audio_streams, int threads)
+    : m_input(input)
+    , m_output(output)
+    , m_progress(progress)
+    , m_video_setup(video_setup)
+    , m_filtered(MakeFrame())
+{
+    const InputSpec &spec = input.spec();
+    m_trim_start_s = spec.start_us / 1e6;
+    m_video_setup.trim_start_s = m_trim_start_s;
+    if (spec.duration_us)
+        m_trim_end_s = m_trim_start_s + *spec.duration_us / 1e6;
+
+    auto openDecoder = [&](int stream) {
+        if (!m_decoders.count(stream))
+            m_decoders.emplace(
+                stream, std::make_unique<Decoder>(input.stream(stream), threads, input.path()));
+    };
+    if (output.hasVideo() && video_stream >= 0) {
+        openDecoder(video_stream);
+        m_video.push_back(VideoRoute{video_stream, nullptr, false});
+    }
+    for (std::size_t i = 0; i < audio_streams.size(); ++i) {
+        if (audio_streams[i] < 0)
+            continue;
+        openDecoder(audio_streams[i]);
+        m_audio.push_back(AudioRoute{audio_streams[i], i, nullptr, false});
+    }
+}
+
+SegmentRunner::~SegmentRunner() = default;
+
+int64_t SegmentRunner::framesDecoded() const
+{
+    int64_t frames = 0;
+    for (const auto &[stream, decoder] : m_decoders)
+        frames += decoder->framesDecoded();
+    return frames;
+}
+
+bool SegmentRunner::everythingDone() const
+{
+    for (const VideoRoute &route : m_video)
+        if (!route.done)
+            return false;
+    for (const AudioRoute &route : m_audio)
+        if (!route.done)
+            return false;
+    return true;
+}
+
+SegmentRunner::End SegmentRunner::run()
+{
+    auto blockedEnd
+        = [&] { return m_output.sizeLimitReached() ? End::SizeLimitReached : End::Stopped; };
+    m_input.seekToStart();
+    PacketPtr packet = MakePacket();
+    while (!everythingDone()) {
+        if (m_progress.poll())
+            return End::Stopped;
+        if (!m_input.read(packet.get()))
+            break;
+        auto decoder = m_decoders.find(packet->stream_index);
+        if (decoder == m_decoders.end()) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const int stream = packet->stream_index;
+        decoder->second->decode(packet.get(), [&](AVFrame *frame) {
+            if (!m_blocked && !dispatch(stream, frame))
+                m_blocked = true;
+        });
+        av_packet_unref(packet.get());
+        if (m_blocked)
+            return blockedEnd();
+    }
+    if (m_progress.stopRequested())
+        return End::Stopped;
+
+    // Drain the decoders, then the filters: what they still hold belongs to the output.
+    for (auto &[stream, decoder] : m_decoders) {
+        const int index = stream;
+        decoder->decode(nullptr, [&](AVFrame *frame) {
+            if (!m_blocked && !dispatch(index, frame))
+                m_blocked = true;
+        });
+        if (m_blocked)
+            return blockedEnd();
+    }
+    if (!finishRoutes())
+        return blockedEnd();
+    return End::InputDone;
+}
+
+bool SegmentRunner::dispatch(int stream, AVFrame *frame)
+{
+    if (frame->pts == AV_NOPTS_VALUE)
+        return true; // a frame with no time cannot be placed; the next one will be
+    const AVRational time_base = m_input.stream(stream)->time_base;
+    // From here on, timestamps count from the source's start: the clock of -ss/-t and of
+    // subtitle files.
+    frame->pts -= m_input.originIn(time_base);
+    const double start_s = frame->pts * av_q2d(time_base);
+    // Timestamps of millisecond containers land a hair beside exact frame times.
+    constexpr double kTolerance = 1e-4;
+    const bool past_end = m_trim_end_s && start_s >= *m_trim_end_s - kTolerance;
+    const int64_t end_pts = m_trim_end_s ? std::llround(*m_trim_end_s / av_q2d(time_base)) : 0;
+
+    for (VideoRoute &route : m_video) {
+        if (route.stream != stream || route.done)
+            continue;
+        if (past_end) {
+            if (!closeVideo(route, end_pts))
+                return false;
+            continue;
+        }
+        // A picture shows from its timestamp; one before the -ss point is not wanted (the fps
+        // filter repeats the next one from the -ss point instead).
+        if (start_s < m_trim_start_s - kTolerance)
+            continue;
+        if (!feedVideo(route, frame, time_base))
+            return false;
+    }
+    for (AudioRoute &route : m_audio) {
+        if (route.stream != stream || route.done)
+            continue;
+        if (past_end) {
+            if (!closeAudio(route, end_pts))
+                return false;
+            continue;
+        }
+        // Sound straddling the -ss point is cut to the sample by atrim; wholly earlier sound
+        // would only cost filter time.
+        const double end_of_frame_s = start_s
+            + (frame->sample_rate > 0 ? double(frame->nb_samples) / frame->sample_rate : 0.0);
+        if (end_of_frame_s < m_trim_start_s - kTolerance)
+            continue;
+        if (!feedAudio(route, frame, time_base))
+            return false;
+    }
+    return true;
+}
+
+bool SegmentRunner::closeVideo(VideoRoute &route, int64_t pts)
+{
+    if (!route.filter) {
+        route.done = true;
+        return true;
+    }
+    route.filter->close(pts);
+    const bool go_on = drainVideo(route, false);
+    route.done = true;
+    return go_on;
+}
+
+bool SegmentRunner::closeAudio(AudioRoute &route, int64_t pts)
+{
+    if (!route.filter) {
+        route.done = true;
+        return true;
+    }
+    route.filter->close(pts);
+    const bool go_on = drainAudio(route, false);
+    route.done = true;
+    return go_on;
+}
+
+bool SegmentRunner::feedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base)
+{
+    if (route.filter && !route.filter->accepts(frame)) {
+        // The source changed its picture size or format mid-stream: finish the old chain and
+        // carry on with one built for the new pictures.
+        route.filter->push(nullptr);
+        if (!drainVideo(route, true))
+            return false;
+        route.filter.reset();
+        VideoFilterSetup setup = m_video_setup;
+        setup.continuing = true;
+        route.filter = std::make_unique<VideoFilter>(setup, frame, time_base);
+    }
+    if (!route.filter)
+        route.filter = std::make_unique<VideoFilter>(m_video_setup, frame, time_base);
+    route.filter->push(frame);
+    return drainVideo(route, false);
+}
+
+bool SegmentRunner::feedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base)
+{
+    AudioFilterSetup setup;
+    setup.target = &m_output.targets().audio[route.output];
+    setup.threads = m_video_setup.threads;
+    setup.trim_start_s = m_trim_start_s;
+    setup.trim_end_s = m_trim_end_s;
+    if (route.filter && !route.filter->accepts(frame)) {
+        route.filter->push(nullptr);
+        if (!drainAudio(route, true))
+            return false;
+        route.filter.reset();
+        setup.continuing = true;
+        route.filter = std::make_unique<AudioFilter>(setup, frame, time_base);
+    }
+    if (!route.filter)
+        route.filter = std::make_unique<AudioFilter>(setup, frame, time_base);
+    route.filter->push(frame);
+    return drainAudio(route, false);
+}
+
+bool SegmentRunner::drainVideo(VideoRoute &route, bool closing)
+{
+    const AVRational time_base = route.filter->outputTimeBase();
+    for (;;) {
+        const int ret = route.filter->pull(m_filtered.get());
+        if (ret == AVERROR(EAGAIN))
+            return true;
+        if (ret == AVERROR_EOF) {
+            // The -t point was passed; a chain closed for a rebuild is not the end.
+            if (!closing)
+                route.done = true;
+            return true;
+        }
+        const bool go_on = m_output.sendVideo(m_filtered.get(), time_base);
+        av_frame_unref(m_filtered.get());
+        if (!go_on)
+            return false;
+    }
+}
+
+bool SegmentRunner::drainAudio(AudioRoute &route, bool closing)
+{
+    for (;;) {
+        const int ret = route.filter->pull(m_filtered.get());
+        if (ret == AVERROR(EAGAIN))
+            return true;
+        if (ret == AVERROR_EOF) {
+            if (!closing)
+                route.done = true;
+            return true;
+        }
+        const bool go_on = m_output.sendAudio(route.output, m_filtered.get());
+        av_frame_unref(m_filtered.get());
+        if (!go_on)
+            return false;
+    }
+}
+
+bool SegmentRunner::finishRoutes()
+{
+    for (VideoRoute &route : m_video) {
+        if (!route.filter || route.done)
+            continue;
+        route.filter->push(nullptr);
+        if (!drainVideo(route, false))
+            return false;
+    }
+    for (AudioRoute &route : m_audio) {
+        if (!route.filter || route.done)
+            continue;
+        route.filter->push(nullptr);
+        if (!drainAudio(route, false))
+            return false;
+    }
+    return true;
+}
+
+} // namespace dolmar

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Transcoder.h"
+
+#include "BitmapSubtitles.h"
+#include "EngineError.h"
+#include "InputFile.h"
+#include "OutputSession.h"
+#include "OutputTargets.h"
+#include "ProgressReporter.h"
+#include "SegmentRunner.h"
+#include "SubtitleFile.h"
+#include "SubtitleStyle.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace dolmar {
+
+namespace {
+
+void RefuseOverwritingAnInput(const ConversionPlan &plan)
+{
+    std::error_code error;
+    for (const InputSpec &input : plan.inputs) {
+        if (std::filesystem::equivalent(input.path, plan.output.path, error))
+            ThrowBadArgs("The output file " + Quoted(plan.output.path)
+                         + " is one of the input files; converting would destroy it.");
+    }
+}
+
+/// The source streams this input gives to the output: in a single-file run the ones decided
+/// from the -map list, in a merged run each segment's first video and first audio.
+void ChooseStreams(const ConversionPlan &plan, const OutputTargets &targets, const InputFile &input,
+                   int &video, std::vector<int> &audio)
+{
+    audio.clear();
+    if (!plan.merged) {
+        video = targets.video ? targets.video->source_stream : -1;
+        for (const AudioTarget &target : targets.audio)
+            audio.push_back(target.source_stream);
+        return;
+    }
+    video = targets.video ? input.firstVideoStream() : -1;
+    if (targets.video && video < 0)
+        ThrowFailed("The file " + Quoted(input.path())
+                    + " has no video, so it cannot be joined to the others.");
+    for (std::size_t i = 0; i < targets.audio.size(); ++i)
+        audio.push_back(input.firstAudioStream()); // -1: this segment's part is silence
+}
+
+} // namespace
+
+Transcoder::Transcoder(const ConversionPlan &plan, ProgressReporter &progress)
+    : m_plan(plan)
+    , m_progress(progress)
+{ }
+
+RunOutcome Transcoder::run()
+{
+    RefuseOverwritingAnInput(m_plan);
+    auto first = std::make_unique<InputFile>(m_plan.inputs.front(), m_progress);
+    const OutputTargets targets = OutputTargets::decide(m_plan, *first);
+
+    // Subtitles are prepared before the output exists, so a missing or unreadable subtitle
+    // file fails the run without leaving a file behind.
+    std::unique_ptr<SubtitleFile> subtitles;
+    std::unique_ptr<BitmapSubtitles> bitmap;
+    VideoFilterSetup video_setup;
+    video_setup.threads = m_plan.inputs.front().decoder_threads;
+    if (targets.video) {
+        video_setup.target = &*targets.video;
+        if (!m_plan.output.subtitle_path.empty()) {
+            const AVStream *stream = first->stream(targets.video->source_stream);
+            subtitles = std::make_unique<SubtitleFile>(
+                m_plan.output.subtitle_path,
+                av_guess_frame_rate(first->context(), const_cast<AVStream *>(stream), nullptr));
+            if (subtitles->kind() == SubtitleFile::Kind::Bitmap) {
+                bitmap = std::make_unique<BitmapSubtitles>(subtitles->path());
+                video_setup.bitmap_subtitles = bitmap.get();
+            } else {
+                video_setup.subtitle_path = subtitles->path();
+                video_setup.subtitle_charset = subtitles->charset();
+                video_setup.subtitle_style = SubtitleStyle::forceStyle();
+            }
+        }
+    }
+
+    OutputSession output(m_plan, targets, m_progress);
+    bool interrupted = false;
+    int64_t decoded_frames = 0;
+    for (std::size_t i = 0; i < m_plan.inputs.size() && !interrupted; ++i) {
+        std::unique_ptr<InputFile> input;
+        if (i == 0) {
+            input = std::move(first);
+        } else {
+            try {
+                input = std::make_unique<InputFile>(m_plan.inputs[i], m_progress);
+            } catch (const EngineError &) {
+                // A stop asked for while the next segment opened is a stop, not a failure.
+                if (!m_progress.stopRequested())
+                    throw;
+                interrupted = true;
+                break;
+            }
+        }
+        int video_stream = -1;
+        std::vector<int> audio_streams;
+        ChooseStreams(m_plan, targets, *input, video_stream, audio_streams);
+        VideoFilterSetup setup = video_setup;
+        setup.threads = input->spec().decoder_threads;
+        SegmentRunner segment(*input, output, m_progress, setup, video_stream, audio_streams,
+                              input->spec().decoder_threads);
+        output.startSegment();
+        const int64_t pictures_before = output.videoFramesSent();
+        const SegmentRunner::End end = segment.run();
+        decoded_frames += segment.framesDecoded();
+        if (end != SegmentRunner::End::InputDone) {
+            interrupted = true;
+            break;
+        }
+        // A joined file that gives no picture would vanish from the result without a word.
+        if (m_plan.merged && output.hasVideo() && output.videoFramesSent() == pictures_before)
+            ThrowFailed("No picture could be decoded from " + Quoted(input->path())
+                        + "; the file seems damaged.");
+        if (!output.endSegment(i + 1 < m_plan.inputs.size()))
+            interrupted = true;
+        else if (segment.framesDecoded() == 0 && !input->readError().empty())
+            ThrowFailed("Nothing could be read from " + Quoted(input->path()) + ": "
+                        + input->readError() + ".");
+    }
+
+    if (!interrupted) {
+        if (output.hasVideo() && output.videoFramesSent() == 0)
+            ThrowFailed("No picture could be decoded from " + Quoted(m_plan.inputs.front().path)
+                        + (decoded_frames ? " in the time chosen with -ss/-t."
+                                          : "; the file seems damaged."));
+        if (!output.hasVideo() && output.audioSamplesSent() == 0)
+            ThrowFailed("No sound could be decoded from " + Quoted(m_plan.inputs.front().path)
+                        + (decoded_frames ? " in the time chosen with -ss/-t."
+                                          : "; the file seems damaged."));
+    }
+    // After a stop the encoders still give up what they hold, so the file ends where the
+    // conversion was; at the size limit nothing more may be written.
+    const bool size_limited = output.sizeLimitReached();
+    const bool complete = !size_limited && output.flush();
+    output.finish(complete);
+    return m_progress.stopRequested() && !size_limited ? RunOutcome::Stopped : RunOutcome::Finished;
+}
+
+} // namespace dolmar

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Damaged inputs end the run with a failure and a message, never a crash or a hang, and leave
+// no half-written output behind. These run under AddressSanitizer and UBSan as well (label
+// "sanitize").
+
+#include "EngineHarness.h"
+
+#include "MediaFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+
+using namespace quillet::test;
+using dolmar_test::ProbeResult;
+using dolmar_test::RunEngine;
+
+namespace {
+
+std::string RandomBytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(count, '\0');
+    for (char &c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+class DamagedInput : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_good = MakeClip(m_dir.path() / "good.mp4").string(); }
+
+    /// The run fails, says so naming the file, leaves no output, and does not take long.
+    void expectCleanFailure(const std::string &input)
+    {
+        const std::string out = m_dir.file("out.mp4");
+        const auto start = std::chrono::steady_clock::now();
+        const auto run = RunEngine({"-i", input, out});
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(run.result, DOLMAR_FAILED) << input;
+        ASSERT_EQ(run.messages.size(), 1u) << run.allMessages();
+        EXPECT_NE(run.messages[0].find(std::filesystem::path(input).filename().string()),
+                  std::string::npos)
+            << run.messages[0];
+        EXPECT_FALSE(std::filesystem::exists(out)) << input;
+        EXPECT_LT(took, std::chrono::seconds(30)) << input;
+
+        ProbeResult probe(input);
+        if (probe.context.stream_count == 0) {
+            EXPECT_EQ(probe.streams, nullptr);
+        }
+    }
+
+    TempDir m_dir;
+    std::string m_good;
+};
+
+TEST_F(DamagedInput, zeroBytes)
+{
+    expectCleanFailure(WriteFile(m_dir.path() / "empty.mp4", "").string());
+}
+
+TEST_F(DamagedInput, textFileNamedLikeAMovie)
+{
+    expectCleanFailure(
+        WriteFile(m_dir.path() / "notes.mp4", "Shopping list:\n- milk\n- 4 eggs\n").string());
+}
+
+TEST_F(DamagedInput, mp4TruncatedInTheMiddle)
+{
+    // The index of an MP4 from ffmpeg is at the end, so the first half holds no readable index.
+    const std::string whole = ReadFile(m_good);
+    expectCleanFailure(
+        WriteFile(m_dir.path() / "half.mp4", whole.substr(0, whole.size() / 2)).string());
+}
+
+TEST_F(DamagedInput, randomBytesBehindARealHeader)
+{
+    ClipSpec spec;
+    spec.video_codec = "libx264";
+    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "good.mkv", spec));
+    const std::string broken = mkv.substr(0, 600) + RandomBytes(300000, 7);
+    expectCleanFailure(WriteFile(m_dir.path() / "broken.mkv", broken).string());
+
+    const std::string ts_head = ReadFile(MakeClip(m_dir.path() / "good.ts", spec)).substr(0, 376);
+    expectCleanFailure(
+        WriteFile(m_dir.path() / "broken.ts", ts_head + RandomBytes(300000, 11)).string());
+}
+
+TEST_F(DamagedInput, randomBytesAlone)
+{
+    expectCleanFailure(WriteFile(m_dir.path() / "noise.avi", RandomBytes(200000, 3)).string());
+}
+
+TEST_F(DamagedInput, fileCutShortConvertsWhatItHolds)
+{
+    // A stream format without an index at the end still plays up to the cut; so does its
+    // conversion, which is worth more to the user than a refusal.
+    ClipSpec spec;
+    spec.seconds = 2.0;
+    const std::string whole = ReadFile(MakeClip(m_dir.path() / "whole.mkv", spec));
+    const std::string cut
+        = WriteFile(m_dir.path() / "cut.mkv", whole.substr(0, whole.size() / 2)).string();
+    const auto run = RunEngine({"-i", cut, m_dir.file("rescued.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    const auto probed = Ffprobe(m_dir.file("rescued.mp4"));
+    EXPECT_GT(probed.duration, 0.3);
+    EXPECT_LT(probed.duration, 1.8);
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Merged runs: -ivs/-ias segments joined into one output with one picture size and one sound
+// format, and no gap at the joins.
+
+#include "EngineHarness.h"
+
+#include "Command.h"
+#include "MediaFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace quillet::test;
+using dolmar_test::RunEngine;
+using dolmar_test::StreamField;
+
+namespace {
+
+std::vector<std::string> Segments(const std::vector<std::string> &paths)
+{
+    std::vector<std::string> args;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        args.push_back("-ivs");
+        args.push_back((i == 1 ? "&new &dshow &file " : "&new &file ") + paths[i]);
+        args.push_back("-ias");
+        args.push_back("&file " + paths[i]);
+    }
+    return args;
+}
+
+double Seconds(const std::string &text)
+{
+    return std::atof(text.c_str());
+}
+
+TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
+{
+    TempDir dir;
+    ClipSpec first; // 320x240, 25 fps, 44.1 kHz mono
+    first.seconds = 1.0;
+    ClipSpec second; // wide, other rate, other sound format, other container
+    second.seconds = 1.5;
+    second.width = 256;
+    second.height = 144;
+    second.frame_rate = "30";
+    second.sample_rate = 48000;
+    second.video_codec = "libx264";
+    ClipSpec third;
+    third.seconds = 0.8;
+    third.width = 176;
+    third.height = 144;
+    third.audio_codec = "libmp3lame";
+    const std::vector<std::string> inputs{
+        MakeClip(dir.path() / "one.mp4", first).string(),
+        MakeClip(dir.path() / "two.mkv", second).string(),
+        MakeClip(dir.path() / "three, with space.avi", third).string()};
+
+    auto args = Segments(inputs);
+    args.push_back(dir.file("Compound1.mp4"));
+    const auto run = RunEngine(args);
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+
+    const std::string out = dir.file("Compound1.mp4");
+    const auto probed = Ffprobe(out);
+    ASSERT_EQ(probed.count("video"), 1);
+    ASSERT_EQ(probed.count("audio"), 1);
+    EXPECT_EQ(probed.first("video")->width, 320); // the first input's size
+    EXPECT_EQ(probed.first("video")->height, 240);
+    EXPECT_EQ(StreamField(out, "v:0", "r_frame_rate"), "25/1");
+    // The sum of the inputs, within a frame or two.
+    double expected = 0;
+    for (const auto &input : inputs)
+        expected += Ffprobe(input).duration;
+    EXPECT_NEAR(Seconds(StreamField(out, "v:0", "duration")), expected, 0.09);
+    EXPECT_NEAR(Seconds(StreamField(out, "a:0", "duration")), expected, 0.09);
+    EXPECT_EQ(StreamField(out, "a:0", "sample_rate"), "44100");
+
+    // No gap at the joins: frame timestamps advance by one frame all the way.
+    auto frames = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "packet=pts_time", "-of", "csv=p=0", out});
+    std::vector<double> times;
+    for (std::size_t at = 0; at < frames.out.size();) {
+        times.push_back(std::atof(frames.out.c_str() + at));
+        at = frames.out.find('\n', at);
+        if (at == std::string::npos)
+            break;
+        ++at;
+    }
+    std::sort(times.begin(), times.end());
+    ASSERT_GT(times.size(), 70u);
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_NEAR(times[i] - times[i - 1], 0.04, 0.002) << "at " << times[i];
+
+    // The wide second input is letterboxed: black bars above and below at 1.7 s.
+    const RgbFrame wide = GrabFrame(out, 1.7);
+    ASSERT_FALSE(wide.empty());
+    EXPECT_LT(wide.at(160, 5), 0x202020u);
+    EXPECT_LT(wide.at(160, 234), 0x202020u);
+}
+
+TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
+{
+    TempDir dir;
+    ClipSpec clip;
+    clip.seconds = 1.0;
+    const std::string a = MakeClip(dir.path() / "a.mp4", clip).string();
+    const std::string b = MakeClip(dir.path() / "b.mp4", clip).string();
+    auto args = Segments({a, b});
+    args.insert(args.end(), {"-s", "640x360", "-b", "0", dir.file("sized.mp4")});
+    ASSERT_EQ(RunEngine(args).result, DOLMAR_OK);
+    EXPECT_EQ(Ffprobe(dir.file("sized.mp4")).first("video")->width, 640);
+    EXPECT_NEAR(Ffprobe(dir.file("sized.mp4")).duration, 2.0, 0.09);
+
+    ClipSpec sound;
+    sound.video = false;
+    sound.seconds = 1.2;
+    sound.audio_codec = "libmp3lame";
+    const std::string s1 = MakeClip(dir.path() / "s1.mp3", sound).string();
+    sound.sample_rate = 22050;
+    const std::string s2 = MakeClip(dir.path() / "s2.mp3", sound).string();
+    auto audio_args = Segments({s1, s2});
+    audio_args.push_back(dir.file("joined.mp3"));
+    const auto run = RunEngine(audio_args);
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    const auto probed = Ffprobe(dir.file("joined.mp3"));
+    EXPECT_EQ(probed.count("video"), 0);
+    EXPECT_NEAR(probed.duration, 2.4, 0.1);
+}
+
+TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
+{
+    TempDir dir;
+    const std::string video = MakeClip(dir.path() / "video.mp4").string();
+    ClipSpec sound;
+    sound.video = false;
+    sound.audio_codec = "libmp3lame";
+    const std::string song = MakeClip(dir.path() / "song.mp3", sound).string();
+    auto args = Segments({video, song});
+    args.push_back(dir.file("out.mp4"));
+    const auto run = RunEngine(args);
+    EXPECT_EQ(run.result, DOLMAR_FAILED);
+    EXPECT_NE(run.allMessages().find("song.mp3"), std::string::npos) << run.allMessages();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
+}
+
+TEST(MergedRun, aMissingSegmentFailsWithItsName)
+{
+    TempDir dir;
+    const std::string a = MakeClip(dir.path() / "a.mp4").string();
+    auto args = Segments({a, dir.file("gone.mp4")});
+    args.push_back(dir.file("out.mp4"));
+    const auto run = RunEngine(args);
+    EXPECT_EQ(run.result, DOLMAR_FAILED);
+    EXPECT_NE(run.allMessages().find("gone.mp4"), std::string::npos) << run.allMessages();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
+}
+
+} // namespace

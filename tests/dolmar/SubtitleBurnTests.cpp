@@ -1,0 +1,270 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Burnt-in subtitles (-vhook "SubTitleHook -f FILE") in every format the engine takes: a frame
+// while a subtitle shows differs from the same frame converted without it, and matches it again
+// once the subtitle is gone.
+
+#include "EngineHarness.h"
+
+#include "MediaFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+using namespace quillet::test;
+using dolmar_test::ChangedPixels;
+using dolmar_test::MeanDifference;
+using dolmar_test::RunEngine;
+
+namespace {
+
+void PutBe16(std::string &out, int value)
+{
+    out += static_cast<char>((value >> 8) & 0xFF);
+    out += static_cast<char>(value & 0xFF);
+}
+
+/// A VobSub pair (.idx + .sub) with one subtitle: a red box at (40,180)-(279,219) on a 320x240
+/// canvas, from 0.5 s for about 1 s. Written by hand, as DVD authoring tools do: an SPU with
+/// run-length lines ("fill to end of line" in colour 1) inside an MPEG programme-stream packet.
+void WriteVobSub(const std::filesystem::path &idx)
+{
+    const int x1 = 40, x2 = 279, y1 = 180, y2 = 219;
+    const int height = y2 - y1 + 1;
+    std::string top, bottom;
+    for (int line = 0; line < height; ++line)
+        (line % 2 ? bottom : top) += std::string("\x00\x01", 2);
+    const int top_offset = 4;
+    const int bottom_offset = top_offset + static_cast<int>(top.size());
+    const int first_sequence = bottom_offset + static_cast<int>(bottom.size());
+    std::string commands;
+    commands += "\x03"; // colours: pixel value 1 -> palette entry 1
+    PutBe16(commands, 0x0010);
+    commands += "\x04"; // contrast: pixel value 1 opaque
+    PutBe16(commands, 0x00F0);
+    commands += "\x05"; // display area
+    commands += static_cast<char>(x1 >> 4);
+    commands += static_cast<char>(((x1 & 0xF) << 4) | (x2 >> 8));
+    commands += static_cast<char>(x2 & 0xFF);
+    commands += static_cast<char>(y1 >> 4);
+    commands += static_cast<char>(((y1 & 0xF) << 4) | (y2 >> 8));
+    commands += static_cast<char>(y2 & 0xFF);
+    commands += "\x06"; // field offsets
+    PutBe16(commands, top_offset);
+    PutBe16(commands, bottom_offset);
+    commands += "\x01"; // start display
+    commands += "\xFF";
+    const int second_sequence = first_sequence + 4 + static_cast<int>(commands.size());
+    std::string spu_body = top + bottom;
+    PutBe16(spu_body, 0);
+    PutBe16(spu_body, second_sequence);
+    spu_body += commands;
+    PutBe16(spu_body, 1000 * 90 / 1024); // stop after about one second
+    PutBe16(spu_body, second_sequence);
+    spu_body += "\x02\xFF";
+    std::string spu;
+    PutBe16(spu, 4 + static_cast<int>(spu_body.size()));
+    PutBe16(spu, first_sequence);
+    spu += spu_body;
+
+    const int64_t pts = 45000; // 0.5 s at 90 kHz
+    std::string pes_payload = "\x81\x80\x05";
+    pes_payload += static_cast<char>(0x21 | ((pts >> 29) & 0x0E));
+    pes_payload += static_cast<char>((pts >> 22) & 0xFF);
+    pes_payload += static_cast<char>(((pts >> 14) & 0xFE) | 1);
+    pes_payload += static_cast<char>((pts >> 7) & 0xFF);
+    pes_payload += static_cast<char>(((pts << 1) & 0xFE) | 1);
+    pes_payload += '\x20'; // subpicture stream 0
+    pes_payload += spu;
+    std::string sub("\x00\x00\x01\xBA\x44\x00\x04\x00\x04\x01\x01\x89\xC3\xF8", 14);
+    sub += std::string("\x00\x00\x01\xBD", 4);
+    PutBe16(sub, static_cast<int>(pes_payload.size()));
+    sub += pes_payload;
+
+    std::filesystem::path sub_path = idx;
+    sub_path.replace_extension(".sub");
+    WriteFile(sub_path, sub);
+    WriteFile(idx,
+              "# VobSub index file, v7 (do not modify this line!)\n"
+              "size: 320x240\n"
+              "palette: ffffff, ff0000, 000000, 000000, 000000, 000000, 000000, 000000, "
+              "000000, 000000, 000000, 000000, 000000, 000000, 000000, 000000\n\n"
+              "id: en, index: 0\n"
+              "timestamp: 00:00:00:500, filepos: 000000000\n");
+}
+
+const char *const kAss = "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
+                         "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, "
+                         "SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, "
+                         "StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
+                         "Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n"
+                         "Style: Default,DejaVu Sans,28,&H00FFFFFF,&H00FFFFFF,&H00000000,"
+                         "&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1\n\n"
+                         "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, "
+                         "MarginV, Effect, Text\n"
+                         "Dialogue: 0,0:00:00.50,0:00:01.50,Default,,0,0,0,,BURNT TEXT\n";
+
+class SubtitleBurn : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = std::make_unique<TempDir>();
+        ClipSpec spec;
+        spec.seconds = 2.0;
+        spec.audio_streams = 0;
+        s_clip = MakeClip(s_dir->path() / "clip.mp4", spec).string();
+        // Keep a developer's own saved style out of the comparison.
+        setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
+        s_plain = s_dir->file("plain.mp4");
+        ASSERT_EQ(RunEngine(encode(s_clip, "", s_plain)).result, DOLMAR_OK);
+    }
+    static void TearDownTestSuite()
+    {
+        unsetenv("QUILLET_SUBTITLE_STYLE");
+        s_dir.reset();
+    }
+
+    /// Near-lossless MPEG-4, so that frames differ only where the picture differs.
+    static std::vector<std::string> encode(const std::string &in, const std::string &subtitle,
+                                           const std::string &out)
+    {
+        std::vector<std::string> args{"-i", in};
+        if (!subtitle.empty())
+            args.insert(args.end(), {"-vhook", "SubTitleHook -f " + subtitle});
+        args.insert(args.end(), {"-vcodec", "mpeg4", "-qscale", "1", out});
+        return args;
+    }
+
+    /// Converts with the subtitle and compares the lower part of the picture with the plain
+    /// conversion while the subtitle shows (1.0 s) and after it has gone (1.9 s).
+    void expectBurntIn(const std::string &subtitle)
+    {
+        const std::string out = m_dir.file("burnt.avi");
+        const auto run = RunEngine(encode(s_clip, subtitle, out));
+        ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+        // A line of text changes a few hundred pixels by far more than coding noise does.
+        const int showing
+            = ChangedPixels(GrabFrame(out, 1.0), GrabFrame(s_plain, 1.0), 0, 160, 320, 80, 60);
+        const int gone
+            = ChangedPixels(GrabFrame(out, 1.9), GrabFrame(s_plain, 1.9), 0, 160, 320, 80, 60);
+        EXPECT_GT(showing, 150) << subtitle;
+        EXPECT_GE(gone, 0) << subtitle;
+        EXPECT_LT(gone, 20) << subtitle;
+    }
+
+    static std::unique_ptr<TempDir> s_dir;
+    static std::string s_clip;
+    static std::string s_plain;
+    TempDir m_dir;
+};
+
+std::unique_ptr<TempDir> SubtitleBurn::s_dir;
+std::string SubtitleBurn::s_clip;
+std::string SubtitleBurn::s_plain;
+
+TEST_F(SubtitleBurn, subRipText)
+{
+    expectBurntIn(
+        WriteFile(m_dir.path() / "text.srt", "1\n00:00:00,500 --> 00:00:01,500\nBURNT TEXT\n\n")
+            .string());
+}
+
+TEST_F(SubtitleBurn, advancedSubStationAlpha)
+{
+    expectBurntIn(WriteFile(m_dir.path() / "text.ass", kAss).string());
+}
+
+TEST_F(SubtitleBurn, microDvdCountsFramesAtTheVideosRate)
+{
+    // Frames 12 to 37 at 25 fps: 0.48 s to 1.48 s. One line only, no rate line of its own.
+    expectBurntIn(WriteFile(m_dir.path() / "frames.sub", "{12}{37}BURNT TEXT\n").string());
+}
+
+TEST_F(SubtitleBurn, samiCaptions)
+{
+    expectBurntIn(WriteFile(m_dir.path() / "captions.smi",
+                            "<SAMI>\n<HEAD><STYLE TYPE=\"text/css\"><!--\n"
+                            "P { font-size: 20pt; }\n.ENCC { Name: English; lang: en-US; }\n"
+                            "--></STYLE></HEAD>\n<BODY>\n"
+                            "<SYNC Start=500><P Class=ENCC>BURNT TEXT</P>\n"
+                            "<SYNC Start=1500><P Class=ENCC>&nbsp;</P>\n</BODY>\n</SAMI>\n")
+                      .string());
+}
+
+TEST_F(SubtitleBurn, vobSubPicturesFromTheIndexFile)
+{
+    const auto idx = m_dir.path() / "pictures.idx";
+    WriteVobSub(idx);
+    expectBurntIn(idx.string());
+    // The box lands where the index put it: red inside, the picture itself beside it.
+    const RgbFrame frame = GrabFrame(m_dir.file("burnt.avi"), 1.0);
+    ASSERT_FALSE(frame.empty());
+    const uint32_t inside = frame.at(160, 200);
+    EXPECT_GT(inside >> 16, 200u);
+    EXPECT_LT((inside >> 8) & 0xFF, 60u);
+    EXPECT_LT(MeanDifference(frame, GrabFrame(s_plain, 1.0), 0, 100, 320, 60), 1.5);
+}
+
+TEST_F(SubtitleBurn, fileNamesWithFilterSyntaxCharactersWork)
+{
+    const std::string name = "it's [a] \"test\", part: 1\\2; 100% {x}.srt";
+    expectBurntIn(
+        WriteFile(m_dir.path() / name, "1\n00:00:00,500 --> 00:00:01,500\nBURNT\n\n").string());
+}
+
+TEST_F(SubtitleBurn, windowsCodePageTextIsReadAsSuch)
+{
+    // "Café" in Windows-1252: not UTF-8, which libass alone would refuse to show.
+    expectBurntIn(
+        WriteFile(m_dir.path() / "latin.srt", "1\n00:00:00,500 --> 00:00:01,500\nCaf\xE9 BURNT\n\n")
+            .string());
+}
+
+TEST_F(SubtitleBurn, savedStyleColoursTheText)
+{
+    const std::string srt
+        = WriteFile(m_dir.path() / "style.srt", "1\n00:00:00,500 --> 00:00:01,500\nSTYLED TEXT\n\n")
+              .string();
+    const std::string style = WriteFile(m_dir.path() / "style.ini",
+                                        "[Style]\nFontsize=36\nPrimaryColour=&H000000FF\n"
+                                        "Outline=0\nShadow=0\nBold=1\n")
+                                  .string();
+    auto redTextPixels = [&](const std::string &out) {
+        const RgbFrame burnt = GrabFrame(out, 1.0);
+        const RgbFrame plain = GrabFrame(s_plain, 1.0);
+        int count = 0;
+        for (int y = 160; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const uint32_t p = burnt.at(x, y);
+                const uint32_t q = plain.at(x, y);
+                const bool changed = std::abs(int(p >> 16) - int(q >> 16))
+                        + std::abs(int((p >> 8) & 0xFF) - int((q >> 8) & 0xFF))
+                    > 80;
+                count += changed && (p >> 16) > 180 && ((p >> 8) & 0xFF) < 90;
+            }
+        return count;
+    };
+    ASSERT_EQ(RunEngine(encode(s_clip, srt, m_dir.file("white.avi"))).result, DOLMAR_OK);
+    setenv("QUILLET_SUBTITLE_STYLE", style.c_str(), 1);
+    const auto run = RunEngine(encode(s_clip, srt, m_dir.file("red.avi")));
+    setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    EXPECT_GT(redTextPixels(m_dir.file("red.avi")), 200);
+    EXPECT_LT(redTextPixels(m_dir.file("white.avi")), 50);
+}
+
+TEST_F(SubtitleBurn, aMissingSubtitleFileFailsBeforeAnyOutput)
+{
+    const std::string out = m_dir.file("never.avi");
+    const auto run = RunEngine(encode(s_clip, m_dir.file("gone.srt"), out));
+    EXPECT_EQ(run.result, DOLMAR_FAILED);
+    EXPECT_NE(run.allMessages().find("gone.srt"), std::string::npos) << run.allMessages();
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+} // namespace
