@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mkvextract.h"
+
+#include "MatroskaSamples.h"
+#include "ScopedEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mkvextract_test {
+namespace {
+
+namespace fs = std::filesystem;
+using quillet::test::ReadFile;
+using quillet::test::TempDir;
+using quillet::test::WriteFile;
+
+struct ProgressReport
+{
+    int percent;
+    std::string message;
+};
+std::vector<ProgressReport> g_reports;
+
+int RecordProgress(int percent, const char *message)
+{
+    g_reports.push_back({percent, message ? message : ""});
+    return 0;
+}
+
+/// Builds a request from (track, path) pairs and extracts with the recording callback set.
+int Extract(const fs::path &source, const std::vector<std::pair<int, std::string>> &pairs)
+{
+    std::vector<EmExtractItem> items(pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        std::memset(&items[i], 0, sizeof items[i]);
+        std::strncpy(items[i].output_path, pairs[i].second.c_str(),
+                     sizeof items[i].output_path - 1);
+        items[i].track = pairs[i].first;
+    }
+    EmExtractRequest request{static_cast<int32_t>(items.size()), items.data()};
+    g_reports.clear();
+    em_setcallbackfunc(&RecordProgress);
+    int result = em_extract(source.c_str(), &request);
+    em_setcallbackfunc(nullptr);
+    return result;
+}
+
+bool ReachedHundred()
+{
+    return !g_reports.empty() && g_reports.back().percent == 100;
+}
+
+TEST(Extraction, textTracksReachAwkwardPathsIntact)
+{
+    TempDir dir;
+    const fs::path folder = dir.path() / "my subs 'q\" ü";
+    fs::create_directories(folder);
+    const fs::path srt = folder / "movie: \"part\" 1 — é.srt";
+    const fs::path ass = folder / "-dash;semi$var.ass";
+    const fs::path sample = Samples().full; // made in the usual locale
+    // Under the "C" locale mkvtoolnix would cut these names at their first non-ASCII byte.
+    ScopedEnv all("LC_ALL", "C"), ctype("LC_CTYPE", "C"), lang("LANG", "C");
+
+    ASSERT_EQ(Extract(sample, {{2, srt.string()}, {3, ass.string()}}), 0);
+    const std::string srt_text = ReadFile(srt);
+    EXPECT_NE(srt_text.find("Hello from the first line"), std::string::npos) << srt_text;
+    EXPECT_NE(srt_text.find("Second line here"), std::string::npos) << srt_text;
+    EXPECT_NE(srt_text.find("-->"), std::string::npos);
+    const std::string ass_text = ReadFile(ass);
+    EXPECT_EQ(ass_text.find("[Script Info]"), ass_text.find('['));
+    EXPECT_NE(ass_text.find("ASS line one"), std::string::npos) << ass_text;
+    // Nothing but the two outputs was written.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+TEST(Extraction, relativePathsThatLookLikeOptionsAreFiles)
+{
+    TempDir dir;
+    const fs::path old_dir = fs::current_path();
+    fs::copy_file(Samples().full, dir.path() / "@movie.mkv");
+    fs::current_path(dir.path());
+    const int result = Extract("@movie.mkv", {{2, "-out.srt"}});
+    fs::current_path(old_dir);
+    ASSERT_EQ(result, 0);
+    EXPECT_NE(ReadFile(dir.path() / "-out.srt").find("Hello"), std::string::npos);
+}
+
+TEST(Extraction, vobSubGivesIndexAndImages)
+{
+    TempDir dir;
+    const fs::path idx = dir.path() / "movie_0.idx";
+    ASSERT_EQ(Extract(Samples().full, {{4, idx.string()}}), 0);
+    EXPECT_EQ(ReadFile(idx).rfind("# VobSub index file", 0), 0u);
+    EXPECT_NE(ReadFile(idx).find("timestamp: 00:00:01:200"), std::string::npos);
+    const std::string sub = ReadFile(dir.path() / "movie_0.sub");
+    ASSERT_FALSE(sub.empty());
+    EXPECT_EQ(sub.substr(0, 4), std::string("\x00\x00\x01\xBA", 4)) << "an MPEG program stream";
+}
+
+TEST(Extraction, oddVobSubNamesAndRepeatedTracksAllArrive)
+{
+    TempDir dir;
+    // mkvextract names VobSub files itself ("X.IDX" would become X.idx) and refuses a track
+    // given twice; the caller still gets every name it asked for.
+    const fs::path upper = dir.path() / "X.IDX";
+    const fs::path bare = dir.path() / "bare";
+    const fs::path first = dir.path() / "a.srt", second = dir.path() / "b.srt";
+    ASSERT_EQ(Extract(Samples().full,
+                      {{4, upper.string()},
+                       {2, first.string()},
+                       {4, bare.string()},
+                       {2, second.string()},
+                       {2, first.string()}}),
+              0);
+    EXPECT_EQ(ReadFile(upper).rfind("# VobSub index file", 0), 0u);
+    EXPECT_FALSE(ReadFile(dir.path() / "X.sub").empty());
+    EXPECT_EQ(ReadFile(bare), ReadFile(upper));
+    EXPECT_EQ(ReadFile(dir.path() / "bare.sub"), ReadFile(dir.path() / "X.sub"));
+    EXPECT_NE(ReadFile(first).find("Hello"), std::string::npos);
+    EXPECT_EQ(ReadFile(second), ReadFile(first));
+}
+
+TEST(Extraction, progressRisesToHundredOnce)
+{
+    TempDir dir;
+    ASSERT_EQ(Extract(Samples().full, {{2, dir.file("a.srt")}, {4, dir.file("b.idx")}}), 0);
+    ASSERT_GE(g_reports.size(), 3u) << "the start, the tool's own steps and the end";
+    EXPECT_EQ(g_reports.front().percent, 0);
+    for (std::size_t i = 1; i < g_reports.size(); ++i)
+        EXPECT_GT(g_reports[i].percent, g_reports[i - 1].percent) << "report " << i;
+    EXPECT_EQ(g_reports.back().percent, 100);
+    for (const auto &report : g_reports)
+        EXPECT_EQ(report.message, "Extracting subtitles from full.mkv");
+}
+
+TEST(Extraction, refusedRequestsWriteNothing)
+{
+    TempDir dir;
+    const fs::path source = dir.path() / "source.mkv";
+    fs::copy_file(Samples().full, source);
+    const auto source_size = fs::file_size(source);
+    const fs::path missing_folder = dir.path() / "no such folder";
+    // mkvextract compares names only, and through a link it overwrites the file it reads.
+    const fs::path link = dir.path() / "link.srt";
+    fs::create_symlink(source, link);
+
+    struct Case
+    {
+        const char *what;
+        std::vector<std::pair<int, std::string>> pairs;
+    };
+    const Case cases[] = {
+        {"missing output folder", {{2, (missing_folder / "a.srt").string()}}},
+        {"unknown track", {{2, dir.file("ok.srt")}, {9, dir.file("nine.srt")}}},
+        {"output is the source", {{2, source.string()}}},
+        {"output is the source under another name", {{2, link.string()}}},
+        {"two tracks into one file", {{2, dir.file("same.txt")}, {3, dir.file("same.txt")}}},
+        {"VobSub images over a text output", {{2, dir.file("v.sub")}, {4, dir.file("v.idx")}}},
+        {"output is a folder", {{2, dir.path().string()}}},
+        // mkvextract would write U+FFFD in place of the byte: a file of another name.
+        {"name that is not UTF-8", {{2, dir.file("caf\xE9.srt")}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_LT(Extract(source, c.pairs), 0);
+        EXPECT_FALSE(ReachedHundred());
+    }
+    // mkvextract would have created the folder and truncated the source.
+    EXPECT_FALSE(fs::exists(missing_folder));
+    EXPECT_EQ(fs::file_size(source), source_size);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST(Extraction, unreadableSourcesFail)
+{
+    TempDir dir;
+    const auto text = WriteFile(dir.path() / "notes.mkv", "plain text\n");
+    for (const fs::path &source : {dir.path() / "missing.mkv", text}) {
+        SCOPED_TRACE(source);
+        EXPECT_LT(Extract(source, {{2, dir.file("out.srt")}}), 0);
+        EXPECT_FALSE(fs::exists(dir.path() / "out.srt"));
+    }
+}
+
+TEST(Extraction, cutSourceFailsButKeepsWhatWasRead)
+{
+    TempDir dir;
+    const auto cut
+        = CutCopy(Samples().full, dir.path() / "cut.mkv", fs::file_size(Samples().full) * 2 / 3);
+    const fs::path srt = dir.path() / "cut.srt";
+    EXPECT_LT(Extract(cut, {{2, srt.string()}}), 0);
+    EXPECT_FALSE(ReachedHundred());
+    EXPECT_TRUE(fs::exists(srt)) << "outputs already written stay";
+}
+
+/// Puts a stand-in mkvextract first on PATH running the given shell lines; "$out" holds the
+/// path of its first "ID:path" argument.
+class FakeMkvextract
+{
+public:
+    explicit FakeMkvextract(const std::string &body)
+        : m_path("PATH", m_dir.path().string() + ":" + std::getenv("PATH"))
+    {
+        const fs::path script
+            = WriteFile(m_dir.path() / "mkvextract", "#!/bin/sh\nout=\"${4#*:}\"\n" + body + "\n");
+        fs::permissions(script, fs::perms::owner_all);
+    }
+
+private:
+    TempDir m_dir;
+    ScopedEnv m_path;
+};
+
+TEST(Extraction, progressArrivesWhileTheToolRuns)
+{
+    const fs::path sample = Samples().full;
+    TempDir dir;
+    FakeMkvextract tool("echo '#GUI#progress 30%'; sleep 0.4; echo '#GUI#progress 60%';"
+                        "sleep 0.4; echo line > \"$out\"; echo '#GUI#progress 100%'");
+    std::vector<std::chrono::steady_clock::time_point> times;
+    static std::vector<std::chrono::steady_clock::time_point> *s_times = nullptr;
+    s_times = &times;
+    std::vector<EmExtractItem> items(1);
+    std::strcpy(items[0].output_path, dir.file("a.srt").c_str());
+    items[0].track = 2;
+    const EmExtractRequest request{1, items.data()};
+    em_setcallbackfunc([](int percent, const char *) {
+        s_times->push_back(std::chrono::steady_clock::now());
+        return 0;
+    });
+    const int result = em_extract(sample.c_str(), &request);
+    em_setcallbackfunc(nullptr);
+    ASSERT_EQ(result, 0);
+    ASSERT_EQ(times.size(), 4u); // 0, 30, 60, 100
+    // The 30% step must reach the caller while the tool still works, not when it has ended.
+    EXPECT_GT(times[3] - times[1], std::chrono::milliseconds(600));
+}
+
+TEST(Extraction, toolFailuresAndMissingOutputsAreFailures)
+{
+    const fs::path sample = Samples().full;
+    TempDir dir;
+    // The output is there from an earlier run each time: only this run's writing counts.
+    const auto stale = WriteFile(dir.path() / "a.srt", "1\n00:00:00,000 --> 00:00:01,000\nold\n");
+    const std::pair<const char *, const char *> tools[] = {
+        {"error exit", "echo line > \"$out\"; echo '#GUI#error disk full'; exit 2"},
+        {"killed", "echo line > \"$out\"; kill -9 $$"},
+        {"success without the output", "echo '#GUI#progress 100%'; exit 0"},
+    };
+    for (const auto &[what, body] : tools) {
+        SCOPED_TRACE(what);
+        FakeMkvextract tool(body);
+        WriteFile(stale, "1\n00:00:00,000 --> 00:00:01,000\nold\n");
+        EXPECT_LT(Extract(sample, {{2, stale.string()}}), 0);
+        EXPECT_FALSE(ReachedHundred());
+    }
+}
+
+TEST(Extraction, malformedRequestsAreRefused)
+{
+    TempDir dir;
+    EmExtractItem item{};
+    std::memset(item.output_path, 'a', sizeof item.output_path); // no terminating NUL
+    item.track = 2;
+    const EmExtractRequest unterminated{1, &item};
+    const EmExtractRequest no_items{1, nullptr};
+    const EmExtractRequest negative{-1, nullptr};
+    const EmExtractRequest empty{0, nullptr};
+    const char *source = Samples().full.c_str();
+
+    EXPECT_LT(em_extract(nullptr, &empty), 0);
+    EXPECT_LT(em_extract(source, nullptr), 0);
+    EXPECT_LT(em_extract(source, &no_items), 0);
+    EXPECT_LT(em_extract(source, &negative), 0);
+    EXPECT_LT(em_extract(source, &unterminated), 0);
+    EXPECT_EQ(em_extract(source, &empty), 0) << "nothing asked, nothing missing";
+}
+
+} // namespace
+} // namespace mkvextract_test
