@@ -114,9 +114,10 @@ void Run(const std::vector<std::string> &argv)
         throw std::runtime_error(argv[0] + " failed: " + result.err + result.out);
 }
 
-MatroskaSamples *Make()
+std::unique_ptr<MatroskaSamples> Make()
 {
-    auto samples = new MatroskaSamples;
+    // Owned from the start, so a tool that fails does not leave the folder behind.
+    auto samples = std::make_unique<MatroskaSamples>();
     const fs::path dir = samples->dir.path();
     const fs::path srt = WriteFile(dir / "in.srt",
                                    "1\n00:00:00,200 --> 00:00:01,000\n"
@@ -188,7 +189,7 @@ MatroskaSamples *Make()
 
 const MatroskaSamples &Samples()
 {
-    static const std::unique_ptr<MatroskaSamples> samples(Make());
+    static const std::unique_ptr<MatroskaSamples> samples = Make();
     return *samples;
 }
 

@@ -27,27 +27,31 @@ extern "C" {
 enum { EM_TRACK_VIDEO = 0, EM_TRACK_AUDIO = 1, EM_TRACK_SUBTITLE = 2, EM_TRACK_OTHER = 3 };
 
 /* One track of a Matroska file. The first three members are what callers rely on. */
-typedef struct EmTrack {
-    int32_t number;     /* the track's id, as extraction requests name it */
-    int32_t type;       /* EM_TRACK_* */
-    char codec[64];     /* the Matroska codec id, e.g. "S_TEXT/UTF8", "S_TEXT/ASS", "S_VOBSUB" */
-    char language[16];  /* e.g. "eng", "und"; empty when unknown */
-    char name[128];     /* the track's title; empty when none */
+typedef struct EmTrack
+{
+    int32_t number; /* the track's id, as extraction requests name it */
+    int32_t type; /* EM_TRACK_* */
+    char codec[64]; /* the Matroska codec id, e.g. "S_TEXT/UTF8", "S_TEXT/ASS", "S_VOBSUB" */
+    char language[16]; /* e.g. "eng", "und"; empty when unknown */
+    char name[128]; /* the track's title; empty when none */
 } EmTrack;
 
 /* The tracks of a file, in file order; allocated by em_gettrackinfo. */
-typedef struct EmTrackInfo {
+typedef struct EmTrackInfo
+{
     int32_t count;
     EmTrack **tracks;
 } EmTrackInfo;
 
 /* One track to extract and the file it goes to. A VobSub track named "x.idx" also gives "x.sub". */
-typedef struct EmExtractItem {
+typedef struct EmExtractItem
+{
     char output_path[1024];
     int32_t track;
 } EmExtractItem;
 
-typedef struct EmExtractRequest {
+typedef struct EmExtractRequest
+{
     int32_t count;
     EmExtractItem *items;
 } EmExtractRequest;
@@ -55,18 +59,28 @@ typedef struct EmExtractRequest {
 /* Progress while extracting: percent 0-100 and a line of text for the user. Return 0. */
 typedef int (*EmProgressFunc)(int percent, const char *message);
 
-/* Reads the tracks of path. Returns 0 and sets *info on success; a negative value (and *info
- * NULL) when the file cannot be read or is not a Matroska file. */
+/* Reads the tracks of path with mkvmerge. Returns 0 and sets *info on success; a negative value
+ * (and *info NULL) when the file cannot be read or is not a Matroska file: -1 for a null or empty
+ * argument, -2 for a missing file, no regular file, a file mkvmerge does not take for Matroska or
+ * WebM, a file that ends inside its track list, or mkvmerge not found on PATH. A file cut later
+ * (among its clusters) still lists its tracks; em_extract reports the cut. */
 MKVEXTRACT_API int em_gettrackinfo(const char *path, EmTrackInfo **info);
 
-/* Extracts the requested tracks of path. Returns 0 when every output was written, a negative
- * value otherwise (outputs already written stay). */
+/* Extracts the requested tracks of path with one run of mkvextract. Returns 0 when every output
+ * was written, a negative value otherwise (outputs already written stay): -1 for a malformed
+ * request, -2 when path cannot be identified as Matroska, -3 when the request is refused before
+ * anything is written (an unknown track, a missing output folder, an output that is the source
+ * or that two tracks would write, a name that is not UTF-8), when mkvextract fails, when an
+ * output is missing afterwards, or when the source ends early so the outputs are incomplete.
+ * An output folder is never created. Progress reaches the callback as strictly rising percents
+ * starting at 0; 100 comes once, and only on success. An empty request returns 0. */
 MKVEXTRACT_API int em_extract(const char *path, const EmExtractRequest *request);
 
 /* Releases what em_gettrackinfo allocated; NULL is allowed. */
 MKVEXTRACT_API void em_freetrackinfo(EmTrackInfo *info);
 
-/* Sets the progress function for later extractions (NULL: none). */
+/* Sets the progress function for later extractions (NULL: none). The message names the source
+ * file ("Extracting subtitles from movie.mkv"); the return value is ignored. */
 MKVEXTRACT_API void em_setcallbackfunc(EmProgressFunc callback);
 
 #ifdef __cplusplus
