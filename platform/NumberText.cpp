@@ -9,8 +9,8 @@ namespace quillet::platform {
 std::string FormatFixed(double value, int decimals)
 {
     char text[400];
-    auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                   decimals);
+    auto [end, ec]
+        = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     if (ec != std::errc())
         return "0";
     return std::string(text, end);
@@ -19,8 +19,9 @@ std::string FormatFixed(double value, int decimals)
 double ParseLeadingDouble(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n'
-                               || text[i] == '\r' || text[i] == '\f' || text[i] == '\v'))
+    while (i < text.size()
+           && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'
+               || text[i] == '\f' || text[i] == '\v'))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
