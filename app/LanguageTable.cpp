@@ -3,6 +3,7 @@
 
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"
+#include "platform/TextCase.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -149,16 +150,6 @@ constexpr PrimaryName kSubNames[] = {
 static_assert(std::size(kPrimaryNames) == 63);
 static_assert(std::size(kSubNames) == 90);
 
-bool HasIniExtension(const std::string &name)
-{
-    if (name.size() < 4)
-        return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".ini";
-}
-
 } // namespace
 
 void LanguageTable::ScanLanguageFolder(const std::string &folder)
@@ -170,7 +161,7 @@ void LanguageTable::ScanLanguageFolder(const std::string &folder)
     std::filesystem::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         const std::string file_name = it->path().filename().string();
-        if (!HasIniExtension(file_name) || it->is_directory(ec))
+        if (!platform::EndsWithIgnoringCase(file_name, ".ini") || it->is_directory(ec))
             continue;
         std::string name
             = platform::ReadProfileString("Info", "Language", "", kNameCapacity, it->path());

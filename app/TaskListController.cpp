@@ -8,6 +8,7 @@
 #include "core/SplitPresets.h"
 #include "disc/DiscImport.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 #include <sys/stat.h>
 
@@ -66,14 +67,6 @@ private:
     TaskListHost &m_host;
 };
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (auto &c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 } // namespace
 
 TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
@@ -90,7 +83,7 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
 
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
-    return m_app.AcceptedExtensions().find(Lower(extension_text)) != std::string::npos;
+    return m_app.AcceptedExtensions().find(platform::ToLower(extension_text)) != std::string::npos;
 }
 
 int TaskListController::AddSourceFile(const std::string &path)

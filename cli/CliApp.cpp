@@ -13,6 +13,7 @@
 #include "disc/SplitList.h"
 #include "platform/Paths.h"
 #include "platform/SystemLanguage.h"
+#include "platform/TextCase.h"
 #include "profiles/DefaultProfileStore.h"
 #include "profiles/ProfileCatalogue.h"
 
@@ -44,17 +45,6 @@ int Usage(const std::string &message)
 {
     std::fprintf(stderr, "quillet-cli: %s\nTry 'quillet-cli --help'.\n", message.c_str());
     return kBadUsage;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -141,7 +131,7 @@ int CliApp::Convert(const CliOptions &options)
     const std::string profile_path = ini_folder + profile_file;
     bool known = false;
     for (const auto &name : ProfileFile::ListNames(profile_path))
-        known = known || SameNoCase(name, section);
+        known = known || platform::EqualsIgnoringCase(name, section);
     if (!known)
         return Usage("unknown profile " + profile_file + ":" + section
                      + " (see quillet-cli --list-profiles)");

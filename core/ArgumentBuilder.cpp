@@ -5,6 +5,7 @@
 #include "core/SplitPresets.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 #include <cctype>
 #include <cstdio>
@@ -38,17 +39,6 @@ std::string Format(const char *format, auto... values)
 std::string Int(int value)
 {
     return std::to_string(value);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 int RoundUpTo16(int v)
@@ -163,11 +153,11 @@ void AppendProfileOptions(ArgumentVector &args, const ProfileRecord &r)
     }
     args.Append("-b");
     args.Append(Int(r.bVideoCustomBitRate ? r.nVideoCustomBitRate : r.estimated_video_bit_rate));
-    if (!EqualsIgnoringCase(r.cAudioCodec, "auto")) {
+    if (!platform::EqualsIgnoringCase(r.cAudioCodec, "auto")) {
         args.Append("-acodec");
         args.Append(r.cAudioCodec);
     }
-    if (!EqualsIgnoringCase(r.cVideoCodec, "auto")) {
+    if (!platform::EqualsIgnoringCase(r.cVideoCodec, "auto")) {
         args.Append("-vcodec");
         args.Append(r.cVideoCodec);
     }

@@ -2,6 +2,7 @@
 #include "core/MediaProbe.h"
 
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 #include <cctype>
 #include <cstdio>
@@ -42,9 +43,7 @@ int RouteFlag(std::string_view path)
     auto dot = path.rfind('.');
     if (dot == std::string_view::npos)
         return 0;
-    std::string ext(path.substr(dot + 1));
-    for (auto &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = platform::ToLower(path.substr(dot + 1));
     for (const char *routed : {"wmv", "asf", "wma", "ra", "rm", "rmvb", "ram"})
         if (ext == routed)
             return 1;

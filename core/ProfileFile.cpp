@@ -4,6 +4,7 @@
 #include "platform/IniDocument.h"
 #include "platform/NumberText.h"
 #include "platform/PrivateProfile.h"
+#include "platform/TextCase.h"
 
 #include <cctype>
 #include <cstdio>

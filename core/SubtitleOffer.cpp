@@ -2,6 +2,7 @@
 #include "core/SubtitleOffer.h"
 
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 #include <cctype>
 #include <cstring>
@@ -38,9 +39,7 @@ struct ProgressScope
 
 std::string SubtitleExtension(std::string_view codec)
 {
-    std::string upper(codec);
-    for (auto &c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = platform::ToUpper(codec);
     // Found only after the first character: a name that starts with one of these is not it.
     auto found_after_start = [&](const char *part) {
         auto at = upper.find(part);
@@ -62,12 +61,7 @@ void OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompt
                     const FileExistsFn &exists)
 {
     const std::string &source = task.source_path;
-    if (source.size() < 3)
-        return;
-    std::string tail = source.substr(source.size() - 3);
-    for (auto &c : tail)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (tail != "MKV")
+    if (!platform::EndsWithIgnoringCase(source, "MKV"))
         return;
 
     TrackInfoOwner owner{binding};

@@ -1,23 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/DiscImport.h"
 
+#include "platform/TextCase.h"
+
 #include <cctype>
 #include <filesystem>
 
 namespace quillet {
 
 namespace {
-
-bool EqualNoCase(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 /// The entry of folder called name, matched without regard to case (discs are mounted with
 /// their names in upper or lower case, depending on the file system and its options).
@@ -26,7 +17,7 @@ std::filesystem::path FindEntry(const std::filesystem::path &folder, const std::
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec))
-        if (EqualNoCase(it->path().filename().string(), name))
+        if (platform::EqualsIgnoringCase(it->path().filename().string(), name))
             return it->path();
     return {};
 }
@@ -37,7 +28,7 @@ bool IsStreamName(const std::string &name)
     if (name.size() < 3 || name.find('.') == std::string::npos)
         return false;
     const std::string end = name.substr(name.size() - 2);
-    return EqualNoCase(end, "ts") && name.find('.') <= name.size() - 3;
+    return platform::EqualsIgnoringCase(end, "ts") && name.find('.') <= name.size() - 3;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/IniDocument.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/TextCase.h"
 
 #include <algorithm>
 
@@ -21,18 +22,6 @@ std::string_view Trim(std::string_view s)
     while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
 }
 
 bool HasLineBreak(std::string_view s)
@@ -113,7 +102,7 @@ long IniDocument::FindSection(std::string_view name) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         Parsed p = ParseLine(m_lines[i].text);
-        if (p.kind == Kind::Section && EqualNoCase(p.name, name))
+        if (p.kind == Kind::Section && EqualsIgnoringCase(p.name, name))
             return static_cast<long>(i);
     }
     return -1;
@@ -128,7 +117,7 @@ std::optional<std::string> IniDocument::Value(std::string_view section, std::str
         Parsed p = ParseLine(m_lines[i].text);
         if (p.kind == Kind::Section)
             break;
-        if (p.kind != Kind::Key || !EqualNoCase(p.name, key))
+        if (p.kind != Kind::Key || !EqualsIgnoringCase(p.name, key))
             continue;
         std::string_view v = p.value;
         // One pair of matching surrounding quotes is removed, as the classic functions do.
@@ -147,8 +136,9 @@ std::vector<std::string> IniDocument::SectionNames() const
         if (p.kind != Kind::Section)
             continue;
         // A repeated header adds nothing readable (lookups stop at the first one).
-        bool seen = std::any_of(names.begin(), names.end(),
-                                [&](const std::string &n) { return EqualNoCase(n, p.name); });
+        bool seen = std::any_of(names.begin(), names.end(), [&](const std::string &n) {
+            return EqualsIgnoringCase(n, p.name);
+        });
         if (!seen)
             names.emplace_back(p.name);
     }
@@ -195,7 +185,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
             break;
         if (p.kind != Kind::Key)
             continue;
-        if (EqualNoCase(p.name, key)) {
+        if (EqualsIgnoringCase(p.name, key)) {
             // Keep the line's own indentation and spelling of the name.
             const std::string &text = m_lines[i].text;
             std::string prefix = text.substr(0, text.find('=') + 1);

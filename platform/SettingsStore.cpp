@@ -2,6 +2,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/TextCase.h"
 
 #include <cctype>
 #include <cstdio>
@@ -209,17 +210,6 @@ ValueMap Load(const std::filesystem::path &file)
     return values;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i]))
-            != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 } // namespace
 
 SettingsStore::SettingsStore(std::filesystem::path folder, std::string root_name)
@@ -255,7 +245,7 @@ std::filesystem::path SettingsStore::FileFor(std::string_view key_path) const
     }
     if (!part.empty())
         parts.push_back(part);
-    if (parts.size() > 1 && EqualNoCase(parts.front(), "Software"))
+    if (parts.size() > 1 && EqualsIgnoringCase(parts.front(), "Software"))
         parts.erase(parts.begin());
     for (std::size_t i = 0; i + 1 < parts.size(); ++i)
         file /= parts[i];
@@ -267,7 +257,7 @@ std::optional<SettingsStore::Value> SettingsStore::Read(std::string_view key_pat
                                                         std::string_view name) const
 {
     for (const auto &[n, v] : Load(FileFor(key_path)))
-        if (EqualNoCase(n, name))
+        if (EqualsIgnoringCase(n, name))
             return v;
     return std::nullopt;
 }
@@ -279,7 +269,7 @@ bool SettingsStore::Write(std::string_view key_path, std::string_view name,
     ValueMap values = Load(file);
     bool replaced = false;
     for (auto &[n, v] : values)
-        if (EqualNoCase(n, name)) {
+        if (EqualsIgnoringCase(n, name)) {
             v = value;
             replaced = true;
         }

@@ -2,6 +2,7 @@
 #include "profiles/ProfileCatalogue.h"
 
 #include "core/ProfileFile.h"
+#include "platform/TextCase.h"
 #include "profiles/DeviceGroupTable.h"
 
 #include <algorithm>
@@ -133,12 +134,8 @@ void ProfileCatalogue::Scan(const std::string &ini_folder)
     std::filesystem::directory_iterator it(ini_folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() < 4 || it->is_directory(ec))
-            continue;
-        std::string ext = name.substr(name.size() - 4);
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (ext != ".ini" || name == "kreldef.ini")
+        if (it->is_directory(ec) || !platform::EndsWithIgnoringCase(name, ".ini")
+            || name == "kreldef.ini")
             continue;
         for (const auto &section : ProfileFile::ListNames(it->path()))
             AddProfile(name, section);
