@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "EngineError.h"
+#include "SubtitleInput.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -38,27 +39,11 @@ uint8_t Clamp8(int value)
 
 BitmapSubtitles::BitmapSubtitles(const std::string &path)
 {
-    AVFormatContext *raw = nullptr;
-    int ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-    if (ret < 0)
-        ThrowAvError(ret, "read the subtitle file", path);
-    InputContextPtr format(raw);
-    const AVStream *stream = nullptr;
-    for (unsigned i = 0; i < format->nb_streams && !stream; ++i)
-        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
-            stream = format->streams[i];
-    if (!stream)
-        ThrowFailed("The file " + Quoted(path) + " holds no subtitles.");
-    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!codec)
-        ThrowFailed("This system cannot decode the subtitles of " + Quoted(path) + ".");
-    CodecContextPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder)
-        throw std::bad_alloc();
-    CheckAv(avcodec_parameters_to_context(decoder.get(), stream->codecpar),
-            "read the subtitle file", path);
-    decoder->pkt_timebase = stream->time_base;
-    CheckAv(avcodec_open2(decoder.get(), codec, nullptr), "decode the subtitle file", path);
+    SubtitleInput input = SubtitleInput::Open(path);
+    const InputContextPtr &format = input.format;
+    const AVStream *stream = input.stream;
+    CodecContextPtr decoder = input.OpenDecoder(path, nullptr);
+    int ret = 0;
     // VobSub states its canvas in the .idx ("size: 720x480"); the decoder reads it from there.
     m_canvas_width = decoder->width > 0 ? decoder->width : stream->codecpar->width;
     m_canvas_height = decoder->height > 0 ? decoder->height : stream->codecpar->height;

@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "EngineError.h"
+#include "SubtitleInput.h"
 
 #include <algorithm>
 #include <atomic>
@@ -123,17 +124,9 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
         return;
     }
 
-    AVFormatContext *raw = nullptr;
-    const int ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-    if (ret < 0)
-        ThrowAvError(ret, "read the subtitle file", path);
-    InputContextPtr format(raw);
-    const AVStream *stream = nullptr;
-    for (unsigned i = 0; i < format->nb_streams && !stream; ++i)
-        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
-            stream = format->streams[i];
-    if (!stream)
-        ThrowFailed("The file " + Quoted(path) + " holds no subtitles.");
+    SubtitleInput input = SubtitleInput::Open(path);
+    InputContextPtr &format = input.format;
+    const AVStream *stream = input.stream;
     const AVCodecDescriptor *desc = avcodec_descriptor_get(stream->codecpar->codec_id);
     if (desc && (desc->props & AV_CODEC_PROP_BITMAP_SUB)) {
         m_kind = Kind::Bitmap;
@@ -192,31 +185,13 @@ void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
             = std::to_string(video_frame_rate.num) + "/" + std::to_string(video_frame_rate.den);
         options.set("subfps", rate.c_str());
     }
-    AVFormatContext *raw = nullptr;
-    int ret = avformat_open_input(&raw, path.c_str(), forced, options.address());
-    if (ret < 0)
-        ThrowAvError(ret, "read the subtitle file", path);
-    InputContextPtr format(raw);
-    const AVStream *stream = nullptr;
-    for (unsigned i = 0; i < format->nb_streams && !stream; ++i)
-        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
-            stream = format->streams[i];
-    if (!stream)
-        ThrowFailed("The file " + Quoted(path) + " holds no subtitles.");
-    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!codec)
-        ThrowFailed("This system cannot read the subtitles of " + Quoted(path) + ".");
-    CodecContextPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder)
-        throw std::bad_alloc();
-    CheckAv(avcodec_parameters_to_context(decoder.get(), stream->codecpar),
-            "read the subtitle file", path);
-    decoder->pkt_timebase = stream->time_base;
+    SubtitleInput input = SubtitleInput::Open(path, forced, options.address());
+    const InputContextPtr &format = input.format;
+    const AVStream *stream = input.stream;
     Dictionary codec_options;
     if (!m_charset.empty())
         codec_options.set("sub_charenc", m_charset.c_str());
-    CheckAv(avcodec_open2(decoder.get(), codec, codec_options.address()), "read the subtitle file",
-            path);
+    CodecContextPtr decoder = input.OpenDecoder(path, codec_options.address());
     m_charset.clear(); // the ASS copy is UTF-8
 
     std::string events;
@@ -233,7 +208,7 @@ void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
         const int64_t packet_ms = packet->duration > 0
             ? av_rescale_q(packet->duration, stream->time_base, AVRational{1, 1000})
             : 0;
-        ret = avcodec_decode_subtitle2(decoder.get(), &decoded.sub, &got, packet.get());
+        const int ret = avcodec_decode_subtitle2(decoder.get(), &decoded.sub, &got, packet.get());
         av_packet_unref(packet.get());
         // A line that does not decode (an empty clearing line) is skipped, not fatal.
         if (ret < 0 || !got || decoded.sub.pts == AV_NOPTS_VALUE)
