@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "disc/subtitles/SubtitleOfferHook.h"
+
+#include "disc/subtitles/WaitWindowProgress.h"
+
+#include "app/ConverterApp.h"
+#include "core/SubtitleOffer.h"
+#include "platform/Paths.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace quillet {
+
+std::function<void(Task &)> SubtitleOfferHook(QWidget *main_window, Prompter &prompter,
+                                              const ConverterApp &app,
+                                              const MatroskaBinding &binding)
+{
+    QPointer<QWidget> owner(main_window);
+    return [owner, &prompter, &app, &binding](Task &task) {
+        OfferSubtitles(task, binding, prompter, app.OutputFolder(), WaitWindowFactory(owner),
+                       [](const std::string &path) { return platform::PathExists(path); });
+    };
+}
+
+} // namespace quillet

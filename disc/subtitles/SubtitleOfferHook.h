@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/MatroskaBinding.h"
+#include "core/Prompter.h"
+#include "core/Task.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace quillet {
+
+class ConverterApp;
+
+/**
+ * The Matroska subtitle offer as the main window makes it for every file it adds: for a source
+ * named "...mkv" with subtitle tracks, prompter asks "This mkv file have some subtitle tracks,
+ * ..."; on Yes the tracks are extracted into the output folder while the Waitting window shows
+ * the extraction library's progress over main_window (disabled meanwhile), and the task gets the
+ * extracted files as its subtitle candidates, the first as its subtitle. Without the Matroska
+ * library nothing is offered.
+ *
+ * The main window installs it once, in one line:
+ *     m_controller.SetFileAddedHook(SubtitleOfferHook(this, *this, m_app));
+ *
+ * @param main_window owns the Waitting window; may go away before the hook is called
+ * @param prompter asks the question and reports tracks that could not be extracted
+ * @param app gives the output folder at the time of each offer
+ * @param binding the Matroska library (the process-wide one by default)
+ */
+std::function<void(Task &)>
+SubtitleOfferHook(QWidget *main_window, Prompter &prompter, const ConverterApp &app,
+                  const MatroskaBinding &binding = TheMatroskaBinding());
+
+} // namespace quillet

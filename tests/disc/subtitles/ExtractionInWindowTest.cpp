@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Adding a Matroska file with subtitle tracks in the window and answering Yes: the real
+// extraction library runs mkvextract on a file made at test time with mkvmerge, while the
+// Waitting window shows its progress over a main window that stays disabled and painted.
+
+#include "disc/subtitles/CWaittingDlg.h"
+#include "disc/subtitles/SubtitleOfferHook.h"
+
+#include "FakeTaskListHost.h"
+#include "RecordingPrompter.h"
+
+#include "app/ConverterApp.h"
+#include "app/MainState.h"
+#include "app/TaskListController.h"
+#include "core/SubtitleOffer.h"
+#include "core/TaskList.h"
+#include "core/Texts.h"
+
+#include "Command.h"
+#include "TempDir.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace quillet;
+using quillet::test::RunCommand;
+using quillet::test::TempDir;
+using quillet::test::WriteFile;
+
+namespace {
+
+/// The main window's part: it counts the paints it gets while the Waitting window is up.
+class MainWindowStandIn : public QWidget
+{
+public:
+    int paints_while_waiting = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (CWaittingDlg::Current())
+            ++paints_while_waiting;
+    }
+};
+
+/// A six-second clip with three subtitle tracks, big enough (about 600 KB) for mkvextract to
+/// report its progress in several steps.
+std::filesystem::path MakeFilm(const TempDir &dir)
+{
+    const std::filesystem::path video = dir.path() / "video.mkv";
+    auto made = RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                            "testsrc2=size=160x120:rate=25:duration=6", "-c:v", "mpeg4", "-q:v",
+                            "2", video.string()});
+    if (made.exit_code != 0)
+        throw std::runtime_error("ffmpeg failed: " + made.err);
+    const auto srt = WriteFile(dir.path() / "text.srt",
+                               "1\n00:00:00,500 --> 00:00:02,000\n"
+                               "First line\n\n"
+                               "2\n00:00:04,000 --> 00:00:05,000\n"
+                               "Second line\n");
+    const std::filesystem::path film = dir.path() / "in" / "film.mkv";
+    std::filesystem::create_directories(film.parent_path());
+    auto merged = RunCommand({"mkvmerge", "-q", "-o", film.string(), video.string(), srt.string(),
+                              srt.string(), srt.string()});
+    // mkvmerge exits with 1 for warnings only.
+    if (merged.exit_code != 0 && merged.exit_code != 1)
+        throw std::runtime_error("mkvmerge failed: " + merged.err + merged.out);
+    return film;
+}
+
+} // namespace
+
+TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaittingWindow)
+{
+    TempDir dir;
+    const std::filesystem::path film = MakeFilm(dir);
+    const std::filesystem::path output = dir.path() / "output";
+    std::filesystem::create_directories(output);
+
+    ConverterApp app(RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
+                     quillet::test::ProgramDir().string());
+    app.SetOutputFolder(output.string());
+    MatroskaBinding binding;
+    ASSERT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
+
+    TaskList tasks;
+    MainState state;
+    BuiltInTexts texts;
+    quillet::test::FakeTaskListHost host;
+    host.answers = {true};
+    TaskListController controller(tasks, host, app, state, texts);
+    MainWindowStandIn main_window;
+    main_window.resize(500, 300);
+    main_window.show();
+    controller.SetFileAddedHook(SubtitleOfferHook(&main_window, host, app, binding));
+
+    // What a user would see while the extraction runs, looked at on every pass of the events.
+    std::vector<int> bar_values;
+    std::vector<std::string> messages;
+    bool owner_enabled_while_waiting = false;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        CWaittingDlg *window = CWaittingDlg::Current();
+        if (!window)
+            return;
+        if (bar_values.empty() || bar_values.back() != window->ProgressBar()->value())
+            bar_values.push_back(window->ProgressBar()->value());
+        messages.push_back(window->MessageLabel()->text().toStdString());
+        owner_enabled_while_waiting |= main_window.isEnabled();
+        // The main window has something to paint, as it has while its timers run.
+        main_window.update();
+    });
+    watcher.start();
+
+    const int row = controller.AddSourceFile(film.string());
+    watcher.stop();
+
+    EXPECT_EQ(host.asked, std::vector<std::string>{kSubtitleOfferQuestion});
+    ASSERT_GE(bar_values.size(), 4u) << "too few progress steps were shown";
+    EXPECT_TRUE(std::is_sorted(bar_values.begin(), bar_values.end()));
+    EXPECT_EQ(std::adjacent_find(bar_values.begin(), bar_values.end()), bar_values.end());
+    EXPECT_EQ(bar_values.back(), 100);
+    EXPECT_EQ(messages.back(), "Extracting subtitles from film.mkv");
+    EXPECT_FALSE(owner_enabled_while_waiting);
+    EXPECT_GE(main_window.paints_while_waiting, 3);
+
+    // The window has gone and the main window works again.
+    EXPECT_EQ(CWaittingDlg::Current(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main_window.findChildren<CWaittingDlg *>().isEmpty());
+    EXPECT_TRUE(main_window.isEnabled());
+
+    const Task *task = tasks.Get(row);
+    ASSERT_NE(task, nullptr);
+    const std::vector<std::string> expected
+        = {(output / "film_0.srt").string(), (output / "film_1.srt").string(),
+           (output / "film_2.srt").string()};
+    EXPECT_EQ(task->subtitle_candidates, expected);
+    EXPECT_EQ(task->subtitle_path, expected[0]);
+    for (const auto &path : expected) {
+        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+        EXPECT_NE(quillet::test::ReadFile(path).find("First line"), std::string::npos) << path;
+    }
+    EXPECT_TRUE(host.told.empty());
+}
+
+TEST(ExtractionInWindow, answeringNoShowsNoWindowAndExtractsNothing)
+{
+    TempDir dir;
+    const std::filesystem::path film = MakeFilm(dir);
+    const std::filesystem::path output = dir.path() / "output";
+    std::filesystem::create_directories(output);
+    ConverterApp app(RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
+                     quillet::test::ProgramDir().string());
+    app.SetOutputFolder(output.string());
+    MatroskaBinding binding;
+    ASSERT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
+    TaskList tasks;
+    MainState state;
+    BuiltInTexts texts;
+    quillet::test::FakeTaskListHost host;
+    host.answers = {false};
+    TaskListController controller(tasks, host, app, state, texts);
+    QWidget main_window;
+    controller.SetFileAddedHook(SubtitleOfferHook(&main_window, host, app, binding));
+
+    bool window_seen = false;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout,
+                     [&] { window_seen = window_seen || CWaittingDlg::Current() != nullptr; });
+    watcher.start();
+    const int row = controller.AddSourceFile(film.string());
+    watcher.stop();
+
+    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_FALSE(window_seen);
+    EXPECT_TRUE(tasks.Get(row)->subtitle_path.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(output));
+}
