@@ -72,31 +72,41 @@ std::filesystem::path MakeFilm(const TempDir &dir)
     return film;
 }
 
-} // namespace
-
-TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaittingWindow)
+/// The main window's side of adding files: the task list and its operations over a Matroska
+/// file made for the test, the real extraction library, and the offer hooked in as the main
+/// window hooks it.
+struct AddingInTheWindow
 {
     TempDir dir;
-    const std::filesystem::path film = MakeFilm(dir);
-    const std::filesystem::path output = dir.path() / "output";
-    std::filesystem::create_directories(output);
-
-    ConverterApp app(RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
-                     quillet::test::ProgramDir().string());
-    app.SetOutputFolder(output.string());
+    std::filesystem::path film = MakeFilm(dir);
+    std::filesystem::path output = dir.path() / "output";
+    ConverterApp app{RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
+                     quillet::test::ProgramDir().string()};
     MatroskaBinding binding;
-    ASSERT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
-
     TaskList tasks;
     MainState state;
     BuiltInTexts texts;
     quillet::test::FakeTaskListHost host;
-    host.answers = {true};
-    TaskListController controller(tasks, host, app, state, texts);
+    TaskListController controller{tasks, host, app, state, texts};
+
+    explicit AddingInTheWindow(QWidget *main_window)
+    {
+        std::filesystem::create_directories(output);
+        app.SetOutputFolder(output.string());
+        EXPECT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
+        controller.SetFileAddedHook(SubtitleOfferHook(main_window, host, app, binding));
+    }
+};
+
+} // namespace
+
+TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaittingWindow)
+{
     MainWindowStandIn main_window;
     main_window.resize(500, 300);
     main_window.show();
-    controller.SetFileAddedHook(SubtitleOfferHook(&main_window, host, app, binding));
+    AddingInTheWindow f(&main_window);
+    f.host.answers = {true};
 
     // What a user would see while the extraction runs, looked at on every pass of the events.
     std::vector<int> bar_values;
@@ -117,10 +127,10 @@ TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaitti
     });
     watcher.start();
 
-    const int row = controller.AddSourceFile(film.string());
+    const int row = f.controller.AddSourceFile(f.film.string());
     watcher.stop();
 
-    EXPECT_EQ(host.asked, std::vector<std::string>{kSubtitleOfferQuestion});
+    EXPECT_EQ(f.host.asked, std::vector<std::string>{kSubtitleOfferQuestion});
     ASSERT_GE(bar_values.size(), 4u) << "too few progress steps were shown";
     EXPECT_TRUE(std::is_sorted(bar_values.begin(), bar_values.end()));
     EXPECT_EQ(std::adjacent_find(bar_values.begin(), bar_values.end()), bar_values.end());
@@ -135,39 +145,25 @@ TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaitti
     EXPECT_TRUE(main_window.findChildren<CWaittingDlg *>().isEmpty());
     EXPECT_TRUE(main_window.isEnabled());
 
-    const Task *task = tasks.Get(row);
+    const Task *task = f.tasks.Get(row);
     ASSERT_NE(task, nullptr);
     const std::vector<std::string> expected
-        = {(output / "film_0.srt").string(), (output / "film_1.srt").string(),
-           (output / "film_2.srt").string()};
+        = {(f.output / "film_0.srt").string(), (f.output / "film_1.srt").string(),
+           (f.output / "film_2.srt").string()};
     EXPECT_EQ(task->subtitle_candidates, expected);
     EXPECT_EQ(task->subtitle_path, expected[0]);
     for (const auto &path : expected) {
         ASSERT_TRUE(std::filesystem::exists(path)) << path;
         EXPECT_NE(quillet::test::ReadFile(path).find("First line"), std::string::npos) << path;
     }
-    EXPECT_TRUE(host.told.empty());
+    EXPECT_TRUE(f.host.told.empty());
 }
 
 TEST(ExtractionInWindow, answeringNoShowsNoWindowAndExtractsNothing)
 {
-    TempDir dir;
-    const std::filesystem::path film = MakeFilm(dir);
-    const std::filesystem::path output = dir.path() / "output";
-    std::filesystem::create_directories(output);
-    ConverterApp app(RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
-                     quillet::test::ProgramDir().string());
-    app.SetOutputFolder(output.string());
-    MatroskaBinding binding;
-    ASSERT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
-    TaskList tasks;
-    MainState state;
-    BuiltInTexts texts;
-    quillet::test::FakeTaskListHost host;
-    host.answers = {false};
-    TaskListController controller(tasks, host, app, state, texts);
     QWidget main_window;
-    controller.SetFileAddedHook(SubtitleOfferHook(&main_window, host, app, binding));
+    AddingInTheWindow f(&main_window);
+    f.host.answers = {false};
 
     bool window_seen = false;
     QTimer watcher;
@@ -175,11 +171,11 @@ TEST(ExtractionInWindow, answeringNoShowsNoWindowAndExtractsNothing)
     QObject::connect(&watcher, &QTimer::timeout,
                      [&] { window_seen = window_seen || CWaittingDlg::Current() != nullptr; });
     watcher.start();
-    const int row = controller.AddSourceFile(film.string());
+    const int row = f.controller.AddSourceFile(f.film.string());
     watcher.stop();
 
-    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(f.host.asked.size(), 1u);
     EXPECT_FALSE(window_seen);
-    EXPECT_TRUE(tasks.Get(row)->subtitle_path.empty());
-    EXPECT_TRUE(std::filesystem::is_empty(output));
+    EXPECT_TRUE(f.tasks.Get(row)->subtitle_path.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(f.output));
 }

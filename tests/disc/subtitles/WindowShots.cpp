@@ -18,9 +18,14 @@
 #include "TempDir.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -129,7 +134,20 @@ int main(int argc, char **argv)
             // The preview is drawn once the dialog settles.
             QTimer::singleShot(300, dialog, [=] {
                 Save(dialog, out + QStringLiteral("/style-%1.png").arg(tag));
-                qobject_cast<QDialog *>(dialog)->reject();
+                // A bigger, yellow, bold style at the top, chosen as a user chooses it.
+                test::Child<QSpinBox>(dialog, "fontSize")->setValue(28);
+                test::Child<QCheckBox>(dialog, "bold")->setChecked(true);
+                test::Child<QRadioButton>(dialog, "alignment8")->click();
+                test::WhenModal<QColorDialog>([](QColorDialog *colours) {
+                    colours->setCurrentColor(Qt::yellow);
+                    QMetaObject::invokeMethod(colours, "accept");
+                });
+                test::Child<QPushButton>(test::Child<QWidget>(dialog, "primaryColour"), "button")
+                    ->click();
+                QTimer::singleShot(300, dialog, [=] {
+                    Save(dialog, out + QStringLiteral("/style-changed-%1.png").arg(tag));
+                    qobject_cast<QDialog *>(dialog)->reject();
+                });
             });
         });
     const auto result = SubtitleStyleEditor(program).Edit(nullptr);
