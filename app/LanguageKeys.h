@@ -126,6 +126,10 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_DLG", "btnDefaultInfo", "Default"},
     {"OPTION_DLG", "strSaveInfo", "Save and Apply"},
     {"OPTION_DLG", "strSaveAsInfo", "Save as and Apply"},
+    // The sheet's own OK and Cancel, and the message of a save the file refused (%s: the file).
+    {"OPTION_DLG", "btnOKInfo", "OK"},
+    {"OPTION_DLG", "btnCancelInfo", "Cancel"},
+    {"OPTION_DLG", "strSaveFailedInfo", "The profile could not be saved in %s."},
 
     // Audio page. The "frame rate" texts label the sample rate.
     {"OPTION_AUDIO_DLG", "btnDisableAudioInfo", "Disable audio"},
@@ -194,6 +198,9 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"NEWPROFILE_DLG", "btnOKTooltip", "OK"},
     {"NEWPROFILE_DLG", "btnCancelInfo", "Cancel"},
     {"NEWPROFILE_DLG", "btnCancelTooltip", "Cancel"},
+    // Why OK refuses a name.
+    {"NEWPROFILE_DLG", "strEmptyNameInfo", "Please enter a profile name."},
+    {"NEWPROFILE_DLG", "strInvalidNameInfo", "A profile name cannot contain the character ]."},
 
     // File information (Properties) dialog.
     {"FILEINFO_DLG", "strTitleInfo", "Properties"},

@@ -1,0 +1,476 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The option sheet and its four pages, driven as a user drives them.
+#include "profiles/sheet/CExPropertySheet.h"
+
+#include "controls/CColorButton.h"
+#include "controls/CSkinTabCtrl.h"
+#include "core/Texts.h"
+#include "profiles/sheet/COptionAudioDlg.h"
+#include "profiles/sheet/COptionCropandPadDlg.h"
+#include "profiles/sheet/COptionResizeDlg.h"
+#include "profiles/sheet/COptionVideoDlg.h"
+
+#include "SheetTestSupport.h"
+#include "TempDir.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace quillet;
+using namespace quillet::test;
+
+namespace {
+
+constexpr const char *kSection = "iPad Video H.264 (1024x768)";
+
+class OptionPages : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::copy_file(SourceIni("ipadh264.ini"), dir.path() / "ipadh264.ini");
+        record = LoadProfile(dir.path() / "ipadh264.ini", kSection);
+        record.source_width = 1280;
+        record.source_height = 720;
+    }
+
+    CExPropertySheet &Open()
+    {
+        sheet = std::make_unique<CExPropertySheet>(record, prompter, texts);
+        ShowActive(sheet.get());
+        return *sheet;
+    }
+
+    /// Presses OK; true when the sheet closed accepted.
+    bool PressOk()
+    {
+        Click(sheet->OkButton());
+        return sheet->result() == QDialog::Accepted && !sheet->isVisible();
+    }
+
+    ProfileRecord Stored() const
+    {
+        ProfileRecord out = record;
+        sheet->StoreInto(out);
+        return out;
+    }
+
+    template<class W> W *Control(const char *name) { return Child<W>(sheet.get(), name); }
+
+    TempDir dir;
+    ProfileRecord record;
+    RecordingPrompter prompter;
+    BuiltInTexts texts;
+    std::unique_ptr<CExPropertySheet> sheet;
+};
+
+} // namespace
+
+TEST_F(OptionPages, sheetShowsItsCaptionTabsAndButtons)
+{
+    Open();
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("iPad Video H.264 (1024x768) - Options"));
+    CSkinTabCtrl *tabs = sheet->TabStrip();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->displayedText(0), "Audio");
+    EXPECT_EQ(tabs->displayedText(3), "Crop & Pad");
+    EXPECT_TRUE(tabs->isOwnerDrawn());
+    EXPECT_EQ(CSkinTabCtrl::TabStyleFlags(), 15u);
+    EXPECT_EQ(tabs->backgroundColor(), QColor(166, 179, 218));
+    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
+    // "Save&&Apply" shows a single ampersand.
+    EXPECT_EQ(sheet->SaveButton()->text(), "Save&&Apply");
+    EXPECT_EQ(sheet->DefaultButton()->text(), "Default");
+    EXPECT_TRUE(sheet->DefaultButton()->isEnabled());
+    EXPECT_EQ(sheet->font().pixelSize(), 13);
+    EXPECT_EQ(sheet->AudioPage()->font().pixelSize(), 13);
+}
+
+TEST_F(OptionPages, volumeOutOfRangeIsRefusedOnOkEvenWhenNotAdjusted)
+{
+    record.nAudioVolume = 0; // a profile without the key
+    record.bAudioCustomVolume = 0;
+    Open();
+    auto *volume = Control<QLineEdit>("volume");
+    auto *adjust = Control<QCheckBox>("adjustVolume");
+    EXPECT_EQ(volume->text(), "0");
+
+    EXPECT_FALSE(PressOk());
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0], "Please enter an integer between 100 and 600.");
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), volume);
+    // The focus the refusal gives the edit is not the user's: the box stays as it was.
+    EXPECT_FALSE(adjust->isChecked());
+
+    TypeInto(volume, "256");
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().nAudioVolume, 256);
+    EXPECT_EQ(Stored().bAudioCustomVolume, 0);
+}
+
+TEST_F(OptionPages, volumeButtonsStepWithinTheirRange)
+{
+    record.nAudioVolume = 0;
+    Open();
+    auto *volume = Control<QLineEdit>("volume");
+    auto *spin = Control<QWidget>("volumeSpin");
+    auto *up = spin->findChildren<QAbstractButton *>().value(0);
+    ASSERT_NE(up, nullptr);
+    Click(up);
+    EXPECT_EQ(volume->text(), "100") << "an out-of-range value starts at the range";
+    Click(up);
+    EXPECT_EQ(volume->text(), "101");
+    volume->setText("600");
+    Click(up);
+    EXPECT_EQ(volume->text(), "600");
+}
+
+TEST_F(OptionPages, codecListsSaveTheirOwnSpelling)
+{
+    record.cAudioCodec = "MP3";
+    record.cVideoCodec = "H264";
+    Open();
+    EXPECT_EQ(Control<QComboBox>("audioCodec")->currentText(), "mp3");
+    // The Video page is never visited, yet its list's spelling is what is saved.
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().cAudioCodec.view(), "mp3");
+    EXPECT_EQ(Stored().cVideoCodec.view(), "h264");
+
+    record.cAudioCodec = "adpcm";
+    Open();
+    EXPECT_EQ(Control<QComboBox>("audioCodec")->currentText(), "auto");
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().cAudioCodec.view(), "auto");
+}
+
+TEST_F(OptionPages, videoDefaultBitRateFollowsTheResizeChoice)
+{
+    record.nVideoBitRateLevel = 3;
+    record.nVideoBitRateLevel2 = 0;
+    record.nVideoBitRateLevel3 = 0;
+    record.nVideoRiszeOption = 6;
+    record.nVideoCustomSizeX = 0;
+    record.nVideoCustomSizeY = 0;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    auto *shown = Control<QLineEdit>("defaultBitRate");
+    EXPECT_EQ(shown->text(), "900");
+
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    Click(Control<QRadioButton>("size10")); // 1280 x 768
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_EQ(shown->text(), "2880");
+
+    // "Custom size" with nothing entered is 0 x 0.
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    Click(Control<QRadioButton>("size9"));
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_EQ(shown->text(), "0");
+
+    // Typing a quotiety shows its default at once.
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    Click(Control<QRadioButton>("size6"));
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    Click(Control<QCheckBox>("advanced"));
+    TypeInto(Control<QLineEdit>("quotiety1"), "4");
+    EXPECT_EQ(shown->text(), "1200");
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().estimated_video_bit_rate, 1200);
+    EXPECT_FLOAT_EQ(Stored().nVideoBitRateLevel, 4.0f);
+}
+
+TEST_F(OptionPages, clickingIntoAValueChoosesItsCustomSetting)
+{
+    record.nVideoRiszeOption = 6;
+    record.bAudioCustomSampleRate = 0;
+    record.bAudioCustomBitRate = 0;
+    record.bAudioCustomVolume = 0;
+    record.bVideoCustomFrameRate = 0;
+    record.bVideoCustomBitRate = 0;
+    Open();
+    QTest::mouseClick(Control<QLineEdit>("sampleRate"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>("sampleRateCustom")->isChecked());
+    QTest::mouseClick(Control<QLineEdit>("audioBitRate"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>("audioBitRateCustom")->isChecked());
+    QTest::mouseClick(Control<QLineEdit>("volume"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QCheckBox>("adjustVolume")->isChecked());
+
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    QTest::mouseClick(Control<QLineEdit>("frameRate"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>("frameRateCustom")->isChecked());
+    QTest::mouseClick(Control<QLineEdit>("videoBitRate"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>("videoBitRateCustom")->isChecked());
+
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    EXPECT_TRUE(Control<QRadioButton>("size6")->isChecked());
+    QTest::mouseClick(Control<QLineEdit>("customWidth"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>("size9")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>("size6")->isChecked());
+    EXPECT_TRUE(PressOk());
+    const ProfileRecord out = Stored();
+    EXPECT_EQ(out.nVideoRiszeOption, 9);
+    EXPECT_EQ(out.bAudioCustomSampleRate, 1);
+    EXPECT_EQ(out.bVideoCustomFrameRate, 1);
+}
+
+TEST_F(OptionPages, sizeRadiosKeepTheirStoredOrderWhereverTheyAreDrawn)
+{
+    record.nVideoRiszeOption = 11;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    auto *full_hd = Control<QRadioButton>("size11");
+    EXPECT_TRUE(full_hd->isChecked());
+    EXPECT_EQ(full_hd->text(), "1920 x 1080");
+    // 10 and 11 stand in the right column below "720 x 576"; 9 on the bottom row.
+    auto *pal = Control<QRadioButton>("size8");
+    EXPECT_EQ(Control<QRadioButton>("size10")->x(), pal->x());
+    EXPECT_GT(Control<QRadioButton>("size10")->y(), pal->y());
+    EXPECT_GT(Control<QRadioButton>("size9")->y(), full_hd->y());
+    Click(Control<QRadioButton>("size3"));
+    Click(Control<QRadioButton>("aspect2"));
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().nVideoRiszeOption, 3);
+    EXPECT_EQ(Stored().nAspect, 2);
+}
+
+TEST_F(OptionPages, disableBoxesGreyEveryOtherControl)
+{
+    record.bDisableVideo = 1;
+    Open();
+    auto *disable_audio = Control<QCheckBox>("disableAudio");
+    auto *codec = Control<QComboBox>("audioCodec");
+    auto *volume = Control<QLineEdit>("volume");
+    EXPECT_TRUE(codec->isEnabled());
+    Click(disable_audio);
+    EXPECT_TRUE(disable_audio->isChecked());
+    EXPECT_FALSE(codec->isEnabled());
+    EXPECT_FALSE(volume->isEnabled());
+    EXPECT_FALSE(Control<QWidget>("volumeSpin")->isEnabled());
+    EXPECT_TRUE(disable_audio->isEnabled());
+    Click(disable_audio);
+    EXPECT_TRUE(volume->isEnabled());
+
+    // A profile without video opens with the Video page greyed.
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_FALSE(Control<QComboBox>("videoCodec")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>("advanced")->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>("disableVideo")->isEnabled());
+    Click(Control<QCheckBox>("disableVideo"));
+    EXPECT_TRUE(Control<QComboBox>("videoCodec")->isEnabled());
+}
+
+TEST_F(OptionPages, leavingAPageWithBadInputKeepsItsTab)
+{
+    Open();
+    TypeInto(Control<QLineEdit>("sampleRate"), "44k");
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0], "Please enter an integer.");
+    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
+    EXPECT_EQ(sheet->TabStrip()->currentIndex(), CExPropertySheet::kAudioPage);
+    EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>("sampleRate"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage) << "the keyboard too";
+
+    TypeInto(Control<QLineEdit>("sampleRate"), "48000");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().nAudioCustomSampleRate, 48000);
+}
+
+TEST_F(OptionPages, clearingEnablePadGreysThePadControlsAndKeepsTheValues)
+{
+    record.bVideoEnablePad = 1;
+    record.nVideoPadLeft = 10;
+    record.nVideoPadRight = 12;
+    record.nVideoPadTop = 14;
+    record.nVideoPadBottom = 16;
+    record.bVideoEnableCrop = 0;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kCropPadPage);
+    const char *pad_controls[]
+        = {"padLeft", "padRight", "padTop", "padBottom", "padColorText", "padColorButton"};
+    for (const char *name : pad_controls)
+        EXPECT_TRUE(Control<QWidget>(name)->isEnabled()) << name;
+    EXPECT_FALSE(Control<QLineEdit>("cropLeft")->isEnabled());
+
+    Click(Control<QCheckBox>("enablePad"));
+    for (const char *name : pad_controls)
+        EXPECT_FALSE(Control<QWidget>(name)->isEnabled()) << name;
+    Click(Control<QCheckBox>("enableCrop"));
+    EXPECT_TRUE(Control<QLineEdit>("cropBottom")->isEnabled());
+
+    EXPECT_TRUE(PressOk());
+    const ProfileRecord out = Stored();
+    EXPECT_EQ(out.bVideoEnablePad, 0);
+    EXPECT_EQ(out.nVideoPadLeft, 10);
+    EXPECT_EQ(out.nVideoPadRight, 12);
+    EXPECT_EQ(out.nVideoPadTop, 14);
+    EXPECT_EQ(out.nVideoPadBottom, 16);
+    EXPECT_EQ(out.bVideoEnableCrop, 1);
+}
+
+TEST_F(OptionPages, padColourShowsOnTheButtonAndAsText)
+{
+    record.bVideoEnablePad = 1;
+    record.nVideoPadColor = 0xFF0000;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kCropPadPage);
+    auto *button = Control<CColorButton>("padColorButton");
+    EXPECT_EQ(Control<QLineEdit>("padColorText")->text(), "0xFF0000");
+    EXPECT_EQ(button->color(CColorButton::BackgroundNormal), QColor(255, 0, 0));
+    EXPECT_EQ(button->color(CColorButton::BackgroundActive), QColor(255, 0, 0));
+    EXPECT_EQ(button->color(CColorButton::BackgroundFocus), QColor(255, 0, 0));
+    const QImage face = button->grab().toImage();
+    EXPECT_EQ(QColor(face.pixel(4, face.height() / 2)), QColor(255, 0, 0));
+
+    // The colour dialog opens on the current colour; OK takes the chosen one.
+    QColor offered;
+    UiScript script;
+    script.Then<QColorDialog>([&](QColorDialog *dialog) {
+        offered = dialog->currentColor();
+        dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        dialog->accept();
+    });
+    Click(button);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(offered, QColor(255, 0, 0));
+    EXPECT_EQ(Control<QLineEdit>("padColorText")->text(), "0x123456");
+    EXPECT_EQ(button->color(CColorButton::BackgroundNormal), QColor(0x12, 0x34, 0x56));
+
+    UiScript cancel;
+    cancel.Then<QColorDialog>([](QColorDialog *dialog) {
+        dialog->setCurrentColor(Qt::green);
+        dialog->reject();
+    });
+    Click(button);
+    EXPECT_EQ(Control<QLineEdit>("padColorText")->text(), "0x123456");
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().nVideoPadColor, 0x123456);
+}
+
+TEST_F(OptionPages, quotietiesLoadAndSaveUnchangedWithAdvancedClear)
+{
+    // Values as a hand-edited file may hold them: six decimals, more than six digits.
+    record.nVideoBitRateLevel = 12.345678f;
+    record.nVideoBitRateLevel2 = 0.5f;
+    record.nVideoBitRateLevel3 = 2.123456f;
+    record.nVideoCustomFrameRate = 29.97f;
+    record.nAudioCustomBitRate = 128.0f;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    auto *advanced = Control<QCheckBox>("advanced");
+    EXPECT_FALSE(advanced->isChecked());
+    EXPECT_FALSE(Control<QLineEdit>("quotiety1")->isVisible());
+    EXPECT_EQ(Control<QLineEdit>("frameRate")->text(), "29.97");
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_TRUE(PressOk());
+    const ProfileRecord out = Stored();
+    EXPECT_EQ(out.nVideoBitRateLevel, 12.345678f);
+    EXPECT_EQ(out.nVideoBitRateLevel2, 0.5f);
+    EXPECT_EQ(out.nVideoBitRateLevel3, 2.123456f);
+    EXPECT_EQ(out.nVideoCustomFrameRate, 29.97f);
+
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    Click(Control<QCheckBox>("advanced"));
+    EXPECT_TRUE(Control<QLineEdit>("quotiety3")->isVisible());
+    EXPECT_EQ(Control<QLineEdit>("quotiety3")->text(), "2.12346");
+}
+
+TEST_F(OptionPages, aHiddenQuotietyOutOfRangeIsShownWhenRefused)
+{
+    record.nVideoBitRateLevel2 = 150;
+    Open();
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_FALSE(PressOk());
+    ASSERT_EQ(prompter.told.size(), 1u);
+    EXPECT_EQ(prompter.told[0], "Please enter a number between 0 and 100.");
+    EXPECT_TRUE(Control<QCheckBox>("advanced")->isChecked());
+    EXPECT_TRUE(Control<QLineEdit>("quotiety2")->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>("quotiety2"));
+}
+
+TEST_F(OptionPages, saveMenuSetsTheResultCodeAndPressesOk)
+{
+    Open();
+    QStringList offered;
+    UiScript script;
+    script.Then<QMenu>([&](QMenu *menu) {
+        for (QAction *action : menu->actions())
+            offered << action->text();
+        ChooseMenuItem(menu, 1);
+    });
+    Click(sheet->SaveButton());
+    EXPECT_EQ(offered, (QStringList{"Save and Apply", "Save as and Apply"}));
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kSaveAsAndApply);
+
+    // A save the page refuses leaves no save behind: Cancel afterwards cancels.
+    record.nAudioVolume = 0;
+    Open();
+    UiScript refused;
+    refused.Then<QMenu>([](QMenu *menu) { ChooseMenuItem(menu, 0); });
+    Click(sheet->SaveButton());
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kPlainOk);
+    Click(sheet->CancelButton());
+    EXPECT_EQ(sheet->result(), QDialog::Rejected);
+    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kPlainOk);
+}
+
+TEST_F(OptionPages, defaultPutsEveryPageBackToTheSavedProfile)
+{
+    const auto file = dir.path() / "ipadh264.ini";
+    const std::string before = ReadFile(file);
+    Open();
+    TypeInto(Control<QLineEdit>("audioBitRate"), "320");
+    Click(Control<QCheckBox>("disableAudio"));
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    Click(Control<QRadioButton>("size5"));
+    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_EQ(Control<QLineEdit>("defaultBitRate")->text(), "150"); // 2 x 320 x 240
+
+    Click(sheet->DefaultButton());
+    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
+    EXPECT_EQ(Control<QLineEdit>("defaultBitRate")->text(), "1536"); // 2 x 1024 x 768
+    EXPECT_TRUE(Control<QRadioButton>("size9")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>("disableAudio")->isChecked());
+    EXPECT_TRUE(Control<QComboBox>("audioCodec")->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "128");
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(ReadFile(file), before) << "Default writes nothing";
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(Stored().nVideoRiszeOption, 9);
+    EXPECT_EQ(Stored().nAudioCustomBitRate, 128.0f);
+
+    // The file is read as it is now, not as it was when the sheet opened.
+    Open();
+    std::string changed = before;
+    changed.replace(changed.find("nAudioCustomBitRate=128.000000"), 30,
+                    "nAudioCustomBitRate=96.000000");
+    WriteFile(file, changed);
+    Click(sheet->DefaultButton());
+    EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "96");
+
+    // With its section gone there is nothing to go back to: the pages stay as they are.
+    record.section_name = "Gone";
+    Open();
+    TypeInto(Control<QLineEdit>("audioBitRate"), "200");
+    Click(sheet->DefaultButton());
+    EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "200");
+}
