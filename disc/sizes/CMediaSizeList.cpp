@@ -37,6 +37,11 @@ void CMediaSizeList::CreateCustomSizeDialog(Prompter &prompter)
     m_custom->SetSizeMb(m_model.CustomSizeMb());
 }
 
+CCustomSizeDlg *CMediaSizeList::customSizeDialog() const
+{
+    return m_custom;
+}
+
 void CMediaSizeList::DestroyCustomSizeDialog()
 {
     delete m_custom;

@@ -38,7 +38,7 @@ public:
     void CreateCustomSizeDialog(Prompter &prompter);
     /// Deletes it (when the window closes); "Custom" then keeps the last size without asking.
     void DestroyCustomSizeDialog();
-    CCustomSizeDlg *customSizeDialog() const { return m_custom; }
+    CCustomSizeDlg *customSizeDialog() const;
 
 signals:
     /// The user chose an entry (after the custom size was asked for, when it was "Custom").

@@ -40,6 +40,12 @@ void CProfileComboBox::FinishGroups()
         m_popup->FinishGroups();
 }
 
+void CProfileComboBox::Scan(const std::string &ini_folder)
+{
+    if (m_popup)
+        m_popup->Scan(ini_folder);
+}
+
 void CProfileComboBox::SelectProfile(std::string_view ini_file, std::string_view section)
 {
     if (m_popup)
@@ -67,6 +73,11 @@ int CProfileComboBox::CommittedIcon() const
 {
     const ProfileItem *item = m_popup ? m_popup->Catalogue().CommittedProfile() : nullptr;
     return item ? item->icon : -1;
+}
+
+CProfileComboDlg *CProfileComboBox::popup() const
+{
+    return m_popup;
 }
 
 bool CProfileComboBox::PopupVisible() const

@@ -30,6 +30,9 @@ public:
 
     void AddProfile(std::string_view ini_file, std::string_view section);
     void FinishGroups();
+    /// Catalogues every profile file of ini_folder (ending in '/') but the default-profile
+    /// file, then lists the groups.
+    void Scan(const std::string &ini_folder);
     void SelectProfile(std::string_view ini_file, std::string_view section);
     /// The committed (file, section); false when nothing is committed.
     bool GetSelectedProfile(std::string &ini_file, std::string &section) const;
@@ -40,7 +43,7 @@ public:
     /// Index of the committed item's icon in the drop-down's image lists.
     int CommittedIcon() const;
 
-    CProfileComboDlg *popup() const { return m_popup; }
+    CProfileComboDlg *popup() const;
     bool PopupVisible() const;
     void OpenPopup();
 

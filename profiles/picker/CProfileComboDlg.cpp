@@ -83,6 +83,12 @@ void CProfileComboDlg::FinishGroups()
     m_filling = false;
 }
 
+void CProfileComboDlg::Scan(const std::string &ini_folder)
+{
+    m_catalogue.Scan(ini_folder);
+    FinishGroups();
+}
+
 void CProfileComboDlg::ShowGroup(int group)
 {
     m_filling = true;

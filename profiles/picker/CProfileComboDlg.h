@@ -47,6 +47,8 @@ public:
     void AddProfile(std::string_view ini_file, std::string_view section);
     /// Lists the groups in the left pane; once, after the scan.
     void FinishGroups();
+    /// The start-up scan of the profile folder (ending in '/'), then FinishGroups.
+    void Scan(const std::string &ini_folder);
     /// Makes that profile the committed one and shows it in the panes.
     void SelectProfile(std::string_view ini_file, std::string_view section);
     bool GetSelectedProfile(std::string &ini_file, std::string &section) const;
