@@ -238,7 +238,7 @@ void MainDialog::RefreshTexts()
     QStringList header_texts;
     for (const LanguageKey *key : headers)
         header_texts << Text(*key);
-    m_list->setHeaderLabels(header_texts);
+    m_list->SetHeaders(header_texts);
 
     // Texts of another language are longer or shorter: the controls are fitted to them again.
     PlaceControls();

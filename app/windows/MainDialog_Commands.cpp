@@ -225,7 +225,8 @@ void MainDialog::OnDiscBurner()
 void MainDialog::OnExit()
 {
     // Posted, so the menu or key that asked is done before the closing rules run.
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void MainDialog::OnLanguageCommand(int command)

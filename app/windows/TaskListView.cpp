@@ -68,6 +68,13 @@ void TaskListView::SetEmptyPicture(const QPixmap &picture)
     viewport()->update();
 }
 
+void TaskListView::SetHeaders(const QStringList &headers)
+{
+    setHeaderLabels(headers);
+    for (int c = 0; c < kColumns; ++c)
+        setColumnWidth(c, std::max(kColumnLayout[c].width, header()->sectionSizeHint(c)));
+}
+
 std::vector<int> TaskListView::SelectedRows() const
 {
     std::vector<int> rows;

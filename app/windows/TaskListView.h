@@ -26,6 +26,9 @@ public:
     bool ShowsEmptyPicture() const { return !m_picture.isNull() && topLevelItemCount() == 0; }
     QColor BackgroundColor() const;
 
+    /// Sets the column headers; a column too narrow for its header grows to fit it.
+    void SetHeaders(const QStringList &headers);
+
     /// Rows in ascending order of the selected items.
     std::vector<int> SelectedRows() const;
     /// Selects row alone and makes it current (-1: no selection).

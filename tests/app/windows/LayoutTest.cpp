@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRegularExpression>
 
@@ -66,6 +67,9 @@ TEST(MainWindowLayout, everyCaptionFitsInEveryShippedLanguage)
         MainDialog &w = h.Start();
         ASSERT_EQ(h.languages.CurrentLanguageName(), language);
         ExpectNothingCut(w, language);
+        for (int c = 0; c < TaskListView::kColumns; ++c)
+            EXPECT_GE(w.taskList()->columnWidth(c), w.taskList()->header()->sectionSizeHint(c))
+                << language << ": column " << c;
         // The cancel face must fit as well as the idle one.
         w.SetConverting(true);
         ExpectNothingCut(w, std::string(language) + " converting");

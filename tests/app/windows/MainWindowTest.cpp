@@ -256,6 +256,13 @@ TEST(MainWindow, acceleratorsReachTheirCommandsWithoutAMenuItem)
     EXPECT_EQ(h.desktop.opened[0], h.app.SupportPage());
     EXPECT_TRUE(h.desktop.opened[0].ends_with("/help/getting-started.html#help"));
 
+    // The banner and the check-for-update button open the product page.
+    QTest::mouseClick(w.banner(), Qt::LeftButton);
+    QTest::mouseClick(w.updateButton(), Qt::LeftButton, {}, QPoint(16, 16));
+    EXPECT_EQ(
+        h.desktop.opened,
+        std::vector<std::string>({h.app.SupportPage(), h.app.ProductPage(), h.app.ProductPage()}));
+
     // The burner has no menu item; the player and Help have theirs.
     QTest::mouseClick(w.settingsButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
@@ -329,8 +336,12 @@ TEST(MainWindow, closingDuringABatchIsRefusedAndClosingIdleEmptiesTheList)
     EXPECT_EQ(h.prompter.told.front(), MainDialog::kCloseRefused);
     EXPECT_EQ(h.tasks.Count(), 2);
 
-    EXPECT_TRUE(w.close());
-    EXPECT_FALSE(w.isVisible());
+    // Alt+F4 asks the window to close, after the key is handled.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 1000));
     EXPECT_EQ(h.tasks.Count(), 0);
     EXPECT_EQ(w.taskList()->topLevelItemCount(), 0);
 }

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -53,4 +55,52 @@ TEST(ProgramStartUp, filesGivenAtStartJoinTheListAsDroppedFilesDo)
     w.AddStartFiles(ProgramStartUp::FilesFromArguments({clip.string(), text.string()}));
     ASSERT_EQ(h.tasks.Count(), 1);
     EXPECT_EQ(h.tasks.Get(0)->source_path, clip.string());
+}
+
+TEST(ProgramStartUp, theProgramRunsFromACopyOfItsFolderPlacedAnywhere)
+{
+    TempDir place;
+    const fs::path copy = place.path() / "somewhere else" / "quillet";
+    fs::create_directories(copy);
+    for (const auto &entry : fs::directory_iterator(ProgramDir())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "output")
+            fs::copy(entry.path(), copy / name, fs::copy_options::recursive);
+    }
+    TempDir settings;
+    RegistryAccess registry{platform::SettingsStore(settings.path())};
+    registry.WriteNumber(ConverterApp::kSettingsKey, "firstuse", 1);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // An English system, whatever the machine's own language.
+    for (const char *name : {"LANGUAGE", "LC_MESSAGES", "LANG"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("QUILLET_SETTINGS_DIR"),
+                       QString::fromStdString(settings.path().string()));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(QString::fromStdString(place.path().string()));
+    program.start(QString::fromStdString((copy / "quillet").string()), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    // Start-up has run when the copy's own output folder is the stored one and exists, and the
+    // language was chosen.
+    const std::string wanted = (copy / "output").string() + "/";
+    std::string stored, language;
+    const bool started = QTest::qWaitFor(
+        [&] {
+            registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", stored);
+            return stored == wanted && fs::is_directory(copy / "output")
+                && registry.ReadText(ConverterApp::kSettingsKey, "language", language);
+        },
+        15000);
+    // Still running a moment later: the window is up and waiting for the user.
+    QTest::qWait(500);
+    const bool still_running = program.state() == QProcess::Running;
+    program.terminate();
+    program.waitForFinished(5000);
+    EXPECT_TRUE(started) << "stored: " << stored;
+    EXPECT_TRUE(still_running) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(language, "English");
 }
