@@ -24,9 +24,9 @@ SystemDesktop::SystemDesktop(QDBusConnection bus)
     : m_bus(std::move(bus))
 { }
 
-void SystemDesktop::Open(const std::string &target)
+int SystemDesktop::Open(const std::string &target)
 {
-    OpenLinkTarget(QString::fromStdString(target));
+    return OpenLinkTarget(QString::fromStdString(target));
 }
 
 void SystemDesktop::StartProgram(const std::string &path)

@@ -11,14 +11,16 @@ namespace quillet {
 /**
  * What the windows ask of the desktop: open a page, file or folder with its handler, start a
  * program of the program folder, and show a finished output in the file manager. Failures are
- * not reported: a page that does not open simply does not open.
+ * not reported by the commands: a page that does not open simply does not open (the banner
+ * alone explains why).
  */
 class DesktopActions
 {
 public:
     virtual ~DesktopActions() = default;
     /// A web address (or file: address) or a local file or folder, with the desktop's handler.
-    virtual void Open(const std::string &target) = 0;
+    /// @return above 32 when it was handed over, else the cause (LinkOpener.h's codes).
+    virtual int Open(const std::string &target) = 0;
     /// Starts a program without waiting for it.
     virtual void StartProgram(const std::string &path) = 0;
     /// The file manager with path selected in its folder.
@@ -36,7 +38,7 @@ public:
     /// bus carries the file manager call (the session bus by default).
     explicit SystemDesktop(QDBusConnection bus = QDBusConnection::sessionBus());
 
-    void Open(const std::string &target) override;
+    int Open(const std::string &target) override;
     void StartProgram(const std::string &path) override;
     void ShowItem(const std::string &path) override;
 

@@ -125,10 +125,8 @@ void MainDialog::InitWindow()
     ApplySkin();
     m_banner->setPixmap(SkinResources::banner());
     m_banner->SetTarget(QString::fromStdString(m_app.ProductPage()));
-    m_banner->SetOpener([this](const QString &target) {
-        m_desktop->Open(target.toStdString());
-        return 33; // the desktop reports no failure to the window
-    });
+    m_banner->SetOpener(
+        [this](const QString &target) { return m_desktop->Open(target.toStdString()); });
 
     m_output_edit->setText(QString::fromStdString(m_app.OutputFolder()));
     m_apply_all->setChecked(m_app.apply_to_all_flag != 0);

@@ -41,8 +41,10 @@ int main(int argc, char **argv)
         window.AddStartFiles(ProgramStartUp::FilesFromArguments(arguments));
         window.exec();
     }
+    // Shutdown: the engine stops, then the process-wide objects go in the reverse of their
+    // making: the Matroska library is freed before the tasks are deleted.
     program.ShutDown();
-    tasks.Clear();
     matroska.Unload();
+    tasks.Clear();
     return 0;
 }

@@ -135,11 +135,15 @@ int main(int argc, char **argv)
     FirstPaint paint;
     window.installEventFilter(&paint);
     window.show();
-    QTest::qWaitFor([&] { return paint.at >= 0; }, 10000);
+    if (!QTest::qWaitFor([&] { return paint.at >= 0; }, 10000)) {
+        std::fprintf(stderr, "the window never painted\n");
+        return 1;
+    }
     const double shown_s = paint.at;
 
     // Idle: the Add menu that opens by itself is closed, then the window waits a second.
-    QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000);
+    if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000))
+        std::fprintf(stderr, "the Add menu did not open by itself\n");
     if (QWidget *menu = QApplication::activePopupWidget())
         menu->close();
     QTest::qWait(1000);

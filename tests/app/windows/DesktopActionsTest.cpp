@@ -34,7 +34,11 @@ class RecordedOpen : public SystemDesktop
 public:
     using SystemDesktop::SystemDesktop;
     std::vector<std::string> opened;
-    void Open(const std::string &target) override { opened.push_back(target); }
+    int Open(const std::string &target) override
+    {
+        opened.push_back(target);
+        return 33;
+    }
 };
 
 /// A private session bus for the test.

@@ -37,15 +37,19 @@ void ExpectNothingCut(const QWidget &window, const std::string &language)
         controls << child;
         EXPECT_TRUE(inside.contains(child->geometry()))
             << language << ": " << child->metaObject()->className() << " leaves the window";
-        if (auto *label = qobject_cast<QLabel *>(child); label && label->pixmap().isNull())
+        if (auto *label = qobject_cast<QLabel *>(child); label && label->pixmap().isNull()) {
             EXPECT_GE(label->width(), TextWidth(label, label->text()))
                 << language << ": label \"" << label->text().toStdString() << "\" is cut";
-        if (auto *box = qobject_cast<QCheckBox *>(child))
+        }
+        if (auto *box = qobject_cast<QCheckBox *>(child)) {
             EXPECT_GE(box->width(), box->sizeHint().width())
                 << language << ": check box \"" << box->text().toStdString() << "\" is cut";
-        if (auto *button = qobject_cast<CSkinButton *>(child); button && !button->text().isEmpty())
+        }
+        if (auto *button = qobject_cast<CSkinButton *>(child);
+            button && !button->text().isEmpty()) {
             EXPECT_GE(button->width(), TextWidth(button, button->text()) + 4)
                 << language << ": button \"" << button->text().toStdString() << "\" is cut";
+        }
     }
     for (int i = 0; i < controls.size(); ++i)
         for (int j = i + 1; j < controls.size(); ++j)

@@ -4,6 +4,7 @@
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CSkinButton.h"
+#include "Command.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
 
@@ -216,10 +217,12 @@ TEST(MainWindow, rightClickOffersTheListMenuOnlyForAtMostOneRow)
     list->clearSelection();
     menu = right_click(0);
     ASSERT_NE(menu, nullptr);
-    for (QAction *action : menu->actions())
-        if (!action->isSeparator())
+    for (QAction *action : menu->actions()) {
+        if (!action->isSeparator()) {
             EXPECT_EQ(action->isEnabled(), action->text().startsWith("Add"))
                 << action->text().toStdString();
+        }
+    }
     menu->close();
 }
 
@@ -412,7 +415,7 @@ TEST(MainWindow, droppedFilesJoinOnlyWhenTheirTypeIsAccepted)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(50, 150), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(&w, &drop);
-    QTest::qWaitFor([&] { return h.tasks.Count() > 0; }, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.tasks.Count() > 0; }, 2000));
     QTest::qWait(20);
     ASSERT_EQ(h.tasks.Count(), 1);
     EXPECT_EQ(h.tasks.Get(0)->source_path, mp4.string());
@@ -548,4 +551,28 @@ TEST(MainWindow, addingFromTheFileDialogAndAFolderGoesThroughTheWindowsDialogs)
     w.OnAddFolder();
     EXPECT_EQ(h.prompter.asked.back(), "Do you want search sub folder?");
     EXPECT_EQ(h.tasks.Count(), 3);
+}
+
+TEST(MainWindow, aMatroskaFileWithSubtitlesIsOfferedThroughTheWindowsMessageBoxes)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    ASSERT_TRUE(h.matroska.Loaded()) << h.matroska.Error();
+    const fs::path srt
+        = WriteFile(h.MediaFolder() / "words.srt", "1\n00:00:00,100 --> 00:00:00,900\nHello\n");
+    const fs::path mkv = h.MediaFolder() / "with words.mkv";
+    const auto made = RunCommand({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i",
+                                  GeneratedClip("clip.mp4").string(), "-i", srt.string(), "-c",
+                                  "copy", "-c:s", "srt", mkv.string()});
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+
+    h.prompter.answers = {true};
+    w.AddStartFiles({mkv.string()});
+    ASSERT_EQ(h.prompter.asked.size(), 1u);
+    EXPECT_EQ(h.prompter.asked[0], kSubtitleOfferQuestion);
+    ASSERT_EQ(h.tasks.Count(), 1);
+    const Task &task = *h.tasks.Get(0);
+    EXPECT_EQ(fs::path(task.subtitle_path).parent_path().string() + "/", h.app.OutputFolder());
+    EXPECT_EQ(ReadFile(task.subtitle_path).find("Hello") != std::string::npos, true);
+    EXPECT_TRUE(h.prompter.told.empty());
 }

@@ -52,7 +52,7 @@ TEST(Veneer, aRegisteredWindowGetsTheSkinAndSoDoControlsAddedLater)
     ASSERT_EQ(LoadedVeneer().AddFilterHook(&dialog), VENEER_OK);
     EXPECT_EQ(LoadedVeneer().AddFilterHook(&dialog), VENEER_OK); // once is enough
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     auto *late = new QLabel(QStringLiteral("late"), &dialog);
     late->show();
 

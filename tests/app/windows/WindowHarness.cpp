@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <map>
 #include <mutex>
@@ -87,8 +88,10 @@ MainDialog &WindowHarness::Start()
     Create();
     m_window->show();
     m_window->activateWindow();
-    QTest::qWaitForWindowExposed(m_window.get());
-    DismissStartMenu();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        ADD_FAILURE() << "the main window was never shown";
+    if (!DismissStartMenu())
+        ADD_FAILURE() << "the Add menu did not open by itself";
     return *m_window;
 }
 
@@ -97,8 +100,7 @@ bool WindowHarness::DismissStartMenu()
     if (!QTest::qWaitFor([] { return OpenPopupMenu() != nullptr; }, 2000))
         return false;
     OpenPopupMenu()->close();
-    QTest::qWaitFor([] { return OpenPopupMenu() == nullptr; }, 1000);
-    return true;
+    return QTest::qWaitFor([] { return OpenPopupMenu() == nullptr; }, 1000);
 }
 
 void WindowHarness::DestroyWindow()

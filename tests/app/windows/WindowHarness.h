@@ -43,7 +43,11 @@ public:
     std::vector<std::string> started;
     std::vector<std::string> shown;
 
-    void Open(const std::string &target) override { opened.push_back(target); }
+    int Open(const std::string &target) override
+    {
+        opened.push_back(target);
+        return 33; // handed over
+    }
     void StartProgram(const std::string &path) override { started.push_back(path); }
     void ShowItem(const std::string &path) override { shown.push_back(path); }
 };

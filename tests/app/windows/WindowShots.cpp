@@ -52,7 +52,8 @@ void Shoot(const std::string &language, const QString &suffix)
     MainDialog &w = h.Create();
     w.move(40, 40);
     w.show();
-    QTest::qWaitForWindowExposed(&w);
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::fprintf(stderr, "the main window was never shown\n");
     h.DismissStartMenu();
     SaveScreen(QStringLiteral("idle-empty-") + suffix, WindowArea(w));
 
@@ -112,7 +113,8 @@ void Shoot(const std::string &language, const QString &suffix)
     CFileInfoDlg info(*h.tasks.Get(0), h.languages, &w);
     info.move(w.frameGeometry().topLeft() + QPoint(60, 80));
     info.show();
-    QTest::qWaitForWindowExposed(&info);
+    if (!QTest::qWaitForWindowExposed(&info))
+        std::fprintf(stderr, "the file information dialog was never shown\n");
     SaveScreen(QStringLiteral("file-information-") + suffix, WindowArea(info));
     info.close();
 }
