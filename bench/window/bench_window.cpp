@@ -5,9 +5,9 @@
 //
 // Prints: the time from process start to the main window shown (target under 0.5 s), the
 // resident memory of the idle window (target under 100 MB), and the time to add a folder of
-// count media files to the window's list (target under 10 s for 1000), against the same files
-// added by the toolkit-free task list alone. Runs on the display when there is one, else
-// off-screen.
+// count media files to the window's list (target under 10 s for 1000); bench_add_folder gives
+// the toolkit-free task list's own time for comparison. Runs on the display when there is one,
+// else off-screen.
 #include "MainDialog.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramStartUp.h"
@@ -66,30 +66,6 @@ long ResidentKib(const char *which)
             return std::atol(line.c_str() + std::strlen(which));
     return -1;
 }
-
-/// A window that shows nothing: the task list's own cost.
-class NullHost : public TaskListHost
-{
-public:
-    void InsertRow(int, std::string_view) override { }
-    void SetCell(int, int, std::string_view) override { }
-    void DeleteRow(int) override { }
-    std::vector<int> SelectedRows() const override { return {}; }
-    void SelectOnly(int) override { }
-    void UpdateButtonStates() override { }
-    void SetWaitCursor(bool) override { }
-    std::vector<std::string> ChooseFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> ChooseFolder(std::string_view, std::string_view) override
-    {
-        return std::nullopt;
-    }
-    void SetSummary(std::string_view) override { }
-    void SetSummaryPosition(int) override { }
-    std::string SplitChoiceText() const override { return "No split"; }
-    int CustomSplitSizeMb() const override { return 4000; }
-    void Tell(std::string_view, std::string_view, Icon) override { }
-    bool Ask(std::string_view, std::string_view) override { return false; }
-};
 
 /// Reports when the window first paints.
 class FirstPaint : public QObject
@@ -172,23 +148,6 @@ int main(int argc, char **argv)
         fs::copy_file(from,
                       media.path() / ("clip" + std::to_string(i) + from.extension().string()));
         fs::copy_file(kinds[4], matroska_media.path() / ("clip" + std::to_string(i) + ".mkv"));
-    }
-
-    // The toolkit-free task list alone, for comparison.
-    {
-        TaskList bare_tasks;
-        NullHost host;
-        MainState state = window.State();
-        BuiltInTexts texts;
-        TaskListController bare(bare_tasks, host, app, state, texts);
-        QElapsedTimer clock;
-        clock.start();
-        bare.ScanFolder(media.path().string(), false);
-        bare.ScanFolder(matroska_media.path().string(), false);
-        const double bare_s = clock.nsecsElapsed() * 1e-9;
-        std::printf("task list alone:       %.3f s for %d files of both folders (%.2f ms per "
-                    "file, no subtitle offer)\n",
-                    bare_s, bare_tasks.Count(), bare_s * 1000 / bare_tasks.Count());
     }
 
     QElapsedTimer clock;
