@@ -6,6 +6,30 @@
 
 namespace quillet {
 
+namespace {
+
+/// A file: address for a local path: every byte but the unreserved ones and '/' is
+/// percent-encoded, so spaces and non-ASCII names survive.
+std::string FileAddress(std::string_view path)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address = "file://";
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
+            || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            address += static_cast<char>(c);
+        } else {
+            address += '%';
+            address += kHex[c >> 4];
+            address += kHex[c & 0xF];
+        }
+    }
+    return address;
+}
+
+} // namespace
+
 ConverterApp::ConverterApp(RegistryAccess registry, std::string program_folder)
     : m_registry(std::move(registry))
     , m_program_folder(std::move(program_folder))
@@ -22,8 +46,10 @@ void ConverterApp::StartUp(LanguageTable &languages, unsigned system_language_id
 
 void ConverterApp::FillTexts()
 {
-    m_product_page = "https://quillet.example.org/";
-    m_support_page = "https://quillet.example.org/support/";
+    // The product page is the getting-started page in the program folder, so it opens without
+    // a network; the support page is its help section.
+    m_product_page = FileAddress(m_program_folder + "/" + kProductPageFile);
+    m_support_page = m_product_page + "#help";
     m_extensions = ".ts.m2ts.m2t.tp.mts.avi.avs.mp4.3gp.dat.qt.mov.mpg.mpeg.m1v.wmv.rmvb.rm.asf"
                    ".3gp2.3g2.3gpp.flv.fli.flc.m4v.dv.mkv.ogm.dsm.vob.gif";
     m_filter = {

@@ -29,6 +29,8 @@ public:
     static constexpr const char *kSettingsKey = "Software\\Brontwick\\Pellumo";
     static constexpr const char *kDefaultLanguageFolder = "/language/tesk/";
     static constexpr const char *kDefaultCommonLanguageFolder = "/language/";
+    /// The product page, relative to the program folder.
+    static constexpr const char *kProductPageFile = "help/getting-started.html";
 
     /// program_folder has no trailing '/'.
     ConverterApp(RegistryAccess registry, std::string program_folder);
@@ -58,6 +60,8 @@ public:
     /// Sets the output folder (a '/' is appended when missing); SaveSettings stores it.
     void SetOutputFolder(std::string folder);
     uint32_t FirstUse() const { return m_first_use; }
+    /// The product page (a file: address of the getting-started page) and the support page
+    /// (its help section).
     const std::string &ProductPage() const { return m_product_page; }
     const std::string &SupportPage() const { return m_support_page; }
     const std::string &AcceptedExtensions() const { return m_extensions; }

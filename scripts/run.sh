@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The main job: converts media with quillet's default profile. Without files it first makes a
-# short sample clip (a test picture with a tone) and converts that.
+# The main job: quillet with media in its task list. Without files it first makes a short sample
+# clip (a test picture with a tone) and uses that.
 #   scripts/run.sh PROGRAM_FOLDER [FILE...]
+# With a display (DISPLAY or WAYLAND_DISPLAY set) the window opens with the files in its task
+# list; without one the files are converted with quillet-cli and the default profile.
 set -euo pipefail
 bin="$1"
 shift
@@ -22,6 +24,13 @@ if [ ${#files[@]} -eq 0 ]; then
     files=("$sample")
 fi
 
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Starting quillet with ${#files[@]} file(s) in its task list; press Convert to convert."
+    exec "$bin/quillet" "${files[@]}"
+fi
+
+echo "No display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set):"
+echo "converting with quillet-cli and the default profile instead."
 outputs=$("$bin/quillet-cli" "${files[@]}") || status=$?
 status=${status:-0}
 if [ -n "$outputs" ]; then

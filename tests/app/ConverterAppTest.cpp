@@ -165,3 +165,14 @@ TEST(ConverterApp, aKilledWriteLeavesTheSettingsReadable)
         EXPECT_TRUE(text == "/old/" || text == "/new/") << text;
     }
 }
+
+TEST(ConverterApp, productPageIsTheLocalGettingStartedPageAndSupportItsHelpSection)
+{
+    TempDir settings;
+    RegistryAccess registry{platform::SettingsStore(settings.path())};
+    ConverterApp app(registry, "/opt/My Programs/quillet ü");
+    app.FillTexts();
+    EXPECT_EQ(app.ProductPage(),
+              "file:///opt/My%20Programs/quillet%20%C3%BC/help/getting-started.html");
+    EXPECT_EQ(app.SupportPage(), app.ProductPage() + "#help");
+}

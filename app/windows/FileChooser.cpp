@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileChooser.h"
+
+#include "CFolderPicker.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+
+namespace quillet {
+
+namespace {
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+QStringList DialogFileChooser::NameFilters(const std::vector<FileFilter> &filters)
+{
+    QStringList names;
+    for (const FileFilter &filter : filters) {
+        // "*.ts; *.m2ts" becomes "*.ts *.m2ts", the separator Qt's dialogs take.
+        const QStringList patterns
+            = QString::fromStdString(filter.pattern)
+                  .split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+        names << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.description),
+                                               patterns.join(QLatin1Char(' ')));
+    }
+    return names;
+}
+
+std::vector<std::string> DialogFileChooser::ChooseFiles(std::string_view title,
+                                                        std::string_view initial,
+                                                        const std::vector<FileFilter> &filters)
+{
+    const QStringList names = NameFilters(filters);
+    QFileDialog dialog(m_owner, FromUtf8(title), FromUtf8(initial));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(names);
+    if (!names.isEmpty())
+        dialog.selectNameFilter(names.front());
+    const QFileInfo start(FromUtf8(initial));
+    if (start.isFile()) {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+    std::vector<std::string> chosen;
+    if (dialog.exec() != QDialog::Accepted)
+        return chosen;
+    for (const QString &file : dialog.selectedFiles())
+        chosen.push_back(file.toStdString());
+    return chosen;
+}
+
+std::optional<std::string> DialogFileChooser::ChooseFolder(std::string_view title,
+                                                           std::string_view instruction,
+                                                           std::string_view initial)
+{
+    CFolderPicker picker;
+    picker.SetCaption(FromUtf8(title));
+    picker.SetInstructionText(FromUtf8(instruction));
+    picker.SetInitialFolder(FromUtf8(initial));
+    if (picker.Browse(m_owner) != 1)
+        return std::nullopt;
+    return picker.folder().toStdString();
+}
+
+} // namespace quillet

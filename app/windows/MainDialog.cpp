@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's set-up, its texts and its closing rules.
+#include "MainDialog.h"
+
+#include "CGradientProgress.h"
+#include "CLinkLabel.h"
+#include "CMediaSizeList.h"
+#include "CSkinButton.h"
+#include "DesktopActions.h"
+#include "DialogUnits.h"
+#include "FileChooser.h"
+#include "MessageBoxPrompter.h"
+#include "SkinResources.h"
+#include "TaskListView.h"
+#include "VeneerBinding.h"
+#include "app/ConverterApp.h"
+#include "app/LanguageKeys.h"
+#include "app/LanguageTable.h"
+#include "core/MatroskaBinding.h"
+#include "platform/Paths.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace quillet {
+
+namespace {
+
+MainDialog *g_main_dialog = nullptr;
+
+/// Keeps the window painted while a Matroska file's subtitle tracks are extracted, until the
+/// wait window takes over that job.
+class EventPumpProgress final : public ExtractionProgress
+{
+public:
+    void Update(int, std::string_view) override
+    {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+};
+
+} // namespace
+
+MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &tasks,
+                       MatroskaBinding &matroska, QWidget *parent)
+    : QDialog(parent)
+    , m_app(app)
+    , m_languages(languages)
+    , m_tasks(tasks)
+    , m_matroska(matroska)
+    , m_controller(tasks, *this, app, m_state, languages)
+    , m_driver(*this)
+    , m_own_prompter(std::make_unique<MessageBoxPrompter>(this))
+    , m_own_desktop(std::make_unique<SystemDesktop>())
+    , m_own_chooser(std::make_unique<DialogFileChooser>(this))
+    , m_prompter(m_own_prompter.get())
+    , m_desktop(m_own_desktop.get())
+    , m_chooser(m_own_chooser.get())
+    , m_extraction_progress([] { return std::make_unique<EventPumpProgress>(); })
+{
+    InitWindow();
+}
+
+MainDialog::~MainDialog()
+{
+    if (g_main_dialog == this)
+        g_main_dialog = nullptr;
+}
+
+MainDialog *MainDialog::Instance()
+{
+    return g_main_dialog;
+}
+
+void MainDialog::SetPrompter(Prompter *prompter)
+{
+    m_prompter = prompter ? prompter : m_own_prompter.get();
+}
+
+void MainDialog::SetDesktop(DesktopActions *desktop)
+{
+    m_desktop = desktop ? desktop : m_own_desktop.get();
+}
+
+void MainDialog::SetFileChooser(FileChooser *chooser)
+{
+    m_chooser = chooser ? chooser : m_own_chooser.get();
+}
+
+void MainDialog::SetExtractionProgressFactory(ProgressWindowFactory factory)
+{
+    m_extraction_progress = std::move(factory);
+}
+
+QString MainDialog::Text(const LanguageKey &key) const
+{
+    return QString::fromStdString(LookupKey(m_languages, key));
+}
+
+QString MainDialog::WindowCaption() const
+{
+    return QString::fromStdString(m_app.DisplayName() + " ");
+}
+
+void MainDialog::InitWindow()
+{
+    // A fixed-size dialog with a caption, a system menu and a minimise box, taking dropped files.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::CustomizeWindowHint);
+    setFont(DialogUnits::DialogFont());
+    QIcon icon = SkinResources::icon(SkinResources::kProfileIconIds[0], 16);
+    const QIcon large = SkinResources::icon(SkinResources::kProfileIconIds[0], 32);
+    for (const QSize &size : large.availableSizes())
+        icon.addPixmap(large.pixmap(size));
+    setWindowIcon(icon);
+    setAcceptDrops(true);
+    g_main_dialog = this;
+
+    CreateControls();
+    ApplySkin();
+    m_banner->setPixmap(SkinResources::banner());
+    m_banner->SetTarget(QString::fromStdString(m_app.ProductPage()));
+    m_banner->SetOpener(
+        [this](const QString &target) { return m_desktop->Open(target.toStdString()); });
+
+    m_output_edit->setText(QString::fromStdString(m_app.OutputFolder()));
+    m_apply_all->setChecked(m_app.apply_to_all_flag != 0);
+    m_merge->setChecked(m_app.merge_flag != 0);
+    SetUpProgressBar();
+    SetUpProfilePicker();
+    LoadDefaultProfile();
+    m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this));
+    ConnectCommands();
+    CreateAccelerators();
+
+    m_controller.SetFileAddedHook([this](Task &task) {
+        OfferSubtitles(task, m_matroska, static_cast<TaskListHost &>(*this), m_app.OutputFolder(),
+                       m_extraction_progress,
+                       [](const std::string &path) { return platform::PathExists(path); });
+    });
+
+    RefreshTexts();
+
+    // The Add menu drops down by itself shortly after the window appears; on the first run
+    // the product page opens too.
+    for (QTimer *timer : {&m_add_menu_timer, &m_first_run_timer}) {
+        timer->setSingleShot(true);
+        timer->setInterval(kStartTimerMs);
+    }
+    m_add_menu_timer.setObjectName(QString::number(kAddMenuTimer));
+    m_first_run_timer.setObjectName(QString::number(kFirstRunTimer));
+    connect(&m_add_menu_timer, &QTimer::timeout, this, &MainDialog::OnAddButton);
+    connect(&m_first_run_timer, &QTimer::timeout, this, &MainDialog::OnFirstRun);
+    m_add_menu_timer.start();
+    if (m_app.FirstUse() == 0)
+        m_first_run_timer.start();
+
+    TheVeneer().AddFilterHook(this);
+}
+
+bool MainDialog::StartTimerActive(int id) const
+{
+    if (id == kAddMenuTimer)
+        return m_add_menu_timer.isActive();
+    if (id == kFirstRunTimer)
+        return m_first_run_timer.isActive();
+    return false;
+}
+
+void MainDialog::OnFirstRun()
+{
+    m_first_run_timer.stop();
+    m_app.MarkFirstUseDone();
+    OpenWithWaitCursor(m_app.ProductPage());
+}
+
+void MainDialog::RefreshTexts()
+{
+    setWindowTitle(WindowCaption());
+    m_own_prompter->SetDefaultCaption(WindowCaption());
+    // The website tooltip takes the display name; a translation that would not take it as a
+    // printf format falls back to the English text.
+    const std::string website
+        = LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strWebsiteTooltip"));
+    std::string tip(website.size() + m_app.DisplayName().size() + 8, '\0');
+    tip.resize(std::max(
+        0, std::snprintf(tip.data(), tip.size(), website.c_str(), m_app.DisplayName().c_str())));
+    m_banner->SetTooltip(QString::fromStdString(tip));
+
+    m_profile_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
+    m_output_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputFolderInfo")));
+    struct Captioned
+    {
+        CSkinButton *button;
+        const LanguageKey *caption;
+        const LanguageKey *tooltip;
+    };
+    const Captioned captioned[] = {
+        {m_add, &CataloguedKey("MAIN_DLG", "btnAddInfo"),
+         &CataloguedKey("MAIN_DLG", "btnAddTooltip")},
+        {m_remove, &CataloguedKey("MAIN_DLG", "btnRemoveInfo"),
+         &CataloguedKey("MAIN_DLG", "btnRemoveTooltip")},
+        {m_down, &CataloguedKey("MAIN_DLG", "btnDownInfo"),
+         &CataloguedKey("MAIN_DLG", "btnDownTooltip")},
+        {m_up, &CataloguedKey("MAIN_DLG", "btnUpInfo"), &CataloguedKey("MAIN_DLG", "btnUpTooltip")},
+        {m_audio, &CataloguedKey("MAIN_DLG", "btnAudioTrackInfo"),
+         &CataloguedKey("MAIN_DLG", "btnAudioTrackTooltip")},
+        {m_subtitle, &CataloguedKey("MAIN_DLG", "btnSubtitleInfo"),
+         &CataloguedKey("MAIN_DLG", "btnSubtitleTooltip")},
+        {m_update, nullptr, &CataloguedKey("MAIN_DLG", "btnUpdateTooltip")},
+        {m_settings, nullptr, &CataloguedKey("MAIN_DLG", "btnSettingsTooltip")},
+        {m_open_folder, &CataloguedKey("MAIN_DLG", "btnOpenOutputFolderInfo"),
+         &CataloguedKey("MAIN_DLG", "btnOpenOutputFolderTooltip")},
+        {m_change_folder, &CataloguedKey("MAIN_DLG", "btnChangeOutputFolderInfo"),
+         &CataloguedKey("MAIN_DLG", "btnChangeOutputFolderTooltip")},
+        {m_options, &CataloguedKey("MAIN_DLG", "btnOptionInfo"),
+         &CataloguedKey("MAIN_DLG", "btnOptionTooltip")},
+    };
+    for (const Captioned &c : captioned) {
+        if (c.caption)
+            c.button->setText(Text(*c.caption));
+        c.button->SetTooltipText(Text(*c.tooltip));
+    }
+    SetConvertFace(m_state.converting != 0);
+    m_apply_all->setText(Text(CataloguedKey("MAIN_DLG", "btnApplyAllInfo")));
+    m_merge->setText(Text(CataloguedKey("MAIN_DLG", "btnMergeFileInfo")));
+    const LanguageKey *headers[]
+        = {&CataloguedKey("MAIN_DLG", "strList0Info"), &CataloguedKey("MAIN_DLG", "strList1Info"),
+           &CataloguedKey("MAIN_DLG", "strList2Info"), &CataloguedKey("MAIN_DLG", "strList3Info"),
+           &CataloguedKey("MAIN_DLG", "strList4Info")};
+    QStringList header_texts;
+    for (const LanguageKey *key : headers)
+        header_texts << Text(*key);
+    m_list->SetHeaders(header_texts);
+
+    // Texts of another language are longer or shorter: the controls are fitted to them again.
+    PlaceControls();
+    m_controller.AfterListChange();
+    update();
+}
+
+void MainDialog::AddStartFiles(const std::vector<std::string> &paths)
+{
+    if (!paths.empty())
+        m_controller.AddDroppedFiles(paths);
+}
+
+void MainDialog::Tell(std::string_view text, std::string_view caption, Icon icon)
+{
+    m_prompter->Tell(text, caption, icon);
+}
+
+bool MainDialog::Ask(std::string_view question, std::string_view caption)
+{
+    // Without a caption of its own the message box carries the window's caption.
+    return m_prompter->Ask(question, caption);
+}
+
+void MainDialog::reject()
+{
+    if (m_state.converting) {
+        m_driver.RequestCancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void MainDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_state.converting) {
+        Tell(kCloseRefused);
+        event->ignore();
+        return;
+    }
+    m_controller.RemoveAll();
+    m_sizes->DestroyCustomSizeDialog();
+    QDialog::closeEvent(event);
+}
+
+} // namespace quillet

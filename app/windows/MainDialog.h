@@ -1,0 +1,270 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/LanguageKeys.h"
+#include "app/MainState.h"
+#include "app/TaskListController.h"
+#include "app/TaskListHost.h"
+#include "core/ConversionDriver.h"
+#include "core/ProfileApplier.h"
+#include "core/RunObserver.h"
+#include "core/SubtitleOffer.h"
+
+#include <QDialog>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+
+/**
+ * The main window: the program's only top-level window, a fixed-size dialog over the models that
+ * do the work. It shows the task list (TaskListController drives it through TaskListHost), the
+ * profile picker (CProfileComboBox over the catalogue), the output folder, the media size list
+ * (CMediaSizeList over SplitList) and the summary bar, and it is the run observer of the
+ * conversion driver: a batch runs synchronously inside the Convert command while the engine's
+ * progress reports pump this window's events, so it stays painted and its Cancel face answers.
+ *
+ * The window is split by feature over several files: MainDialog.cpp (set-up, texts, closing),
+ * _Layout (controls and their places), _States (enabling), _Commands (menus, accelerators, shell
+ * commands, languages), _TaskList (the list's host side, drops, properties), _Profiles (picker
+ * and default profile), _OutputFolder, _Converting (the run observer) and _TaskSettings (the
+ * commands that open the option sheet, the audio track and the subtitle windows).
+ */
+namespace quillet {
+
+class CFileInfoDlg;
+class CGradientProgress;
+class CLinkLabel;
+class CMediaSizeList;
+class CProfileComboBox;
+class CSkinButton;
+class ConverterApp;
+class DesktopActions;
+class FileChooser;
+class LanguageTable;
+class MatroskaBinding;
+class TaskList;
+class TaskListView;
+class MessageBoxPrompter;
+
+class MainDialog : public QDialog, public TaskListHost, public RunObserver
+{
+    Q_OBJECT
+
+public:
+    /// The two start-up timers: the Add menu, and the first-run page.
+    static constexpr int kAddMenuTimer = 102;
+    static constexpr int kFirstRunTimer = 103;
+    static constexpr int kStartTimerMs = 50;
+    /// Shown when the window is closed during a batch; a fixed text, in no language file.
+    static constexpr const char *kCloseRefused
+        = "Please cancel the conversion process, then try to close the application again.";
+    /// The media player and the disc burner, programs of the program folder.
+    static constexpr const char *kMediaPlayer = "nolo";
+    static constexpr const char *kDiscBurner = "Quorvin";
+    /// Size of the profile picker's drop-down in pixels.
+    static constexpr int kPickerPopupWidth = 500;
+    static constexpr int kPickerPopupHeight = 380;
+
+    MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &tasks,
+               MatroskaBinding &matroska, QWidget *parent = nullptr);
+    ~MainDialog() override;
+
+    /// The window while it exists (the process-wide pointer), else null.
+    static MainDialog *Instance();
+
+    /// Replace the message boxes, the desktop and the file dialogs (tests do); null restores
+    /// the window's own.
+    void SetPrompter(Prompter *prompter);
+    void SetDesktop(DesktopActions *desktop);
+    void SetFileChooser(FileChooser *chooser);
+    /// The window that shows Matroska subtitle extraction (the default only keeps this window
+    /// painted).
+    void SetExtractionProgressFactory(ProgressWindowFactory factory);
+
+    /// Re-reads every text of the window from the language file and redraws it.
+    void RefreshTexts();
+    /// Files given on the command line, added as dropped files are.
+    void AddStartFiles(const std::vector<std::string> &paths);
+
+    // The commands.
+    void OnAddButton();
+    void OnAddFiles();
+    void OnAddFolder();
+    void OnImportDisc();
+    void OnRemoveButton();
+    void OnRemoveSelected();
+    void OnRemoveAll();
+    void OnUp();
+    void OnDown();
+    void OnConvert();
+    void OnOptions();
+    void OnAudioTrack();
+    void OnSubtitle();
+    void OnProperties();
+    void OnApplyToAll();
+    void OnMerge();
+    void OnSplitChanged();
+    void OnProfileSelected();
+    void OnChangeOutputFolder();
+    void OnOpenOutputFolder();
+    void OnSettingsButton();
+    void OnCheckForUpdate();
+    void OnHelp();
+    void OnMediaPlayer();
+    void OnDiscBurner();
+    void OnExit();
+    void OnLanguageCommand(int command);
+    void OnListSelectionChanged();
+    void OnEmptyListClicked(const QPoint &global);
+    void OnListContextMenu(const QPoint &position);
+    void OnFirstRun();
+
+    // What tests and the later windows reach.
+    TaskListController &Controller() { return m_controller; }
+    ConversionDriver &Driver() { return m_driver; }
+    MainState &State() { return m_state; }
+    ConverterApp &App() { return m_app; }
+    TaskList &Tasks() { return m_tasks; }
+    /// The menu shown last while it is open, else null.
+    QMenu *OpenMenu() const { return m_menu; }
+    TaskListView *taskList() const { return m_list; }
+    CProfileComboBox *profilePicker() const { return m_picker; }
+    CMediaSizeList *mediaSizeList() const { return m_sizes; }
+    CGradientProgress *progressBar() const { return m_progress; }
+    CLinkLabel *banner() const { return m_banner; }
+    QLineEdit *outputFolderEdit() const { return m_output_edit; }
+    QCheckBox *applyToAllBox() const { return m_apply_all; }
+    QCheckBox *mergeBox() const { return m_merge; }
+    CSkinButton *addButton() const { return m_add; }
+    CSkinButton *convertButton() const { return m_convert; }
+    CSkinButton *audioButton() const { return m_audio; }
+    CSkinButton *subtitleButton() const { return m_subtitle; }
+    CSkinButton *removeButton() const { return m_remove; }
+    CSkinButton *upButton() const { return m_up; }
+    CSkinButton *downButton() const { return m_down; }
+    CSkinButton *optionsButton() const { return m_options; }
+    CSkinButton *changeFolderButton() const { return m_change_folder; }
+    CSkinButton *openFolderButton() const { return m_open_folder; }
+    CSkinButton *updateButton() const { return m_update; }
+    CSkinButton *settingsButton() const { return m_settings; }
+    QLabel *profileLabel() const { return m_profile_label; }
+    QLabel *outputLabel() const { return m_output_label; }
+    QList<QFrame *> frames() const { return m_frames; }
+    bool StartTimerActive(int id) const;
+
+    // TaskListHost
+    void InsertRow(int index, std::string_view first_cell) override;
+    void SetCell(int row, int column, std::string_view text) override;
+    void DeleteRow(int row) override;
+    std::vector<int> SelectedRows() const override;
+    void SelectOnly(int row) override;
+    void UpdateButtonStates() override;
+    void SetWaitCursor(bool on) override;
+    std::vector<std::string> ChooseFiles(std::string_view title, std::string_view initial) override;
+    std::optional<std::string> ChooseFolder(std::string_view title,
+                                            std::string_view instruction) override;
+    void SetSummary(std::string_view caption) override;
+    void SetSummaryPosition(int position) override;
+    std::string SplitChoiceText() const override;
+    int CustomSplitSizeMb() const override;
+
+    // Prompter (for both)
+    void Tell(std::string_view text, std::string_view caption = {},
+              Icon icon = Icon::Warning) override;
+    bool Ask(std::string_view question, std::string_view caption = {}) override;
+
+    // RunObserver
+    void SetConverting(bool converting) override;
+    void SetCurrentOutput(const std::string &path) override;
+    void ShowProgress(int percent) override;
+    void PumpEvents() override;
+    void LogCommandLine(const std::string &line) override;
+    void OutputFinished(const std::string &path) override;
+    void ShowOutput(const std::string &path) override;
+
+public slots:
+    /// Escape: ends the window when idle; during a batch it cancels the batch instead.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void InitWindow();
+    void CreateControls();
+    void PlaceControls();
+    void ApplySkin();
+    void ConnectCommands();
+    void CreateAccelerators();
+    void SetUpProgressBar();
+    void SetUpProfilePicker();
+    void LoadDefaultProfile();
+    void ReloadProfileFromTask(int row);
+    void ShowMenu(QMenu *menu, const QPoint &global);
+    QMenu *NewMenu();
+    QMenu *BuildAddMenu();
+    QMenu *BuildRemoveMenu();
+    QMenu *BuildSettingsMenu();
+    QMenu *BuildListMenu();
+    void SetConvertFace(bool converting);
+    void OpenWithWaitCursor(const std::string &target);
+    void StartWithWaitCursor(const std::string &program);
+    OutputPlace CurrentOutputPlace() const;
+    QString Text(const LanguageKey &key) const;
+    QString WindowCaption() const;
+
+    ConverterApp &m_app;
+    LanguageTable &m_languages;
+    TaskList &m_tasks;
+    MatroskaBinding &m_matroska;
+    MainState m_state;
+    TaskListController m_controller;
+    ConversionDriver m_driver;
+
+    std::unique_ptr<MessageBoxPrompter> m_own_prompter;
+    std::unique_ptr<DesktopActions> m_own_desktop;
+    std::unique_ptr<FileChooser> m_own_chooser;
+    Prompter *m_prompter;
+    DesktopActions *m_desktop;
+    FileChooser *m_chooser;
+    ProgressWindowFactory m_extraction_progress;
+
+    CLinkLabel *m_banner = nullptr;
+    CSkinButton *m_update = nullptr;
+    CSkinButton *m_settings = nullptr;
+    QLabel *m_profile_label = nullptr;
+    CProfileComboBox *m_picker = nullptr;
+    CSkinButton *m_options = nullptr;
+    QCheckBox *m_apply_all = nullptr;
+    TaskListView *m_list = nullptr;
+    CSkinButton *m_add = nullptr;
+    CSkinButton *m_convert = nullptr;
+    CSkinButton *m_audio = nullptr;
+    CSkinButton *m_subtitle = nullptr;
+    CSkinButton *m_remove = nullptr;
+    CSkinButton *m_up = nullptr;
+    CSkinButton *m_down = nullptr;
+    QLabel *m_output_label = nullptr;
+    QLineEdit *m_output_edit = nullptr;
+    CSkinButton *m_change_folder = nullptr;
+    CSkinButton *m_open_folder = nullptr;
+    QCheckBox *m_merge = nullptr;
+    CMediaSizeList *m_sizes = nullptr;
+    CGradientProgress *m_progress = nullptr;
+    QList<QFrame *> m_frames;
+
+    QTimer m_add_menu_timer;
+    QTimer m_first_run_timer;
+    QPointer<QMenu> m_menu;
+};
+
+} // namespace quillet

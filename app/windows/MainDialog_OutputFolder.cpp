@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Choosing and opening the output folder.
+#include "MainDialog.h"
+
+#include "DesktopActions.h"
+#include "FileChooser.h"
+#include "app/ConverterApp.h"
+#include "app/LanguageKeys.h"
+#include "app/LanguageTable.h"
+#include "core/TaskList.h"
+#include "platform/Paths.h"
+
+#include <QLineEdit>
+
+namespace quillet {
+
+void MainDialog::OnChangeOutputFolder()
+{
+    const auto chosen = m_chooser->ChooseFolder(
+        LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderTitleInfo")),
+        LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderDescInfo")),
+        m_app.OutputFolder());
+    if (!chosen)
+        return;
+    const std::string old_folder = m_app.OutputFolder();
+    m_app.SetOutputFolder(*chosen);
+    m_app.SaveSettings();
+    if (m_app.OutputFolder() == old_folder)
+        return;
+    m_output_edit->setText(QString::fromStdString(m_app.OutputFolder()));
+    if (m_tasks.Count() == 0
+        || !Ask(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strChangeOutputFolderTipsInfo"))))
+        return;
+    // Every destination moves into the new folder under its own file name, last task first.
+    for (int i = m_tasks.Count() - 1; i >= 0; --i) {
+        Task *task = m_tasks.Get(i);
+        task->destination_path
+            = m_app.OutputFolder() + std::string(platform::FileNameOf(task->destination_path));
+    }
+}
+
+void MainDialog::OnOpenOutputFolder()
+{
+    m_desktop->Open(m_app.OutputFolder());
+}
+
+} // namespace quillet

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The profile picker on the main window, the remembered default profile, and applying the
+// current profile to tasks from the two check boxes.
+#include "MainDialog.h"
+
+#include "CMediaSizeList.h"
+#include "CProfileComboBox.h"
+#include "TaskListView.h"
+#include "app/ConverterApp.h"
+#include "app/LanguageKeys.h"
+#include "app/LanguageTable.h"
+#include "core/ProfileApplier.h"
+#include "core/ProfileFile.h"
+#include "platform/Paths.h"
+#include "profiles/DefaultProfileStore.h"
+
+#include <QCheckBox>
+
+namespace quillet {
+
+namespace {
+
+std::string IniFolder(const ConverterApp &app)
+{
+    return app.ProgramFolder() + "/ini/";
+}
+
+/// Reads section of the profile file at path into record (when there is a file to read) and
+/// records where it came from.
+void LoadProfile(ProfileRecord &record, const std::string &path, std::string_view section)
+{
+    if (!platform::FileNameOf(path).empty())
+        ProfileFile::Read(section, record, path);
+    record.profile_path = path;
+}
+
+} // namespace
+
+OutputPlace MainDialog::CurrentOutputPlace() const
+{
+    return {m_app.OutputFolder(),
+            [](const std::string &path) { return platform::PathExists(path); }};
+}
+
+void MainDialog::SetUpProfilePicker()
+{
+    m_picker->Create(kPickerPopupWidth, kPickerPopupHeight);
+    m_picker->Scan(IniFolder(m_app));
+}
+
+void MainDialog::LoadDefaultProfile()
+{
+    const DefaultProfileStore store(IniFolder(m_app));
+    m_state.default_profile = store.Read();
+    const std::string file = m_state.default_profile.output_ini_file.str();
+    const std::string section = m_state.default_profile.output_profile.str();
+    m_sizes->Fill(file);
+    LoadProfile(m_state.current_profile, IniFolder(m_app) + file, section);
+    m_picker->SelectProfile(file, section);
+}
+
+void MainDialog::OnProfileSelected()
+{
+    std::string file, section;
+    if (!m_picker->GetSelectedProfile(file, section))
+        return;
+    m_merge->setEnabled(true);
+    m_apply_all->setEnabled(true);
+    const DefaultProfileStore store(IniFolder(m_app));
+    store.Write(file, section, 1);
+    LoadProfile(m_state.current_profile, IniFolder(m_app) + file, section);
+    m_state.default_profile = store.Read();
+    m_sizes->Fill(file);
+    if (ApplyOnProfilePick(m_tasks, m_list->SelectedRows(), m_app.apply_to_all_flag != 0,
+                           m_state.current_profile, CurrentOutputPlace()))
+        m_controller.RefreshAllRows();
+    m_controller.ShowSummary(0);
+}
+
+void MainDialog::ReloadProfileFromTask(int row)
+{
+    const Task *task = m_tasks.Get(row);
+    if (!task)
+        return;
+    // The profile the task was made with, as its file holds it now; the task is not changed.
+    const std::string path = task->settings.profile_path.str();
+    const std::string section = task->settings.section_name.str();
+    LoadProfile(m_state.current_profile, path, section);
+    m_picker->SelectProfile(platform::FileNameOf(path), section);
+}
+
+void MainDialog::OnApplyToAll()
+{
+    if (!m_apply_all->isChecked()) {
+        m_app.apply_to_all_flag = 0;
+        return;
+    }
+    if (!Ask(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strApplyAllTipsInfo")))) {
+        m_apply_all->setChecked(false);
+        m_app.apply_to_all_flag = 0;
+        return;
+    }
+    m_app.apply_to_all_flag = 1;
+    ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::ApplyToAll, CurrentOutputPlace());
+    // The rows show the new estimates at once.
+    m_controller.RefreshAllRows();
+}
+
+void MainDialog::OnMerge()
+{
+    m_app.merge_flag = m_merge->isChecked() ? 1 : 0;
+    if (!m_app.merge_flag)
+        return;
+    m_apply_all->setChecked(true);
+    m_app.apply_to_all_flag = 1;
+    ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::Merge, CurrentOutputPlace());
+    m_controller.RefreshAllRows();
+}
+
+void MainDialog::OnSplitChanged()
+{
+    m_controller.ShowSummary(0);
+}
+
+} // namespace quillet

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The task list as the main window shows it: rows, selection, adding, removing, moving, drops
+// and the file information dialog.
+#include "MainDialog.h"
+
+#include "CFileInfoDlg.h"
+#include "CGradientProgress.h"
+#include "CMediaSizeList.h"
+#include "FileChooser.h"
+#include "TaskListView.h"
+#include "app/ConverterApp.h"
+#include "app/LanguageTable.h"
+#include "core/TaskList.h"
+#include "platform/OpticalDrives.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+
+namespace quillet {
+
+namespace {
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Cell alignment by column: lengths to the right, the size centred.
+constexpr Qt::Alignment kCellAlignment[TaskListView::kColumns]
+    = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
+
+} // namespace
+
+void MainDialog::InsertRow(int index, std::string_view first_cell)
+{
+    auto *row = new QTreeWidgetItem;
+    for (int c = 0; c < TaskListView::kColumns; ++c)
+        row->setTextAlignment(c, kCellAlignment[c] | Qt::AlignVCenter);
+    row->setText(0, FromUtf8(first_cell));
+    m_list->insertTopLevelItem(index, row);
+}
+
+void MainDialog::SetCell(int row, int column, std::string_view text)
+{
+    QTreeWidgetItem *item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    item->setText(column, FromUtf8(text));
+    // The source and destination cells tell their whole paths when hovered.
+    if (const Task *task = m_tasks.Get(row)) {
+        if (column == 0)
+            item->setToolTip(0, FromUtf8(task->source_path));
+        else if (column == 4)
+            item->setToolTip(4, FromUtf8(task->destination_path));
+    }
+}
+
+void MainDialog::DeleteRow(int row)
+{
+    delete m_list->takeTopLevelItem(row);
+}
+
+std::vector<int> MainDialog::SelectedRows() const
+{
+    return m_list->SelectedRows();
+}
+
+void MainDialog::SelectOnly(int row)
+{
+    m_list->SelectOnly(row);
+}
+
+void MainDialog::SetWaitCursor(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+std::vector<std::string> MainDialog::ChooseFiles(std::string_view title, std::string_view initial)
+{
+    return m_chooser->ChooseFiles(title, initial, m_app.OpenFileFilter());
+}
+
+std::optional<std::string> MainDialog::ChooseFolder(std::string_view title,
+                                                    std::string_view instruction)
+{
+    return m_chooser->ChooseFolder(title, instruction, {});
+}
+
+void MainDialog::SetSummary(std::string_view caption)
+{
+    m_progress->SetCaption(FromUtf8(caption), false);
+    m_progress->update();
+}
+
+void MainDialog::SetSummaryPosition(int position)
+{
+    m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+std::string MainDialog::SplitChoiceText() const
+{
+    return m_sizes->SelectedText();
+}
+
+int MainDialog::CustomSplitSizeMb() const
+{
+    return m_sizes->CustomSizeMb();
+}
+
+void MainDialog::OnAddFiles()
+{
+    m_controller.AddFilesFromDialog();
+}
+
+void MainDialog::OnAddFolder()
+{
+    m_controller.AddFolder();
+}
+
+void MainDialog::OnImportDisc()
+{
+    m_controller.ImportDisc(platform::DriveSources::FromEnvironment());
+}
+
+void MainDialog::OnRemoveSelected()
+{
+    m_controller.RemoveSelected();
+}
+
+void MainDialog::OnRemoveAll()
+{
+    m_controller.RemoveAll();
+}
+
+void MainDialog::OnUp()
+{
+    m_controller.MoveSelectedUp();
+}
+
+void MainDialog::OnDown()
+{
+    m_controller.MoveSelectedDown();
+}
+
+void MainDialog::OnListSelectionChanged()
+{
+    // The buttons follow every change of the selection; the profile follows a single row.
+    UpdateButtonStates();
+    const std::vector<int> selected = m_list->SelectedRows();
+    if (selected.size() == 1)
+        ReloadProfileFromTask(selected.front());
+}
+
+void MainDialog::OnProperties()
+{
+    const std::vector<int> selected = m_list->SelectedRows();
+    if (selected.size() != 1)
+        return;
+    const Task *task = m_tasks.Get(selected.front());
+    if (!task)
+        return;
+    CFileInfoDlg dialog(*task, m_languages, this);
+    dialog.exec();
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Nothing joins the list while a batch works through it.
+    if (!m_state.converting && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainDialog::dropEvent(QDropEvent *event)
+{
+    if (m_state.converting || !event->mimeData()->hasUrls())
+        return;
+    std::vector<std::string> paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    event->acceptProposedAction();
+    // Added once the drop is over, so the file manager is not kept waiting while they are probed.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { m_controller.AddDroppedFiles(paths); }, Qt::QueuedConnection);
+}
+
+} // namespace quillet

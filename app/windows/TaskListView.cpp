@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TaskListView.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+// The list's colours: the dialog background behind dark red text.
+const QColor kBackground(217, 234, 255);
+const QColor kText(125, 0, 0);
+
+struct Column
+{
+    int width;
+    Qt::Alignment alignment;
+};
+
+constexpr Column kColumnLayout[TaskListView::kColumns] = {{150, Qt::AlignLeft},
+                                                          {110, Qt::AlignRight},
+                                                          {110, Qt::AlignRight},
+                                                          {100, Qt::AlignHCenter},
+                                                          {140, Qt::AlignLeft}};
+
+} // namespace
+
+TaskListView::TaskListView(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setColumnCount(kColumns);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    for (int c = 0; c < kColumns; ++c) {
+        setColumnWidth(c, kColumnLayout[c].width);
+        headerItem()->setTextAlignment(c, kColumnLayout[c].alignment | Qt::AlignVCenter);
+    }
+
+    QPalette colours = palette();
+    for (auto role : {QPalette::Base, QPalette::AlternateBase, QPalette::Window})
+        colours.setColor(role, kBackground);
+    colours.setColor(QPalette::Text, kText);
+    setPalette(colours);
+    // The header keeps the desktop's own look.
+    header()->setPalette(QPalette());
+}
+
+QColor TaskListView::BackgroundColor() const
+{
+    return viewport()->palette().color(QPalette::Base);
+}
+
+void TaskListView::SetEmptyPicture(const QPixmap &picture)
+{
+    m_picture = picture;
+    viewport()->update();
+}
+
+void TaskListView::SetHeaders(const QStringList &headers)
+{
+    setHeaderLabels(headers);
+    for (int c = 0; c < kColumns; ++c)
+        setColumnWidth(c, std::max(kColumnLayout[c].width, header()->sectionSizeHint(c)));
+}
+
+std::vector<int> TaskListView::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TaskListView::SelectOnly(int row)
+{
+    QTreeWidgetItem *item = topLevelItem(row);
+    if (!item) {
+        clearSelection();
+        return;
+    }
+    const QModelIndex index = indexFromItem(item);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollToItem(item);
+}
+
+void TaskListView::paintEvent(QPaintEvent *event)
+{
+    if (ShowsEmptyPicture()) {
+        // Untiled, in the middle of the empty list.
+        QPainter painter(viewport());
+        const QSize size = m_picture.deviceIndependentSize().toSize();
+        const QRect area = viewport()->rect();
+        painter.drawPixmap(
+            QPoint(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2),
+            m_picture);
+    }
+    QTreeWidget::paintEvent(event);
+}
+
+void TaskListView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && topLevelItemCount() == 0)
+        emit emptyListClicked(event->globalPosition().toPoint());
+    QTreeWidget::mousePressEvent(event);
+}
+
+} // namespace quillet

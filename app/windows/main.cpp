@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quillet: the windowed converter. `quillet [FILE...]` starts with the files in the task list.
+#include "MainDialog.h"
+#include "MessageBoxPrompter.h"
+#include "ProgramStartUp.h"
+#include "VeneerBinding.h"
+#include "app/ConverterApp.h"
+#include "app/LanguageTable.h"
+#include "core/MatroskaBinding.h"
+#include "core/TaskList.h"
+#include "platform/Paths.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemLanguage.h"
+
+#include <QApplication>
+
+using namespace quillet;
+
+int main(int argc, char **argv)
+{
+    // The process-wide objects, in the order the program relies on: the language table, the
+    // task list, the Matroska library's binding, then the application object. They go in the
+    // reverse order when main returns.
+    LanguageTable &languages = TheLanguageTable();
+    TaskList tasks;
+    MatroskaBinding &matroska = TheMatroskaBinding();
+    ConverterApp app(
+        RegistryAccess(platform::SettingsStore(platform::SettingsStore::DefaultFolder())),
+        platform::ProgramFolder());
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillet"));
+    QApplication::setDesktopFileName(QStringLiteral("quillet"));
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+
+    MessageBoxPrompter start_messages(nullptr, QString::fromStdString(app.DisplayName()));
+    ProgramStartUp program(app, languages, matroska, TheVeneer(), start_messages);
+    program.StartUp(platform::SystemLanguageId());
+    {
+        MainDialog window(app, languages, tasks, matroska);
+        window.AddStartFiles(ProgramStartUp::FilesFromArguments(arguments));
+        window.exec();
+    }
+    // Shutdown: the engine stops, then the process-wide objects go in the reverse of their
+    // making: the Matroska library is freed before the tasks are deleted.
+    program.ShutDown();
+    matroska.Unload();
+    tasks.Clear();
+    return 0;
+}

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CCustomSizeDlg.h"
+
+#include "CSkinButton.h"
+#include "ColorRef.h"
+#include "DataExchange.h"
+#include "DialogUnits.h"
+#include "VeneerBinding.h"
+#include "core/SplitPresets.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+// The texts of this dialog are fixed English; no language file holds them.
+const char *const kTitle = "Custom";
+const char *const kPrompt = "Please enter the split size:";
+const char *const kUnit = "MB";
+const char *const kOk = "OK";
+const char *const kCancel = "Cancel";
+
+const QColor kLabelText(93, 121, 161);
+
+// The template, in dialog units: 143 x 49.
+constexpr QRect kPromptRect(7, 9, 86, 8);
+constexpr QRect kEditRect(95, 7, 26, 12);
+constexpr QRect kUnitRect(124, 9, 14, 8);
+constexpr QRect kOkRect(36, 28, 50, 14);
+constexpr QRect kCancelRect(89, 28, 50, 14);
+constexpr int kWidth = 143;
+constexpr int kHeight = 49;
+
+} // namespace
+
+CCustomSizeDlg::CCustomSizeDlg(Prompter &prompter, QWidget *parent)
+    : QDialog(parent)
+    , m_prompter(prompter)
+    , m_size_mb(split::kCustomSizeInitialMb)
+    , m_prompt(new QLabel(QString::fromLatin1(kPrompt), this))
+    , m_edit(new QLineEdit(this))
+    , m_unit(new QLabel(QString::fromLatin1(kUnit), this))
+    , m_ok(new CSkinButton(QString::fromLatin1(kOk), this))
+    , m_cancel(new CSkinButton(QString::fromLatin1(kCancel), this))
+{
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setFont(DialogUnits::DialogFont());
+    for (QLabel *label : {m_prompt, m_unit}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, kLabelText);
+        label->setPalette(palette);
+    }
+    for (CSkinButton *button : {m_ok, m_cancel}) {
+        button->SetImages(kDialogTextButtonSet);
+        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        button->setAutoDefault(false);
+    }
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &CCustomSizeDlg::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CCustomSizeDlg::reject);
+    PlaceControls();
+    TheVeneer().AddFilterHook(this);
+}
+
+void CCustomSizeDlg::PlaceControls()
+{
+    const DialogUnits du(font());
+    // The prompt keeps its template width unless its text needs more; the field and the unit
+    // then move right with it, so no text is ever cut.
+    QRect prompt = du.rect(kPromptRect);
+    const int needed = QFontMetrics(font()).horizontalAdvance(m_prompt->text()) + 2;
+    const int extra = std::max(0, needed - prompt.width());
+    prompt.setWidth(prompt.width() + extra);
+    m_prompt->setGeometry(prompt);
+    m_edit->setGeometry(du.rect(kEditRect).translated(extra, 0));
+    m_unit->setGeometry(du.rect(kUnitRect).translated(extra, 0));
+    m_ok->setGeometry(du.rect(kOkRect).translated(extra, 0));
+    m_cancel->setGeometry(du.rect(kCancelRect).translated(extra, 0));
+    setFixedSize(du.x(kWidth) + extra, du.y(kHeight));
+}
+
+int CCustomSizeDlg::exec()
+{
+    DataExchange load(DataExchange::Direction::ToControls, m_prompter);
+    load.Integer(m_edit, m_size_mb);
+    m_edit->selectAll();
+    m_edit->setFocus();
+    return QDialog::exec();
+}
+
+void CCustomSizeDlg::accept()
+{
+    int value = m_size_mb;
+    DataExchange save(DataExchange::Direction::FromControls, m_prompter, windowTitle());
+    save.Integer(m_edit, value, split::kCustomSizeMinMb, split::kCustomSizeMaxMb);
+    if (save.Failed())
+        return;
+    m_size_mb = value;
+    QDialog::accept();
+}
+
+} // namespace quillet

@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CProfileComboDlg.h"
+
+#include "CIconListBox.h"
+#include "DialogUnits.h"
+#include "SkinResources.h"
+#include "VeneerBinding.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace quillet {
+
+namespace {
+
+QList<int> IconIds()
+{
+    return QList<int>(SkinResources::kProfileIconIds.begin(), SkinResources::kProfileIconIds.end());
+}
+
+} // namespace
+
+CProfileComboDlg::CProfileComboDlg(QWidget *focus_owner, const QSize &size)
+    : QWidget(focus_owner->window(), Qt::Popup | Qt::FramelessWindowHint)
+    , m_focus_owner(focus_owner)
+    , m_large_icons(ImageList::FromIcons(IconIds(), 32))
+    , m_group_icons(ImageList::FromIcons(IconIds(), 16))
+    , m_closed_icons(ImageList::FromIcons(IconIds(), 16))
+    , m_groups(new CIconListBox(this))
+    , m_items(new CIconListBox(this))
+{
+    setWindowTitle(QLatin1String(kWindowText));
+    setObjectName(QLatin1String(kWindowText));
+    setFont(DialogUnits::DialogFont());
+    setAutoFillBackground(true);
+    m_groups->SetPaneId(0);
+    m_items->SetPaneId(1);
+    m_groups->SetImageList(m_group_icons);
+    m_items->SetImageList(m_large_icons);
+
+    // The template: the two panes side by side, one dialog unit from the edges and each other.
+    const DialogUnits du(font());
+    m_left = du.x(1);
+    m_top = du.y(1);
+    m_group_width = du.x(kGroupPaneWidthDu);
+    m_gap = du.x(1);
+    m_right = du.x(1);
+    m_bottom = du.y(1);
+    resize(size);
+
+    connect(m_groups, &QListWidget::currentRowChanged, this, &CProfileComboDlg::OnGroupRowChanged);
+    connect(m_groups, &CIconListBox::paneHovered, this, &CProfileComboDlg::OnGroupPointed);
+    connect(m_groups, &CIconListBox::paneClicked, this, &CProfileComboDlg::OnGroupPointed);
+    connect(m_items, &CIconListBox::paneClicked, this, &CProfileComboDlg::OnItemClicked);
+    m_watch.setInterval(kWatchPeriodMs);
+    connect(&m_watch, &QTimer::timeout, this, &CProfileComboDlg::OnWatch);
+    TheVeneer().AddFilterHook(this);
+}
+
+void CProfileComboDlg::resizeEvent(QResizeEvent *event)
+{
+    // The group pane keeps its place and width; the profile pane takes the rest.
+    m_groups->setGeometry(m_left, m_top, m_group_width, height() - m_top - m_bottom);
+    const int items_left = m_left + m_group_width + m_gap;
+    m_items->setGeometry(items_left, m_top, width() - items_left - m_right,
+                         height() - m_top - m_bottom);
+    QWidget::resizeEvent(event);
+}
+
+void CProfileComboDlg::AddProfile(std::string_view ini_file, std::string_view section)
+{
+    m_catalogue.AddProfile(ini_file, section);
+}
+
+void CProfileComboDlg::FinishGroups()
+{
+    m_catalogue.FinishGroups();
+    m_filling = true;
+    m_groups->clear();
+    for (const ProfileGroup &group : m_catalogue.Groups())
+        m_groups->AddRow(QString::fromStdString(group.name), group.icon);
+    m_filling = false;
+}
+
+void CProfileComboDlg::Scan(const std::string &ini_folder)
+{
+    m_catalogue.Scan(ini_folder);
+    FinishGroups();
+}
+
+void CProfileComboDlg::ShowGroup(int group)
+{
+    m_filling = true;
+    m_items->clear();
+    for (const ProfileItem *item : m_catalogue.ItemsShownFor(group)) {
+        const int row = m_items->AddRow(QString::fromStdString(item->display_text), item->icon);
+        m_items->SetRowData(row, const_cast<ProfileItem *>(item));
+    }
+    m_filling = false;
+}
+
+void CProfileComboDlg::SelectProfile(std::string_view ini_file, std::string_view section)
+{
+    if (m_catalogue.GroupIndexFor(ini_file) < 0)
+        return;
+    m_catalogue.SelectProfile(ini_file, section);
+    RestoreCommitted();
+    emit committedChanged();
+}
+
+bool CProfileComboDlg::GetSelectedProfile(std::string &ini_file, std::string &section) const
+{
+    return m_catalogue.GetSelectedProfile(ini_file, section);
+}
+
+void CProfileComboDlg::RestoreCommitted()
+{
+    m_filling = true;
+    m_groups->setCurrentRow(m_catalogue.CommittedGroup());
+    m_filling = false;
+    ShowGroup(m_catalogue.CommittedGroup());
+    m_filling = true;
+    m_items->setCurrentRow(m_catalogue.CommittedItem());
+    m_filling = false;
+}
+
+void CProfileComboDlg::OpenBelow(const QRect &anchor)
+{
+    move(anchor.left(), anchor.top() + anchor.height() + 1);
+    show();
+    raise();
+    activateWindow();
+    m_items->setFocus(Qt::PopupFocusReason);
+    m_watch.start();
+}
+
+void CProfileComboDlg::HideNow()
+{
+    m_closing_quietly = true;
+    hide();
+}
+
+void CProfileComboDlg::OnGroupRowChanged(int row)
+{
+    if (m_filling || row < 0)
+        return;
+    // Hovering or stepping onto a group shows its profiles; nothing is committed.
+    ShowGroup(row);
+    if (m_items->count() > 0)
+        m_items->setCurrentRow(0);
+}
+
+void CProfileComboDlg::OnGroupPointed()
+{
+    OnGroupRowChanged(m_groups->currentRow());
+    m_items->setFocus(Qt::MouseFocusReason);
+}
+
+void CProfileComboDlg::OnItemClicked()
+{
+    CommitCurrent();
+}
+
+bool CProfileComboDlg::CommitCurrent()
+{
+    int item = m_items->currentRow();
+    if (item < 0 && m_items->count() > 0)
+        item = 0;
+    // An empty pane has nothing to commit: no commit, no announcement, the drop-down stays.
+    if (!m_catalogue.Commit(m_groups->currentRow(), item))
+        return false;
+    m_items->setCurrentRow(item);
+    m_watch.stop();
+    m_closing_quietly = true;
+    hide();
+    // Announced once the current event is done, as a posted message would be.
+    QMetaObject::invokeMethod(
+        this, [this, item] { emit profileSelected(item); }, Qt::QueuedConnection);
+    return true;
+}
+
+void CProfileComboDlg::OnWatch()
+{
+    const QWidget *active = QApplication::activeWindow();
+    const QWidget *popup = QApplication::activePopupWidget();
+    const bool mine = popup == this || active == this;
+    const bool other_window = active && active != this && active != m_focus_owner->window();
+    if ((!active && !popup) || (isVisible() && !mine) || other_window)
+        hide();
+}
+
+void CProfileComboDlg::showEvent(QShowEvent *event)
+{
+    setAttribute(Qt::WA_NoMouseReplay, false);
+    QWidget::showEvent(event);
+}
+
+void CProfileComboDlg::hideEvent(QHideEvent *event)
+{
+    m_watch.stop();
+    if (!m_closing_quietly)
+        RestoreCommitted();
+    m_closing_quietly = false;
+    m_focus_owner->setFocus(Qt::PopupFocusReason);
+    emit committedChanged();
+    QWidget::hideEvent(event);
+}
+
+void CProfileComboDlg::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        CommitCurrent();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        hide();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CProfileComboDlg::mousePressEvent(QMouseEvent *event)
+{
+    // A press outside closes the drop-down. On the closed control that is the whole toggle: the
+    // press must not reach it and open the drop-down again, and nothing is restored.
+    const QPoint global = event->globalPosition().toPoint();
+    const QRect owner(m_focus_owner->mapToGlobal(QPoint(0, 0)), m_focus_owner->size());
+    if (!rect().contains(event->position().toPoint()) && owner.contains(global)) {
+        setAttribute(Qt::WA_NoMouseReplay);
+        m_closing_quietly = true;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+} // namespace quillet

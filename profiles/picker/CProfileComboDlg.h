@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ImageList.h"
+#include "profiles/ProfileCatalogue.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+
+namespace quillet {
+
+class CIconListBox;
+
+/**
+ * The profile picker's drop-down: device groups on the left, the profiles of the hovered group on
+ * the right, over the ProfileCatalogue model. The panes follow the mouse; a click (or Enter) on a
+ * profile commits it, closes the drop-down and announces the pick with profileSelected, queued as
+ * a posted message would be. Esc, a click outside, or another window becoming active close it
+ * without a commit and put the committed group and profile back.
+ *
+ * It is a pop-up window: it takes the mouse and keyboard while open, and the platform closes it
+ * when the user clicks elsewhere. A 100 ms watch closes it too when the program has no active
+ * window any more or another window has come up over it.
+ */
+class CProfileComboDlg : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Its window text, by which it recognises itself.
+    static constexpr const char *kWindowText = "MY_COMBOBOX_DLG_8421";
+    /// The watch timer (its classic number) and its period.
+    static constexpr int kWatchTimer = 1110;
+    static constexpr int kWatchPeriodMs = 100;
+    /// Pane widths of the layout, in dialog units.
+    static constexpr int kGroupPaneWidthDu = 101;
+    static constexpr int kItemPaneWidthDu = 188;
+
+    /// size is the drop-down's size in pixels; focus returns to focus_owner after it closes.
+    CProfileComboDlg(QWidget *focus_owner, const QSize &size);
+
+    ProfileCatalogue &Catalogue() { return m_catalogue; }
+    const ProfileCatalogue &Catalogue() const { return m_catalogue; }
+
+    void AddProfile(std::string_view ini_file, std::string_view section);
+    /// Lists the groups in the left pane; once, after the scan.
+    void FinishGroups();
+    /// The start-up scan of the profile folder (ending in '/'), then FinishGroups.
+    void Scan(const std::string &ini_folder);
+    /// Makes that profile the committed one and shows it in the panes.
+    void SelectProfile(std::string_view ini_file, std::string_view section);
+    bool GetSelectedProfile(std::string &ini_file, std::string &section) const;
+
+    /// Opens below anchor (a rectangle in global coordinates).
+    void OpenBelow(const QRect &anchor);
+    /// Closes without restoring the committed state.
+    void HideNow();
+
+    CIconListBox *groupPane() const { return m_groups; }
+    CIconListBox *itemPane() const { return m_items; }
+    bool WatchRunning() const { return m_watch.isActive(); }
+    /// The 16 x 16 icons of the closed control.
+    const ImageList &SmallIcons() const { return m_closed_icons; }
+
+    /// Commits the current profile of the right pane (its first one when none is current).
+    /// Nothing is committed, and nothing announced, when the pane is empty.
+    bool CommitCurrent();
+
+signals:
+    /// A profile was committed; item is its row in the right pane.
+    void profileSelected(int item);
+    /// The committed choice changed or the drop-down closed: the closed control repaints.
+    void committedChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void ShowGroup(int group);
+    void OnGroupRowChanged(int row);
+    void OnGroupPointed();
+    void OnItemClicked();
+    void OnWatch();
+    void RestoreCommitted();
+
+    ProfileCatalogue m_catalogue;
+    QWidget *m_focus_owner;
+    ImageList m_large_icons; // right pane
+    ImageList m_group_icons; // left pane
+    ImageList m_closed_icons; // the closed control
+    CIconListBox *m_groups;
+    CIconListBox *m_items;
+    QTimer m_watch;
+    bool m_filling = false; // panes changed by the program, not by the user
+    bool m_closing_quietly = false; // closed by a commit or the control: nothing to restore
+    // Margins of the layout around and between the panes, in pixels.
+    int m_left = 0, m_top = 0, m_group_width = 0, m_gap = 0, m_right = 0, m_bottom = 0;
+};
+
+} // namespace quillet

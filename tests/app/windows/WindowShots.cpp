@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quillet_window_shots FOLDER: photographs the program's windows in English and German into
+// FOLDER, as a user sees them: the empty window, three tasks, a conversion under way, the
+// profile drop-down on "All Profiles", the settings menu with its Language submenu and the file
+// information dialog. Menus and drop-downs are separate windows, so the screen is photographed
+// (run it under Xvfb with the xcb platform).
+#include "CFileInfoDlg.h"
+#include "CGradientProgress.h"
+#include "CIconListBox.h"
+#include "CProfileComboBox.h"
+#include "CProfileComboDlg.h"
+#include "CSkinButton.h"
+#include "TaskListView.h"
+#include "WindowHarness.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace quillet;
+using namespace quillet::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString g_folder;
+
+void SaveScreen(const QString &name, const QRect &area)
+{
+    QTest::qWait(150);
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
+                                                                      area.width(), area.height());
+    const QString path = g_folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    shot.save(path);
+    std::printf("%s\n", path.toLocal8Bit().constData());
+}
+
+QRect WindowArea(const QWidget &w, int margin = 0)
+{
+    return w.frameGeometry().adjusted(-margin, -margin, margin, margin);
+}
+
+void Shoot(const std::string &language, const QString &suffix)
+{
+    HarnessOptions options;
+    options.language = language;
+    WindowHarness h(options);
+    MainDialog &w = h.Create();
+    w.move(40, 40);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::fprintf(stderr, "the main window was never shown\n");
+    h.DismissStartMenu();
+    SaveScreen(QStringLiteral("idle-empty-") + suffix, WindowArea(w));
+
+    std::vector<std::string> sources;
+    for (const char *name : {"Holiday at the sea.mp4", "Birthday party.avi", "Concert.mkv"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip(name, 6.0, 640, 360), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    SaveScreen(QStringLiteral("three-tasks-") + suffix, WindowArea(w));
+
+    bool shot = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (shot || !w.progressBar()->caption().contains(QLatin1String("% |")))
+            return;
+        if (w.progressBar()->value() < 30)
+            return;
+        shot = true;
+        SaveScreen(QStringLiteral("converting-") + suffix, WindowArea(w));
+        QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    });
+    watcher.start(30);
+    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    watcher.stop();
+    // Back to the three tasks as they were before the cancelled run.
+    for (const auto &entry : fs::directory_iterator(h.app.OutputFolder()))
+        fs::remove(entry.path());
+
+    CProfileComboBox *picker = w.profilePicker();
+    picker->OpenPopup();
+    CIconListBox *groups = picker->popup()->groupPane();
+    const int all = groups->count() - 1;
+    const QPoint at = groups->visualItemRect(groups->item(all)).center();
+    QTest::mouseMove(groups->viewport(), at);
+    QMouseEvent move(QEvent::MouseMove, at, groups->viewport()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(groups->viewport(), &move);
+    SaveScreen(QStringLiteral("picker-all-profiles-") + suffix,
+               WindowArea(w).united(picker->popup()->frameGeometry()).adjusted(0, 0, 8, 8));
+    picker->popup()->HideNow();
+
+    QTest::mouseClick(w.settingsButton(), Qt::LeftButton);
+    if (QMenu *menu = OpenPopupMenu()) {
+        QAction *languages = menu->actions().at(2);
+        menu->setActiveAction(languages);
+        QTest::keyClick(menu, Qt::Key_Right);
+        QTest::qWait(200);
+        QRect area = WindowArea(w).united(menu->frameGeometry());
+        if (languages->menu())
+            area = area.united(languages->menu()->frameGeometry());
+        SaveScreen(QStringLiteral("settings-language-") + suffix, area.adjusted(0, 0, 8, 8));
+        menu->close();
+    }
+
+    CFileInfoDlg info(*h.tasks.Get(0), h.languages, &w);
+    info.move(w.frameGeometry().topLeft() + QPoint(60, 80));
+    info.show();
+    if (!QTest::qWaitForWindowExposed(&info))
+        std::fprintf(stderr, "the file information dialog was never shown\n");
+    SaveScreen(QStringLiteral("file-information-") + suffix, WindowArea(info));
+    info.close();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quillet_window_shots FOLDER\n");
+        return 2;
+    }
+    g_folder = QString::fromLocal8Bit(argv[1]);
+    fs::create_directories(argv[1]);
+    Shoot("English", QStringLiteral("en"));
+    Shoot("Deutsch (German)", QStringLiteral("de"));
+    return 0;
+}
