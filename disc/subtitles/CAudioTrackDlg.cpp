@@ -4,6 +4,7 @@
 #include "disc/subtitles/DialogLook.h"
 
 #include "DialogUnits.h"
+#include "VeneerBinding.h"
 #include "app/LanguageKeys.h"
 #include "core/TaskList.h"
 
@@ -27,6 +28,7 @@ CAudioTrackDlg::CAudioTrackDlg(const Texts &texts, std::vector<AudioTrack> &trac
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(track.selected == 1 ? Qt::Checked : Qt::Unchecked);
     }
+    TheVeneer().AddFilterHook(this);
 }
 
 bool CAudioTrackDlg::EditSelectedTask(QWidget *owner, TaskList &tasks,

@@ -6,6 +6,7 @@
 
 #include "CSkinButton.h"
 #include "DialogUnits.h"
+#include "VeneerBinding.h"
 #include "app/LanguageKeys.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
@@ -94,6 +95,7 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
     connect(m_style, &QPushButton::clicked, this, &CSubtitleDlg::EditStyle);
     connect(m_ok, &QPushButton::clicked, this, &CSubtitleDlg::Ok);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    TheVeneer().AddFilterHook(this);
 }
 
 bool CSubtitleDlg::EditSelectedTask(QWidget *owner, TaskList &tasks,

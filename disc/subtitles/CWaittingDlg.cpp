@@ -4,6 +4,7 @@
 #include "disc/subtitles/DialogLook.h"
 
 #include "DialogUnits.h"
+#include "VeneerBinding.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -44,6 +45,7 @@ CWaittingDlg::CWaittingDlg(QWidget *owner)
     m_bar->setTextVisible(false);
     m_message->setText(QString::fromStdString(m_model.Message()));
     m_percent->setText(QString::fromStdString(m_model.PercentText()));
+    TheVeneer().AddFilterHook(this);
 }
 
 CWaittingDlg *CWaittingDlg::Show(QWidget *owner)

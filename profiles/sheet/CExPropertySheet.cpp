@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/CExPropertySheet.h"
 
+#include "VeneerBinding.h"
 #include "app/LanguageKeys.h"
 #include "controls/CSkinTabCtrl.h"
 #include "controls/ColorRef.h"
@@ -74,6 +75,9 @@ CExPropertySheet::CExPropertySheet(const ProfileRecord &record, Prompter &prompt
     auto *previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
     connect(previous, &QShortcut::activated, this,
             [this] { SetActivePage((ActivePageIndex() + kPageCount - 1) % kPageCount); });
+
+    // The skin gives the sheet the program's look, as every dialog of the program.
+    TheVeneer().AddFilterHook(this);
 }
 
 void CExPropertySheet::CreatePages(const ProfileRecord &record)

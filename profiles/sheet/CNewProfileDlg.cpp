@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/CNewProfileDlg.h"
 
+#include "VeneerBinding.h"
 #include "app/LanguageKeys.h"
 #include "controls/CSkinButton.h"
 #include "controls/ColorRef.h"
@@ -58,6 +59,7 @@ CNewProfileDlg::CNewProfileDlg(Prompter &prompter, const Texts &texts, QWidget *
     connect(m_ok, &CSkinButton::clicked, this, &CNewProfileDlg::accept);
     connect(m_cancel, &CSkinButton::clicked, this, &CNewProfileDlg::reject);
     RefreshTexts();
+    TheVeneer().AddFilterHook(this);
 }
 
 void CNewProfileDlg::RefreshTexts()
