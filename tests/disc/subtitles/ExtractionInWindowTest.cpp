@@ -7,6 +7,7 @@
 #include "disc/subtitles/SubtitleOfferHook.h"
 
 #include "FakeTaskListHost.h"
+#include "MatroskaFilm.h"
 #include "RecordingPrompter.h"
 
 #include "app/ConverterApp.h"
@@ -16,7 +17,6 @@
 #include "core/TaskList.h"
 #include "core/Texts.h"
 
-#include "Command.h"
 #include "TempDir.h"
 
 #include <QCoreApplication>
@@ -27,9 +27,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillet;
-using quillet::test::RunCommand;
 using quillet::test::TempDir;
-using quillet::test::WriteFile;
 
 namespace {
 
@@ -47,38 +45,13 @@ protected:
     }
 };
 
-/// A six-second clip with three subtitle tracks, big enough (about 600 KB) for mkvextract to
-/// report its progress in several steps.
-std::filesystem::path MakeFilm(const TempDir &dir)
-{
-    const std::filesystem::path video = dir.path() / "video.mkv";
-    auto made = RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                            "testsrc2=size=160x120:rate=25:duration=6", "-c:v", "mpeg4", "-q:v",
-                            "2", video.string()});
-    if (made.exit_code != 0)
-        throw std::runtime_error("ffmpeg failed: " + made.err);
-    const auto srt = WriteFile(dir.path() / "text.srt",
-                               "1\n00:00:00,500 --> 00:00:02,000\n"
-                               "First line\n\n"
-                               "2\n00:00:04,000 --> 00:00:05,000\n"
-                               "Second line\n");
-    const std::filesystem::path film = dir.path() / "in" / "film.mkv";
-    std::filesystem::create_directories(film.parent_path());
-    auto merged = RunCommand({"mkvmerge", "-q", "-o", film.string(), video.string(), srt.string(),
-                              srt.string(), srt.string()});
-    // mkvmerge exits with 1 for warnings only.
-    if (merged.exit_code != 0 && merged.exit_code != 1)
-        throw std::runtime_error("mkvmerge failed: " + merged.err + merged.out);
-    return film;
-}
-
 /// The main window's side of adding files: the task list and its operations over a Matroska
 /// file made for the test, the real extraction library, and the offer hooked in as the main
 /// window hooks it.
 struct AddingInTheWindow
 {
     TempDir dir;
-    std::filesystem::path film = MakeFilm(dir);
+    std::filesystem::path film = quillet::test::MakeFilmWithSubtitleTracks(dir.path());
     std::filesystem::path output = dir.path() / "output";
     ConverterApp app{RegistryAccess(platform::SettingsStore(dir.path() / "settings")),
                      quillet::test::ProgramDir().string()};
