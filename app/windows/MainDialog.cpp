@@ -17,7 +17,7 @@
 #include "app/LanguageKeys.h"
 #include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
-#include "platform/Paths.h"
+#include "disc/subtitles/SubtitleOfferHook.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,17 +31,6 @@ namespace quillet {
 namespace {
 
 MainDialog *g_main_dialog = nullptr;
-
-/// Keeps the window painted while a Matroska file's subtitle tracks are extracted, until the
-/// wait window takes over that job.
-class EventPumpProgress final : public ExtractionProgress
-{
-public:
-    void Update(int, std::string_view) override
-    {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-};
 
 } // namespace
 
@@ -60,7 +49,6 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     , m_prompter(m_own_prompter.get())
     , m_desktop(m_own_desktop.get())
     , m_chooser(m_own_chooser.get())
-    , m_extraction_progress([] { return std::make_unique<EventPumpProgress>(); })
 {
     InitWindow();
 }
@@ -89,11 +77,6 @@ void MainDialog::SetDesktop(DesktopActions *desktop)
 void MainDialog::SetFileChooser(FileChooser *chooser)
 {
     m_chooser = chooser ? chooser : m_own_chooser.get();
-}
-
-void MainDialog::SetExtractionProgressFactory(ProgressWindowFactory factory)
-{
-    m_extraction_progress = std::move(factory);
 }
 
 QString MainDialog::Text(const LanguageKey &key) const
@@ -138,11 +121,11 @@ void MainDialog::InitWindow()
     ConnectCommands();
     CreateAccelerators();
 
-    m_controller.SetFileAddedHook([this](Task &task) {
-        OfferSubtitles(task, m_matroska, static_cast<TaskListHost &>(*this), m_app.OutputFolder(),
-                       m_extraction_progress,
-                       [](const std::string &path) { return platform::PathExists(path); });
-    });
+    // A Matroska file with subtitle tracks offers their extraction as it is added; the Waitting
+    // window shows the extraction over this window. Questions go through the window's
+    // prompter of the moment.
+    m_controller.SetFileAddedHook(
+        SubtitleOfferHook(this, static_cast<TaskListHost &>(*this), m_app, m_matroska));
 
     RefreshTexts();
 

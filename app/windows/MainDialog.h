@@ -8,7 +8,6 @@
 #include "core/ConversionDriver.h"
 #include "core/ProfileApplier.h"
 #include "core/RunObserver.h"
-#include "core/SubtitleOffer.h"
 
 #include <QDialog>
 #include <QMenu>
@@ -49,6 +48,7 @@ class DesktopActions;
 class FileChooser;
 class LanguageTable;
 class MatroskaBinding;
+struct Task;
 class TaskList;
 class TaskListView;
 class MessageBoxPrompter;
@@ -84,9 +84,6 @@ public:
     void SetPrompter(Prompter *prompter);
     void SetDesktop(DesktopActions *desktop);
     void SetFileChooser(FileChooser *chooser);
-    /// The window that shows Matroska subtitle extraction (the default only keeps this window
-    /// painted).
-    void SetExtractionProgressFactory(ProgressWindowFactory factory);
 
     /// Re-reads every text of the window from the language file and redraws it.
     void RefreshTexts();
@@ -209,6 +206,8 @@ private:
     void SetUpProfilePicker();
     void LoadDefaultProfile();
     void ReloadProfileFromTask(int row);
+    void UseSavedAsProfile(const Task &task);
+    void RefreshTaskRow(int row);
     void ShowMenu(QMenu *menu, const QPoint &global);
     QMenu *NewMenu();
     QMenu *BuildAddMenu();
@@ -236,7 +235,6 @@ private:
     Prompter *m_prompter;
     DesktopActions *m_desktop;
     FileChooser *m_chooser;
-    ProgressWindowFactory m_extraction_progress;
 
     CLinkLabel *m_banner = nullptr;
     CSkinButton *m_update = nullptr;

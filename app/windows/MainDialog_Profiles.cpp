@@ -11,6 +11,7 @@
 #include "app/LanguageTable.h"
 #include "core/ProfileApplier.h"
 #include "core/ProfileFile.h"
+#include "core/Task.h"
 #include "platform/Paths.h"
 #include "profiles/DefaultProfileStore.h"
 
@@ -87,6 +88,24 @@ void MainDialog::ReloadProfileFromTask(int row)
     const std::string section = task->settings.section_name.str();
     LoadProfile(m_state.current_profile, path, section);
     m_picker->SelectProfile(platform::FileNameOf(path), section);
+}
+
+void MainDialog::UseSavedAsProfile(const Task &task)
+{
+    // The profile just saved under a new name is the one in use, as if it had been picked
+    // (other tasks keep theirs): the picker lists and shows it, the current record, which holds
+    // its settings already, carries its name, and the next start opens with it. Otherwise the
+    // window would show and remember the old profile while holding the new one's settings
+    // under the old name, for the next added task and its "Save and Apply".
+    const std::string path = task.settings.profile_path.str();
+    const std::string file(platform::FileNameOf(path));
+    const std::string section = task.settings.section_name.str();
+    m_state.current_profile.section_name = section;
+    m_picker->AddProfile(file, section);
+    m_picker->SelectProfile(file, section);
+    const DefaultProfileStore store(IniFolder(m_app));
+    store.Write(file, section, 1);
+    m_state.default_profile = store.Read();
 }
 
 void MainDialog::OnApplyToAll()

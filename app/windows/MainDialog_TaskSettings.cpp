@@ -1,15 +1,55 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that open a task's settings windows: the option sheet (Options, "Profile
 // settings"), the audio track dialog ("Audio...", "Audio track...") and the Subtitles dialog
-// ("Subtitle..."). Each of those windows wires itself in here.
+// ("Subtitle..."). Each acts on the one selected task; the windows themselves check the
+// selection.
 #include "MainDialog.h"
+
+#include "app/ConverterApp.h"
+#include "app/LanguageTable.h"
+#include "core/TaskList.h"
+#include "disc/SubtitleStyleEditor.h"
+#include "disc/subtitles/CAudioTrackDlg.h"
+#include "disc/subtitles/CSubtitleDlg.h"
+#include "profiles/sheet/ProfileSettingsCommand.h"
 
 namespace quillet {
 
-void MainDialog::OnOptions() { }
+void MainDialog::OnOptions()
+{
+    // The button and the menu item are disabled during a batch: the batch works through the
+    // tasks this would change.
+    if (m_state.converting)
+        return;
+    const ProfileSettingsResult result
+        = RunProfileSettings(this, m_state.current_profile, m_tasks, SelectedRows(),
+                             m_app.ProgramFolder(), *m_prompter, m_languages);
+    if (result.refresh_row < 0)
+        return;
+    if (result.outcome == ProfileSettingsResult::Outcome::SavedAs)
+        UseSavedAsProfile(*m_tasks.Get(result.refresh_row));
+    RefreshTaskRow(result.refresh_row);
+}
 
-void MainDialog::OnAudioTrack() { }
+void MainDialog::RefreshTaskRow(int row)
+{
+    // The task's estimated size follows its new settings, and the total with it.
+    m_controller.RefreshRow(row);
+    m_controller.ShowSummary(0);
+}
 
-void MainDialog::OnSubtitle() { }
+// The audio track and subtitle choices show in no cell of the row (the estimated size counts
+// every track of the source), so nothing is refreshed after them; both stay reachable from the
+// list menu during a batch, when a refresh would reset the batch's progress bar.
+void MainDialog::OnAudioTrack()
+{
+    CAudioTrackDlg::EditSelectedTask(this, m_tasks, SelectedRows(), m_languages);
+}
+
+void MainDialog::OnSubtitle()
+{
+    CSubtitleDlg::EditSelectedTask(this, m_tasks, SelectedRows(), m_languages, *m_prompter,
+                                   SubtitleStyleEditor(m_app.ProgramFolder()));
+}
 
 } // namespace quillet

@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
+#include "core/SubtitleOffer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,13 +53,6 @@ void AddClips(WindowHarness &h, int n)
         paths.push_back(copy.string());
     }
     h.window().AddStartFiles(paths);
-}
-
-void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers = {})
-{
-    TaskListView *list = w.taskList();
-    const QRect rect = list->visualItemRect(list->topLevelItem(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
 }
 
 /// Runs the Convert command with an engine that writes a small file for each output and calls

@@ -3,6 +3,7 @@
 
 #include "MediaFixtures.h"
 #include "ProgramStartUp.h"
+#include "TaskListView.h"
 #include "VeneerBinding.h"
 #include "platform/SystemLanguage.h"
 
@@ -157,6 +158,13 @@ void ActOnModal(std::function<bool(QWidget *)> act)
         QTimer::singleShot(10, *poll);
     };
     QTimer::singleShot(0, *poll);
+}
+
+void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers)
+{
+    TaskListView *list = w.taskList();
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
 }
 
 QMenu *OpenPopupMenu()

@@ -132,6 +132,9 @@ std::filesystem::path GeneratedClip(const std::string &name, double seconds = 1.
 /// for answering a dialog that a command runs modally.
 void ActOnModal(std::function<bool(QWidget *)> act);
 
+/// Clicks a row of the window's task list (with modifiers: Ctrl adds it to the selection).
+void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers = {});
+
 /// The menu that is open, or null.
 QMenu *OpenPopupMenu();
 /// The texts of a menu's items, separators as "-".
