@@ -58,9 +58,11 @@ CExPropertySheet::CExPropertySheet(const ProfileRecord &record, Prompter &prompt
     m_tabs->SetBackgroundColor(ColorFromRef(kTabBackgroundRef));
     m_tabs->setFont(COptionPage::PageFont());
     m_tabs->setExpanding(false);
-    m_frame = new QFrame(this);
-    m_frame->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
-    m_stack = new QStackedWidget(m_frame);
+    // The pages' stack draws the frame around them itself. A plain frame holding the pages
+    // would take the skin's frame colour, and its palette would pass that colour on to every
+    // check box, radio button and group title of the pages, which then looked disabled.
+    m_stack = new QStackedWidget(this);
+    m_stack->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
 
     CreatePages(record);
     CreateButtons();
@@ -143,13 +145,12 @@ void CExPropertySheet::LayOut()
     const int margin_x = units.x(kMarginDu);
     const int margin_y = units.y(kMarginDu);
     const QSize page = m_audio->size();
-    const int frame = m_frame->frameWidth();
+    const int frame = m_stack->frameWidth();
 
     const int tabs_height = m_tabs->sizeHint().height();
     m_tabs->setGeometry(margin_x, margin_y, page.width() + 2 * frame, tabs_height);
-    m_frame->setGeometry(margin_x, margin_y + tabs_height, page.width() + 2 * frame,
+    m_stack->setGeometry(margin_x, margin_y + tabs_height, page.width() + 2 * frame,
                          page.height() + 2 * frame);
-    m_stack->setGeometry(frame, frame, page.width(), page.height());
 
     // One width for the four buttons: the template's, or the widest caption's.
     int width = units.x(kButtonWidthDu);
@@ -157,13 +158,13 @@ void CExPropertySheet::LayOut()
         width = std::max(width, button->sizeHint().width());
     const int height = std::max(units.y(kButtonHeightDu), m_ok->sizeHint().height());
     const int gap = units.x(kButtonGapDu);
-    const int top = m_frame->geometry().bottom() + 1 + margin_y;
-    int left = m_frame->geometry().right() + 1 - 4 * width - 3 * gap;
+    const int top = m_stack->geometry().bottom() + 1 + margin_y;
+    int left = m_stack->geometry().right() + 1 - 4 * width - 3 * gap;
     for (QPushButton *button : {m_ok, m_cancel, m_save, m_default}) {
         button->setGeometry(left, top, width, height);
         left += width + gap;
     }
-    setFixedSize(m_frame->geometry().right() + 1 + margin_x, top + height + margin_y);
+    setFixedSize(m_stack->geometry().right() + 1 + margin_x, top + height + margin_y);
 }
 
 int CExPropertySheet::ActivePageIndex() const

@@ -7,7 +7,6 @@
 
 #include <array>
 
-class QFrame;
 class QPushButton;
 class QStackedWidget;
 
@@ -100,7 +99,6 @@ private:
     int m_result_code = kPlainOk;
 
     CSkinTabCtrl *m_tabs;
-    QFrame *m_frame;
     QStackedWidget *m_stack;
     COptionAudioDlg *m_audio;
     COptionVideoDlg *m_video;
