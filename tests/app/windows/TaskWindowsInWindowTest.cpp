@@ -18,6 +18,7 @@
 #include <dolmar.h>
 
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -111,10 +112,22 @@ void ExpectProgramLook(QWidget *window)
             || !label->isVisible())
             continue;
         ++labels;
-        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(93, 121, 161))
+        EXPECT_EQ(label->palette().color(QPalette::WindowText).name().toStdString(),
+                  QColor(93, 121, 161).name().toStdString())
             << label->text().toStdString();
     }
     EXPECT_GT(labels, 0);
+    // Other controls keep their own colours: the skin's frame colour must not reach a check
+    // box, a radio button or a group title through a frame holding them.
+    for (const QWidget *control : window->findChildren<QWidget *>()) {
+        if (control->isVisible()
+            && (qobject_cast<const QAbstractButton *>(control)
+                || qobject_cast<const QGroupBox *>(control))
+            && !qobject_cast<const CSkinButton *>(control))
+            EXPECT_EQ(control->palette().color(QPalette::WindowText).name().toStdString(),
+                      "#000000")
+                << control->metaObject()->className();
+    }
 }
 
 } // namespace
@@ -222,7 +235,8 @@ TEST(TaskWindowsInWindow, aSubtitleChosenInTheDialogIsBurntIntoTheConvertedPictu
             changed += difference > 96 ? 1 : 0;
         }
     }
-    EXPECT_GT(changed, 300) << "the subtitle is not in the picture";
+    // About 5,800 pixels of 786,432 differ here; the encoder's own noise stays below the bar.
+    EXPECT_GT(changed, 1000) << "the subtitle is not in the picture";
 }
 
 TEST(TaskWindowsInWindow, theAudioTracksTickedInTheDialogAreTheAudioStreamsOfTheOutput)

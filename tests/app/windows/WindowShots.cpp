@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quillet_window_shots FOLDER: photographs the program's windows in English and German into
 // FOLDER, as a user sees them: the empty window, three tasks, a conversion under way, the
-// profile drop-down on "All Profiles", the settings menu with its Language submenu and the file
-// information dialog. Menus and drop-downs are separate windows, so the screen is photographed
+// profile drop-down on "All Profiles", the settings menu with its Language submenu, the file
+// information dialog, and the windows the task commands open: the option sheet's four pages, the
+// naming dialog, the Subtitles dialog with three extracted tracks, the Audio track dialog and
+// the Waitting window. Menus and drop-downs are separate windows, so the screen is photographed
 // (run it under Xvfb with the xcb platform).
 #include "CFileInfoDlg.h"
 #include "CGradientProgress.h"
@@ -10,10 +12,17 @@
 #include "CProfileComboBox.h"
 #include "CProfileComboDlg.h"
 #include "CSkinButton.h"
+#include "SheetTestSupport.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
+#include "disc/subtitles/CAudioTrackDlg.h"
+#include "disc/subtitles/CSubtitleDlg.h"
+#include "disc/subtitles/CWaittingDlg.h"
+#include "profiles/sheet/CExPropertySheet.h"
+#include "profiles/sheet/CNewProfileDlg.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -42,6 +51,58 @@ void SaveScreen(const QString &name, const QRect &area)
 QRect WindowArea(const QWidget &w, int margin = 0)
 {
     return w.frameGeometry().adjusted(-margin, -margin, margin, margin);
+}
+
+/// The windows the task commands open, over the window w with its tasks.
+void ShootTaskWindows(WindowHarness &h, MainDialog &w, const QString &suffix)
+{
+    w.SelectOnly(2);
+    UiScript sheet;
+    sheet
+        .Then<CExPropertySheet>([&](CExPropertySheet *window) {
+            const char *pages[] = {"audio", "video", "resize", "croppad"};
+            for (int page = 0; page < CExPropertySheet::kPageCount; ++page) {
+                window->SetActivePage(page);
+                SaveScreen(QStringLiteral("sheet-%1-").arg(QLatin1String(pages[page])) + suffix,
+                           WindowArea(*window));
+            }
+            window->ChooseSaveCommand(CExPropertySheet::kSaveAsAndApply);
+        })
+        .Then<CNewProfileDlg>([&](CNewProfileDlg *window) {
+            SaveScreen(QStringLiteral("newprofile-") + suffix, WindowArea(*window));
+            window->reject();
+        });
+    w.OnOptions();
+
+    // Three tracks extracted from the task's source, the first one chosen.
+    Task &task = *h.tasks.Get(2);
+    task.subtitle_candidates.clear();
+    for (int track = 0; track < 3; ++track) {
+        const fs::path file = h.MediaFolder() / ("Concert_" + std::to_string(track) + ".srt");
+        WriteFile(file, "1\n00:00:00,500 --> 00:00:02,000\nWords\n");
+        task.subtitle_candidates.push_back(file.string());
+    }
+    task.subtitle_path = task.subtitle_candidates.front();
+    UiScript subtitles;
+    subtitles.Then<CSubtitleDlg>([&](CSubtitleDlg *window) {
+        SaveScreen(QStringLiteral("subtitles-") + suffix, WindowArea(*window));
+        window->List()->setCurrentRow(1);
+        SaveScreen(QStringLiteral("subtitles-second-") + suffix, WindowArea(*window));
+        window->reject();
+    });
+    w.OnSubtitle();
+
+    UiScript audio;
+    audio.Then<CAudioTrackDlg>([&](CAudioTrackDlg *window) {
+        SaveScreen(QStringLiteral("audio-") + suffix, WindowArea(*window));
+        window->reject();
+    });
+    w.OnAudioTrack();
+
+    CWaittingDlg *waitting = CWaittingDlg::Show(&w);
+    waitting->Update(48, "Extracting subtitles from Concert.mkv");
+    SaveScreen(QStringLiteral("waitting-") + suffix, WindowArea(w));
+    waitting->Close();
 }
 
 void Shoot(const std::string &language, const QString &suffix)
@@ -117,6 +178,8 @@ void Shoot(const std::string &language, const QString &suffix)
         std::fprintf(stderr, "the file information dialog was never shown\n");
     SaveScreen(QStringLiteral("file-information-") + suffix, WindowArea(info));
     info.close();
+
+    ShootTaskWindows(h, w, suffix);
 }
 
 } // namespace
