@@ -30,18 +30,6 @@ namespace {
 
 constexpr const char *kIpadProfile = "iPad Video H.264 (1024x768)";
 
-/// Adds copies of a generated clip under the given names, as files given at start are.
-void AddCopies(WindowHarness &h, const std::vector<std::string> &names, const fs::path &clip)
-{
-    std::vector<std::string> paths;
-    for (const std::string &name : names) {
-        const fs::path copy = h.MediaFolder() / name;
-        fs::copy_file(clip, copy, fs::copy_options::overwrite_existing);
-        paths.push_back(copy.string());
-    }
-    h.window().AddStartFiles(paths);
-}
-
 std::string SizeCell(MainDialog &w, int row)
 {
     return w.taskList()->topLevelItem(row)->text(3).toStdString();

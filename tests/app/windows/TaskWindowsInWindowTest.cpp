@@ -35,17 +35,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void AddCopies(WindowHarness &h, const std::vector<std::string> &names, const fs::path &clip)
-{
-    std::vector<std::string> paths;
-    for (const std::string &name : names) {
-        const fs::path copy = h.MediaFolder() / name;
-        fs::copy_file(clip, copy, fs::copy_options::overwrite_existing);
-        paths.push_back(copy.string());
-    }
-    h.window().AddStartFiles(paths);
-}
-
 /// Chooses the list menu's item for the one row selected, as a right click and a click do.
 void ChooseFromListMenu(MainDialog &w, int row, const QString &text)
 {

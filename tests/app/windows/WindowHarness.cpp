@@ -160,6 +160,17 @@ void ActOnModal(std::function<bool(QWidget *)> act)
     QTimer::singleShot(0, *poll);
 }
 
+void AddCopies(WindowHarness &h, const std::vector<std::string> &names, const fs::path &clip)
+{
+    std::vector<std::string> paths;
+    for (const std::string &name : names) {
+        const fs::path copy = h.MediaFolder() / name;
+        fs::copy_file(clip, copy, fs::copy_options::overwrite_existing);
+        paths.push_back(copy.string());
+    }
+    h.window().AddStartFiles(paths);
+}
+
 void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers)
 {
     TaskListView *list = w.taskList();

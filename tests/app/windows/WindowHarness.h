@@ -132,6 +132,11 @@ std::filesystem::path GeneratedClip(const std::string &name, double seconds = 1.
 /// for answering a dialog that a command runs modally.
 void ActOnModal(std::function<bool(QWidget *)> act);
 
+/// Adds copies of clip under the given names to the window's list, as files given at start
+/// are.
+void AddCopies(WindowHarness &h, const std::vector<std::string> &names,
+               const std::filesystem::path &clip);
+
 /// Clicks a row of the window's task list (with modifiers: Ctrl adds it to the selection).
 void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers = {});
 
