@@ -226,6 +226,7 @@ TEST(TaskWindowsInWindow, aSubtitleChosenInTheDialogIsBurntIntoTheConvertedPictu
     }
     // About 5,800 pixels of 786,432 differ here; the encoder's own noise stays below the bar.
     EXPECT_GT(changed, 1000) << "the subtitle is not in the picture";
+    ::testing::Test::RecordProperty("changed_pixels", changed);
 }
 
 TEST(TaskWindowsInWindow, theAudioTracksTickedInTheDialogAreTheAudioStreamsOfTheOutput)
@@ -325,6 +326,8 @@ TEST(TaskWindowsInWindow, aMatroskaFileAddedInTheWindowIsExtractedUnderTheWaitti
     EXPECT_TRUE(owned_by_main);
     EXPECT_FALSE(main_enabled_while_waiting);
     EXPECT_GE(paints_while_waiting, 3);
+    ::testing::Test::RecordProperty("progress_steps", static_cast<int>(bar_values.size()));
+    ::testing::Test::RecordProperty("paints_while_waiting", paints_while_waiting);
     EXPECT_EQ(CWaittingDlg::Current(), nullptr);
     EXPECT_TRUE(w.isEnabled());
 
