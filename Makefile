@@ -39,3 +39,8 @@ format-check: configure
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
+
+# The Debian package, build/quillet_<version>-<release>_<arch>.deb (CPack, from packaging/).
+.PHONY: package
+package: build
+	cmake --build $(BUILD) --target package

@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang-format
     xvfb xauth fonts-dejavu-core
+    desktop-file-utils appstream lintian man-db bash-completion parallel shared-mime-info file
 )
 
 missing=()
