@@ -55,11 +55,11 @@ Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
 TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 1;
-    spec.width = 320;
-    spec.height = 240;
-    auto clip = MakeClip(home.path() / "source.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    recipe.width = 320;
+    recipe.height = 240;
+    auto clip = MakeClip(home.path() / "source.mkv", recipe);
 
     const auto ini = ProgramDir() / "ini";
     int checked = 0;
@@ -74,7 +74,7 @@ TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
             EXPECT_FALSE(r.FormatName.empty());
             EXPECT_FALSE(r.FormatHint.empty());
             EXPECT_EQ(r.nAudioVolume, 256);
-            const Promise promise = PromiseOf(r, spec.width, spec.height);
+            const Promise promise = PromiseOf(r, recipe.width, recipe.height);
 
             const auto out = home.path() / ("out-" + std::to_string(checked));
             auto run = RunCommand(

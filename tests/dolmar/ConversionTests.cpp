@@ -26,10 +26,10 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = std::make_unique<TempDir>();
-        ClipSpec spec;
-        spec.seconds = 2.0;
-        s_clip = MakeClip(s_dir->path() / "clip.mp4", spec).string();
-        ClipSpec two;
+        ClipRecipe recipe;
+        recipe.seconds = 2.0;
+        s_clip = MakeClip(s_dir->path() / "clip.mp4", recipe).string();
+        ClipRecipe two;
         two.seconds = 1.0;
         two.audio_streams = 2;
         two.video_codec = "libx264";
@@ -267,9 +267,9 @@ TEST_F(Conversion, sizeLimitEndsTheFileProperlyBelowTheLimit)
 
 TEST_F(Conversion, callbackStopEndsPromptlyWithAPlayableFile)
 {
-    ClipSpec spec;
-    spec.seconds = 12.0;
-    const std::string longer = MakeClip(m_dir.path() / "longer.mp4", spec).string();
+    ClipRecipe recipe;
+    recipe.seconds = 12.0;
+    const std::string longer = MakeClip(m_dir.path() / "longer.mp4", recipe).string();
     const auto run = RunEngine({"-i", longer, out("stopped.mp4")}, {.stop_at_position_s = 1.0});
     EXPECT_EQ(run.result, DOLMAR_STOPPED) << run.allMessages();
     EXPECT_TRUE(run.messages.empty()) << run.allMessages();
@@ -281,9 +281,9 @@ TEST_F(Conversion, callbackStopEndsPromptlyWithAPlayableFile)
 
 TEST_F(Conversion, progressReportsTheOutputPositionOften)
 {
-    ClipSpec spec;
-    spec.seconds = 6.0;
-    const std::string longer = MakeClip(m_dir.path() / "six.mp4", spec).string();
+    ClipRecipe recipe;
+    recipe.seconds = 6.0;
+    const std::string longer = MakeClip(m_dir.path() / "six.mp4", recipe).string();
     const auto run = RunEngine({"-i", longer, "-hq", out("progress.mp4")});
     ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
     EXPECT_GE(run.progress_reports, 3);

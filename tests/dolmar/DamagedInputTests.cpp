@@ -80,13 +80,13 @@ TEST_F(DamagedInput, mp4TruncatedInTheMiddle)
 
 TEST_F(DamagedInput, randomBytesBehindARealHeader)
 {
-    ClipSpec spec;
-    spec.video_codec = "libx264";
-    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "good.mkv", spec));
+    ClipRecipe recipe;
+    recipe.video_codec = "libx264";
+    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "good.mkv", recipe));
     const std::string broken = mkv.substr(0, 600) + RandomBytes(300000, 7);
     expectCleanFailure(WriteFile(m_dir.path() / "broken.mkv", broken).string());
 
-    const std::string ts_head = ReadFile(MakeClip(m_dir.path() / "good.ts", spec)).substr(0, 376);
+    const std::string ts_head = ReadFile(MakeClip(m_dir.path() / "good.ts", recipe)).substr(0, 376);
     expectCleanFailure(
         WriteFile(m_dir.path() / "broken.ts", ts_head + RandomBytes(300000, 11)).string());
 }
@@ -100,9 +100,9 @@ TEST_F(DamagedInput, fileCutShortConvertsWhatItHolds)
 {
     // A stream format without an index at the end still plays up to the cut; so does its
     // conversion, which is worth more to the user than a refusal.
-    ClipSpec spec;
-    spec.seconds = 2.0;
-    const std::string whole = ReadFile(MakeClip(m_dir.path() / "whole.mkv", spec));
+    ClipRecipe recipe;
+    recipe.seconds = 2.0;
+    const std::string whole = ReadFile(MakeClip(m_dir.path() / "whole.mkv", recipe));
     const std::string cut
         = WriteFile(m_dir.path() / "cut.mkv", whole.substr(0, whole.size() / 2)).string();
     const auto run = RunEngine({"-i", cut, m_dir.file("rescued.mp4")});

@@ -40,16 +40,16 @@ double Seconds(const std::string &text)
 TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
 {
     TempDir dir;
-    ClipSpec first; // 320x240, 25 fps, 44.1 kHz mono
+    ClipRecipe first; // 320x240, 25 fps, 44.1 kHz mono
     first.seconds = 1.0;
-    ClipSpec second; // wide, other rate, other sound format, other container
+    ClipRecipe second; // wide, other rate, other sound format, other container
     second.seconds = 1.5;
     second.width = 256;
     second.height = 144;
     second.frame_rate = "30";
     second.sample_rate = 48000;
     second.video_codec = "libx264";
-    ClipSpec third;
+    ClipRecipe third;
     third.seconds = 0.8;
     third.width = 176;
     third.height = 144;
@@ -105,7 +105,7 @@ TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
 TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
 {
     TempDir dir;
-    ClipSpec clip;
+    ClipRecipe clip;
     clip.seconds = 1.0;
     const std::string a = MakeClip(dir.path() / "a.mp4", clip).string();
     const std::string b = MakeClip(dir.path() / "b.mp4", clip).string();
@@ -115,7 +115,7 @@ TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
     EXPECT_EQ(Ffprobe(dir.file("sized.mp4")).first("video")->width, 640);
     EXPECT_NEAR(Ffprobe(dir.file("sized.mp4")).duration, 2.0, 0.09);
 
-    ClipSpec sound;
+    ClipRecipe sound;
     sound.video = false;
     sound.seconds = 1.2;
     sound.audio_codec = "libmp3lame";
@@ -135,7 +135,7 @@ TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
 {
     TempDir dir;
     const std::string video = MakeClip(dir.path() / "video.mp4").string();
-    ClipSpec sound;
+    ClipRecipe sound;
     sound.video = false;
     sound.audio_codec = "libmp3lame";
     const std::string song = MakeClip(dir.path() / "song.mp3", sound).string();

@@ -40,10 +40,10 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = std::make_unique<TempDir>();
-        ClipSpec spec;
-        spec.seconds = 2.0;
-        spec.audio_streams = 0;
-        s_clip = MakeClip(s_dir->path() / "clip.mp4", spec).string();
+        ClipRecipe recipe;
+        recipe.seconds = 2.0;
+        recipe.audio_streams = 0;
+        s_clip = MakeClip(s_dir->path() / "clip.mp4", recipe).string();
         // Keep a developer's own saved style out of the comparison.
         setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
         s_plain = s_dir->file("plain.mp4");

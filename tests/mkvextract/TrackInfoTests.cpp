@@ -107,7 +107,7 @@ TEST(TrackInfo, refusesWhatIsNoReadableMatroskaFile)
 {
     TempDir dir;
     const auto text = WriteFile(dir.path() / "notes.mkv", "This is not a Matroska file.\n");
-    quillet::test::ClipSpec short_clip;
+    quillet::test::ClipRecipe short_clip;
     short_clip.seconds = 0.5;
     const auto mp4 = quillet::test::MakeClip(dir.path() / "clip.mp4", short_clip);
     // Cut before the third track's codec id: mkvmerge itself lists the first two tracks as if
