@@ -86,6 +86,16 @@ inline FramePtr CloneFrame(const AVFrame *src)
     return frame;
 }
 
+/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
+struct DecodedSubtitle
+{
+    AVSubtitle sub{};
+    DecodedSubtitle() = default;
+    ~DecodedSubtitle() { avsubtitle_free(&sub); }
+    DecodedSubtitle(const DecodedSubtitle &) = delete;
+    DecodedSubtitle &operator=(const DecodedSubtitle &) = delete;
+};
+
 /// An AVDictionary freed on scope exit; address() hands it to FFmpeg functions that may
 /// replace or consume it.
 class Dictionary

@@ -20,15 +20,6 @@ namespace {
 // An event with no end of its own (no stop command) shows until the next one, and the last one
 // for this long.
 constexpr double kOpenEndSeconds = 5.0;
-// A subtitle file with more packets than this is not a subtitle file.
-constexpr int kMaxPackets = 1000000;
-
-/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
-struct DecodedSubtitle
-{
-    AVSubtitle sub{};
-    ~DecodedSubtitle() { avsubtitle_free(&sub); }
-};
 
 uint8_t Clamp8(int value)
 {
@@ -49,7 +40,7 @@ BitmapSubtitles::BitmapSubtitles(const std::string &path)
     m_canvas_height = decoder->height > 0 ? decoder->height : stream->codecpar->height;
 
     PacketPtr packet = MakePacket();
-    for (int count = 0; count < kMaxPackets; ++count) {
+    for (int count = 0; count < kMaxSubtitlePackets; ++count) {
         ret = av_read_frame(format.get(), packet.get());
         if (ret < 0)
             break;

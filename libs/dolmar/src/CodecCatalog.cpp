@@ -2,6 +2,7 @@
 #include "CodecCatalog.h"
 
 #include "EngineError.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -104,14 +105,6 @@ constexpr std::array kDefaults{
     FormatDefaults{"swf", "flv", "libmp3lame"},
 };
 
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 template<std::size_t N>
 std::string_view Mapped(const std::array<NameMapping, N> &table, std::string_view name)
 {
@@ -149,7 +142,7 @@ const AVCodec *FindEncoder(std::string_view requested, std::string_view mapped, 
 
 const FormatDefaults *DefaultsFor(const AVOutputFormat *format, const std::string &path)
 {
-    std::string ext = Lower(std::filesystem::path(path).extension().string());
+    std::string ext = quillet::platform::ToLower(std::filesystem::path(path).extension().string());
     if (!ext.empty())
         ext.erase(0, 1);
     for (const auto &entry : kDefaults)
@@ -175,19 +168,19 @@ const AVCodec *DefaultEncoder(std::string_view name, const char *kind, const std
 
 bool CodecCatalog::isAuto(std::string_view name)
 {
-    return name.empty() || Lower(name) == "auto";
+    return name.empty() || quillet::platform::ToLower(name) == "auto";
 }
 
 const AVCodec *CodecCatalog::videoEncoder(std::string_view name)
 {
     // The option sheet stores the list's own lower-case text; a hand-edited "H264" means it too.
-    const std::string lower = Lower(name);
+    const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kVideoNames, lower), AVMEDIA_TYPE_VIDEO, "video");
 }
 
 const AVCodec *CodecCatalog::audioEncoder(std::string_view name)
 {
-    const std::string lower = Lower(name);
+    const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kAudioNames, lower), AVMEDIA_TYPE_AUDIO, "audio");
 }
 

@@ -2,7 +2,7 @@
 #include "MediaProbe.h"
 
 #include "AvOwners.h"
-#include "FixedText.h"
+#include "platform/FixedText.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -163,7 +163,7 @@ int MediaProbe::probe(const char *path, MediaContext *ctx, StreamInfo **streams)
     ctx->stream_count = 0;
     ctx->audio_stream_count = 0;
     ctx->video_stream_index = -1;
-    AssignFixedText(ctx->file_name, path);
+    quillet::platform::AssignFixedText(ctx->file_name, path);
 
     AVFormatContext *raw = nullptr;
     int ret = avformat_open_input(&raw, path, nullptr, nullptr);
@@ -196,7 +196,7 @@ int MediaProbe::probe(const char *path, MediaContext *ctx, StreamInfo **streams)
         AVStream *stream = format->streams[i];
         StreamInfo &info = array[i];
         info.kind = kindOf(stream);
-        AssignFixedText(info.description, describe(format.get(), stream));
+        quillet::platform::AssignFixedText(info.description, describe(format.get(), stream));
         if (info.kind == DOLMAR_KIND_VIDEO) {
             info.width = stream->codecpar->width;
             info.height = stream->codecpar->height;

@@ -3,6 +3,7 @@
 
 #include "EngineError.h"
 #include "OptionValues.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -14,7 +15,6 @@ extern "C" {
 #include <climits>
 #include <cstring>
 #include <string_view>
-#include <strings.h>
 
 namespace dolmar {
 
@@ -86,10 +86,7 @@ constexpr int kMaxPictureSide = 16384;
 
 std::string RefusedCodec(std::string_view option, std::string_view name)
 {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "copy")
+    if (quillet::platform::EqualsIgnoringCase(name, "copy"))
         ThrowBadArgs(std::string(option)
                      + " copy is not supported: every stream is re-encoded; name a codec or auto.");
     return std::string(name);
@@ -132,7 +129,7 @@ void ParseHook(OutputSpec &output, std::string_view value)
     std::string_view rest = value;
     while (!rest.empty() && rest.front() == ' ')
         rest.remove_prefix(1);
-    if (rest.size() < kHook.size() || strncasecmp(rest.data(), kHook.data(), kHook.size()) != 0)
+    if (!quillet::platform::EqualsIgnoringCase(rest.substr(0, kHook.size()), kHook))
         ThrowBadArgs("The video hook " + Quoted(value)
                      + " of -vhook is unknown; only SubTitleHook -f FILE is available.");
     rest.remove_prefix(kHook.size());

@@ -2,6 +2,7 @@
 #include "OptionValues.h"
 
 #include "EngineError.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavutil/parseutils.h>
@@ -29,14 +30,6 @@ namespace {
     message += what;
     message += '.';
     ThrowBadArgs(message);
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char &c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 } // namespace
@@ -192,7 +185,7 @@ std::string ParseFourcc(std::string_view option, std::string_view text)
 
 int ParseStrictness(std::string_view option, std::string_view text)
 {
-    const std::string name = Lower(text);
+    const std::string name = quillet::platform::ToLower(text);
     if (name == "very")
         return 2;
     if (name == "strict")
@@ -208,7 +201,7 @@ int ParseStrictness(std::string_view option, std::string_view text)
 
 int ParseCoder(std::string_view option, std::string_view text)
 {
-    const std::string name = Lower(text);
+    const std::string name = quillet::platform::ToLower(text);
     if (name == "cavlc" || name == "vlc")
         return 0;
     if (name == "cabac" || name == "ac")

@@ -4,6 +4,8 @@
 #include "AvOwners.h"
 #include "EngineError.h"
 #include "SubtitleInput.h"
+#include "platform/TextCase.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,13 +23,6 @@ namespace {
 // Subtitle files are small; anything bigger is not one, and need not be read whole.
 constexpr std::size_t kMaxSubtitleBytes = 64 * 1024 * 1024;
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string ReadBytes(const std::filesystem::path &path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -38,30 +33,6 @@ std::string ReadBytes(const std::filesystem::path &path)
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(file.gcount()));
     return bytes;
-}
-
-bool IsUtf8(const std::string &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        int follow = 0;
-        if (*p < 0x80)
-            follow = 0;
-        else if ((*p >> 5) == 6)
-            follow = 1;
-        else if ((*p >> 4) == 14)
-            follow = 2;
-        else if ((*p >> 3) == 30)
-            follow = 3;
-        else
-            return false;
-        ++p;
-        for (int i = 0; i < follow; ++i, ++p)
-            if (p >= end || (*p & 0xC0) != 0x80)
-                return false;
-    }
-    return true;
 }
 
 bool HasUtf16Bom(const std::string &bytes)
@@ -106,7 +77,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
         ThrowFailed("The subtitle file " + Quoted(path) + " cannot be found.");
 
     const std::filesystem::path fs_path(path);
-    const std::string extension = Lower(fs_path.extension().string());
+    const std::string extension = quillet::platform::ToLower(fs_path.extension().string());
     std::filesystem::path index = fs_path;
     index.replace_extension(".idx");
     if (extension == ".idx" || (extension == ".sub" && std::filesystem::exists(index, error))) {
@@ -117,7 +88,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
     }
 
     const std::string bytes = ReadBytes(fs_path);
-    if (!HasUtf16Bom(bytes) && !IsUtf8(bytes))
+    if (!HasUtf16Bom(bytes) && !quillet::platform::IsValidUtf8(bytes))
         m_charset = "CP1252";
     if (LooksLikeMicroDvd(bytes)) {
         convertToAss(path, true, video_frame_rate);
@@ -161,16 +132,8 @@ std::string AssTime(int64_t ms)
     return text;
 }
 
-/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
-struct DecodedSubtitle
-{
-    AVSubtitle sub{};
-    ~DecodedSubtitle() { avsubtitle_free(&sub); }
-};
-
 // An event whose end nobody states is shown this long.
 constexpr int64_t kOpenEndMs = 5000;
-constexpr int kMaxPackets = 1000000;
 
 } // namespace
 
@@ -196,7 +159,7 @@ void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
 
     std::string events;
     PacketPtr packet = MakePacket();
-    for (int count = 0; count < kMaxPackets; ++count) {
+    for (int count = 0; count < kMaxSubtitlePackets; ++count) {
         if (av_read_frame(format.get(), packet.get()) < 0)
             break;
         if (packet->stream_index != stream->index) {
