@@ -102,9 +102,9 @@ class Dictionary
 {
 public:
     Dictionary() = default;
-    void set(const char *key, const char *value) { av_dict_set(&m_dict, key, value, 0); }
-    AVDictionary **address() { return &m_dict; }
-    AVDictionary *get() const { return m_dict; }
+    void Set(const char *key, const char *value) { av_dict_set(&m_dict, key, value, 0); }
+    AVDictionary **Address() { return &m_dict; }
+    AVDictionary *Get() const { return m_dict; }
     ~Dictionary() { av_dict_free(&m_dict); }
     Dictionary(const Dictionary &) = delete;
     Dictionary &operator=(const Dictionary &) = delete;

@@ -94,7 +94,7 @@ BitmapSubtitles::BitmapSubtitles(const std::string &path)
     }
 }
 
-void BitmapSubtitles::setGeometry(int source_width, int source_height, const CropBands &crop,
+void BitmapSubtitles::SetGeometry(int source_width, int source_height, const CropBands &crop,
                                   int picture_width, int picture_height)
 {
     if (source_width == m_source_width && source_height == m_source_height
@@ -113,7 +113,7 @@ void BitmapSubtitles::setGeometry(int source_width, int source_height, const Cro
     }
 }
 
-void BitmapSubtitles::place(Event &event)
+void BitmapSubtitles::Place(Event &event)
 {
     event.is_placed = true;
     const int canvas_w = m_canvas_width > 0 ? m_canvas_width : m_source_width;
@@ -169,7 +169,7 @@ void BitmapSubtitles::place(Event &event)
     }
 }
 
-void BitmapSubtitles::blendInto(AVFrame *frame, const Placed &placed)
+void BitmapSubtitles::BlendInto(AVFrame *frame, const Placed &placed)
 {
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
     if (!desc || desc->nb_components < 3 || (desc->flags & AV_PIX_FMT_FLAG_RGB))
@@ -207,7 +207,7 @@ void BitmapSubtitles::blendInto(AVFrame *frame, const Placed &placed)
     }
 }
 
-void BitmapSubtitles::blend(AVFrame *frame, double seconds)
+void BitmapSubtitles::Blend(AVFrame *frame, double seconds)
 {
     if (m_events.empty())
         return;
@@ -221,9 +221,9 @@ void BitmapSubtitles::blend(AVFrame *frame, double seconds)
         if (seconds >= event.end_s)
             continue;
         if (!event.is_placed)
-            place(event);
+            Place(event);
         for (const Placed &placed : event.placed)
-            blendInto(frame, placed);
+            BlendInto(frame, placed);
     }
 }
 

@@ -166,25 +166,25 @@ const AVCodec *DefaultEncoder(std::string_view name, const char *kind, const std
 
 } // namespace
 
-bool CodecCatalog::isAuto(std::string_view name)
+bool CodecCatalog::IsAuto(std::string_view name)
 {
     return name.empty() || quillet::platform::ToLower(name) == "auto";
 }
 
-const AVCodec *CodecCatalog::videoEncoder(std::string_view name)
+const AVCodec *CodecCatalog::VideoEncoder(std::string_view name)
 {
     // The option sheet stores the list's own lower-case text; a hand-edited "H264" means it too.
     const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kVideoNames, lower), AVMEDIA_TYPE_VIDEO, "video");
 }
 
-const AVCodec *CodecCatalog::audioEncoder(std::string_view name)
+const AVCodec *CodecCatalog::AudioEncoder(std::string_view name)
 {
     const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kAudioNames, lower), AVMEDIA_TYPE_AUDIO, "audio");
 }
 
-const AVOutputFormat *CodecCatalog::outputFormat(const std::string &path, const std::string &forced)
+const AVOutputFormat *CodecCatalog::OutputFormat(const std::string &path, const std::string &forced)
 {
     if (!forced.empty()) {
         const AVOutputFormat *format = av_guess_format(forced.c_str(), nullptr, nullptr);
@@ -199,7 +199,7 @@ const AVOutputFormat *CodecCatalog::outputFormat(const std::string &path, const 
     return format;
 }
 
-const AVCodec *CodecCatalog::defaultVideoEncoder(const AVOutputFormat *format,
+const AVCodec *CodecCatalog::DefaultVideoEncoder(const AVOutputFormat *format,
                                                  const std::string &path)
 {
     if (const FormatDefaults *defaults = DefaultsFor(format, path))
@@ -214,7 +214,7 @@ const AVCodec *CodecCatalog::defaultVideoEncoder(const AVOutputFormat *format,
     return codec;
 }
 
-const AVCodec *CodecCatalog::defaultAudioEncoder(const AVOutputFormat *format,
+const AVCodec *CodecCatalog::DefaultAudioEncoder(const AVOutputFormat *format,
                                                  const std::string &path)
 {
     if (const FormatDefaults *defaults = DefaultsFor(format, path))
@@ -229,7 +229,7 @@ const AVCodec *CodecCatalog::defaultAudioEncoder(const AVOutputFormat *format,
     return codec;
 }
 
-void CodecCatalog::checkFits(const AVOutputFormat *format, const AVCodec *encoder,
+void CodecCatalog::CheckFits(const AVOutputFormat *format, const AVCodec *encoder,
                              const std::string &path)
 {
     // 0 means the muxer's tag tables positively lack the codec; a negative value means FFmpeg

@@ -19,7 +19,7 @@ FilterChain::FilterChain(int threads)
     m_graph->nb_threads = threads;
 }
 
-void FilterChain::add(const char *filter, const Options &options)
+void FilterChain::Add(const char *filter, const Options &options)
 {
     const AVFilter *def = avfilter_get_by_name(filter);
     if (!def)
@@ -43,19 +43,19 @@ void FilterChain::add(const char *filter, const Options &options)
     m_last = ctx;
 }
 
-void FilterChain::finish(const char *sink)
+void FilterChain::Finish(const char *sink)
 {
-    add(sink);
+    Add(sink);
     m_sink = m_last;
     CheckAv(avfilter_graph_config(m_graph.get(), nullptr), "set up the filters", "");
 }
 
-void FilterChain::push(AVFrame *frame)
+void FilterChain::Push(AVFrame *frame)
 {
     if (!frame) {
         // The end of the stream is the end of the last frame, not its start: the frame-rate
         // filter would otherwise drop the last frame.
-        close(m_end_pts);
+        Close(m_end_pts);
         return;
     }
     if (frame->pts != AV_NOPTS_VALUE) {
@@ -73,14 +73,14 @@ void FilterChain::push(AVFrame *frame)
         ThrowAvError(ret, "filter a frame", "");
 }
 
-void FilterChain::close(int64_t pts)
+void FilterChain::Close(int64_t pts)
 {
     const int ret = av_buffersrc_close(m_source, pts, 0);
     if (ret < 0 && ret != AVERROR_EOF)
         ThrowAvError(ret, "filter a frame", "");
 }
 
-int FilterChain::pull(AVFrame *frame)
+int FilterChain::Pull(AVFrame *frame)
 {
     const int ret = av_buffersink_get_frame(m_sink, frame);
     if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)

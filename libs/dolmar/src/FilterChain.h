@@ -21,23 +21,23 @@ public:
     explicit FilterChain(int threads);
 
     /// Appends a filter after the last one. Throws EngineError naming the filter and option.
-    void add(const char *filter, const Options &options = {});
+    void Add(const char *filter, const Options &options = {});
 
     /// Links the last filter to a sink ("buffersink" or "abuffersink") and configures the graph.
-    void finish(const char *sink);
+    void Finish(const char *sink);
 
-    AVFilterContext *source() const { return m_source; }
-    AVFilterContext *sink() const { return m_sink; }
+    AVFilterContext *Source() const { return m_source; }
+    AVFilterContext *Sink() const { return m_sink; }
 
     /// Hands a frame to the source (null: end of stream). The chain takes its own reference, so
     /// one decoded frame can feed several chains.
-    void push(AVFrame *frame);
+    void Push(AVFrame *frame);
 
     /// Ends the input at pts (in the source's time base): the end of the last frame wanted.
-    void close(int64_t pts);
+    void Close(int64_t pts);
 
     /// 0 and a frame, AVERROR(EAGAIN) when the chain needs more input, AVERROR_EOF at the end.
-    int pull(AVFrame *frame);
+    int Pull(AVFrame *frame);
 
 private:
     FilterGraphPtr m_graph;

@@ -73,10 +73,10 @@ AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings
                            const InputFile &input, int stream_index)
 {
     AVRational rate{settings.frame_rate.num, settings.frame_rate.den};
-    const bool explicit_rate = settings.frame_rate.valid();
+    const bool explicit_rate = settings.frame_rate.Valid();
     if (!explicit_rate) {
-        AVStream *stream = input.stream(stream_index);
-        rate = av_guess_frame_rate(input.context(), stream, nullptr);
+        AVStream *stream = input.Stream(stream_index);
+        rate = av_guess_frame_rate(input.Context(), stream, nullptr);
         if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
             rate = stream->avg_frame_rate;
         if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
@@ -104,10 +104,10 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
                         const AVCodec *encoder)
 {
     const VideoSettings &settings = plan.output.video;
-    const AVStream *stream = input.stream(stream_index);
+    const AVStream *stream = input.Stream(stream_index);
     const AVCodecParameters *par = stream->codecpar;
     if (par->width <= 0 || par->height <= 0)
-        ThrowFailed("The picture size of the video in " + Quoted(input.path())
+        ThrowFailed("The picture size of the video in " + Quoted(input.Path())
                     + " cannot be read; the file seems damaged.");
 
     VideoTarget target;
@@ -131,7 +131,7 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
         ThrowBadArgs("Cropping " + std::to_string(crop.left) + "+" + std::to_string(crop.right)
                      + " by " + std::to_string(crop.top) + "+" + std::to_string(crop.bottom)
                      + " pixels leaves nothing of the " + std::to_string(par->width) + "x"
-                     + std::to_string(par->height) + " picture of " + Quoted(input.path()) + ".");
+                     + std::to_string(par->height) + " picture of " + Quoted(input.Path()) + ".");
     target.crop = CropBands{RoundDownTo(crop.top, step_y), RoundDownTo(crop.bottom, step_y),
                             RoundDownTo(crop.left, step_x), RoundDownTo(crop.right, step_x)};
     const int cropped_w = par->width - target.crop.left - target.crop.right;
@@ -159,7 +159,7 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
     } else {
         // Scaling keeps the picture's shape: the pixels take the aspect that makes the scaled
         // picture show as the cropped source did, as FFmpeg's scale filter does.
-        AVRational sar = av_guess_sample_aspect_ratio(input.context(),
+        AVRational sar = av_guess_sample_aspect_ratio(input.Context(),
                                                       const_cast<AVStream *>(stream), nullptr);
         if (sar.num <= 0 || sar.den <= 0)
             sar = AVRational{1, 1};
@@ -187,12 +187,12 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int 
     AudioTarget target;
     target.settings = settings;
     target.source_stream = stream_index;
-    target.encoder = CodecCatalog::isAuto(settings.codec)
-        ? CodecCatalog::defaultAudioEncoder(format, plan.output.path)
-        : CodecCatalog::audioEncoder(settings.codec);
+    target.encoder = CodecCatalog::IsAuto(settings.codec)
+        ? CodecCatalog::DefaultAudioEncoder(format, plan.output.path)
+        : CodecCatalog::AudioEncoder(settings.codec);
     const AVCodec *encoder = target.encoder;
-    CodecCatalog::checkFits(format, encoder, plan.output.path);
-    const AVCodecParameters *par = input.stream(stream_index)->codecpar;
+    CodecCatalog::CheckFits(format, encoder, plan.output.path);
+    const AVCodecParameters *par = input.Stream(stream_index)->codecpar;
 
     // Sample rate: the one asked for, else the source's, else the nearest the encoder takes.
     int rate = settings.sample_rate > 0 ? settings.sample_rate
@@ -252,19 +252,19 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int 
 
 int CheckedMap(const InputFile &input, int index)
 {
-    if (index >= input.streamCount())
-        ThrowBadArgs("The file " + Quoted(input.path()) + " has no stream " + std::to_string(index)
+    if (index >= input.StreamCount())
+        ThrowBadArgs("The file " + Quoted(input.Path()) + " has no stream " + std::to_string(index)
                      + " (-map 0:" + std::to_string(index) + ").");
     return index;
 }
 
 } // namespace
 
-OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile &first)
+OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const InputFile &first)
 {
-    const OutputSpec &output = plan.output;
+    const OutputOptions &output = plan.output;
     OutputTargets targets;
-    targets.format = CodecCatalog::outputFormat(output.path, output.format);
+    targets.format = CodecCatalog::OutputFormat(output.path, output.format);
 
     // Which source streams feed the output: the -map entries in order, else the first video
     // and the first audio stream.
@@ -272,7 +272,7 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
     std::vector<int> audio_streams;
     if (!output.maps.empty()) {
         for (int index : output.maps) {
-            const AVMediaType type = first.stream(CheckedMap(first, index))->codecpar->codec_type;
+            const AVMediaType type = first.Stream(CheckedMap(first, index))->codecpar->codec_type;
             if (type == AVMEDIA_TYPE_VIDEO) {
                 if (video_stream >= 0)
                     ThrowBadArgs("Only one video stream can be converted; -map 0:"
@@ -281,24 +281,24 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
             } else if (type == AVMEDIA_TYPE_AUDIO) {
                 audio_streams.push_back(index);
             } else {
-                ThrowBadArgs("Stream " + std::to_string(index) + " of " + Quoted(first.path())
+                ThrowBadArgs("Stream " + std::to_string(index) + " of " + Quoted(first.Path())
                              + " is neither video nor audio (-map 0:" + std::to_string(index)
                              + ").");
             }
         }
     } else {
-        video_stream = first.firstVideoStream();
-        if (first.firstAudioStream() >= 0)
-            audio_streams.push_back(first.firstAudioStream());
+        video_stream = first.FirstVideoStream();
+        if (first.FirstAudioStream() >= 0)
+            audio_streams.push_back(first.FirstAudioStream());
     }
 
     if (!output.no_video && video_stream >= 0) {
-        const AVCodec *encoder = CodecCatalog::isAuto(output.video.codec)
-            ? CodecCatalog::defaultVideoEncoder(targets.format, output.path)
-            : CodecCatalog::videoEncoder(output.video.codec);
+        const AVCodec *encoder = CodecCatalog::IsAuto(output.video.codec)
+            ? CodecCatalog::DefaultVideoEncoder(targets.format, output.path)
+            : CodecCatalog::VideoEncoder(output.video.codec);
         // An audio format (.mp3, .m4a) simply leaves the picture out.
         if (encoder) {
-            CodecCatalog::checkFits(targets.format, encoder, output.path);
+            CodecCatalog::CheckFits(targets.format, encoder, output.path);
             targets.video = DecideVideo(plan, first, video_stream, encoder);
         }
     }
@@ -306,8 +306,8 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
     if (output.audio.size() > std::max<std::size_t>(audio_streams.size(), 1))
         ThrowBadArgs("There are more -newaudio groups than audio streams chosen with -map.");
     if (!output.no_audio && !audio_streams.empty()) {
-        const bool format_takes_audio = !CodecCatalog::isAuto(output.audio.front().codec)
-            || CodecCatalog::defaultAudioEncoder(targets.format, output.path);
+        const bool format_takes_audio = !CodecCatalog::IsAuto(output.audio.front().codec)
+            || CodecCatalog::DefaultAudioEncoder(targets.format, output.path);
         if (format_takes_audio) {
             for (std::size_t i = 0; i < audio_streams.size(); ++i) {
                 // Mapped tracks beyond the -newaudio groups take the first track's options.
@@ -320,7 +320,7 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
     }
 
     if (!targets.video && targets.audio.empty())
-        ThrowFailed("Nothing in " + Quoted(first.path()) + " can be converted into "
+        ThrowFailed("Nothing in " + Quoted(first.Path()) + " can be converted into "
                     + Quoted(output.path) + ": it has no "
                     + (output.no_audio || audio_streams.empty() ? "video" : "audio")
                     + " stream the output can hold.");

@@ -55,7 +55,7 @@ struct OutputTargets
     std::vector<AudioTarget> audio;
 
     /// Throws EngineError(BadArgs) for a choice this input or this system cannot meet.
-    static OutputTargets decide(const ConversionPlan &plan, const InputFile &first);
+    static OutputTargets Decide(const ConversionPlan &plan, const InputFile &first);
 };
 
 } // namespace dolmar

@@ -91,7 +91,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
     if (!HasUtf16Bom(bytes) && !quillet::platform::IsValidUtf8(bytes))
         m_charset = "CP1252";
     if (LooksLikeMicroDvd(bytes)) {
-        convertToAss(path, true, video_frame_rate);
+        ConvertToAss(path, true, video_frame_rate);
         return;
     }
 
@@ -107,7 +107,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
         && std::string_view(format->iformat->name) == "ass")
         return;
     format.reset();
-    convertToAss(path, false, video_frame_rate);
+    ConvertToAss(path, false, video_frame_rate);
 }
 
 SubtitleFile::~SubtitleFile()
@@ -137,7 +137,7 @@ constexpr int64_t kOpenEndMs = 5000;
 
 } // namespace
 
-void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
+void SubtitleFile::ConvertToAss(const std::string &path, bool micro_dvd,
                                 AVRational video_frame_rate)
 {
     const AVInputFormat *forced = micro_dvd ? av_find_input_format("microdvd") : nullptr;
@@ -146,15 +146,15 @@ void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
         // Used only when the file does not state its own rate in its first line.
         const std::string rate
             = std::to_string(video_frame_rate.num) + "/" + std::to_string(video_frame_rate.den);
-        options.set("subfps", rate.c_str());
+        options.Set("subfps", rate.c_str());
     }
-    SubtitleInput input = SubtitleInput::Open(path, forced, options.address());
+    SubtitleInput input = SubtitleInput::Open(path, forced, options.Address());
     const InputContextPtr &format = input.format;
     const AVStream *stream = input.stream;
     Dictionary codec_options;
     if (!m_charset.empty())
-        codec_options.set("sub_charenc", m_charset.c_str());
-    CodecContextPtr decoder = input.OpenDecoder(path, codec_options.address());
+        codec_options.Set("sub_charenc", m_charset.c_str());
+    CodecContextPtr decoder = input.OpenDecoder(path, codec_options.Address());
     m_charset.clear(); // the ASS copy is UTF-8
 
     std::string events;

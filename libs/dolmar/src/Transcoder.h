@@ -20,7 +20,7 @@ class Transcoder
 {
 public:
     Transcoder(const ConversionPlan &plan, ProgressReporter &progress);
-    RunOutcome run();
+    RunOutcome Run();
 
 private:
     const ConversionPlan &m_plan;
