@@ -34,6 +34,9 @@ public:
     void Close(int64_t pts);
     int Pull(AVFrame *frame);
 
+    /// The filters a frame passes, in order (FilterChain::Description).
+    const std::string &Description() const { return m_chain.Description(); }
+
 private:
     FilterChain m_chain;
     int m_format;

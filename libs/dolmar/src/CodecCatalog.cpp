@@ -145,13 +145,21 @@ const FormatDefaults *DefaultsFor(const AVOutputFormat *format, const std::strin
     std::string ext = quillet::platform::ToLower(std::filesystem::path(path).extension().string());
     if (!ext.empty())
         ext.erase(0, 1);
-    for (const auto &entry : kDefaults)
-        if (entry.key == ext)
-            return &entry;
-    for (const auto &entry : kDefaults)
-        if (entry.key == format->name)
-            return &entry;
-    return nullptr;
+    auto find = [](std::string_view key) -> const FormatDefaults * {
+        for (const auto &entry : kDefaults)
+            if (entry.key == key)
+                return &entry;
+        return nullptr;
+    };
+    // The extension speaks for the file (an .m4a holds no picture, though its muxer is "ipod")
+    // unless -f chose another format than the extension would: "-f vcd" writing "clip.mpg" is a
+    // VCD and needs MPEG-1, whatever an .mpg gets on its own.
+    const bool format_from_extension = av_guess_format(nullptr, path.c_str(), nullptr) == format;
+    const FormatDefaults *by_extension = find(ext);
+    const FormatDefaults *by_format = find(format->name);
+    if (format_from_extension)
+        return by_extension ? by_extension : by_format;
+    return by_format ? by_format : by_extension;
 }
 
 const AVCodec *DefaultEncoder(std::string_view name, const char *kind, const std::string &path)

@@ -21,6 +21,14 @@ FilterChain::FilterChain(int threads)
 
 void FilterChain::Add(const char *filter, const Options &options)
 {
+    // The source (the first filter) is plumbing, not part of what the chain does to a frame.
+    if (m_last)
+        Describe(filter, options);
+    Link(filter, options);
+}
+
+void FilterChain::Link(const char *filter, const Options &options)
+{
     const AVFilter *def = avfilter_get_by_name(filter);
     if (!def)
         ThrowFailed(std::string("This system's FFmpeg lacks the ") + filter + " filter.");
@@ -30,22 +38,45 @@ void FilterChain::Add(const char *filter, const Options &options)
         throw std::bad_alloc();
     for (const auto &[key, value] : options) {
         const int ret = av_opt_set(ctx, key.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN);
-        if (ret < 0)
-            ThrowAvError(
-                ret, std::string("set ") + key + "=" + value + " on the " + filter + " filter", "");
+        if (ret < 0) {
+            std::string step = "set ";
+            step += key;
+            step += '=';
+            step += value;
+            step += " on the ";
+            step += filter;
+            step += " filter";
+            ThrowAvError(ret, step, "");
+        }
     }
     CheckAv(avfilter_init_str(ctx, nullptr), std::string("set up the ") + filter + " filter", "");
-    if (m_last)
+    if (m_last) {
         CheckAv(avfilter_link(m_last, 0, ctx, 0), std::string("link the ") + filter + " filter",
                 "");
-    else
+    } else {
         m_source = ctx;
+    }
     m_last = ctx;
+}
+
+void FilterChain::Describe(const char *filter, const Options &options)
+{
+    if (!m_description.empty())
+        m_description += ',';
+    m_description += filter;
+    char separator = '=';
+    for (const auto &[key, value] : options) {
+        m_description += separator;
+        m_description += key;
+        m_description += '=';
+        m_description += value;
+        separator = ':';
+    }
 }
 
 void FilterChain::Finish(const char *sink)
 {
-    Add(sink);
+    Link(sink, {});
     m_sink = m_last;
     CheckAv(avfilter_graph_config(m_graph.get(), nullptr), "set up the filters", "");
 }

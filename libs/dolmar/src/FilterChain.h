@@ -39,12 +39,24 @@ public:
     /// 0 and a frame, AVERROR(EAGAIN) when the chain needs more input, AVERROR_EOF at the end.
     int Pull(AVFrame *frame);
 
+    /**
+     * The filters between source and sink in filter-graph notation, for people and tests:
+     * "crop=w=632:h=472:x=4:y=4:exact=1,scale=w=320:h=240:flags=bicubic". Values are shown as
+     * they were set, without the escaping the text syntax would need.
+     */
+    const std::string &Description() const { return m_description; }
+
 private:
+    /// Creates filter with its options and links it after the last one.
+    void Link(const char *filter, const Options &options);
+    void Describe(const char *filter, const Options &options);
+
     FilterGraphPtr m_graph;
     AVFilterContext *m_source = nullptr;
     AVFilterContext *m_last = nullptr;
     AVFilterContext *m_sink = nullptr;
     int m_count = 0;
+    std::string m_description;
     int64_t m_last_pts = AV_NOPTS_VALUE;
     int64_t m_end_pts = AV_NOPTS_VALUE;
 };

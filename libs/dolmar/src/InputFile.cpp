@@ -51,25 +51,7 @@ InputFile::InputFile(const InputOptions &options, ProgressReporter &progress)
         ThrowAvError(ret, "read the streams of", options.path);
     if (m_ctx->nb_streams == 0)
         ThrowFailed("The file " + Quoted(options.path) + " holds no audio or video streams.");
-}
-
-int InputFile::FirstVideoStream() const
-{
-    for (unsigned i = 0; i < m_ctx->nb_streams; ++i) {
-        const AVStream *st = m_ctx->streams[i];
-        if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
-            && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-int InputFile::FirstAudioStream() const
-{
-    for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
-        if (m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-            return static_cast<int>(i);
-    return -1;
+    m_facts = SourceFacts::Read(m_ctx.get(), options.path);
 }
 
 int64_t InputFile::OriginIn(AVRational time_base) const

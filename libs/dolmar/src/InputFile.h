@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "ConversionPlan.h"
+#include "SourceFacts.h"
 
 #include <cstdint>
 #include <string>
@@ -28,9 +29,11 @@ public:
     AVStream *Stream(int index) const { return m_ctx->streams[index]; }
     int StreamCount() const { return static_cast<int>(m_ctx->nb_streams); }
 
+    /// What the output decisions read of this file.
+    const SourceFacts &Facts() const { return m_facts; }
     /// The first real video stream (cover art excluded) and the first audio stream, or -1.
-    int FirstVideoStream() const;
-    int FirstAudioStream() const;
+    int FirstVideoStream() const { return m_facts.FirstVideoStream(); }
+    int FirstAudioStream() const { return m_facts.FirstAudioStream(); }
 
     /// The container's start time in the stream's time base: what "source second 0" is.
     int64_t OriginIn(AVRational time_base) const;
@@ -51,6 +54,7 @@ private:
     InputOptions m_options;
     ProgressReporter &m_progress;
     InputContextPtr m_ctx;
+    SourceFacts m_facts;
     std::string m_read_error;
     int64_t m_furthest_byte = -1;
     int64_t m_furthest_dts = INT64_MIN;

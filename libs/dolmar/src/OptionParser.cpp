@@ -239,7 +239,7 @@ void ApplyOutputOption(OutputOptions &output, const PendingOption &option)
     } else if (name == "-vtag") {
         video.tag = ParseFourcc(name, value);
     } else if (name == "-x264-params" || name == "-x264opts") {
-        video.x264_params = value;
+        video.x264_params = ParseKeyValueList(name, value);
     } else if (name == "-movflags") {
         output.movflags = value;
     } else if (name == "-muxrate") {

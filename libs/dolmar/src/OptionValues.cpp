@@ -199,6 +199,19 @@ int ParseStrictness(std::string_view option, std::string_view text)
     return ParseInt(option, text, -2, 2);
 }
 
+std::string ParseKeyValueList(std::string_view option, std::string_view text)
+{
+    std::string_view rest = text;
+    do {
+        const std::string_view item = rest.substr(0, rest.find(':'));
+        const auto equals = item.find('=');
+        if (equals == std::string_view::npos || equals == 0)
+            Refuse(option, text, "a list of key=value settings separated by ':'");
+        rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    } while (!rest.empty());
+    return std::string(text);
+}
+
 int ParseCoder(std::string_view option, std::string_view text)
 {
     const std::string name = quillet::platform::ToLower(text);

@@ -60,7 +60,7 @@ RunOutcome Transcoder::Run()
 {
     RefuseOverwritingAnInput(m_plan);
     auto first = std::make_unique<InputFile>(m_plan.inputs.front(), m_progress);
-    const OutputTargets targets = OutputTargets::Decide(m_plan, *first);
+    const OutputTargets targets = OutputTargets::Decide(m_plan, first->Facts());
 
     // Subtitles are prepared before the output exists, so a missing or unreadable subtitle
     // file fails the run without leaving a file behind.
@@ -71,10 +71,10 @@ RunOutcome Transcoder::Run()
     if (targets.video) {
         video_setup.target = &*targets.video;
         if (!m_plan.output.subtitle_path.empty()) {
-            const AVStream *stream = first->Stream(targets.video->source_stream);
-            subtitles = std::make_unique<SubtitleFile>(
-                m_plan.output.subtitle_path,
-                av_guess_frame_rate(first->Context(), const_cast<AVStream *>(stream), nullptr));
+            const SourceStream &source
+                = first->Facts().streams[static_cast<std::size_t>(targets.video->source_stream)];
+            subtitles = std::make_unique<SubtitleFile>(m_plan.output.subtitle_path,
+                                                       source.guessed_frame_rate);
             if (subtitles->FileKind() == SubtitleFile::Kind::Bitmap) {
                 bitmap = std::make_unique<BitmapSubtitles>(subtitles->Path());
                 video_setup.bitmap_subtitles = bitmap.get();

@@ -250,6 +250,13 @@ int VideoFilter::Pull(AVFrame *frame)
     return ret;
 }
 
+std::string VideoFilter::Description() const
+{
+    if (!m_shaping)
+        return m_main->Description();
+    return m_shaping->Description() + ",[bitmap subtitles]," + m_main->Description();
+}
+
 AVRational VideoFilter::OutputTimeBase() const
 {
     return av_buffersink_get_time_base(m_main->Sink());

@@ -58,6 +58,10 @@ public:
 
     AVRational OutputTimeBase() const;
 
+    /// The filters a frame passes, in order (FilterChain::Description); bitmap subtitles show
+    /// as "[bitmap subtitles]" where they are blended between the two chains.
+    std::string Description() const;
+
 private:
     void BuildShaping(FilterChain &chain, const AVFrame *first);
     void BuildFinishing(FilterChain &chain);
