@@ -95,7 +95,7 @@ std::vector<std::string> Out(std::vector<std::string> options, const std::string
 
 const std::vector<Accepted> &AcceptedCases()
 {
-    static const std::vector<Accepted> cases = {
+    static const std::vector<Accepted> kCases = {
         // Input options.
         {"-ss",
          {"-ss", "00:01:05.3", "-i", "in.mts", "@out.mp4"},
@@ -280,12 +280,12 @@ const std::vector<Accepted> &AcceptedCases()
          {"-ivs", "&new &file /media/c.avi", "-ias", "&file /media/c.avi", "@out.mp4"},
          [](auto &p) { return p.merged && p.inputs.size() == 1; }},
     };
-    return cases;
+    return kCases;
 }
 
 const std::vector<Refused> &RefusedCases()
 {
-    static const std::vector<Refused> cases = {
+    static const std::vector<Refused> kCases = {
         {"-ss", {"-ss", "ten", "-i", "in.mts", "@out.mp4"}, "-ss"},
         {"-ss", Out({"-ss", "5"}), "-ss"}, // an input option after the input
         {"-t", {"-t", "-00:00:01", "-i", "in.mts", "@out.mp4"}, "-t"},
@@ -396,7 +396,7 @@ const std::vector<Refused> &RefusedCases()
          {"-ivs", "&new &file /media/a.avi", "-ias", "&file /media/b.avi", "@out.mp4"},
          "/media/b.avi"},
     };
-    return cases;
+    return kCases;
 }
 
 /// The options a table of docs/engine-options.md lists ("| `-crop...` `-padtop` | ..." rows)

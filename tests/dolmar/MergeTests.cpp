@@ -62,7 +62,7 @@ TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
     auto args = Segments(inputs);
     args.push_back(dir.file("Compound1.mp4"));
     const auto run = RunEngine(args);
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
 
     const std::string out = dir.file("Compound1.mp4");
     const auto probed = Ffprobe(out);
@@ -125,7 +125,7 @@ TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
     auto audio_args = Segments({s1, s2});
     audio_args.push_back(dir.file("joined.mp3"));
     const auto run = RunEngine(audio_args);
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
     const auto probed = Ffprobe(dir.file("joined.mp3"));
     EXPECT_EQ(probed.count("video"), 0);
     EXPECT_NEAR(probed.duration, 2.4, 0.1);
@@ -143,7 +143,7 @@ TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
     args.push_back(dir.file("out.mp4"));
     const auto run = RunEngine(args);
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    EXPECT_NE(run.allMessages().find("song.mp3"), std::string::npos) << run.allMessages();
+    EXPECT_NE(run.AllMessages().find("song.mp3"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
 }
 
@@ -155,7 +155,7 @@ TEST(MergedRun, aMissingSegmentFailsWithItsName)
     args.push_back(dir.file("out.mp4"));
     const auto run = RunEngine(args);
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    EXPECT_NE(run.allMessages().find("gone.mp4"), std::string::npos) << run.allMessages();
+    EXPECT_NE(run.AllMessages().find("gone.mp4"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
 }
 

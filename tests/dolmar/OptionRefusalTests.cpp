@@ -42,7 +42,7 @@ TEST_P(OptionRefusal, isRefusedWithAMessageNamingIt)
 
     const auto run = RunEngine(args);
     EXPECT_EQ(run.result, DOLMAR_BAD_ARGS);
-    ASSERT_EQ(run.messages.size(), 1u) << run.allMessages();
+    ASSERT_EQ(run.messages.size(), 1u) << run.AllMessages();
     EXPECT_NE(run.messages[0].find(GetParam().named), std::string::npos) << run.messages[0];
     EXPECT_FALSE(std::filesystem::exists(out));
 }

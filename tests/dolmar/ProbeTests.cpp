@@ -95,7 +95,7 @@ TEST(ProbeRecords, displayAspectFollowsTheStoredAspectAndIsZeroWithoutOne)
     wide.output_options = {"-aspect", "16:9"};
     ProbeResult stated(MakeClip(dir.path() / "wide.mp4", wide).string());
     ASSERT_EQ(stated.result, 0);
-    EXPECT_NEAR(stated.first(DOLMAR_KIND_VIDEO)->display_aspect, 16.0 / 9.0, 0.001);
+    EXPECT_NEAR(stated.First(DOLMAR_KIND_VIDEO)->display_aspect, 16.0 / 9.0, 0.001);
 
     // H.264 without aspect information in its headers and a container that adds none.
     ClipRecipe bare;
@@ -104,8 +104,8 @@ TEST(ProbeRecords, displayAspectFollowsTheStoredAspectAndIsZeroWithoutOne)
     bare.output_options = {"-vf", "setsar=0"};
     ProbeResult none(MakeClip(dir.path() / "bare.h264", bare).string());
     ASSERT_EQ(none.result, 0);
-    ASSERT_NE(none.first(DOLMAR_KIND_VIDEO), nullptr);
-    EXPECT_EQ(none.first(DOLMAR_KIND_VIDEO)->display_aspect, 0.0f);
+    ASSERT_NE(none.First(DOLMAR_KIND_VIDEO), nullptr);
+    EXPECT_EQ(none.First(DOLMAR_KIND_VIDEO)->display_aspect, 0.0f);
 }
 
 TEST(ProbeRecords, audioOnlyFileHasNoVideoIndexAndCoverArtIsNotVideo)

@@ -134,11 +134,11 @@ public:
         : m_path("PATH", m_dir.path().string() + ":" + std::getenv("PATH"))
     {
         const fs::path script = WriteFile(m_dir.path() / "mkvmerge",
-                                          "#!/bin/sh\nexec cat '" + report().string() + "'\n");
+                                          "#!/bin/sh\nexec cat '" + Report().string() + "'\n");
         fs::permissions(script, fs::perms::owner_all);
     }
-    fs::path report() const { return m_dir.path() / "report.json"; }
-    void say(const std::string &json) const { WriteFile(report(), json); }
+    fs::path Report() const { return m_dir.path() / "report.json"; }
+    void Say(const std::string &json) const { WriteFile(Report(), json); }
 
 private:
     TempDir m_dir;
@@ -157,7 +157,7 @@ TEST(TrackInfo, decodesEscapesAndRefusesMalformedReports)
     FakeMkvmerge mkvmerge;
     // Escaped characters, a surrogate pair, a language given only as an IETF tag, and a UID
     // past the range of int64.
-    mkvmerge.say(Report(R"({"id":7,"type":"subtitles","properties":{"uid":17516256886233634311,)"
+    mkvmerge.Say(Report(R"({"id":7,"type":"subtitles","properties":{"uid":17516256886233634311,)"
                         R"("codec_id":"S_TEXT\/UTF8","language_ietf":"pt-BR",)"
                         R"("track_name":"Caf\u00e9 \ud83d\ude00 \"q\"\ttab"}})"));
     {
@@ -190,7 +190,7 @@ TEST(TrackInfo, decodesEscapesAndRefusesMalformedReports)
     };
     for (const auto &[what, json] : malformed) {
         SCOPED_TRACE(what);
-        mkvmerge.say(json);
+        mkvmerge.Say(json);
         EXPECT_LT(Identify(sample).result, 0);
     }
 }

@@ -21,7 +21,7 @@ namespace dolmar {
 namespace {
 
 // Subtitle files are small; anything bigger is not one, and need not be read whole.
-constexpr std::size_t kMaxSubtitleBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMaxSubtitleBytes = std::size_t{64} * 1024 * 1024;
 
 std::string ReadBytes(const std::filesystem::path &path)
 {
