@@ -36,7 +36,8 @@ struct Identified
 
 Identified Identify(const fs::path &path)
 {
-    EmTrackInfo *raw = reinterpret_cast<EmTrackInfo *>(std::uintptr_t(0x1));
+    EmTrackInfo garbage{};
+    EmTrackInfo *raw = &garbage;
     Identified identified;
     identified.result = em_gettrackinfo(path.c_str(), &raw);
     if (identified.result == 0)

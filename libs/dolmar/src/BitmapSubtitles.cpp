@@ -156,9 +156,9 @@ void BitmapSubtitles::Place(Event &event)
         placed.alpha.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             const uint32_t p = scaled[i];
-            const int r = (p >> 16) & 0xFF;
-            const int g = (p >> 8) & 0xFF;
-            const int b = p & 0xFF;
+            const int r = static_cast<int>((p >> 16) & 0xFF);
+            const int g = static_cast<int>((p >> 8) & 0xFF);
+            const int b = static_cast<int>(p & 0xFF);
             // BT.601 studio range, what SD subtitles were made for and what the encoders get.
             placed.y_plane[i] = Clamp8(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
             placed.u_plane[i] = Clamp8(((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);
