@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-cli as a user runs it: real conversions of clips made here.
-#include "CliProcess.h"
 #include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
@@ -86,7 +85,7 @@ TEST(CliProgram, cancelDuringTheFirstTaskEndsTheBatch)
     for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
         args.push_back(MakeClip(home.path() / name, recipe).string());
     bool signalled = false;
-    auto run = RunWatched(args, Environment(home), [&](const std::string &err, int pid) {
+    auto run = RunCommand(args, Environment(home), [&](const std::string &err, int pid) {
         if (!signalled && err.find("Completed:") != std::string::npos) {
             ::kill(pid, SIGINT);
             signalled = true;

@@ -6,7 +6,8 @@
 namespace quillet::test {
 
 CommandResult RunCommand(const std::vector<std::string> &argv,
-                         const std::vector<std::string> &extra_env)
+                         const std::vector<std::string> &extra_env,
+                         const ErrorWatcher &watch_errors)
 {
     platform::ChildOptions options;
     options.input = platform::ChildStream::Discard;
@@ -20,7 +21,10 @@ CommandResult RunCommand(const std::vector<std::string> &argv,
         result.err = child.StartError();
         return result;
     }
-    child.Collect(result.out, result.err);
+    child.Collect(result.out, result.err, [&](const std::string &err) {
+        if (watch_errors)
+            watch_errors(err, child.Pid());
+    });
     result.exit_code = child.Wait();
     return result;
 }
