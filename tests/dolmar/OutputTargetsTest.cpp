@@ -48,31 +48,44 @@ struct CodecContextFree
 };
 using Context = std::unique_ptr<AVCodecContext, CodecContextFree>;
 
-/// The video encoder's context as the output session would open it.
-Context VideoSettingsFor(const std::vector<std::string> &output_options,
-                         const std::string &output = "/out/clip.mp4")
+/// The encoder contexts of the output's video and first audio stream, set up as the output
+/// session sets them up before opening them.
+struct EncoderContexts
+{
+    Context video;
+    Context audio;
+};
+
+EncoderContexts SettingsFor(const std::vector<std::string> &output_options,
+                            const std::string &output = "/out/clip.mp4")
 {
     std::vector<std::string> args{"-i", "in.mts"};
     args.insert(args.end(), output_options.begin(), output_options.end());
     args.push_back(output);
     const ConversionPlan plan = Parse(args);
     const OutputTargets targets = OutputTargets::Decide(plan, CameraSource());
-    Context ctx(avcodec_alloc_context3(targets.video->encoder));
-    EncoderSettings::ApplyVideo(ctx.get(), *targets.video, plan.output);
-    return ctx;
+    EncoderContexts contexts;
+    if (targets.video) {
+        contexts.video.reset(avcodec_alloc_context3(targets.video->encoder));
+        EncoderSettings::ApplyVideo(contexts.video.get(), *targets.video, plan.output);
+    }
+    if (!targets.audio.empty()) {
+        contexts.audio.reset(avcodec_alloc_context3(targets.audio[0].encoder));
+        EncoderSettings::ApplyAudio(contexts.audio.get(), targets.audio[0], plan.output);
+    }
+    return contexts;
+}
+
+Context VideoSettingsFor(const std::vector<std::string> &output_options,
+                         const std::string &output = "/out/clip.mp4")
+{
+    return std::move(SettingsFor(output_options, output).video);
 }
 
 Context AudioSettingsFor(const std::vector<std::string> &output_options,
                          const std::string &output = "/out/clip.mp4")
 {
-    std::vector<std::string> args{"-i", "in.mts"};
-    args.insert(args.end(), output_options.begin(), output_options.end());
-    args.push_back(output);
-    const ConversionPlan plan = Parse(args);
-    const OutputTargets targets = OutputTargets::Decide(plan, CameraSource());
-    Context ctx(avcodec_alloc_context3(targets.audio.at(0).encoder));
-    EncoderSettings::ApplyAudio(ctx.get(), targets.audio.at(0), plan.output);
-    return ctx;
+    return std::move(SettingsFor(output_options, output).audio);
 }
 
 } // namespace
