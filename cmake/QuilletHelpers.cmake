@@ -82,3 +82,18 @@ function(quillet_add_test)
         DISCOVERY_TIMEOUT 60)
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_script})
 endfunction()
+
+# quillet_export_only(<target> <version script>)
+# An outside library (libdolmar, libmkvextract, ...) exports its C entry points and nothing
+# else: hidden visibility for its code, a version script naming the entry points (libstdc++'s
+# template statics keep default visibility whatever the flags say), and no undefined symbol left
+# for the program that loads it to discover.
+function(quillet_export_only target version_script)
+    set_target_properties(${target} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        C_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${version_script}
+                        -Wl,--no-undefined)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${version_script})
+endfunction()
