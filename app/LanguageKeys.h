@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/RunTexts.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -116,6 +118,14 @@ inline constexpr LanguageKey kLanguageKeys[] = {
      "File Name:%s\r\nDuration:%02d:%02d:%02.1f\r\nStart Time:%.3fs\r\nBit Rate:%dkbit/s"},
     {"CONVERSION_INFO", "strReadfileFailInfo", "Read file Error."},
     {"CONVERSION_INFO", "strGetMediaFileFailInfo", "GetMediaFileInfo Error."},
+
+    // A conversion run's own messages; their English texts are core/RunTexts.h's.
+    {run_texts::kSection, run_texts::kFailedFiles.key, run_texts::kFailedFiles.default_text},
+    {run_texts::kSection, run_texts::kNoOutputWritten.key,
+     run_texts::kNoOutputWritten.default_text},
+    {run_texts::kSection, run_texts::kEngineResult.key, run_texts::kEngineResult.default_text},
+    {run_texts::kSection, run_texts::kPostProcessNotRun.key,
+     run_texts::kPostProcessNotRun.default_text},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},

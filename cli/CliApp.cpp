@@ -209,7 +209,7 @@ int CliApp::Convert(const CliOptions &options)
             task->subtitle_path = std::filesystem::absolute(options.subtitle).string();
     }
 
-    ConversionDriver driver(front);
+    ConversionDriver driver(front, languages);
     front.SetCancelHandler([&driver] { driver.RequestCancel(); });
     CliFrontEnd::InstallInterruptHandler();
 

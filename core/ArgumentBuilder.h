@@ -38,8 +38,8 @@ struct BuildResult
 {
     ArgumentVector args;
     std::string output_path; ///< the unique output path written into the vector
-    bool ok() const { return !args.Failed(); }
-    const std::string &error() const { return args.Error(); }
+    bool Ok() const { return !args.Failed(); }
+    const std::string &Error() const { return args.Error(); }
 };
 
 /// Appends the record's options in their fixed order.

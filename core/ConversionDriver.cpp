@@ -18,7 +18,10 @@ namespace quillet {
 namespace {
 
 // The engine's progress report is a plain C function: it finds the running driver here.
-thread_local ConversionDriver *t_active = nullptr;
+thread_local ConversionDriver *g_active = nullptr;
+
+// The messages of a driver made without a language table.
+const BuiltInTexts kGBuiltInTexts;
 
 uint32_t SteadyTickMs()
 {
@@ -35,15 +38,6 @@ bool IsRegularFile(const std::string &path, int64_t *size = nullptr)
     if (size)
         *size = st.st_size;
     return true;
-}
-
-bool NameHasAny(std::string_view profile_path, std::initializer_list<std::string_view> parts)
-{
-    const std::string_view name = platform::StemOf(profile_path);
-    for (auto part : parts)
-        if (name.find(part) != std::string_view::npos)
-            return true;
-    return false;
 }
 
 /// The seconds of a task that a run converts, from its trim points.
@@ -72,18 +66,26 @@ unsigned TimeSeededRandom()
 } // namespace
 
 ConversionDriver::ConversionDriver(RunObserver &observer)
+    : ConversionDriver(observer, kGBuiltInTexts)
+{ }
+
+ConversionDriver::ConversionDriver(RunObserver &observer, const Texts &texts)
     : m_observer(observer)
+    , m_texts(texts)
     , m_engine(ffmain)
     , m_post_process(RunPostProcess)
     , m_tick(SteadyTickMs)
 { }
 
+std::string ConversionDriver::Text(const run_texts::RunText &text) const
+{
+    return m_texts.LookupFormat(run_texts::kSection, text.key, text.default_text);
+}
+
 bool ConversionDriver::DiscSizeFits(const RunRequest &request) const
 {
-    const std::string_view path = request.current_profile.profile_path.view();
-    const bool disc = NameHasAny(path, {"avchd", "dvd", "blu-ray"})
-        || (NameHasAny(path, {"divxavi"}) && m_same_profile);
-    if (!disc)
+    // The same-profile flag as the previous run left it.
+    if (!IsDiscFamily(request.current_profile.profile_path.view(), m_same_profile))
         return true;
     if (const auto *preset = split::FindDiscPreset(request.split_choice))
         return request.total_estimated_mb <= preset->capacity_mb;
@@ -96,18 +98,19 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     if (m_converting)
         return outcome;
     if (!DiscSizeFits(request)) {
+        // A fixed English text and caption, as the merge check's below.
         m_observer.Tell(kDiscTooSmall, "tesk", Prompter::Icon::Exclamation);
         return outcome;
     }
 
-    m_converting = 1;
-    m_cancel = 0;
+    m_converting = true;
+    m_cancel = false;
     m_observer.SetConverting(true);
     m_observer.ShowProgress(0);
 
     if (tasks.Count() > 1 && request.merge) {
         if (!MergeCheck(tasks)) {
-            m_converting = 0;
+            m_converting = false;
             m_observer.SetConverting(false);
             m_observer.ShowProgress(0);
             return outcome;
@@ -120,15 +123,19 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     }
 
     if (!outcome.failures.empty()) {
-        std::string text = "These files could not be converted:\n";
-        for (const auto &f : outcome.failures)
-            text += "\n" + std::string(platform::FileNameOf(f.source)) + ": " + f.reason;
+        std::string text = Text(run_texts::kFailedFiles) + "\n";
+        for (const auto &failure : outcome.failures) {
+            text += '\n';
+            text += platform::FileNameOf(failure.source);
+            text += ": ";
+            text += failure.reason;
+        }
         m_observer.Tell(text);
     }
-    m_cancel = 0;
+    m_cancel = false;
     if (!outcome.outputs.empty())
         m_observer.ShowOutput(outcome.outputs.back());
-    m_converting = 0;
+    m_converting = false;
     m_observer.SetConverting(false);
     m_observer.ShowProgress(0);
     return outcome;
@@ -136,6 +143,7 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
 
 bool ConversionDriver::MergeCheck(const TaskList &tasks)
 {
+    // The three messages are fixed English texts by design, not language keys.
     bool any_audio = false, any_video = false;
     for (const auto &task : tasks) {
         any_audio = any_audio || task->HasAudio();
@@ -160,14 +168,14 @@ bool ConversionDriver::MergeCheck(const TaskList &tasks)
 
 void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
 {
-    m_same_profile = 1;
+    m_same_profile = true;
     for (int i = 1; i < tasks.Count(); ++i)
         if (tasks.Get(i - 1)->settings.profile_path.view()
             != tasks.Get(i)->settings.profile_path.view())
-            m_same_profile = 0;
-    const bool counts_disc = m_same_profile
-        && NameHasAny(request.current_profile.profile_path.view(),
-                      {"avchd", "dvd", "blu-ray", "divxavi"});
+            m_same_profile = false;
+    // Outputs of a disc run share the disc, so each one's size is counted for the next.
+    const bool counts_disc
+        = m_same_profile && IsDiscFamily(request.current_profile.profile_path.view(), true);
 
     int64_t running_total_kib = 0;
     for (const auto &task : tasks) {
@@ -178,12 +186,12 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         context.custom_split_mb = request.custom_split_mb;
         context.running_output_total_kib = running_total_kib;
         context.current_profile_path = request.current_profile.profile_path.str();
-        context.same_profile = m_same_profile != 0;
+        context.same_profile = m_same_profile;
         context.output_folder = request.output_folder;
         context.random_number = TimeSeededRandom;
         BuildResult built = BuildTaskArguments(*task, context);
-        if (!built.ok()) {
-            outcome.failures.push_back({task->source_path, built.error()});
+        if (!built.Ok()) {
+            outcome.failures.push_back({task->source_path, built.Error()});
             continue;
         }
         m_total_s = task->duration_s;
@@ -204,7 +212,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
 
 void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
 {
-    m_same_profile = 1;
+    m_same_profile = true;
     BuildContext context;
     context.split_choice = request.split_choice;
     context.custom_split_mb = request.custom_split_mb;
@@ -212,8 +220,8 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     context.output_folder = request.output_folder;
     context.random_number = TimeSeededRandom;
     BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
-    if (!built.ok()) {
-        outcome.failures.push_back({built.output_path, built.error()});
+    if (!built.Ok()) {
+        outcome.failures.push_back({built.output_path, built.Error()});
         return;
     }
     m_total_s = 0;
@@ -237,18 +245,19 @@ bool ConversionDriver::RunEngine(std::vector<std::string> args, const std::strin
     m_observer.ShowProgress(0);
 
     std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
     for (auto &a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
     m_engine_message.clear();
     m_last_report = m_tick();
-    ConversionDriver *previous = t_active;
-    t_active = this;
+    ConversionDriver *previous = g_active;
+    g_active = this;
     EnableDshow(route_flag);
     const int result = m_engine(static_cast<int>(args.size()), argv.data(), &EngineReport);
     EnableDshow(0);
-    t_active = previous;
+    g_active = previous;
 
     // The output path named no file before the run, so whatever lies there now is this run's.
     const bool made = result == DOLMAR_OK && IsRegularFile(output);
@@ -260,10 +269,10 @@ bool ConversionDriver::RunEngine(std::vector<std::string> args, const std::strin
         return false;
     }
     std::string reason = m_engine_message;
-    if (reason.empty())
-        reason = result == DOLMAR_OK
-            ? "no output file was written"
-            : "the conversion failed (engine result " + std::to_string(result) + ")";
+    if (reason.empty() && result == DOLMAR_OK)
+        reason = Text(run_texts::kNoOutputWritten);
+    else if (reason.empty())
+        reason = FormatText(Text(run_texts::kEngineResult), result);
     outcome.failures.push_back({source, reason});
     return false;
 }
@@ -280,7 +289,7 @@ void ConversionDriver::Finish(const std::string &output, const std::string &burn
         // A program that ran reports its own troubles; one that never ran is reported here.
         if (!post.ran)
             outcome.failures.push_back(
-                {output, "converted, but the post-processing command did not run: " + post.error});
+                {output, FormatText(Text(run_texts::kPostProcessNotRun), post.error.c_str())});
     }
     outcome.outputs.push_back(output);
     m_observer.OutputFinished(output);
@@ -288,7 +297,7 @@ void ConversionDriver::Finish(const std::string &output, const std::string &burn
 
 int ConversionDriver::EngineReport(const char *message, double position)
 {
-    return t_active ? t_active->OnReport(message, position) : 0;
+    return g_active ? g_active->OnReport(message, position) : 0;
 }
 
 int ConversionDriver::OnReport(const char *message, double position)

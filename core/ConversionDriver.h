@@ -4,7 +4,9 @@
 #include "core/PostProcessRunner.h"
 #include "core/ProfileRecord.h"
 #include "core/RunObserver.h"
+#include "core/RunTexts.h"
 #include "core/TaskList.h"
+#include "core/Texts.h"
 
 #include <dolmar.h>
 
@@ -18,6 +20,21 @@
  * synchronous engine run each, runs each profile's post-processing command on what was made, and
  * finally shows the last output. The engine's progress reports keep the front end alive
  * (RunObserver::PumpEvents) and carry Cancel back into the engine.
+ *
+ * Who talks to whom during Convert():
+ *
+ *   front end (main window, quillet-cli)
+ *     |  Convert(tasks, RunRequest)                 ^  RunObserver: Tell, SetConverting,
+ *     v                                             |  ShowProgress, PumpEvents, ShowOutput
+ *   ConversionDriver ------------------------------'
+ *     |-- DiscSizeFits, MergeCheck       refuse the batch before any engine run
+ *     |-- ArgumentBuilder               one argument vector per task (or one merged vector)
+ *     |-- engine (ffmain of libdolmar)  one synchronous run per output; its progress reports
+ *     |                                 come back through EngineReport -> OnReport, which
+ *     |                                 pumps the front end's events and answers Cancel
+ *     |-- post-process runner           the profile's command on each finished output
+ *     '-- Texts                         the run's own messages in the user's language
+ *                                       (core/RunTexts.h)
  *
  * A run that is cancelled stops at once: the output being written is deleted and nothing after
  * it starts. A run that fails is reported and deleted, and the batch goes on; the failures are
@@ -62,12 +79,17 @@ public:
         const std::string &output, std::string_view command, const std::string &program_folder)>;
     using TickFn = std::function<uint32_t()>;
 
-    /// The message shown when the estimate exceeds the chosen disc.
+    /// The message shown when the estimate exceeds the chosen disc: a fixed English text by
+    /// design (a string resource, not a language key), like the merge check's three.
     static constexpr const char *kDiscTooSmall
         = "The calculated output file size is larger than selected media size.\nYou can make "
           "some changes in profiles, media type or media file(s). ";
 
+    /// A driver whose messages are the built-in English texts.
     explicit ConversionDriver(RunObserver &observer);
+    /// texts: where the run's own messages come from (the language table); it must outlive
+    /// the driver.
+    ConversionDriver(RunObserver &observer, const Texts &texts);
 
     /// Replaces the engine (the library's ffmain by default); for tests.
     void SetEngine(EngineFn engine) { m_engine = std::move(engine); }
@@ -78,10 +100,10 @@ public:
     RunOutcome Convert(TaskList &tasks, const RunRequest &request);
 
     /// Asks the running batch to stop (the Cancel button, Ctrl+C).
-    void RequestCancel() { m_cancel = 1; }
-    bool Converting() const { return m_converting != 0; }
+    void RequestCancel() { m_cancel = true; }
+    bool Converting() const { return m_converting; }
     /// Whether every task of the last single-output run had the same profile file.
-    bool SameProfile() const { return m_same_profile != 0; }
+    bool SameProfile() const { return m_same_profile; }
 
     /// The disc-size check of a run: true when the estimate fits the chosen disc.
     bool DiscSizeFits(const RunRequest &request) const;
@@ -97,15 +119,18 @@ private:
                    const std::string &source, int route_flag, RunOutcome &outcome);
     void Finish(const std::string &output, const std::string &burn_type, std::string_view command,
                 const RunRequest &request, RunOutcome &outcome);
+    /// The text of key in the user's language; a format when it holds conversions.
+    std::string Text(const run_texts::RunText &text) const;
 
     RunObserver &m_observer;
+    const Texts &m_texts;
     EngineFn m_engine;
     PostProcessFn m_post_process;
     TickFn m_tick;
 
-    int m_converting = 0;
-    volatile int m_cancel = 0;
-    int m_same_profile = 1;
+    bool m_converting = false;
+    bool m_cancel = false; ///< set from the front end's event pump, read after each report
+    bool m_same_profile = true;
     uint32_t m_last_report = 0;
     double m_total_s = 0; // what the percentage divides by
     std::string m_engine_message; // the last message the engine gave

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <algorithm>
+#include "platform/FixedText.h"
+
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -20,7 +21,7 @@ template<std::size_t N> class FixedString
     static_assert(N >= 1);
 
 public:
-    static constexpr std::size_t capacity = N;
+    static constexpr std::size_t kCapacity = N;
 
     FixedString() = default;
     FixedString(std::string_view text) { assign(text); }
@@ -43,19 +44,7 @@ public:
         return *this;
     }
 
-    void assign(std::string_view text)
-    {
-        // Text after an embedded NUL would be invisible to every reader of the field.
-        text = text.substr(0, std::min(text.size(), text.find('\0')));
-        std::size_t n = std::min(text.size(), N - 1);
-        if (n < text.size()) {
-            // Back off over UTF-8 continuation bytes so the cut falls between characters.
-            while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-                --n;
-        }
-        std::memcpy(m_text, text.data(), n);
-        std::memset(m_text + n, 0, N - n);
-    }
+    void assign(std::string_view text) { platform::AssignFixedText(m_text, text); }
 
     const char *c_str() const { return m_text; }
     std::string_view view() const { return {m_text, size()}; }

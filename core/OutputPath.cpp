@@ -18,7 +18,11 @@ std::string MakeUniqueOutputPath(const std::string &output_path, std::string_vie
     const std::string extension(dot == std::string_view::npos ? std::string_view()
                                                               : file.substr(dot));
     for (unsigned n = 1;; ++n) {
-        std::string candidate = folder + "/" + name + " (" + std::to_string(n) + ")" + extension;
+        std::string candidate = folder;
+        candidate += '/';
+        candidate += name;
+        candidate += " (" + std::to_string(n) + ")";
+        candidate += extension;
         if (!exists(candidate))
             return candidate;
     }

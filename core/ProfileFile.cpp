@@ -59,7 +59,7 @@ public:
     {
         Text(key, platform::FormatFixed(static_cast<double>(value), 6));
     }
-    const std::vector<std::pair<std::string, std::string>> &values() const { return m_values; }
+    const std::vector<std::pair<std::string, std::string>> &Values() const { return m_values; }
 
 private:
     std::vector<std::pair<std::string, std::string>> m_values;
@@ -163,7 +163,7 @@ bool Write(std::string_view section, const ProfileRecord &r, const std::filesyst
     out.Int("nAspect", r.nAspect);
     out.Int("bCanBurn", r.bCanBurn);
     out.Text("BurnType", r.BurnType);
-    return platform::WriteProfileStrings(section, out.values(), file);
+    return platform::WriteProfileStrings(section, out.Values(), file);
 }
 
 WriteIfAbsentResult WriteIfAbsent(std::string_view section, const ProfileRecord &record,

@@ -13,7 +13,8 @@
  * Reading and writing profiles: one profile is one section of an INI file in the program's ini/
  * folder, one key per ProfileRecord member that has a key.
  */
-namespace quillet::ProfileFile {
+// The namespace is named as the design names the module; its callers read ProfileFile::Read.
+namespace quillet::ProfileFile { // NOLINT(readability-identifier-naming)
 
 /// Size of the section-name buffer used when listing a file's profiles.
 constexpr std::size_t kSectionListSize = 5120;

@@ -15,6 +15,9 @@ namespace quillet {
  */
 struct ProfileRecord
 {
+    // Members that carry an INI key are spelt as the key, in the profile files' own style
+    // (bFlag, nNumber, cText, PascalCase texts), so that record and file read alike.
+    // NOLINTBEGIN(readability-identifier-naming)
     FixedString<256> profile_path; ///< full path of the INI file the profile came from
     FixedString<256> section_name; ///< the profile's name = its section name
     FixedString<128> FormatName; ///< display name of the output format
@@ -63,6 +66,7 @@ struct ProfileRecord
     int32_t nVideoCustomSizeY = 0;
     int32_t nAspect = 0; ///< 0 none, 1 4:3, 2 16:9
     FixedString<1024> PostProcess; ///< command run after each output is made
+    // NOLINTEND(readability-identifier-naming)
 
     friend bool operator==(const ProfileRecord &, const ProfileRecord &) = default;
 };

@@ -32,7 +32,7 @@ int TaskList::Move(int from, int to)
         return -1;
     while (from < to) {
         std::swap(m_tasks[static_cast<std::size_t>(from)],
-                  m_tasks[static_cast<std::size_t>(from + 1)]);
+                  m_tasks[static_cast<std::size_t>(from) + 1]);
         ++from;
     }
     while (from > to) {

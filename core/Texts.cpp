@@ -83,7 +83,7 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
         default:
             return std::nullopt; // %n and anything unknown
         }
-        kinds.push_back(length + ":" + kind);
+        kinds.push_back(length.append(":").append(kind));
     }
     return kinds;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -45,5 +46,17 @@ public:
  * an unknown or unfinished conversion, nor positional arguments.
  */
 bool FormatsAgree(std::string_view candidate, std::string_view reference);
+
+/// A format from LookupFormat filled with its arguments, at whatever length it comes out.
+template<typename... Args> std::string FormatText(const std::string &format, Args... args)
+{
+    const int length = std::snprintf(nullptr, 0, format.c_str(), args...);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), args...);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
 
 } // namespace quillet

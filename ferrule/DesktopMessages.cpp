@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopMessages.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace quillet::ferrule {
 
@@ -21,8 +18,7 @@ namespace {
 
 // A display that accepts the connection but never answers must not hold up the converter, which
 // waits for ferrule without a time limit.
-constexpr std::chrono::milliseconds kProbeTimeout_ms{10000};
-constexpr std::chrono::milliseconds kProbePoll_ms{10};
+constexpr std::chrono::milliseconds kProbeTimeout{10000};
 
 bool Set(const char *name)
 {
@@ -37,39 +33,23 @@ bool Headless(const QString &platform)
 }
 
 /// Whether a QApplication can be made here. Qt ends the process (qFatal) when no platform plugin
-/// starts, so the attempt runs in a child first.
+/// starts, so the attempt runs in a child first; a child that does not answer in time is killed.
 bool ApplicationCanStart(int argc, char **argv)
 {
-    const pid_t child = fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        const int null_fd = open("/dev/null", O_WRONLY);
-        dup2(null_fd, STDOUT_FILENO);
-        dup2(null_fd, STDERR_FILENO);
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &) {
-            if (type == QtFatalMsg)
-                _exit(1);
-        });
-        QApplication probe(argc, argv);
-        _exit(Headless(QGuiApplication::platformName()) ? 1 : 0);
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + kProbeTimeout_ms;
-    int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (done < 0 && errno != EINTR)
-            return false;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return false;
-        }
-        std::this_thread::sleep_for(kProbePoll_ms);
-    }
+    platform::ChildOptions quiet;
+    quiet.output = platform::ChildStream::Discard;
+    quiet.errors = platform::ChildStream::Discard;
+    platform::ChildProcess probe = platform::ChildProcess::Fork(
+        [&] {
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &) {
+                if (type == QtFatalMsg)
+                    _exit(1);
+            });
+            QApplication application(argc, argv);
+            return Headless(QGuiApplication::platformName()) ? 1 : 0;
+        },
+        quiet);
+    return probe.WaitFor(kProbeTimeout) == 0;
 }
 
 } // namespace

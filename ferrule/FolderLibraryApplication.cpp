@@ -2,7 +2,7 @@
 #include "FolderLibraryApplication.h"
 
 #include "FolderLibraryPlaylist.h"
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -33,7 +33,8 @@ PlaylistGrant FolderLibraryApplication::GetLibraryPlaylist()
     const std::filesystem::path lock_path = m_folder / kLockFileName;
     // Read-only is enough for flock and works when another user made the lock file (a shared
     // library folder); 0666 before the umask lets them share it the other way round too.
-    UniqueFd lock(open(lock_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    platform::UniqueFd lock(
+        open(lock_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!lock)
         return Failed(lock_path, errno);
     int result;

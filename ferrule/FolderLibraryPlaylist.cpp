@@ -5,7 +5,7 @@
 
 namespace quillet::ferrule {
 
-FolderLibraryPlaylist::FolderLibraryPlaylist(std::filesystem::path folder, UniqueFd lock)
+FolderLibraryPlaylist::FolderLibraryPlaylist(std::filesystem::path folder, platform::UniqueFd lock)
     : m_folder(std::move(folder))
     , m_lock(std::move(lock))
 { }

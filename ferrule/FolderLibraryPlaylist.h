@@ -2,7 +2,7 @@
 #pragma once
 
 #include "LibraryPlaylist.h"
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <filesystem>
 
@@ -15,14 +15,14 @@ class FolderLibraryPlaylist : public LibraryPlaylist
 public:
     /// @param folder the library folder
     /// @param lock the lock file, already locked exclusively
-    FolderLibraryPlaylist(std::filesystem::path folder, UniqueFd lock);
+    FolderLibraryPlaylist(std::filesystem::path folder, platform::UniqueFd lock);
 
     /// Copies the file into the folder (see CopyIntoFolder).
     AddResult AddFile(const std::string &path) override;
 
 private:
     std::filesystem::path m_folder;
-    UniqueFd m_lock;
+    platform::UniqueFd m_lock;
 };
 
 } // namespace quillet::ferrule

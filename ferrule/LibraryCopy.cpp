@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LibraryCopy.h"
 
-#include "UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,7 +46,7 @@ public:
     explicit PendingFile(const std::filesystem::path &folder)
     {
         std::string pattern = (folder / ".ferrule-XXXXXX.part").string();
-        m_fd = UniqueFd(mkostemps(pattern.data(), 5, O_CLOEXEC));
+        m_fd = platform::UniqueFd(mkostemps(pattern.data(), 5, O_CLOEXEC));
         if (m_fd)
             m_path = pattern;
     }
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    UniqueFd m_fd;
+    platform::UniqueFd m_fd;
     std::string m_path;
 };
 
@@ -124,7 +124,7 @@ void SyncFolder(const std::filesystem::path &folder)
 {
     // Makes the new name itself durable; the data is already synced. A failure here cannot be
     // undone and the file is in place, so it is not reported.
-    UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    platform::UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd)
         fsync(fd.Get());
 }
@@ -141,7 +141,7 @@ std::string NumberedName(const std::filesystem::path &file_name, int number)
 
 AddResult CopyIntoFolder(const std::filesystem::path &source, const std::filesystem::path &folder)
 {
-    UniqueFd input(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    platform::UniqueFd input(open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (!input)
         return Failure("cannot read " + source.string(), errno);
     struct stat source_status;

@@ -78,7 +78,8 @@ std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,
         if (room < 2)
             break;
         std::size_t n = std::min(name.size(), room - 1);
-        std::memcpy(buffer + used, name.data(), n);
+        // The buffer was zeroed above: the byte after each name is its NUL.
+        std::memcpy(buffer + used, name.data(), n); // NOLINT(bugprone-not-null-terminated-result)
         used += n + 1;
         if (n < name.size())
             return size - 2; // as the classic function reports a cut list

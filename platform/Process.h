@@ -18,6 +18,7 @@ struct ProcessResult
  * Starts argv[0] with argv as its arguments, without a shell (so no argument is ever split,
  * expanded or interpreted), in this program's folder and environment, and waits until it ends.
  * argv[0] is looked up on PATH when it holds no '/'.
+ * The program inherits no descriptor beyond its standard streams (platform::ChildProcess).
  */
 ProcessResult RunAndWait(const std::vector<std::string> &argv);
 

@@ -10,7 +10,7 @@ packages=(
     libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
     ffmpeg mkvtoolnix
     libgtest-dev libgmock-dev
-    clang-format
+    clang-format clang-tidy
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream lintian man-db bash-completion parallel shared-mime-info file
 )

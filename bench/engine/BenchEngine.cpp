@@ -7,6 +7,9 @@
 //   bench_engine [--runs N] [--seconds S] [--size WxH] [--folder DIR]
 
 #include "dolmar.h"
+#include "platform/ChildProcess.h"
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,14 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -36,24 +33,18 @@ struct Measurement
 /// Starts argv as a child process and measures it until it ends.
 Measurement Measure(const std::vector<std::string> &argv)
 {
-    std::vector<char *> raw;
-    for (const auto &arg : argv)
-        raw.push_back(const_cast<char *>(arg.c_str()));
-    raw.push_back(nullptr);
     Measurement m;
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, raw[0], nullptr, nullptr, raw.data(), environ) != 0)
+    quillet::platform::ChildProcess child(argv);
+    if (!child.Started())
         return m;
-    int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) < 0)
-        return m;
+    const int status = child.Wait(&usage);
     m.wall_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.peak_kib = usage.ru_maxrss; // kilobytes on Linux
-    m.cpu_s = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec
-        + usage.ru_stime.tv_usec / 1e6;
-    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    m.cpu_s = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6
+        + static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
+    m.ok = status == 0;
     return m;
 }
 

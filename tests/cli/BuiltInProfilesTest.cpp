@@ -27,13 +27,13 @@ struct Promise
 /// What a profile promises, read from its own settings the way a user reads them.
 Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
 {
-    static const std::map<std::string, std::string> formats
+    static const std::map<std::string, std::string> kFormats
         = {{"mp4", "mp4"}, {"m4a", "mp4"}, {"mov", "mov"},     {"mp3", "mp3"}, {"wav", "wav"},
            {"avi", "avi"}, {"wmv", "asf"}, {"m2ts", "mpegts"}, {"vob", "mpeg"}};
-    static const std::map<int, std::pair<int, int>> sizes
+    static const std::map<int, std::pair<int, int>> kSizes
         = {{5, {320, 240}}, {6, {640, 480}}, {7, {720, 480}}, {8, {720, 576}}, {11, {1920, 1080}}};
     Promise p;
-    p.format = formats.at(r.TargetType.str());
+    p.format = kFormats.at(r.TargetType.str());
     if (!r.bDisableVideo) {
         p.video = r.cVideoCodec.str();
         if (r.nVideoRiszeOption == 0) {
@@ -43,7 +43,7 @@ Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
             p.width = r.nVideoCustomSizeX;
             p.height = r.nVideoCustomSizeY;
         } else {
-            std::tie(p.width, p.height) = sizes.at(r.nVideoRiszeOption);
+            std::tie(p.width, p.height) = kSizes.at(r.nVideoRiszeOption);
         }
     }
     p.audio = r.cAudioCodec.view() == "auto" ? "wmav2" : r.cAudioCodec.str();
@@ -55,11 +55,11 @@ Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
 TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 1;
-    spec.width = 320;
-    spec.height = 240;
-    auto clip = MakeClip(home.path() / "source.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    recipe.width = 320;
+    recipe.height = 240;
+    auto clip = MakeClip(home.path() / "source.mkv", recipe);
 
     const auto ini = ProgramDir() / "ini";
     int checked = 0;
@@ -68,18 +68,19 @@ TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
         if (file == "kreldef.ini")
             continue;
         for (const auto &section : ProfileFile::ListNames(entry.path())) {
-            SCOPED_TRACE(file + ":" + section);
+            const std::string profile = std::string(file).append(":").append(section);
+            SCOPED_TRACE(profile);
             ProfileRecord r;
             ProfileFile::Read(section, r, entry.path());
             EXPECT_FALSE(r.FormatName.empty());
             EXPECT_FALSE(r.FormatHint.empty());
             EXPECT_EQ(r.nAudioVolume, 256);
-            const Promise promise = PromiseOf(r, spec.width, spec.height);
+            const Promise promise = PromiseOf(r, recipe.width, recipe.height);
 
             const auto out = home.path() / ("out-" + std::to_string(checked));
             auto run = RunCommand(
-                {(ProgramDir() / "quillet-cli").string(), "-p", file + ":" + section, "-o",
-                 out.string(), clip.string()},
+                {(ProgramDir() / "quillet-cli").string(), "-p", profile, "-o", out.string(),
+                 clip.string()},
                 {"QUILLET_SETTINGS_DIR=" + home.file("settings"),
                  "DISPLAY=", "WAYLAND_DISPLAY=", "QUILLET_MEDIA_LIBRARY=" + home.file("lib")});
             ASSERT_EQ(run.exit_code, 0) << run.err;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quillet-cli as a user runs it: real conversions of clips made here.
-#include "CliProcess.h"
 #include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
@@ -54,10 +53,10 @@ std::vector<std::string> Lines(const std::string &text)
 TEST(CliProgram, convertsAFolderAndPrintsEachOutput)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 1;
-    MakeClip(home.path() / "in" / "one.avi", spec);
-    MakeClip(home.path() / "in" / "deeper" / "two.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    MakeClip(home.path() / "in" / "one.avi", recipe);
+    MakeClip(home.path() / "in" / "deeper" / "two.mkv", recipe);
     auto run = RunCommand({Cli(), "-p", kFastProfile, "-o", home.file("out"), home.file("in")},
                           Environment(home));
     ASSERT_EQ(run.exit_code, 0) << run.err;
@@ -76,17 +75,17 @@ TEST(CliProgram, convertsAFolderAndPrintsEachOutput)
 TEST(CliProgram, cancelDuringTheFirstTaskEndsTheBatch)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 40;
-    spec.width = 640;
-    spec.height = 480;
+    ClipRecipe recipe;
+    recipe.seconds = 40;
+    recipe.width = 640;
+    recipe.height = 480;
     std::vector<std::string> args
         = {Cli(), "-p", "ipadh264.ini:iPad Video H.264 (1024x768), add to library", "-o",
            home.file("out")};
     for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
-        args.push_back(MakeClip(home.path() / name, spec).string());
+        args.push_back(MakeClip(home.path() / name, recipe).string());
     bool signalled = false;
-    auto run = RunWatched(args, Environment(home), [&](const std::string &err, int pid) {
+    auto run = RunCommand(args, Environment(home), [&](const std::string &err, int pid) {
         if (!signalled && err.find("Completed:") != std::string::npos) {
             ::kill(pid, SIGINT);
             signalled = true;
@@ -105,11 +104,11 @@ TEST(CliProgram, cancelDuringTheFirstTaskEndsTheBatch)
 TEST(CliProgram, aFailedTaskInTheMiddleLeavesTheOthersConverted)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 1;
-    auto first = MakeClip(home.path() / "first.avi", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    auto first = MakeClip(home.path() / "first.avi", recipe);
     auto broken = WriteFile(home.path() / "broken.mp4", "this is text, not a movie");
-    auto last = MakeClip(home.path() / "last.avi", spec);
+    auto last = MakeClip(home.path() / "last.avi", recipe);
     auto run = RunCommand({Cli(), "-p", kFastProfile, "-o", home.file("out"), first.string(),
                            broken.string(), last.string()},
                           Environment(home));
@@ -124,9 +123,9 @@ TEST(CliProgram, aFailedTaskInTheMiddleLeavesTheOthersConverted)
 TEST(CliProgram, refusesBadUsageWithStatusTwo)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 1;
-    auto clip = MakeClip(home.path() / "c.avi", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    auto clip = MakeClip(home.path() / "c.avi", recipe);
     for (auto args : std::vector<std::vector<std::string>>{
              {"--bogus", clip.string()},
              {"-p", "nosuch.ini:Nothing", clip.string()},
@@ -154,10 +153,10 @@ TEST(CliProgram, listsProfilesAndProbesFiles)
               std::string::npos);
     EXPECT_EQ(list.out.find("kreldef"), std::string::npos);
 
-    ClipSpec spec;
-    spec.seconds = 2;
-    spec.audio_streams = 2;
-    auto clip = MakeClip(home.path() / "two audio.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 2;
+    recipe.audio_streams = 2;
+    auto clip = MakeClip(home.path() / "two audio.mkv", recipe);
     auto probe = RunCommand({Cli(), "--probe", clip.string()}, Environment(home));
     ASSERT_EQ(probe.exit_code, 0);
     EXPECT_EQ(probe.out.rfind("File Name:" + clip.string() + "\r\nDuration:00:00:2.0\r\n", 0), 0u)
@@ -171,10 +170,10 @@ TEST(CliProgram, postProcessingAddsTheOutputToTheLibrary)
 {
     TempDir home;
     std::filesystem::create_directories(home.file("library"));
-    ClipSpec spec;
-    spec.seconds = 1;
-    spec.video = false;
-    auto clip = MakeClip(home.path() / "My \"Best\" Song.wav", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    recipe.video = false;
+    auto clip = MakeClip(home.path() / "My \"Best\" Song.wav", recipe);
     auto run = RunCommand({Cli(), "-p", "m4ac.ini:AAC Audio (M4A), add to library", "-o",
                            home.file("out"), clip.string()},
                           Environment(home));

@@ -40,10 +40,10 @@ int ChangedInSubtitleBox(const RgbFrame &a, const RgbFrame &b)
 TEST(MatroskaSubtitles, extractedTrackIsBurntInAndTwoAudioTracksAreKept)
 {
     TempDir home;
-    ClipSpec spec;
-    spec.seconds = 3;
-    spec.audio_streams = 2;
-    auto clip = MakeClip(home.path() / "clip.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 3;
+    recipe.audio_streams = 2;
+    auto clip = MakeClip(home.path() / "clip.mkv", recipe);
     WriteVobSub(home.path() / "pictures.idx");
     WriteFile(home.path() / "words.srt", "1\n00:00:00,000 --> 00:00:03,000\nTEXT SUBTITLE\n");
     const std::string source = home.file("base.mkv");

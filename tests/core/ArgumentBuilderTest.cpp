@@ -31,7 +31,7 @@ Entries Options(const ProfileRecord &r)
 }
 
 // A file system where only the listed paths exist.
-BuildContext ContextWith(std::set<std::string> existing = {})
+BuildContext ContextWith(const std::set<std::string> &existing = {})
 {
     BuildContext c;
     c.split_choice = "No split";
@@ -53,7 +53,7 @@ TEST(ArgumentBuilder, workedExampleYieldsItsSixteenEntries)
     r.nAspect = 1;
 
     BuildResult result = BuildTaskArguments(*task, ContextWith());
-    ASSERT_TRUE(result.ok()) << result.error();
+    ASSERT_TRUE(result.Ok()) << result.Error();
     EXPECT_EQ(
         result.args.Entries(),
         (Entries{"ffmain", "-i", "/in/clip.avi", "-b", "768", "-vcodec", "mpeg4", "-s", "320x240",
@@ -276,7 +276,7 @@ TEST(ArgumentBuilder, mergedRunJoinsEverySourceWithTheCurrentProfile)
     c.running_output_total_kib = 99; // never reduces a merged run
     c.current_profile_path = "/ini/avchd_h264.ini";
     BuildResult result = BuildMergedArguments(tasks, current, c);
-    ASSERT_TRUE(result.ok()) << result.error();
+    ASSERT_TRUE(result.Ok()) << result.Error();
     EXPECT_EQ(
         result.args.Entries(),
         (Entries{"ffmain", "-threads", "0", "-ivs", "&new &file /in/a.avi", "-ias",
@@ -294,24 +294,24 @@ TEST(ArgumentBuilder, refusesRunsBeyondTheVectorsCapacity)
 {
     auto long_path = MakeProbedTask("/in/" + std::string(260, 'x') + ".avi", "/out/x.mp4");
     BuildResult result = BuildTaskArguments(*long_path, ContextWith());
-    EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.error().find("longer than 255"), std::string::npos);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_NE(result.Error().find("longer than 255"), std::string::npos);
     EXPECT_LT(result.args.Count(), 3u);
 
     auto many_tracks = MakeProbedTask("/in/a.ts", "/out/a.mp4", 30);
     for (auto &t : many_tracks->audio_tracks)
         t.selected = 1;
     result = BuildTaskArguments(*many_tracks, ContextWith());
-    EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.error().find("more than 200"), std::string::npos);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_NE(result.Error().find("more than 200"), std::string::npos);
     EXPECT_EQ(result.args.Count(), 200u);
 
     TaskList tasks;
     for (int i = 0; i < 30; ++i)
         tasks.Add(MakeProbedTask("/in/" + std::to_string(i) + ".avi", "/out/x.mp4"));
     result = BuildMergedArguments(tasks, AutoRecord(), ContextWith());
-    EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.error().find("more than 100"), std::string::npos);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_NE(result.Error().find("more than 100"), std::string::npos);
 }
 
 TEST(OptionText, timeTextTruncatesToTenths)

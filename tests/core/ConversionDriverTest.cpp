@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ConversionDriver.h"
 
+#include "app/LanguageTable.h"
+
 #include "TaskFixtures.h"
 #include "TempDir.h"
 
@@ -8,6 +10,8 @@
 
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 
 using namespace quillet;
 using quillet::test::MakeProbedTask;
@@ -48,6 +52,7 @@ struct RecordingObserver : RunObserver
 struct FakeEngine
 {
     std::map<std::string, int> fail_for; // source path -> result
+    std::set<std::string> fail_quietly; // sources whose failure comes without a message
     int runs = 0;
     int reports_per_run = 5;
     std::vector<std::vector<std::string>> seen;
@@ -72,7 +77,8 @@ struct FakeEngine
         std::ofstream(output) << "partial";
         auto failure = fail_for.find(source);
         if (failure != fail_for.end() && failure->second != DOLMAR_OK) {
-            report("Cannot decode the input: invalid data", -1.0);
+            if (!fail_quietly.count(source))
+                report("Cannot decode the input: invalid data", -1.0);
             return failure->second;
         }
         for (int i = 1; i <= reports_per_run; ++i) {
@@ -92,21 +98,37 @@ struct Fixture
     TempDir out;
     RecordingObserver observer;
     FakeEngine engine;
-    ConversionDriver driver{observer};
+    ConversionDriver driver;
     TaskList tasks;
     RunRequest request;
     std::vector<std::string> post_processed;
+    std::set<std::string> post_process_fails; // outputs whose command cannot be started
     uint32_t clock = 0;
 
     Fixture()
+        : driver(observer)
+    {
+        Prepare();
+    }
+    explicit Fixture(const Texts &texts)
+        : driver(observer, texts)
+    {
+        Prepare();
+    }
+
+    void Prepare()
     {
         engine.clock = &clock;
         driver.SetEngine(std::ref(engine));
         driver.SetTickSource([this] { return clock; });
         driver.SetPostProcessRunner(
             [this](const std::string &output, std::string_view, const std::string &) {
-                post_processed.push_back(output);
                 PostProcessResult r;
+                if (post_process_fails.count(output)) {
+                    r.error = "cannot start ferrule: No such file or directory";
+                    return r;
+                }
+                post_processed.push_back(output);
                 r.ran = true;
                 r.exit_status = 0;
                 return r;
@@ -203,6 +225,59 @@ TEST(ConversionDriver, aFailedTaskIsReportedAndTheBatchGoesOn)
     EXPECT_EQ(f.observer.shown, (std::vector<std::string>{f.out.file("c.mp4")}));
 }
 
+TEST(ConversionDriver, theRunsOwnMessagesComeInTheUsersLanguage)
+{
+    struct Case
+    {
+        const char *language;
+        std::vector<std::string> lines; ///< the message, line by line
+    };
+    const Case cases[] = {
+        {"Deutsch (German)",
+         {"Diese Dateien konnten nicht konvertiert werden:", "",
+          std::string("a.mp4: konvertiert, aber der Nachbearbeitungsbefehl wurde nicht ")
+              + "ausgeführt: cannot start ferrule: No such file or directory",
+          "silent.avi: es wurde keine Ausgabedatei geschrieben",
+          "quiet.avi: die Konvertierung ist fehlgeschlagen (Rückgabewert -1)"}},
+        {"Français (French)",
+         {"Ces fichiers n'ont pas pu être convertis :", "",
+          std::string("a.mp4: converti, mais la commande de post-traitement n'a pas été ")
+              + "exécutée : cannot start ferrule: No such file or directory",
+          "silent.avi: aucun fichier de sortie n'a été écrit",
+          "quiet.avi: la conversion a échoué (code de retour -1)"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.language);
+        LanguageTable languages;
+        languages.ScanLanguageFolder(std::string(QUILLET_SOURCE_DIR) + "/resources/language/");
+        languages.SelectLanguage(c.language);
+        ASSERT_FALSE(languages.CurrentLanguageFile().empty());
+        Fixture f(languages);
+        f.AddTask("a");
+        f.AddTask("silent");
+        f.AddTask("quiet");
+        f.post_process_fails.insert(f.out.file("a.mp4"));
+        f.engine.fail_for["/in/silent.avi"] = DOLMAR_OK; // says OK, writes nothing
+        f.engine.fail_for["/in/quiet.avi"] = DOLMAR_FAILED;
+        f.engine.fail_quietly.insert("/in/quiet.avi");
+        f.driver.Convert(f.tasks, f.request);
+        ASSERT_EQ(f.observer.told.size(), 1u);
+        std::vector<std::string> lines;
+        std::istringstream told(f.observer.told[0]);
+        for (std::string line; std::getline(told, line);)
+            lines.push_back(line);
+        EXPECT_EQ(lines, c.lines);
+
+        // The disc-size message is a fixed English text in every language.
+        f.request.current_profile.profile_path = "/ini/paldvd.ini";
+        f.request.split_choice = "DVD-5 (4.7GB)";
+        f.request.total_estimated_mb = 5000;
+        f.driver.Convert(f.tasks, f.request);
+        ASSERT_EQ(f.observer.told.size(), 2u);
+        EXPECT_EQ(f.observer.told[1], ConversionDriver::kDiscTooSmall);
+    }
+}
+
 TEST(ConversionDriver, discSizeCheckRefusesAnEstimateBeyondTheDisc)
 {
     Fixture f;
@@ -243,7 +318,7 @@ TEST(ConversionDriver, discRunsShareTheDiscBetweenTheirOutputs)
     // The fake output is 7 bytes: the running total stays 0 KiB, so make the first one larger.
     f.driver.SetPostProcessRunner(
         [&](const std::string &output, std::string_view, const std::string &) {
-            std::ofstream(output) << std::string(10 * 1024, 'x');
+            std::ofstream(output) << std::string(std::size_t{10} * 1024, 'x');
             return PostProcessResult{true, 0, {}, {}};
         });
     f.driver.Convert(f.tasks, f.request);

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillet;
-using quillet::test::ClipSpec;
+using quillet::test::ClipRecipe;
 using quillet::test::MakeClip;
 using quillet::test::TempDir;
 using quillet::test::WriteFile;
@@ -48,15 +48,15 @@ std::vector<std::string> Lines(std::string_view text)
 TEST(MediaProbe, describesAFileWithItsStreamsAndAudioTracks)
 {
     TempDir dir;
-    ClipSpec spec;
-    spec.seconds = 90.2;
-    spec.width = 64;
-    spec.height = 48;
-    spec.frame_rate = "5";
-    spec.audio_streams = 2;
-    spec.sample_rate = 8000;
-    spec.audio_codec = "pcm_s16le"; // no codec frame padding: the file lasts exactly 90.2 s
-    auto clip = MakeClip(dir.path() / "two tracks.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 90.2;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.frame_rate = "5";
+    recipe.audio_streams = 2;
+    recipe.sample_rate = 8000;
+    recipe.audio_codec = "pcm_s16le"; // no codec frame padding: the file lasts exactly 90.2 s
+    auto clip = MakeClip(dir.path() / "two tracks.mkv", recipe);
 
     BuiltInTexts texts;
     RecordingPrompter prompter;
@@ -88,9 +88,9 @@ TEST(MediaProbe, listsSubtitleStreamsWithoutTakingThemForAudioTracks)
 {
     TempDir dir;
     auto srt = WriteFile(dir.path() / "s.srt", "1\n00:00:00,000 --> 00:00:01,000\nHello\n");
-    ClipSpec spec;
-    spec.seconds = 1;
-    auto base = MakeClip(dir.path() / "base.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    auto base = MakeClip(dir.path() / "base.mkv", recipe);
     auto clip = dir.path() / "with subs.mkv";
     auto result = quillet::test::RunCommand({"ffmpeg", "-v", "error", "-y", "-i", base.string(),
                                              "-i", srt.string(), "-map", "0", "-map", "1", "-c",
@@ -108,11 +108,11 @@ TEST(MediaProbe, listsSubtitleStreamsWithoutTakingThemForAudioTracks)
 TEST(MediaProbe, anAudioOnlyFileKeepsNoPictureFacts)
 {
     TempDir dir;
-    ClipSpec spec;
-    spec.video = false;
-    spec.seconds = 1;
-    spec.audio_codec = "libmp3lame";
-    auto clip = MakeClip(dir.path() / "tone.mp3", spec);
+    ClipRecipe recipe;
+    recipe.video = false;
+    recipe.seconds = 1;
+    recipe.audio_codec = "libmp3lame";
+    auto clip = MakeClip(dir.path() / "tone.mp3", recipe);
     BuiltInTexts texts;
     RecordingPrompter prompter;
     auto task = CreateTask(clip.string(), 0, 2.5, 0, texts, prompter);
@@ -146,9 +146,9 @@ TEST(MediaProbe, aFileThatCannotBeOpenedStillBecomesATask)
 TEST(MediaProbe, aHostileInformationFormatIsReplacedByTheDefault)
 {
     TempDir dir;
-    ClipSpec spec;
-    spec.seconds = 1;
-    auto clip = MakeClip(dir.path() / "c.mp4", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    auto clip = MakeClip(dir.path() / "c.mp4", recipe);
     HostileTexts texts;
     RecordingPrompter prompter;
     auto task = CreateTask(clip.string(), 0, -1, -1, texts, prompter);

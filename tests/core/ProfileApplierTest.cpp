@@ -32,7 +32,7 @@ ProfileRecord Source(int width, int height, float aspect)
     return r;
 }
 
-OutputPlace Place(std::set<std::string> existing = {})
+OutputPlace Place(const std::set<std::string> &existing = {})
 {
     return {"/out/", [existing](const std::string &p) { return existing.count(p) > 0; }};
 }

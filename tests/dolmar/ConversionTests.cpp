@@ -26,10 +26,10 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = std::make_unique<TempDir>();
-        ClipSpec spec;
-        spec.seconds = 2.0;
-        s_clip = MakeClip(s_dir->path() / "clip.mp4", spec).string();
-        ClipSpec two;
+        ClipRecipe recipe;
+        recipe.seconds = 2.0;
+        s_clip = MakeClip(s_dir->path() / "clip.mp4", recipe).string();
+        ClipRecipe two;
         two.seconds = 1.0;
         two.audio_streams = 2;
         two.video_codec = "libx264";
@@ -37,7 +37,7 @@ protected:
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
-    std::string out(const std::string &name) const { return m_dir.file(name); }
+    std::string Out(const std::string &name) const { return m_dir.file(name); }
 
     static std::unique_ptr<TempDir> s_dir;
     static std::string s_clip; ///< 2 s, 320x240, 25 fps, mpeg4 + mono AAC 44.1 kHz
@@ -62,9 +62,9 @@ TEST_F(Conversion, eachFormatGetsItsDefaultEncodersWhenNoneIsNamed)
           Case{"a.wav", "", "pcm_s16le"}, Case{"a.mpg", "mpeg2video", "mp2"},
           Case{"a.mkv", "h264", "aac"}, Case{"a.wmv", "wmv2", "wmav2"}}) {
         const auto run
-            = RunEngine({"-i", s_clip, "-vcodec", "Auto", "-acodec", "", "-b", "0", out(c.file)});
-        ASSERT_EQ(run.result, DOLMAR_OK) << c.file << ": " << run.allMessages();
-        const auto probed = Ffprobe(out(c.file));
+            = RunEngine({"-i", s_clip, "-vcodec", "Auto", "-acodec", "", "-b", "0", Out(c.file)});
+        ASSERT_EQ(run.result, DOLMAR_OK) << c.file << ": " << run.AllMessages();
+        const auto probed = Ffprobe(Out(c.file));
         if (c.video.empty()) {
             EXPECT_EQ(probed.count("video"), 0) << c.file;
         } else {
@@ -81,32 +81,32 @@ TEST_F(Conversion, legacyCodecNamesReachThisSystemsEncoders)
 {
     const auto run
         = RunEngine({"-i", s_clip, "-vcodec", "xvid", "-vtag", "DX50", "-acodec", "MP3", "-ab",
-                     "96.000000", "-ar", "22050", "-ac", "2", "-b", "500", out("divx.avi")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    EXPECT_EQ(StreamField(out("divx.avi"), "v:0", "codec_name"), "mpeg4");
-    EXPECT_EQ(StreamField(out("divx.avi"), "v:0", "codec_tag_string"), "DX50");
-    EXPECT_EQ(StreamField(out("divx.avi"), "a:0", "codec_name"), "mp3");
-    EXPECT_EQ(StreamField(out("divx.avi"), "a:0", "sample_rate"), "22050");
-    EXPECT_EQ(StreamField(out("divx.avi"), "a:0", "channels"), "2");
-    EXPECT_EQ(StreamField(out("divx.avi"), "a:0", "bit_rate"), "96000");
+                     "96.000000", "-ar", "22050", "-ac", "2", "-b", "500", Out("divx.avi")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    EXPECT_EQ(StreamField(Out("divx.avi"), "v:0", "codec_name"), "mpeg4");
+    EXPECT_EQ(StreamField(Out("divx.avi"), "v:0", "codec_tag_string"), "DX50");
+    EXPECT_EQ(StreamField(Out("divx.avi"), "a:0", "codec_name"), "mp3");
+    EXPECT_EQ(StreamField(Out("divx.avi"), "a:0", "sample_rate"), "22050");
+    EXPECT_EQ(StreamField(Out("divx.avi"), "a:0", "channels"), "2");
+    EXPECT_EQ(StreamField(Out("divx.avi"), "a:0", "bit_rate"), "96000");
 }
 
 TEST_F(Conversion, aCodecWithoutAnEncoderHereIsRefusedByName)
 {
-    const auto run = RunEngine({"-i", s_clip, "-acodec", "amr_nb", out("phone.3gp")});
+    const auto run = RunEngine({"-i", s_clip, "-acodec", "amr_nb", Out("phone.3gp")});
     EXPECT_EQ(run.result, DOLMAR_BAD_ARGS);
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_NE(run.messages[0].find("\"amr_nb\""), std::string::npos) << run.messages[0];
     EXPECT_NE(run.messages[0].find("no encoder"), std::string::npos) << run.messages[0];
-    EXPECT_FALSE(std::filesystem::exists(out("phone.3gp")));
+    EXPECT_FALSE(std::filesystem::exists(Out("phone.3gp")));
 
-    const auto unknown = RunEngine({"-i", s_clip, "-vcodec", "h266", out("x.mp4")});
+    const auto unknown = RunEngine({"-i", s_clip, "-vcodec", "h266", Out("x.mp4")});
     EXPECT_EQ(unknown.result, DOLMAR_BAD_ARGS);
-    EXPECT_NE(unknown.allMessages().find("\"h266\""), std::string::npos);
+    EXPECT_NE(unknown.AllMessages().find("\"h266\""), std::string::npos);
 
-    const auto misfit = RunEngine({"-i", s_clip, "-vcodec", "wmv2", out("x.mp4")});
+    const auto misfit = RunEngine({"-i", s_clip, "-vcodec", "wmv2", Out("x.mp4")});
     EXPECT_EQ(misfit.result, DOLMAR_BAD_ARGS);
-    EXPECT_NE(misfit.allMessages().find("cannot hold"), std::string::npos) << misfit.allMessages();
+    EXPECT_NE(misfit.AllMessages().find("cannot hold"), std::string::npos) << misfit.AllMessages();
 }
 
 TEST_F(Conversion, cropScaleAndPadMakeTheFinalFrameWithThePadColour)
@@ -118,67 +118,67 @@ TEST_F(Conversion, cropScaleAndPadMakeTheFinalFrameWithThePadColour)
                                 "-padbottom",  "20",      "-padleft",       "8",
                                 "-padright",   "8",       "-padcolor",      "0x00ff00",
                                 "-s",          "160x120", "-aspect",        "16:9",
-                                "-b",          "800",     out("framed.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    const auto probed = Ffprobe(out("framed.mp4"));
+                                "-b",          "800",     Out("framed.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    const auto probed = Ffprobe(Out("framed.mp4"));
     const auto video = probed.first("video");
     ASSERT_NE(video, nullptr);
     EXPECT_EQ(video->width, 176);
     EXPECT_EQ(video->height, 160);
     EXPECT_EQ(video->display_aspect, "16:9");
 
-    const RgbFrame frame = GrabFrame(out("framed.mp4"), 1.0);
+    const RgbFrame frame = GrabFrame(Out("framed.mp4"), 1.0);
     ASSERT_FALSE(frame.empty());
-    auto isGreen = [](uint32_t rgb) {
+    auto is_green = [](uint32_t rgb) {
         return ((rgb >> 8) & 0xFF) > 200 && (rgb >> 16) < 60 && (rgb & 0xFF) < 60;
     };
-    EXPECT_TRUE(isGreen(frame.at(2, 2))); // corner: both bands
-    EXPECT_TRUE(isGreen(frame.at(88, 10))); // top band
-    EXPECT_TRUE(isGreen(frame.at(3, 80))); // left band
-    EXPECT_TRUE(isGreen(frame.at(88, 150))); // bottom band
+    EXPECT_TRUE(is_green(frame.at(2, 2))); // corner: both bands
+    EXPECT_TRUE(is_green(frame.at(88, 10))); // top band
+    EXPECT_TRUE(is_green(frame.at(3, 80))); // left band
+    EXPECT_TRUE(is_green(frame.at(88, 150))); // bottom band
     // Inside, the test picture's colour bars.
     int green_inside = 0;
     for (int x = 12; x < 164; x += 8)
-        green_inside += isGreen(frame.at(x, 80));
+        green_inside += is_green(frame.at(x, 80));
     EXPECT_LT(green_inside, 6);
 }
 
 TEST_F(Conversion, namedAndOddSizesGiveEncodableFrames)
 {
-    const auto named = RunEngine({"-i", s_clip, "-s", "qcif", out("qcif.mp4")});
-    ASSERT_EQ(named.result, DOLMAR_OK) << named.allMessages();
-    EXPECT_EQ(Ffprobe(out("qcif.mp4")).first("video")->width, 176);
-    EXPECT_EQ(Ffprobe(out("qcif.mp4")).first("video")->height, 144);
+    const auto named = RunEngine({"-i", s_clip, "-s", "qcif", Out("qcif.mp4")});
+    ASSERT_EQ(named.result, DOLMAR_OK) << named.AllMessages();
+    EXPECT_EQ(Ffprobe(Out("qcif.mp4")).first("video")->width, 176);
+    EXPECT_EQ(Ffprobe(Out("qcif.mp4")).first("video")->height, 144);
 
     // 4:2:0 needs even sizes: the odd request is rounded down instead of failing the encoder.
-    const auto odd = RunEngine({"-i", s_clip, "-s", "161x121", "-padtop", "3", out("odd.mp4")});
-    ASSERT_EQ(odd.result, DOLMAR_OK) << odd.allMessages();
-    EXPECT_EQ(Ffprobe(out("odd.mp4")).first("video")->width, 160);
-    EXPECT_EQ(Ffprobe(out("odd.mp4")).first("video")->height, 122);
+    const auto odd = RunEngine({"-i", s_clip, "-s", "161x121", "-padtop", "3", Out("odd.mp4")});
+    ASSERT_EQ(odd.result, DOLMAR_OK) << odd.AllMessages();
+    EXPECT_EQ(Ffprobe(Out("odd.mp4")).first("video")->width, 160);
+    EXPECT_EQ(Ffprobe(Out("odd.mp4")).first("video")->height, 122);
 }
 
 TEST_F(Conversion, cropThatLeavesNothingIsRefused)
 {
     const auto run
-        = RunEngine({"-i", s_clip, "-cropleft", "200", "-cropright", "120", out("none.mp4")});
+        = RunEngine({"-i", s_clip, "-cropleft", "200", "-cropright", "120", Out("none.mp4")});
     EXPECT_EQ(run.result, DOLMAR_BAD_ARGS);
-    EXPECT_NE(run.allMessages().find("leaves nothing"), std::string::npos) << run.allMessages();
-    EXPECT_FALSE(std::filesystem::exists(out("none.mp4")));
+    EXPECT_NE(run.AllMessages().find("leaves nothing"), std::string::npos) << run.AllMessages();
+    EXPECT_FALSE(std::filesystem::exists(Out("none.mp4")));
 }
 
 TEST_F(Conversion, startAndLengthCutTheSourceAccurately)
 {
     const auto run
-        = RunEngine({"-ss", "00:00:00.5", "-t", "00:00:01.0", "-i", s_clip, out("cut.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    const auto probed = Ffprobe(out("cut.mp4"));
+        = RunEngine({"-ss", "00:00:00.5", "-t", "00:00:01.0", "-i", s_clip, Out("cut.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    const auto probed = Ffprobe(Out("cut.mp4"));
     EXPECT_NEAR(probed.duration, 1.0, 0.041);
-    EXPECT_NEAR(std::atof(StreamField(out("cut.mp4"), "v:0", "duration").c_str()), 1.0, 0.041);
-    EXPECT_NEAR(std::atof(StreamField(out("cut.mp4"), "a:0", "duration").c_str()), 1.0, 0.05);
-    EXPECT_EQ(StreamField(out("cut.mp4"), "v:0", "start_time"), "0.000000");
+    EXPECT_NEAR(std::atof(StreamField(Out("cut.mp4"), "v:0", "duration").c_str()), 1.0, 0.041);
+    EXPECT_NEAR(std::atof(StreamField(Out("cut.mp4"), "a:0", "duration").c_str()), 1.0, 0.05);
+    EXPECT_EQ(StreamField(Out("cut.mp4"), "v:0", "start_time"), "0.000000");
 
     // The first picture is the source's picture at 0.5 s (testsrc2 prints the time in it).
-    const RgbFrame first = GrabFrame(out("cut.mp4"), 0.0);
+    const RgbFrame first = GrabFrame(Out("cut.mp4"), 0.0);
     const RgbFrame at_half = GrabFrame(s_clip, 0.5);
     const RgbFrame at_start = GrabFrame(s_clip, 0.0);
     const double same = MeanDifference(first, at_half, 0, 0, 320, 240);
@@ -189,41 +189,41 @@ TEST_F(Conversion, startAndLengthCutTheSourceAccurately)
 TEST_F(Conversion, frameRateSampleRateChannelsAndVolumeAreApplied)
 {
     const auto run = RunEngine(
-        {"-i", s_clip, "-r", "29.970", "-ar", "48000", "-ac", "2", "-vol", "0", out("rates.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    EXPECT_EQ(StreamField(out("rates.mp4"), "v:0", "r_frame_rate"), "30000/1001");
-    EXPECT_EQ(StreamField(out("rates.mp4"), "a:0", "sample_rate"), "48000");
-    EXPECT_EQ(StreamField(out("rates.mp4"), "a:0", "channels"), "2");
-    EXPECT_LT(MaxVolumeDb(out("rates.mp4")), -80.0);
+        {"-i", s_clip, "-r", "29.970", "-ar", "48000", "-ac", "2", "-vol", "0", Out("rates.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    EXPECT_EQ(StreamField(Out("rates.mp4"), "v:0", "r_frame_rate"), "30000/1001");
+    EXPECT_EQ(StreamField(Out("rates.mp4"), "a:0", "sample_rate"), "48000");
+    EXPECT_EQ(StreamField(Out("rates.mp4"), "a:0", "channels"), "2");
+    EXPECT_LT(MaxVolumeDb(Out("rates.mp4")), -80.0);
 
-    const auto louder = RunEngine({"-i", s_clip, "-vn", "-vol", "512", out("louder.wav")});
-    ASSERT_EQ(louder.result, DOLMAR_OK) << louder.allMessages();
+    const auto louder = RunEngine({"-i", s_clip, "-vn", "-vol", "512", Out("louder.wav")});
+    ASSERT_EQ(louder.result, DOLMAR_OK) << louder.AllMessages();
     // The sine source peaks at -18 dBFS; twice the amplitude is +6 dB.
-    EXPECT_NEAR(MaxVolumeDb(out("louder.wav")) - MaxVolumeDb(s_clip), 6.0, 0.6);
+    EXPECT_NEAR(MaxVolumeDb(Out("louder.wav")) - MaxVolumeDb(s_clip), 6.0, 0.6);
 }
 
 TEST_F(Conversion, dropVideoOrAudio)
 {
     // The platform route flag changes nothing here: libavformat reads every file.
     EnableDshow(1);
-    const int muted = RunEngine({"-i", s_clip, "-an", out("mute.mp4")}).result;
+    const int muted = RunEngine({"-i", s_clip, "-an", Out("mute.mp4")}).result;
     EnableDshow(0);
     ASSERT_EQ(muted, DOLMAR_OK);
-    EXPECT_EQ(Ffprobe(out("mute.mp4")).count("audio"), 0);
-    EXPECT_EQ(Ffprobe(out("mute.mp4")).count("video"), 1);
-    ASSERT_EQ(RunEngine({"-i", s_clip, "-vn", out("sound.mp4")}).result, DOLMAR_OK);
-    EXPECT_EQ(Ffprobe(out("sound.mp4")).count("video"), 0);
-    EXPECT_EQ(Ffprobe(out("sound.mp4")).count("audio"), 1);
+    EXPECT_EQ(Ffprobe(Out("mute.mp4")).count("audio"), 0);
+    EXPECT_EQ(Ffprobe(Out("mute.mp4")).count("video"), 1);
+    ASSERT_EQ(RunEngine({"-i", s_clip, "-vn", Out("sound.mp4")}).result, DOLMAR_OK);
+    EXPECT_EQ(Ffprobe(Out("sound.mp4")).count("video"), 0);
+    EXPECT_EQ(Ffprobe(Out("sound.mp4")).count("audio"), 1);
 }
 
 TEST_F(Conversion, extraAudioTracksFollowTheMapAndTheirOwnOptions)
 {
     const auto run = RunEngine(
         {"-i",  s_two_tracks,      "-b",      "0",   "-map", "0:0",   "-map", "0:1", "-map",
-         "0:2", out("tracks.mp4"), "-acodec", "ac3", "-ar",  "48000", "-ab",  "448", "-ac",
+         "0:2", Out("tracks.mp4"), "-acodec", "ac3", "-ar",  "48000", "-ab",  "448", "-ac",
          "2",   "-newaudio"});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    const auto probed = Ffprobe(out("tracks.mp4"));
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    const auto probed = Ffprobe(Out("tracks.mp4"));
     ASSERT_EQ(probed.streams.size(), 3u);
     EXPECT_EQ(probed.streams[0].codec, "h264");
     EXPECT_EQ(probed.streams[1].codec, "aac");
@@ -231,49 +231,49 @@ TEST_F(Conversion, extraAudioTracksFollowTheMapAndTheirOwnOptions)
     EXPECT_EQ(probed.streams[2].codec, "ac3");
     EXPECT_EQ(probed.streams[2].sample_rate, 48000);
     EXPECT_EQ(probed.streams[2].channels, 2);
-    EXPECT_EQ(StreamField(out("tracks.mp4"), "a:1", "bit_rate"), "448000");
+    EXPECT_EQ(StreamField(Out("tracks.mp4"), "a:1", "bit_rate"), "448000");
     // The second track is the source's second tone (660 Hz), not a copy of the first.
-    EXPECT_NEAR(MaxVolumeDb(out("tracks.mp4")), MaxVolumeDb(s_two_tracks), 1.0);
+    EXPECT_NEAR(MaxVolumeDb(Out("tracks.mp4")), MaxVolumeDb(s_two_tracks), 1.0);
 
     const auto missing
-        = RunEngine({"-i", s_two_tracks, "-map", "0:0", "-map", "0:7", out("missing.mp4")});
+        = RunEngine({"-i", s_two_tracks, "-map", "0:0", "-map", "0:7", Out("missing.mp4")});
     EXPECT_EQ(missing.result, DOLMAR_BAD_ARGS);
-    EXPECT_NE(missing.allMessages().find("0:7"), std::string::npos) << missing.allMessages();
+    EXPECT_NE(missing.AllMessages().find("0:7"), std::string::npos) << missing.AllMessages();
 
     const auto surplus = RunEngine({"-i", s_two_tracks, "-map", "0:0", "-map", "0:1",
-                                    out("surplus.mp4"), "-acodec", "ac3", "-newaudio"});
+                                    Out("surplus.mp4"), "-acodec", "ac3", "-newaudio"});
     EXPECT_EQ(surplus.result, DOLMAR_BAD_ARGS);
 }
 
 TEST_F(Conversion, sizeLimitEndsTheFileProperlyBelowTheLimit)
 {
-    const auto full = RunEngine({"-i", s_clip, "-b", "3000", out("full.mp4")});
+    const auto full = RunEngine({"-i", s_clip, "-b", "3000", Out("full.mp4")});
     ASSERT_EQ(full.result, DOLMAR_OK);
-    const auto limit_kib = std::filesystem::file_size(out("full.mp4")) / 1024 / 2;
+    const auto limit_kib = std::filesystem::file_size(Out("full.mp4")) / 1024 / 2;
     const auto run = RunEngine(
-        {"-i", s_clip, "-b", "3000", "-fs", std::to_string(limit_kib), out("limited.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    const auto size = std::filesystem::file_size(out("limited.mp4"));
+        {"-i", s_clip, "-b", "3000", "-fs", std::to_string(limit_kib), Out("limited.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    const auto size = std::filesystem::file_size(Out("limited.mp4"));
     EXPECT_LE(size, limit_kib * 1024);
     EXPECT_GT(size, limit_kib * 1024 / 2);
-    const auto probed = Ffprobe(out("limited.mp4"));
+    const auto probed = Ffprobe(Out("limited.mp4"));
     ASSERT_TRUE(probed.ok); // the trailer was written: the file plays
     EXPECT_LT(probed.duration, 1.8);
     // Both streams were cut at about the same moment.
-    const double video_s = std::atof(StreamField(out("limited.mp4"), "v:0", "duration").c_str());
-    const double audio_s = std::atof(StreamField(out("limited.mp4"), "a:0", "duration").c_str());
+    const double video_s = std::atof(StreamField(Out("limited.mp4"), "v:0", "duration").c_str());
+    const double audio_s = std::atof(StreamField(Out("limited.mp4"), "a:0", "duration").c_str());
     EXPECT_NEAR(video_s, audio_s, 0.2);
 }
 
 TEST_F(Conversion, callbackStopEndsPromptlyWithAPlayableFile)
 {
-    ClipSpec spec;
-    spec.seconds = 12.0;
-    const std::string longer = MakeClip(m_dir.path() / "longer.mp4", spec).string();
-    const auto run = RunEngine({"-i", longer, out("stopped.mp4")}, {.stop_at_position_s = 1.0});
-    EXPECT_EQ(run.result, DOLMAR_STOPPED) << run.allMessages();
-    EXPECT_TRUE(run.messages.empty()) << run.allMessages();
-    const auto probed = Ffprobe(out("stopped.mp4"));
+    ClipRecipe recipe;
+    recipe.seconds = 12.0;
+    const std::string longer = MakeClip(m_dir.path() / "longer.mp4", recipe).string();
+    const auto run = RunEngine({"-i", longer, Out("stopped.mp4")}, {.stop_at_position_s = 1.0});
+    EXPECT_EQ(run.result, DOLMAR_STOPPED) << run.AllMessages();
+    EXPECT_TRUE(run.messages.empty()) << run.AllMessages();
+    const auto probed = Ffprobe(Out("stopped.mp4"));
     ASSERT_TRUE(probed.ok);
     EXPECT_GT(probed.duration, 0.0);
     EXPECT_LT(probed.duration, 6.0);
@@ -281,11 +281,11 @@ TEST_F(Conversion, callbackStopEndsPromptlyWithAPlayableFile)
 
 TEST_F(Conversion, progressReportsTheOutputPositionOften)
 {
-    ClipSpec spec;
-    spec.seconds = 6.0;
-    const std::string longer = MakeClip(m_dir.path() / "six.mp4", spec).string();
-    const auto run = RunEngine({"-i", longer, "-hq", out("progress.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ClipRecipe recipe;
+    recipe.seconds = 6.0;
+    const std::string longer = MakeClip(m_dir.path() / "six.mp4", recipe).string();
+    const auto run = RunEngine({"-i", longer, "-hq", Out("progress.mp4")});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
     EXPECT_GE(run.progress_reports, 3);
     EXPECT_NEAR(run.last_position_s, 6.0, 0.5);
     // 100 ms is promised per unit of work; a loaded test machine gets some slack.
@@ -309,7 +309,7 @@ TEST_F(Conversion, aFullDiskFailsTheRunInsteadOfPassingAsSuccess)
         GTEST_SKIP() << "no /dev/full here";
     const auto run = RunEngine({"-i", s_clip, "-f", "matroska", "/dev/full"});
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    ASSERT_EQ(run.messages.size(), 1u) << run.allMessages();
+    ASSERT_EQ(run.messages.size(), 1u) << run.AllMessages();
     EXPECT_NE(run.messages[0].find("/dev/full"), std::string::npos) << run.messages[0];
     EXPECT_NE(run.messages[0].find("space"), std::string::npos) << run.messages[0];
     EXPECT_TRUE(std::filesystem::exists("/dev/full"));
@@ -322,10 +322,10 @@ TEST_F(Conversion, profileStyleEncoderOptionsAreUnderstood)
         {"-i",         s_clip,     "-vprofile", "baseline",     "-level", "3.0", "-refs",
          "1",          "-bf",      "0",         "-coder",       "0",      "-g",  "30",
          "-maxrate",   "768",      "-bufsize",  "2000",         "-b",     "600", "-movflags",
-         "+faststart", "-threads", "0",         out("ipod.m4v")});
-    ASSERT_EQ(ipod.result, DOLMAR_OK) << ipod.allMessages();
-    EXPECT_EQ(StreamField(out("ipod.m4v"), "v:0", "profile"), "Constrained Baseline");
-    EXPECT_EQ(StreamField(out("ipod.m4v"), "v:0", "level"), "30");
+         "+faststart", "-threads", "0",         Out("ipod.m4v")});
+    ASSERT_EQ(ipod.result, DOLMAR_OK) << ipod.AllMessages();
+    EXPECT_EQ(StreamField(Out("ipod.m4v"), "v:0", "profile"), "Constrained Baseline");
+    EXPECT_EQ(StreamField(Out("ipod.m4v"), "v:0", "level"), "30");
 
     // A DVD-style MPEG-2 programme stream.
     const auto dvd = RunEngine(
@@ -333,17 +333,17 @@ TEST_F(Conversion, profileStyleEncoderOptionsAreUnderstood)
          "ntsc",        "-r",   "29.970",   "-g",  "18",          "-b",         "6000",
          "-maxrate",    "9000", "-minrate", "0",   "-bufsize",    "1835",       "-acodec",
          "ac3",         "-ar",  "48000",    "-ab", "448",         "-muxrate",   "10080",
-         "-packetsize", "2048", "-aspect",  "4:3", out("dvd.vob")});
-    ASSERT_EQ(dvd.result, DOLMAR_OK) << dvd.allMessages();
-    EXPECT_EQ(StreamField(out("dvd.vob"), "v:0", "codec_name"), "mpeg2video");
-    EXPECT_EQ(StreamField(out("dvd.vob"), "v:0", "width"), "720");
-    EXPECT_EQ(StreamField(out("dvd.vob"), "a:0", "codec_name"), "ac3");
+         "-packetsize", "2048", "-aspect",  "4:3", Out("dvd.vob")});
+    ASSERT_EQ(dvd.result, DOLMAR_OK) << dvd.AllMessages();
+    EXPECT_EQ(StreamField(Out("dvd.vob"), "v:0", "codec_name"), "mpeg2video");
+    EXPECT_EQ(StreamField(Out("dvd.vob"), "v:0", "width"), "720");
+    EXPECT_EQ(StreamField(Out("dvd.vob"), "a:0", "codec_name"), "ac3");
 
     // A setting the chosen encoder does not have is refused, not dropped.
     const auto misplaced
-        = RunEngine({"-i", s_clip, "-vcodec", "mpeg4", "-crf", "20", out("crf.avi")});
+        = RunEngine({"-i", s_clip, "-vcodec", "mpeg4", "-crf", "20", Out("crf.avi")});
     EXPECT_EQ(misplaced.result, DOLMAR_BAD_ARGS);
-    EXPECT_NE(misplaced.allMessages().find("-crf"), std::string::npos);
+    EXPECT_NE(misplaced.AllMessages().find("-crf"), std::string::npos);
 }
 
 } // namespace

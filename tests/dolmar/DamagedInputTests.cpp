@@ -35,14 +35,14 @@ protected:
     void SetUp() override { m_good = MakeClip(m_dir.path() / "good.mp4").string(); }
 
     /// The run fails, says so naming the file, leaves no output, and does not take long.
-    void expectCleanFailure(const std::string &input)
+    void ExpectCleanFailure(const std::string &input)
     {
         const std::string out = m_dir.file("out.mp4");
         const auto start = std::chrono::steady_clock::now();
         const auto run = RunEngine({"-i", input, out});
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(run.result, DOLMAR_FAILED) << input;
-        ASSERT_EQ(run.messages.size(), 1u) << run.allMessages();
+        ASSERT_EQ(run.messages.size(), 1u) << run.AllMessages();
         EXPECT_NE(run.messages[0].find(std::filesystem::path(input).filename().string()),
                   std::string::npos)
             << run.messages[0];
@@ -61,12 +61,12 @@ protected:
 
 TEST_F(DamagedInput, zeroBytes)
 {
-    expectCleanFailure(WriteFile(m_dir.path() / "empty.mp4", "").string());
+    ExpectCleanFailure(WriteFile(m_dir.path() / "empty.mp4", "").string());
 }
 
 TEST_F(DamagedInput, textFileNamedLikeAMovie)
 {
-    expectCleanFailure(
+    ExpectCleanFailure(
         WriteFile(m_dir.path() / "notes.mp4", "Shopping list:\n- milk\n- 4 eggs\n").string());
 }
 
@@ -74,39 +74,39 @@ TEST_F(DamagedInput, mp4TruncatedInTheMiddle)
 {
     // The index of an MP4 from ffmpeg is at the end, so the first half holds no readable index.
     const std::string whole = ReadFile(m_good);
-    expectCleanFailure(
+    ExpectCleanFailure(
         WriteFile(m_dir.path() / "half.mp4", whole.substr(0, whole.size() / 2)).string());
 }
 
 TEST_F(DamagedInput, randomBytesBehindARealHeader)
 {
-    ClipSpec spec;
-    spec.video_codec = "libx264";
-    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "good.mkv", spec));
+    ClipRecipe recipe;
+    recipe.video_codec = "libx264";
+    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "good.mkv", recipe));
     const std::string broken = mkv.substr(0, 600) + RandomBytes(300000, 7);
-    expectCleanFailure(WriteFile(m_dir.path() / "broken.mkv", broken).string());
+    ExpectCleanFailure(WriteFile(m_dir.path() / "broken.mkv", broken).string());
 
-    const std::string ts_head = ReadFile(MakeClip(m_dir.path() / "good.ts", spec)).substr(0, 376);
-    expectCleanFailure(
+    const std::string ts_head = ReadFile(MakeClip(m_dir.path() / "good.ts", recipe)).substr(0, 376);
+    ExpectCleanFailure(
         WriteFile(m_dir.path() / "broken.ts", ts_head + RandomBytes(300000, 11)).string());
 }
 
 TEST_F(DamagedInput, randomBytesAlone)
 {
-    expectCleanFailure(WriteFile(m_dir.path() / "noise.avi", RandomBytes(200000, 3)).string());
+    ExpectCleanFailure(WriteFile(m_dir.path() / "noise.avi", RandomBytes(200000, 3)).string());
 }
 
 TEST_F(DamagedInput, fileCutShortConvertsWhatItHolds)
 {
     // A stream format without an index at the end still plays up to the cut; so does its
     // conversion, which is worth more to the user than a refusal.
-    ClipSpec spec;
-    spec.seconds = 2.0;
-    const std::string whole = ReadFile(MakeClip(m_dir.path() / "whole.mkv", spec));
+    ClipRecipe recipe;
+    recipe.seconds = 2.0;
+    const std::string whole = ReadFile(MakeClip(m_dir.path() / "whole.mkv", recipe));
     const std::string cut
         = WriteFile(m_dir.path() / "cut.mkv", whole.substr(0, whole.size() / 2)).string();
     const auto run = RunEngine({"-i", cut, m_dir.file("rescued.mp4")});
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
     const auto probed = Ffprobe(m_dir.file("rescued.mp4"));
     EXPECT_GT(probed.duration, 0.3);
     EXPECT_LT(probed.duration, 1.8);

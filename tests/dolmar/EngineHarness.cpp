@@ -34,7 +34,7 @@ int Callback(const char *message, double position)
 
 } // namespace
 
-std::string EngineRun::allMessages() const
+std::string EngineRun::AllMessages() const
 {
     std::string all;
     for (const auto &message : messages)
@@ -47,6 +47,7 @@ EngineRun RunEngine(const std::vector<std::string> &args, RunOptions options)
     std::vector<std::string> storage{"ffmain"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char *> argv;
+    argv.reserve(storage.size());
     for (auto &arg : storage)
         argv.push_back(arg.data());
     EngineRun run;
@@ -69,7 +70,7 @@ ProbeResult::~ProbeResult()
     FreeStreamInfo(streams);
 }
 
-int ProbeResult::count(int kind) const
+int ProbeResult::Count(int kind) const
 {
     int n = 0;
     for (int i = 0; streams && i < context.stream_count; ++i)
@@ -77,7 +78,7 @@ int ProbeResult::count(int kind) const
     return n;
 }
 
-const StreamInfo *ProbeResult::first(int kind) const
+const StreamInfo *ProbeResult::First(int kind) const
 {
     for (int i = 0; streams && i < context.stream_count; ++i)
         if (streams[i].kind == kind)

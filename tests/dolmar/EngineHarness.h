@@ -19,7 +19,7 @@ struct EngineRun
     int progress_reports = 0;
     double last_position_s = -1;
     std::chrono::milliseconds longest_silence{0}; ///< longest time between two callbacks
-    std::string allMessages() const;
+    std::string AllMessages() const;
 };
 
 struct RunOptions
@@ -44,8 +44,8 @@ public:
     MediaContext context{};
     StreamInfo *streams = nullptr;
 
-    int count(int kind) const;
-    const StreamInfo *first(int kind) const;
+    int Count(int kind) const;
+    const StreamInfo *First(int kind) const;
 };
 
 } // namespace dolmar_test

@@ -40,16 +40,16 @@ double Seconds(const std::string &text)
 TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
 {
     TempDir dir;
-    ClipSpec first; // 320x240, 25 fps, 44.1 kHz mono
+    ClipRecipe first; // 320x240, 25 fps, 44.1 kHz mono
     first.seconds = 1.0;
-    ClipSpec second; // wide, other rate, other sound format, other container
+    ClipRecipe second; // wide, other rate, other sound format, other container
     second.seconds = 1.5;
     second.width = 256;
     second.height = 144;
     second.frame_rate = "30";
     second.sample_rate = 48000;
     second.video_codec = "libx264";
-    ClipSpec third;
+    ClipRecipe third;
     third.seconds = 0.8;
     third.width = 176;
     third.height = 144;
@@ -62,7 +62,7 @@ TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
     auto args = Segments(inputs);
     args.push_back(dir.file("Compound1.mp4"));
     const auto run = RunEngine(args);
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
 
     const std::string out = dir.file("Compound1.mp4");
     const auto probed = Ffprobe(out);
@@ -105,7 +105,7 @@ TEST(MergedRun, threeDifferentInputsBecomeOneContinuousOutput)
 TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
 {
     TempDir dir;
-    ClipSpec clip;
+    ClipRecipe clip;
     clip.seconds = 1.0;
     const std::string a = MakeClip(dir.path() / "a.mp4", clip).string();
     const std::string b = MakeClip(dir.path() / "b.mp4", clip).string();
@@ -115,7 +115,7 @@ TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
     EXPECT_EQ(Ffprobe(dir.file("sized.mp4")).first("video")->width, 640);
     EXPECT_NEAR(Ffprobe(dir.file("sized.mp4")).duration, 2.0, 0.09);
 
-    ClipSpec sound;
+    ClipRecipe sound;
     sound.video = false;
     sound.seconds = 1.2;
     sound.audio_codec = "libmp3lame";
@@ -125,7 +125,7 @@ TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
     auto audio_args = Segments({s1, s2});
     audio_args.push_back(dir.file("joined.mp3"));
     const auto run = RunEngine(audio_args);
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
     const auto probed = Ffprobe(dir.file("joined.mp3"));
     EXPECT_EQ(probed.count("video"), 0);
     EXPECT_NEAR(probed.duration, 2.4, 0.1);
@@ -135,7 +135,7 @@ TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
 {
     TempDir dir;
     const std::string video = MakeClip(dir.path() / "video.mp4").string();
-    ClipSpec sound;
+    ClipRecipe sound;
     sound.video = false;
     sound.audio_codec = "libmp3lame";
     const std::string song = MakeClip(dir.path() / "song.mp3", sound).string();
@@ -143,7 +143,7 @@ TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
     args.push_back(dir.file("out.mp4"));
     const auto run = RunEngine(args);
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    EXPECT_NE(run.allMessages().find("song.mp3"), std::string::npos) << run.allMessages();
+    EXPECT_NE(run.AllMessages().find("song.mp3"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
 }
 
@@ -155,7 +155,7 @@ TEST(MergedRun, aMissingSegmentFailsWithItsName)
     args.push_back(dir.file("out.mp4"));
     const auto run = RunEngine(args);
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    EXPECT_NE(run.allMessages().find("gone.mp4"), std::string::npos) << run.allMessages();
+    EXPECT_NE(run.AllMessages().find("gone.mp4"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
 }
 

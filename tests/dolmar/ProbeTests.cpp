@@ -48,10 +48,10 @@ bool IsCompleteUtf8(const char *text)
 TEST(ProbeRecords, videoWithTwoAudioTracksListsEveryStreamInSourceOrder)
 {
     TempDir dir;
-    ClipSpec spec;
-    spec.audio_streams = 2;
-    spec.output_options = {"-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=fre"};
-    auto clip = MakeClip(dir.path() / "two tracks.mp4", spec);
+    ClipRecipe recipe;
+    recipe.audio_streams = 2;
+    recipe.output_options = {"-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=fre"};
+    auto clip = MakeClip(dir.path() / "two tracks.mp4", recipe);
 
     ProbeResult probe(clip.string());
     ASSERT_EQ(probe.result, 0);
@@ -91,21 +91,21 @@ TEST(ProbeRecords, videoWithTwoAudioTracksListsEveryStreamInSourceOrder)
 TEST(ProbeRecords, displayAspectFollowsTheStoredAspectAndIsZeroWithoutOne)
 {
     TempDir dir;
-    ClipSpec wide;
+    ClipRecipe wide;
     wide.output_options = {"-aspect", "16:9"};
     ProbeResult stated(MakeClip(dir.path() / "wide.mp4", wide).string());
     ASSERT_EQ(stated.result, 0);
-    EXPECT_NEAR(stated.first(DOLMAR_KIND_VIDEO)->display_aspect, 16.0 / 9.0, 0.001);
+    EXPECT_NEAR(stated.First(DOLMAR_KIND_VIDEO)->display_aspect, 16.0 / 9.0, 0.001);
 
     // H.264 without aspect information in its headers and a container that adds none.
-    ClipSpec bare;
+    ClipRecipe bare;
     bare.video_codec = "libx264";
     bare.audio_streams = 0;
     bare.output_options = {"-vf", "setsar=0"};
     ProbeResult none(MakeClip(dir.path() / "bare.h264", bare).string());
     ASSERT_EQ(none.result, 0);
-    ASSERT_NE(none.first(DOLMAR_KIND_VIDEO), nullptr);
-    EXPECT_EQ(none.first(DOLMAR_KIND_VIDEO)->display_aspect, 0.0f);
+    ASSERT_NE(none.First(DOLMAR_KIND_VIDEO), nullptr);
+    EXPECT_EQ(none.First(DOLMAR_KIND_VIDEO)->display_aspect, 0.0f);
 }
 
 TEST(ProbeRecords, audioOnlyFileHasNoVideoIndexAndCoverArtIsNotVideo)

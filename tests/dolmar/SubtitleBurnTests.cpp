@@ -40,14 +40,14 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = std::make_unique<TempDir>();
-        ClipSpec spec;
-        spec.seconds = 2.0;
-        spec.audio_streams = 0;
-        s_clip = MakeClip(s_dir->path() / "clip.mp4", spec).string();
+        ClipRecipe recipe;
+        recipe.seconds = 2.0;
+        recipe.audio_streams = 0;
+        s_clip = MakeClip(s_dir->path() / "clip.mp4", recipe).string();
         // Keep a developer's own saved style out of the comparison.
         setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
         s_plain = s_dir->file("plain.mp4");
-        ASSERT_EQ(RunEngine(encode(s_clip, "", s_plain)).result, DOLMAR_OK);
+        ASSERT_EQ(RunEngine(Encode(s_clip, "", s_plain)).result, DOLMAR_OK);
     }
     static void TearDownTestSuite()
     {
@@ -56,7 +56,7 @@ protected:
     }
 
     /// Near-lossless MPEG-4, so that frames differ only where the picture differs.
-    static std::vector<std::string> encode(const std::string &in, const std::string &subtitle,
+    static std::vector<std::string> Encode(const std::string &in, const std::string &subtitle,
                                            const std::string &out)
     {
         std::vector<std::string> args{"-i", in};
@@ -68,11 +68,11 @@ protected:
 
     /// Converts with the subtitle and compares the lower part of the picture with the plain
     /// conversion while the subtitle shows (1.0 s) and after it has gone (1.9 s).
-    void expectBurntIn(const std::string &subtitle)
+    void ExpectBurntIn(const std::string &subtitle)
     {
         const std::string out = m_dir.file("burnt.avi");
-        const auto run = RunEngine(encode(s_clip, subtitle, out));
-        ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
+        const auto run = RunEngine(Encode(s_clip, subtitle, out));
+        ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
         // A line of text changes a few hundred pixels by far more than coding noise does.
         const int showing
             = ChangedPixels(GrabFrame(out, 1.0), GrabFrame(s_plain, 1.0), 0, 160, 320, 80, 60);
@@ -95,25 +95,25 @@ std::string SubtitleBurn::s_plain;
 
 TEST_F(SubtitleBurn, subRipText)
 {
-    expectBurntIn(
+    ExpectBurntIn(
         WriteFile(m_dir.path() / "text.srt", "1\n00:00:00,500 --> 00:00:01,500\nBURNT TEXT\n\n")
             .string());
 }
 
 TEST_F(SubtitleBurn, advancedSubStationAlpha)
 {
-    expectBurntIn(WriteFile(m_dir.path() / "text.ass", kAss).string());
+    ExpectBurntIn(WriteFile(m_dir.path() / "text.ass", kAss).string());
 }
 
 TEST_F(SubtitleBurn, microDvdCountsFramesAtTheVideosRate)
 {
     // Frames 12 to 37 at 25 fps: 0.48 s to 1.48 s. One line only, no rate line of its own.
-    expectBurntIn(WriteFile(m_dir.path() / "frames.sub", "{12}{37}BURNT TEXT\n").string());
+    ExpectBurntIn(WriteFile(m_dir.path() / "frames.sub", "{12}{37}BURNT TEXT\n").string());
 }
 
 TEST_F(SubtitleBurn, samiCaptions)
 {
-    expectBurntIn(WriteFile(m_dir.path() / "captions.smi",
+    ExpectBurntIn(WriteFile(m_dir.path() / "captions.smi",
                             "<SAMI>\n<HEAD><STYLE TYPE=\"text/css\"><!--\n"
                             "P { font-size: 20pt; }\n.ENCC { Name: English; lang: en-US; }\n"
                             "--></STYLE></HEAD>\n<BODY>\n"
@@ -126,7 +126,7 @@ TEST_F(SubtitleBurn, vobSubPicturesFromTheIndexFile)
 {
     const auto idx = m_dir.path() / "pictures.idx";
     WriteVobSub(idx);
-    expectBurntIn(idx.string());
+    ExpectBurntIn(idx.string());
     // The box lands where the index put it: red inside, the picture itself beside it.
     const RgbFrame frame = GrabFrame(m_dir.file("burnt.avi"), 1.0);
     ASSERT_FALSE(frame.empty());
@@ -139,14 +139,14 @@ TEST_F(SubtitleBurn, vobSubPicturesFromTheIndexFile)
 TEST_F(SubtitleBurn, fileNamesWithFilterSyntaxCharactersWork)
 {
     const std::string name = "it's [a] \"test\", part: 1\\2; 100% {x}.srt";
-    expectBurntIn(
+    ExpectBurntIn(
         WriteFile(m_dir.path() / name, "1\n00:00:00,500 --> 00:00:01,500\nBURNT\n\n").string());
 }
 
 TEST_F(SubtitleBurn, windowsCodePageTextIsReadAsSuch)
 {
     // "Café" in Windows-1252: not UTF-8, which libass alone would refuse to show.
-    expectBurntIn(
+    ExpectBurntIn(
         WriteFile(m_dir.path() / "latin.srt", "1\n00:00:00,500 --> 00:00:01,500\nCaf\xE9 BURNT\n\n")
             .string());
 }
@@ -160,7 +160,7 @@ TEST_F(SubtitleBurn, savedStyleColoursTheText)
                                         "[Style]\nFontsize=36\nPrimaryColour=&H000000FF\n"
                                         "Outline=0\nShadow=0\nBold=1\n")
                                   .string();
-    auto redTextPixels = [&](const std::string &out) {
+    auto red_text_pixels = [&](const std::string &out) {
         const RgbFrame burnt = GrabFrame(out, 1.0);
         const RgbFrame plain = GrabFrame(s_plain, 1.0);
         int count = 0;
@@ -175,21 +175,21 @@ TEST_F(SubtitleBurn, savedStyleColoursTheText)
             }
         return count;
     };
-    ASSERT_EQ(RunEngine(encode(s_clip, srt, m_dir.file("white.avi"))).result, DOLMAR_OK);
+    ASSERT_EQ(RunEngine(Encode(s_clip, srt, m_dir.file("white.avi"))).result, DOLMAR_OK);
     setenv("QUILLET_SUBTITLE_STYLE", style.c_str(), 1);
-    const auto run = RunEngine(encode(s_clip, srt, m_dir.file("red.avi")));
+    const auto run = RunEngine(Encode(s_clip, srt, m_dir.file("red.avi")));
     setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
-    ASSERT_EQ(run.result, DOLMAR_OK) << run.allMessages();
-    EXPECT_GT(redTextPixels(m_dir.file("red.avi")), 200);
-    EXPECT_LT(redTextPixels(m_dir.file("white.avi")), 50);
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    EXPECT_GT(red_text_pixels(m_dir.file("red.avi")), 200);
+    EXPECT_LT(red_text_pixels(m_dir.file("white.avi")), 50);
 }
 
 TEST_F(SubtitleBurn, aMissingSubtitleFileFailsBeforeAnyOutput)
 {
     const std::string out = m_dir.file("never.avi");
-    const auto run = RunEngine(encode(s_clip, m_dir.file("gone.srt"), out));
+    const auto run = RunEngine(Encode(s_clip, m_dir.file("gone.srt"), out));
     EXPECT_EQ(run.result, DOLMAR_FAILED);
-    EXPECT_NE(run.allMessages().find("gone.srt"), std::string::npos) << run.allMessages();
+    EXPECT_NE(run.AllMessages().find("gone.srt"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 

@@ -32,26 +32,27 @@ std::vector<std::string> Names(const std::filesystem::path &folder)
 class FerruleProgram : public testing::Test
 {
 protected:
-    void SetUp() override { std::filesystem::create_directory(library); }
+    void SetUp() override { std::filesystem::create_directory(m_library); }
 
     CommandResult Run(std::vector<std::string> arguments, std::vector<std::string> environment)
     {
         arguments.insert(arguments.begin(), (ProgramDir() / "ferrule").string());
         // Qt would otherwise open a box nobody can close, or take the test's own platform.
         environment.insert(environment.end(),
-                           {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "HOME=" + home});
+                           {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "HOME=" + m_home});
         return RunCommand(arguments, environment);
     }
     CommandResult Run(std::vector<std::string> arguments)
     {
-        return Run(std::move(arguments), {"QUILLET_MEDIA_LIBRARY=" + library.string()});
+        return Run(std::move(arguments), {"QUILLET_MEDIA_LIBRARY=" + m_library.string()});
     }
 
-    TempDir dir;
-    std::string home = dir.file("home");
-    std::filesystem::path library = dir.path() / "library";
-    std::string content = std::string("\0\1\2 media \xff\n", 12) + std::string(70000, 'x');
-    std::string output = WriteFile(dir.path() / "out/it's a \"live\" take.mp4", content).string();
+    TempDir m_dir;
+    std::string m_home = m_dir.file("home");
+    std::filesystem::path m_library = m_dir.path() / "library";
+    std::string m_content = std::string("\0\1\2 media \xff\n", 12) + std::string(70000, 'x');
+    std::string m_output
+        = WriteFile(m_dir.path() / "out/it's a \"live\" take.mp4", m_content).string();
 };
 
 } // namespace
@@ -59,18 +60,18 @@ protected:
 TEST_F(FerruleProgram, addsAFileWithSpacesAndQuotesByteForByteAndNumbersRepeats)
 {
     // As the converter's runner passes it, as one plain argument, and as words typed by hand.
-    const CommandResult quoted = Run({"\"" + output + "\" "});
-    const CommandResult plain = Run({output});
-    const CommandResult words = Run({dir.file("out/it's"), "a", "\"live\"", "take.mp4"},
-                                    {"QUILLET_MEDIA_LIBRARY=" + library.string()});
+    const CommandResult quoted = Run({"\"" + m_output + "\" "});
+    const CommandResult plain = Run({m_output});
+    const CommandResult words = Run({m_dir.file("out/it's"), "a", "\"live\"", "take.mp4"},
+                                    {"QUILLET_MEDIA_LIBRARY=" + m_library.string()});
     for (const CommandResult *result : {&quoted, &plain, &words}) {
         EXPECT_EQ(result->exit_code, 0) << result->err;
         EXPECT_EQ(result->err, "");
     }
-    EXPECT_EQ(ReadFile(library / "it's a \"live\" take.mp4"), content);
-    EXPECT_EQ(ReadFile(library / "it's a \"live\" take (1).mp4"), content);
-    EXPECT_EQ(ReadFile(library / "it's a \"live\" take (2).mp4"), content);
-    EXPECT_THAT(Names(library),
+    EXPECT_EQ(ReadFile(m_library / "it's a \"live\" take.mp4"), m_content);
+    EXPECT_EQ(ReadFile(m_library / "it's a \"live\" take (1).mp4"), m_content);
+    EXPECT_EQ(ReadFile(m_library / "it's a \"live\" take (2).mp4"), m_content);
+    EXPECT_THAT(Names(m_library),
                 UnorderedElementsAre(".ferrule.lock", "it's a \"live\" take.mp4",
                                      "it's a \"live\" take (1).mp4",
                                      "it's a \"live\" take (2).mp4"));
@@ -79,71 +80,71 @@ TEST_F(FerruleProgram, addsAFileWithSpacesAndQuotesByteForByteAndNumbersRepeats)
 TEST_F(FerruleProgram, handledFailuresSayWhatHappenedAndExitZero)
 {
     const CommandResult no_library
-        = Run({output}, {"QUILLET_MEDIA_LIBRARY=" + dir.file("no such folder")});
+        = Run({m_output}, {"QUILLET_MEDIA_LIBRARY=" + m_dir.file("no such folder")});
     EXPECT_EQ(no_library.exit_code, 0);
     EXPECT_EQ(no_library.err, "Cannot Find iTunes\n");
 
-    const CommandResult missing = Run({dir.file("out/missing.mp4")});
+    const CommandResult missing = Run({m_dir.file("out/missing.mp4")});
     EXPECT_EQ(missing.exit_code, 0);
-    EXPECT_EQ(missing.err, "Cannot open file " + dir.file("out/missing.mp4") + "\n");
+    EXPECT_EQ(missing.err, "Cannot open file " + m_dir.file("out/missing.mp4") + "\n");
 
     const CommandResult nothing = Run({});
     EXPECT_EQ(nothing.exit_code, 0);
     EXPECT_EQ(nothing.err, "");
-    EXPECT_TRUE(Names(library).empty());
+    EXPECT_TRUE(Names(m_library).empty());
 }
 
 TEST_F(FerruleProgram, busyLibraryAddsNothingAndFails)
 {
     const int lock
-        = open((library / ".ferrule.lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        = open((m_library / ".ferrule.lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(flock(lock, LOCK_EX), 0);
-    const CommandResult busy = Run({output});
+    const CommandResult busy = Run({m_output});
     close(lock);
 
     EXPECT_EQ(busy.exit_code, 2);
-    EXPECT_EQ(busy.err, "The media library is busy; " + output + " was not added.\n");
-    EXPECT_THAT(Names(library), UnorderedElementsAre(".ferrule.lock"));
+    EXPECT_EQ(busy.err, "The media library is busy; " + m_output + " was not added.\n");
+    EXPECT_THAT(Names(m_library), UnorderedElementsAre(".ferrule.lock"));
 }
 
 TEST_F(FerruleProgram, failedCopyIsReportedWithFailingStatus)
 {
     // A folder passes the open-for-reading check but cannot be copied.
-    const CommandResult result = Run({dir.file("out")});
+    const CommandResult result = Run({m_dir.file("out")});
     EXPECT_EQ(result.exit_code, 3);
-    EXPECT_THAT(result.err, testing::StartsWith("Cannot add " + dir.file("out")));
-    EXPECT_THAT(Names(library), testing::Each(testing::Not(testing::EndsWith(".part"))));
-    EXPECT_THAT(Names(library), testing::Not(testing::Contains("out")));
+    EXPECT_THAT(result.err, testing::StartsWith("Cannot add " + m_dir.file("out")));
+    EXPECT_THAT(Names(m_library), testing::Each(testing::Not(testing::EndsWith(".part"))));
+    EXPECT_THAT(Names(m_library), testing::Not(testing::Contains("out")));
 }
 
 TEST_F(FerruleProgram, choosesTheUsersMusicOrVideosFolderByFileKind)
 {
-    const std::filesystem::path films = dir.path() / "films";
+    const std::filesystem::path films = m_dir.path() / "films";
     std::filesystem::create_directories(films);
-    std::filesystem::create_directories(home + "/Tunes");
-    WriteFile(home + "/.config/user-dirs.dirs",
+    std::filesystem::create_directories(m_home + "/Tunes");
+    WriteFile(m_home + "/.config/user-dirs.dirs",
               "XDG_MUSIC_DIR=\"$HOME/Tunes\"\nXDG_VIDEOS_DIR=\"" + films.string() + "\"\n");
-    const std::string song = WriteFile(dir.path() / "out/song.MP3", "tune").string();
+    const std::string song = WriteFile(m_dir.path() / "out/song.MP3", "tune").string();
     const std::vector<std::string> environment = {"QUILLET_MEDIA_LIBRARY=", "XDG_CONFIG_HOME="};
 
     EXPECT_EQ(Run({song}, environment).exit_code, 0);
-    EXPECT_EQ(Run({output}, environment).exit_code, 0);
-    EXPECT_EQ(ReadFile(home + "/Tunes/song.MP3"), "tune");
-    EXPECT_EQ(ReadFile(films / "it's a \"live\" take.mp4"), content);
+    EXPECT_EQ(Run({m_output}, environment).exit_code, 0);
+    EXPECT_EQ(ReadFile(m_home + "/Tunes/song.MP3"), "tune");
+    EXPECT_EQ(ReadFile(films / "it's a \"live\" take.mp4"), m_content);
 
     // Without the user-dirs file: ~/Videos, which this home lacks.
-    std::filesystem::remove(home + "/.config/user-dirs.dirs");
-    const CommandResult no_videos = Run({output}, environment);
+    std::filesystem::remove(m_home + "/.config/user-dirs.dirs");
+    const CommandResult no_videos = Run({m_output}, environment);
     EXPECT_EQ(no_videos.err, "Cannot Find iTunes\n");
 }
 
 TEST_F(FerruleProgram, unreachableDisplayFallsBackToStandardError)
 {
     // Qt ends a process whose display cannot be opened; ferrule must still report and exit.
-    CommandResult result = RunCommand({(ProgramDir() / "ferrule").string(), dir.file("missing")},
+    CommandResult result = RunCommand({(ProgramDir() / "ferrule").string(), m_dir.file("missing")},
                                       {"DISPLAY=:4711", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
-                                       "XAUTHORITY=" + dir.file("no-xauthority")});
+                                       "XAUTHORITY=" + m_dir.file("no-xauthority")});
     EXPECT_EQ(result.exit_code, 0);
-    EXPECT_EQ(result.err, "Cannot open file " + dir.file("missing") + "\n");
+    EXPECT_EQ(result.err, "Cannot open file " + m_dir.file("missing") + "\n");
 }

@@ -44,7 +44,7 @@ std::string BinaryContent(size_t size_bytes)
                                      const std::filesystem::path &folder)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1024 * 1024, 1024 * 1024};
+    const rlimit limit{rlim_t{1024} * 1024, rlim_t{1024} * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
     const AddResult result = CopyIntoFolder(source, folder);
     std::fprintf(stderr, "%s\n", result.error.c_str());
@@ -108,7 +108,8 @@ TEST(CopyIntoFolderDeathTest, aWriteFailureLeavesNoFileBehind)
     TempDir dir;
     const std::filesystem::path library = dir.path() / "library";
     std::filesystem::create_directory(library);
-    const auto source = WriteFile(dir.path() / "clip.mp4", BinaryContent(3 * 1024 * 1024));
+    const auto source
+        = WriteFile(dir.path() / "clip.mp4", BinaryContent(std::size_t{3} * 1024 * 1024));
 
     // A file-size limit fails the write part way, like a disk that fills up during the copy. It
     // is set in the forked child only.

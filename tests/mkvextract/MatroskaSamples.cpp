@@ -26,7 +26,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void put16(Bytes &out, unsigned value)
+void Put16(Bytes &out, unsigned value)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 8));
     out.push_back(static_cast<std::uint8_t>(value));
@@ -47,16 +47,16 @@ Bytes Subpicture()
     const unsigned hide_at = show_at + 4 + static_cast<unsigned>(show.size());
 
     Bytes body = {0x04, 0x10, 0x04, 0x10}; // per line one run of 16 pixels of colour 1
-    put16(body, 0); // show at once
-    put16(body, hide_at);
+    Put16(body, 0); // show at once
+    Put16(body, hide_at);
     body.insert(body.end(), show.begin(), show.end());
-    put16(body, 50); // hide after 50 * 1024 / 90000 s
-    put16(body, hide_at);
+    Put16(body, 50); // hide after 50 * 1024 / 90000 s
+    Put16(body, hide_at);
     body.insert(body.end(), {0x02, 0xFF});
 
     Bytes packet;
-    put16(packet, 4 + static_cast<unsigned>(body.size()));
-    put16(packet, show_at);
+    Put16(packet, 4 + static_cast<unsigned>(body.size()));
+    Put16(packet, show_at);
     packet.insert(packet.end(), body.begin(), body.end());
     return packet;
 }
@@ -78,11 +78,11 @@ Bytes Pack(std::uint64_t pts_90khz, const Bytes &subpicture)
                  0x20};
     pes.insert(pes.end(), subpicture.begin(), subpicture.end());
     pack.insert(pack.end(), {0x00, 0x00, 0x01, 0xBD});
-    put16(pack, static_cast<unsigned>(pes.size()));
+    Put16(pack, static_cast<unsigned>(pes.size()));
     pack.insert(pack.end(), pes.begin(), pes.end());
     const unsigned padding = 2048 - static_cast<unsigned>(pack.size()) - 6;
     pack.insert(pack.end(), {0x00, 0x00, 0x01, 0xBE});
-    put16(pack, padding);
+    Put16(pack, padding);
     pack.insert(pack.end(), padding, 0xFF);
     return pack;
 }
@@ -189,8 +189,8 @@ std::unique_ptr<MatroskaSamples> Make()
 
 const MatroskaSamples &Samples()
 {
-    static const std::unique_ptr<MatroskaSamples> samples = Make();
-    return *samples;
+    static const std::unique_ptr<MatroskaSamples> kSamples = Make();
+    return *kSamples;
 }
 
 fs::path CutCopy(const fs::path &from, const fs::path &to, std::size_t length)

@@ -36,7 +36,8 @@ struct Identified
 
 Identified Identify(const fs::path &path)
 {
-    EmTrackInfo *raw = reinterpret_cast<EmTrackInfo *>(std::uintptr_t(0x1));
+    EmTrackInfo garbage{};
+    EmTrackInfo *raw = &garbage;
     Identified identified;
     identified.result = em_gettrackinfo(path.c_str(), &raw);
     if (identified.result == 0)
@@ -107,7 +108,7 @@ TEST(TrackInfo, refusesWhatIsNoReadableMatroskaFile)
 {
     TempDir dir;
     const auto text = WriteFile(dir.path() / "notes.mkv", "This is not a Matroska file.\n");
-    quillet::test::ClipSpec short_clip;
+    quillet::test::ClipRecipe short_clip;
     short_clip.seconds = 0.5;
     const auto mp4 = quillet::test::MakeClip(dir.path() / "clip.mp4", short_clip);
     // Cut before the third track's codec id: mkvmerge itself lists the first two tracks as if
@@ -134,11 +135,11 @@ public:
         : m_path("PATH", m_dir.path().string() + ":" + std::getenv("PATH"))
     {
         const fs::path script = WriteFile(m_dir.path() / "mkvmerge",
-                                          "#!/bin/sh\nexec cat '" + report().string() + "'\n");
+                                          "#!/bin/sh\nexec cat '" + Report().string() + "'\n");
         fs::permissions(script, fs::perms::owner_all);
     }
-    fs::path report() const { return m_dir.path() / "report.json"; }
-    void say(const std::string &json) const { WriteFile(report(), json); }
+    fs::path Report() const { return m_dir.path() / "report.json"; }
+    void Say(const std::string &json) const { WriteFile(Report(), json); }
 
 private:
     TempDir m_dir;
@@ -157,7 +158,7 @@ TEST(TrackInfo, decodesEscapesAndRefusesMalformedReports)
     FakeMkvmerge mkvmerge;
     // Escaped characters, a surrogate pair, a language given only as an IETF tag, and a UID
     // past the range of int64.
-    mkvmerge.say(Report(R"({"id":7,"type":"subtitles","properties":{"uid":17516256886233634311,)"
+    mkvmerge.Say(Report(R"({"id":7,"type":"subtitles","properties":{"uid":17516256886233634311,)"
                         R"("codec_id":"S_TEXT\/UTF8","language_ietf":"pt-BR",)"
                         R"("track_name":"Caf\u00e9 \ud83d\ude00 \"q\"\ttab"}})"));
     {
@@ -190,7 +191,7 @@ TEST(TrackInfo, decodesEscapesAndRefusesMalformedReports)
     };
     for (const auto &[what, json] : malformed) {
         SCOPED_TRACE(what);
-        mkvmerge.say(json);
+        mkvmerge.Say(json);
         EXPECT_LT(Identify(sample).result, 0);
     }
 }

@@ -8,35 +8,35 @@
 
 namespace quillet::test {
 
-std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipSpec &spec)
+std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipRecipe &recipe)
 {
     std::vector<std::string> argv
         = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
-    const std::string seconds = std::to_string(spec.seconds);
+    const std::string seconds = std::to_string(recipe.seconds);
     int input = 0;
     std::vector<std::string> maps;
-    if (spec.video) {
+    if (recipe.video) {
         argv.insert(argv.end(),
                     {"-f", "lavfi", "-i",
-                     "testsrc2=size=" + std::to_string(spec.width) + "x"
-                         + std::to_string(spec.height) + ":rate=" + spec.frame_rate
+                     "testsrc2=size=" + std::to_string(recipe.width) + "x"
+                         + std::to_string(recipe.height) + ":rate=" + recipe.frame_rate
                          + ":duration=" + seconds});
         maps.push_back(std::to_string(input++) + ":v");
     }
-    for (int a = 0; a < spec.audio_streams; ++a) {
+    for (int a = 0; a < recipe.audio_streams; ++a) {
         argv.insert(argv.end(),
                     {"-f", "lavfi", "-i",
                      "sine=frequency=" + std::to_string(440 + 220 * a) + ":sample_rate="
-                         + std::to_string(spec.sample_rate) + ":duration=" + seconds});
+                         + std::to_string(recipe.sample_rate) + ":duration=" + seconds});
         maps.push_back(std::to_string(input++) + ":a");
     }
     for (const auto &m : maps)
         argv.insert(argv.end(), {"-map", m});
-    if (spec.video)
-        argv.insert(argv.end(), {"-c:v", spec.video_codec, "-pix_fmt", "yuv420p"});
-    if (spec.audio_streams > 0)
-        argv.insert(argv.end(), {"-c:a", spec.audio_codec});
-    argv.insert(argv.end(), spec.output_options.begin(), spec.output_options.end());
+    if (recipe.video)
+        argv.insert(argv.end(), {"-c:v", recipe.video_codec, "-pix_fmt", "yuv420p"});
+    if (recipe.audio_streams > 0)
+        argv.insert(argv.end(), {"-c:a", recipe.audio_codec});
+    argv.insert(argv.end(), recipe.output_options.begin(), recipe.output_options.end());
     argv.push_back(path.string());
 
     if (path.has_parent_path())

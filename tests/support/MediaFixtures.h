@@ -9,7 +9,7 @@
 namespace quillet::test {
 
 /// A clip made at test time with the ffmpeg program from its testsrc2 and sine sources.
-struct ClipSpec
+struct ClipRecipe
 {
     double seconds = 2.0;
     bool video = true;
@@ -23,8 +23,11 @@ struct ClipSpec
     std::vector<std::string> output_options; ///< extra ffmpeg output options (e.g. -aspect 16:9)
 };
 
+/// The name the windows' tests still use; they move to ClipRecipe when they converge.
+using ClipSpec [[deprecated("say ClipRecipe")]] = ClipRecipe;
+
 /// Makes the clip at path (container from its extension); throws std::runtime_error on failure.
-std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipSpec &spec = {});
+std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipRecipe &recipe = {});
 
 struct ProbedStream
 {
@@ -45,8 +48,11 @@ struct ProbedFile
     std::string format; ///< format_name
     double duration = 0;
     std::vector<ProbedStream> streams;
+    // Spelled as every test folder calls them; they converge with the windows' tests.
+    // NOLINTBEGIN(readability-identifier-naming)
     int count(const std::string &type) const;
     const ProbedStream *first(const std::string &type) const;
+    // NOLINTEND(readability-identifier-naming)
 };
 
 /// What the ffprobe program says of a file.
@@ -58,9 +64,12 @@ struct RgbFrame
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels;
+    // As ProbedFile's.
+    // NOLINTBEGIN(readability-identifier-naming)
     bool empty() const { return pixels.empty(); }
     /// The pixel at (x, y) as 0xRRGGBB.
     uint32_t at(int x, int y) const;
+    // NOLINTEND(readability-identifier-naming)
 };
 
 /// Decodes the frame at the given time with the ffmpeg program.

@@ -8,7 +8,7 @@
  * Probing fills the two flat records below, whose byte layouts are fixed and shared with callers.
  *
  * Every entry point is called from one thread (the caller's user-interface thread). No C++
- * exception ever crosses this boundary.
+ * exception ever crosses this boundary. How the engine is built inside: src/Transcoder.h.
  */
 #ifndef DOLMAR_H
 #define DOLMAR_H

@@ -43,7 +43,7 @@ AudioFilter::AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AV
         av_channel_layout_copy(&m_layout, &first->ch_layout);
 
     const AudioTarget &target = *setup.target;
-    m_chain.add("abuffer",
+    m_chain.Add("abuffer",
                 {{"time_base", std::to_string(time_base.num) + "/" + std::to_string(time_base.den)},
                  {"sample_rate", std::to_string(first->sample_rate)},
                  {"sample_fmt", av_get_sample_fmt_name(static_cast<AVSampleFormat>(first->format))},
@@ -51,7 +51,7 @@ AudioFilter::AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AV
     if (target.settings.volume != 256) {
         char factor[32];
         std::snprintf(factor, sizeof factor, "%.6f", target.settings.volume / 256.0);
-        m_chain.add("volume", {{"volume", factor}});
+        m_chain.Add("volume", {{"volume", factor}});
     }
     if (setup.trim_start_s > 0 || setup.trim_end_s) {
         FilterChain::Options trim;
@@ -59,47 +59,47 @@ AudioFilter::AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AV
             trim.emplace_back("start", Seconds(setup.trim_start_s));
         if (setup.trim_end_s)
             trim.emplace_back("end", Seconds(*setup.trim_end_s));
-        m_chain.add("atrim", trim);
+        m_chain.Add("atrim", trim);
     }
     if (setup.trim_start_s > 0)
-        m_chain.add("asetpts", {{"expr", "PTS-" + Seconds(setup.trim_start_s) + "/TB"}});
+        m_chain.Add("asetpts", {{"expr", "PTS-" + Seconds(setup.trim_start_s) + "/TB"}});
     // async=1: fill holes and drop overlaps by timestamp. first_pts=0: a segment whose sound
     // starts after its picture begins with silence, so the two stay together.
     FilterChain::Options resample{{"async", "1"}};
     if (!setup.continuing)
         resample.emplace_back("first_pts", "0");
-    m_chain.add("aresample", resample);
-    m_chain.add("aformat",
+    m_chain.Add("aresample", resample);
+    m_chain.Add("aformat",
                 {{"sample_fmts", av_get_sample_fmt_name(target.sample_format)},
                  {"sample_rates", std::to_string(target.sample_rate)},
                  {"channel_layouts", LayoutText(target.layout)}});
-    m_chain.finish("abuffersink");
+    m_chain.Finish("abuffersink");
 }
 
-bool AudioFilter::accepts(const AVFrame *frame) const
+bool AudioFilter::Accepts(const AVFrame *frame) const
 {
     return frame->format == m_format && frame->sample_rate == m_sample_rate
         && frame->ch_layout.nb_channels == m_layout.nb_channels;
 }
 
-void AudioFilter::push(AVFrame *frame)
+void AudioFilter::Push(AVFrame *frame)
 {
     // The source was told the layout this frame leaves unstated.
     if (frame && frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
         av_channel_layout_uninit(&frame->ch_layout);
         av_channel_layout_copy(&frame->ch_layout, &m_layout);
     }
-    m_chain.push(frame);
+    m_chain.Push(frame);
 }
 
-void AudioFilter::close(int64_t pts)
+void AudioFilter::Close(int64_t pts)
 {
-    m_chain.close(pts);
+    m_chain.Close(pts);
 }
 
-int AudioFilter::pull(AVFrame *frame)
+int AudioFilter::Pull(AVFrame *frame)
 {
-    return m_chain.pull(frame);
+    return m_chain.Pull(frame);
 }
 
 } // namespace dolmar

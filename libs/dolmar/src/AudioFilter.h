@@ -28,11 +28,14 @@ public:
     AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AVRational time_base);
 
     /// False when frame's format, rate or channels differ from what the chain was built for.
-    bool accepts(const AVFrame *frame) const;
-    void push(AVFrame *frame);
+    bool Accepts(const AVFrame *frame) const;
+    void Push(AVFrame *frame);
     /// Ends the input at pts (source time base): the -t point.
-    void close(int64_t pts);
-    int pull(AVFrame *frame);
+    void Close(int64_t pts);
+    int Pull(AVFrame *frame);
+
+    /// The filters a frame passes, in order (FilterChain::Description).
+    const std::string &Description() const { return m_chain.Description(); }
 
 private:
     FilterChain m_chain;

@@ -32,7 +32,7 @@ AudioFrameQueue::AudioFrameQueue(const AVCodecContext *encoder)
         throw std::bad_alloc();
 }
 
-void AudioFrameQueue::push(const AVFrame *frame)
+void AudioFrameQueue::Push(const AVFrame *frame)
 {
     const int written = av_audio_fifo_write(
         m_fifo.get(), reinterpret_cast<void **>(frame->extended_data), frame->nb_samples);
@@ -40,7 +40,7 @@ void AudioFrameQueue::push(const AVFrame *frame)
         throw std::bad_alloc();
 }
 
-void AudioFrameQueue::pushSilence(int64_t samples)
+void AudioFrameQueue::PushSilence(int64_t samples)
 {
     FramePtr silence = MakeFrame();
     while (samples > 0) {
@@ -53,13 +53,13 @@ void AudioFrameQueue::pushSilence(int64_t samples)
         CheckAv(av_frame_get_buffer(silence.get(), 0), "prepare silence", "");
         av_samples_set_silence(silence->extended_data, 0, chunk, m_encoder->ch_layout.nb_channels,
                                m_encoder->sample_fmt);
-        push(silence.get());
+        Push(silence.get());
         av_frame_unref(silence.get());
         samples -= chunk;
     }
 }
 
-bool AudioFrameQueue::pop(AVFrame *frame, bool final, int64_t up_to_samples)
+bool AudioFrameQueue::Pop(AVFrame *frame, bool final, int64_t up_to_samples)
 {
     const int available = av_audio_fifo_size(m_fifo.get());
     if (available <= 0 || (available < m_frame_size && !final))
@@ -81,7 +81,7 @@ bool AudioFrameQueue::pop(AVFrame *frame, bool final, int64_t up_to_samples)
     return true;
 }
 
-void AudioFrameQueue::truncate(int64_t end_samples)
+void AudioFrameQueue::Truncate(int64_t end_samples)
 {
     const int keep = static_cast<int>(std::max<int64_t>(0, end_samples - m_samples_out));
     const int queued = av_audio_fifo_size(m_fifo.get());
@@ -104,7 +104,7 @@ void AudioFrameQueue::truncate(int64_t end_samples)
         throw std::bad_alloc();
 }
 
-int64_t AudioFrameQueue::endSamples() const
+int64_t AudioFrameQueue::EndSamples() const
 {
     return m_samples_out + av_audio_fifo_size(m_fifo.get());
 }

@@ -18,20 +18,20 @@ public:
     explicit AudioFrameQueue(const AVCodecContext *encoder);
 
     /// Appends a filtered frame (already in the encoder's format).
-    void push(const AVFrame *frame);
+    void Push(const AVFrame *frame);
     /// Appends silence.
-    void pushSilence(int64_t samples);
+    void PushSilence(int64_t samples);
 
     /// Fills frame with the next full encoder frame that ends at or before up_to_samples; at the
     /// end (final) also the partial rest. Returns false when no frame is due.
-    bool pop(AVFrame *frame, bool final, int64_t up_to_samples = INT64_MAX);
+    bool Pop(AVFrame *frame, bool final, int64_t up_to_samples = INT64_MAX);
 
     /// Drops queued samples beyond end_samples (never ones already handed out).
-    void truncate(int64_t end_samples);
+    void Truncate(int64_t end_samples);
 
     /// Samples queued plus samples handed out: where the audio of the output ends.
-    int64_t endSamples() const;
-    int sampleRate() const { return m_sample_rate; }
+    int64_t EndSamples() const;
+    int SampleRate() const { return m_sample_rate; }
 
 private:
     AudioFifoPtr m_fifo;

@@ -86,15 +86,25 @@ inline FramePtr CloneFrame(const AVFrame *src)
     return frame;
 }
 
+/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
+struct DecodedSubtitle
+{
+    AVSubtitle sub{};
+    DecodedSubtitle() = default;
+    ~DecodedSubtitle() { avsubtitle_free(&sub); }
+    DecodedSubtitle(const DecodedSubtitle &) = delete;
+    DecodedSubtitle &operator=(const DecodedSubtitle &) = delete;
+};
+
 /// An AVDictionary freed on scope exit; address() hands it to FFmpeg functions that may
 /// replace or consume it.
 class Dictionary
 {
 public:
     Dictionary() = default;
-    void set(const char *key, const char *value) { av_dict_set(&m_dict, key, value, 0); }
-    AVDictionary **address() { return &m_dict; }
-    AVDictionary *get() const { return m_dict; }
+    void Set(const char *key, const char *value) { av_dict_set(&m_dict, key, value, 0); }
+    AVDictionary **Address() { return &m_dict; }
+    AVDictionary *Get() const { return m_dict; }
     ~Dictionary() { av_dict_free(&m_dict); }
     Dictionary(const Dictionary &) = delete;
     Dictionary &operator=(const Dictionary &) = delete;

@@ -20,15 +20,6 @@ namespace {
 // An event with no end of its own (no stop command) shows until the next one, and the last one
 // for this long.
 constexpr double kOpenEndSeconds = 5.0;
-// A subtitle file with more packets than this is not a subtitle file.
-constexpr int kMaxPackets = 1000000;
-
-/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
-struct DecodedSubtitle
-{
-    AVSubtitle sub{};
-    ~DecodedSubtitle() { avsubtitle_free(&sub); }
-};
 
 uint8_t Clamp8(int value)
 {
@@ -49,7 +40,7 @@ BitmapSubtitles::BitmapSubtitles(const std::string &path)
     m_canvas_height = decoder->height > 0 ? decoder->height : stream->codecpar->height;
 
     PacketPtr packet = MakePacket();
-    for (int count = 0; count < kMaxPackets; ++count) {
+    for (int count = 0; count < kMaxSubtitlePackets; ++count) {
         ret = av_read_frame(format.get(), packet.get());
         if (ret < 0)
             break;
@@ -103,7 +94,7 @@ BitmapSubtitles::BitmapSubtitles(const std::string &path)
     }
 }
 
-void BitmapSubtitles::setGeometry(int source_width, int source_height, const CropBands &crop,
+void BitmapSubtitles::SetGeometry(int source_width, int source_height, const CropBands &crop,
                                   int picture_width, int picture_height)
 {
     if (source_width == m_source_width && source_height == m_source_height
@@ -122,7 +113,7 @@ void BitmapSubtitles::setGeometry(int source_width, int source_height, const Cro
     }
 }
 
-void BitmapSubtitles::place(Event &event)
+void BitmapSubtitles::Place(Event &event)
 {
     event.is_placed = true;
     const int canvas_w = m_canvas_width > 0 ? m_canvas_width : m_source_width;
@@ -165,9 +156,9 @@ void BitmapSubtitles::place(Event &event)
         placed.alpha.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             const uint32_t p = scaled[i];
-            const int r = (p >> 16) & 0xFF;
-            const int g = (p >> 8) & 0xFF;
-            const int b = p & 0xFF;
+            const int r = static_cast<int>((p >> 16) & 0xFF);
+            const int g = static_cast<int>((p >> 8) & 0xFF);
+            const int b = static_cast<int>(p & 0xFF);
             // BT.601 studio range, what SD subtitles were made for and what the encoders get.
             placed.y_plane[i] = Clamp8(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
             placed.u_plane[i] = Clamp8(((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);
@@ -178,7 +169,7 @@ void BitmapSubtitles::place(Event &event)
     }
 }
 
-void BitmapSubtitles::blendInto(AVFrame *frame, const Placed &placed)
+void BitmapSubtitles::BlendInto(AVFrame *frame, const Placed &placed)
 {
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
     if (!desc || desc->nb_components < 3 || (desc->flags & AV_PIX_FMT_FLAG_RGB))
@@ -216,7 +207,7 @@ void BitmapSubtitles::blendInto(AVFrame *frame, const Placed &placed)
     }
 }
 
-void BitmapSubtitles::blend(AVFrame *frame, double seconds)
+void BitmapSubtitles::Blend(AVFrame *frame, double seconds)
 {
     if (m_events.empty())
         return;
@@ -230,9 +221,9 @@ void BitmapSubtitles::blend(AVFrame *frame, double seconds)
         if (seconds >= event.end_s)
             continue;
         if (!event.is_placed)
-            place(event);
+            Place(event);
         for (const Placed &placed : event.placed)
-            blendInto(frame, placed);
+            BlendInto(frame, placed);
     }
 }
 

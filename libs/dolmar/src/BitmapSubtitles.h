@@ -25,13 +25,13 @@ public:
 
     /// Where the picture comes from: the source frame size, the crop applied to it and the
     /// picture size the blend works on.
-    void setGeometry(int source_width, int source_height, const CropBands &crop, int picture_width,
+    void SetGeometry(int source_width, int source_height, const CropBands &crop, int picture_width,
                      int picture_height);
 
     /// Blends what shows at source time seconds into frame (planar 8-bit YUV).
-    void blend(AVFrame *frame, double seconds);
+    void Blend(AVFrame *frame, double seconds);
 
-    std::size_t eventCount() const { return m_events.size(); }
+    std::size_t EventCount() const { return m_events.size(); }
 
 private:
     struct Rect
@@ -59,8 +59,8 @@ private:
         bool is_placed = false;
     };
 
-    void place(Event &event);
-    static void blendInto(AVFrame *frame, const Placed &placed);
+    void Place(Event &event);
+    static void BlendInto(AVFrame *frame, const Placed &placed);
 
     std::vector<Event> m_events;
     int m_canvas_width = 0;

@@ -2,6 +2,7 @@
 #include "CodecCatalog.h"
 
 #include "EngineError.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -104,14 +105,6 @@ constexpr std::array kDefaults{
     FormatDefaults{"swf", "flv", "libmp3lame"},
 };
 
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 template<std::size_t N>
 std::string_view Mapped(const std::array<NameMapping, N> &table, std::string_view name)
 {
@@ -149,16 +142,24 @@ const AVCodec *FindEncoder(std::string_view requested, std::string_view mapped, 
 
 const FormatDefaults *DefaultsFor(const AVOutputFormat *format, const std::string &path)
 {
-    std::string ext = Lower(std::filesystem::path(path).extension().string());
+    std::string ext = quillet::platform::ToLower(std::filesystem::path(path).extension().string());
     if (!ext.empty())
         ext.erase(0, 1);
-    for (const auto &entry : kDefaults)
-        if (entry.key == ext)
-            return &entry;
-    for (const auto &entry : kDefaults)
-        if (entry.key == format->name)
-            return &entry;
-    return nullptr;
+    auto find = [](std::string_view key) -> const FormatDefaults * {
+        for (const auto &entry : kDefaults)
+            if (entry.key == key)
+                return &entry;
+        return nullptr;
+    };
+    // The extension speaks for the file (an .m4a holds no picture, though its muxer is "ipod")
+    // unless -f chose another format than the extension would: "-f vcd" writing "clip.mpg" is a
+    // VCD and needs MPEG-1, whatever an .mpg gets on its own.
+    const bool format_from_extension = av_guess_format(nullptr, path.c_str(), nullptr) == format;
+    const FormatDefaults *by_extension = find(ext);
+    const FormatDefaults *by_format = find(format->name);
+    if (format_from_extension)
+        return by_extension ? by_extension : by_format;
+    return by_format ? by_format : by_extension;
 }
 
 const AVCodec *DefaultEncoder(std::string_view name, const char *kind, const std::string &path)
@@ -173,25 +174,25 @@ const AVCodec *DefaultEncoder(std::string_view name, const char *kind, const std
 
 } // namespace
 
-bool CodecCatalog::isAuto(std::string_view name)
+bool CodecCatalog::IsAuto(std::string_view name)
 {
-    return name.empty() || Lower(name) == "auto";
+    return name.empty() || quillet::platform::ToLower(name) == "auto";
 }
 
-const AVCodec *CodecCatalog::videoEncoder(std::string_view name)
+const AVCodec *CodecCatalog::VideoEncoder(std::string_view name)
 {
     // The option sheet stores the list's own lower-case text; a hand-edited "H264" means it too.
-    const std::string lower = Lower(name);
+    const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kVideoNames, lower), AVMEDIA_TYPE_VIDEO, "video");
 }
 
-const AVCodec *CodecCatalog::audioEncoder(std::string_view name)
+const AVCodec *CodecCatalog::AudioEncoder(std::string_view name)
 {
-    const std::string lower = Lower(name);
+    const std::string lower = quillet::platform::ToLower(name);
     return FindEncoder(name, Mapped(kAudioNames, lower), AVMEDIA_TYPE_AUDIO, "audio");
 }
 
-const AVOutputFormat *CodecCatalog::outputFormat(const std::string &path, const std::string &forced)
+const AVOutputFormat *CodecCatalog::OutputFormat(const std::string &path, const std::string &forced)
 {
     if (!forced.empty()) {
         const AVOutputFormat *format = av_guess_format(forced.c_str(), nullptr, nullptr);
@@ -206,7 +207,7 @@ const AVOutputFormat *CodecCatalog::outputFormat(const std::string &path, const 
     return format;
 }
 
-const AVCodec *CodecCatalog::defaultVideoEncoder(const AVOutputFormat *format,
+const AVCodec *CodecCatalog::DefaultVideoEncoder(const AVOutputFormat *format,
                                                  const std::string &path)
 {
     if (const FormatDefaults *defaults = DefaultsFor(format, path))
@@ -221,7 +222,7 @@ const AVCodec *CodecCatalog::defaultVideoEncoder(const AVOutputFormat *format,
     return codec;
 }
 
-const AVCodec *CodecCatalog::defaultAudioEncoder(const AVOutputFormat *format,
+const AVCodec *CodecCatalog::DefaultAudioEncoder(const AVOutputFormat *format,
                                                  const std::string &path)
 {
     if (const FormatDefaults *defaults = DefaultsFor(format, path))
@@ -236,7 +237,7 @@ const AVCodec *CodecCatalog::defaultAudioEncoder(const AVOutputFormat *format,
     return codec;
 }
 
-void CodecCatalog::checkFits(const AVOutputFormat *format, const AVCodec *encoder,
+void CodecCatalog::CheckFits(const AVOutputFormat *format, const AVCodec *encoder,
                              const std::string &path)
 {
     // 0 means the muxer's tag tables positively lack the codec; a negative value means FFmpeg

@@ -15,26 +15,26 @@ class CodecCatalog
 {
 public:
     /// True for "", "auto" in any case: let the output format choose.
-    static bool isAuto(std::string_view name);
+    static bool IsAuto(std::string_view name);
 
     /// The encoder for a dialect video codec name. Throws EngineError(BadArgs) naming the codec
     /// when the name is unknown or this system has no encoder for it.
-    static const AVCodec *videoEncoder(std::string_view name);
-    static const AVCodec *audioEncoder(std::string_view name);
+    static const AVCodec *VideoEncoder(std::string_view name);
+    static const AVCodec *AudioEncoder(std::string_view name);
 
     /// The muxer for the output: forced by -f, else from the file's extension. Throws.
-    static const AVOutputFormat *outputFormat(const std::string &path, const std::string &forced);
+    static const AVOutputFormat *OutputFormat(const std::string &path, const std::string &forced);
 
     /// The encoder a file of this format gets when no codec is named; null when the format holds
     /// no video (an .mp3, .m4a or .wav) or no audio. Throws when the default exists but this
     /// system has no encoder for it.
-    static const AVCodec *defaultVideoEncoder(const AVOutputFormat *format,
+    static const AVCodec *DefaultVideoEncoder(const AVOutputFormat *format,
                                               const std::string &path);
-    static const AVCodec *defaultAudioEncoder(const AVOutputFormat *format,
+    static const AVCodec *DefaultAudioEncoder(const AVOutputFormat *format,
                                               const std::string &path);
 
     /// Refuses (BadArgs) an encoder the container cannot hold, when FFmpeg knows it cannot.
-    static void checkFits(const AVOutputFormat *format, const AVCodec *encoder,
+    static void CheckFits(const AVOutputFormat *format, const AVCodec *encoder,
                           const std::string &path);
 };
 

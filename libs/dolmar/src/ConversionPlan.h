@@ -17,11 +17,11 @@ struct FrameRate
 {
     int num = 0;
     int den = 1;
-    bool valid() const { return num > 0 && den > 0; }
+    bool Valid() const { return num > 0 && den > 0; }
 };
 
 /// One source file. In a merged run each -ivs/-ias pair is one of these, joined in order.
-struct InputSpec
+struct InputOptions
 {
     std::string path;
     std::string format; ///< forced demuxer (-f before the input); empty = probe
@@ -46,7 +46,7 @@ struct PadBands
     int left = 0;
     int right = 0;
     uint32_t color_rgb = 0; ///< 0xRRGGBB
-    bool any() const { return top || bottom || left || right; }
+    bool Any() const { return top || bottom || left || right; }
 };
 
 struct VideoSettings
@@ -91,7 +91,7 @@ struct AudioSettings
     std::string tag; ///< -atag FOURCC
 };
 
-struct OutputSpec
+struct OutputOptions
 {
     std::string path;
     std::string format; ///< -f; empty = from the extension
@@ -113,9 +113,9 @@ struct OutputSpec
 
 struct ConversionPlan
 {
-    std::vector<InputSpec> inputs;
+    std::vector<InputOptions> inputs;
     bool merged = false; ///< inputs came as -ivs/-ias segments, joined into one output
-    OutputSpec output;
+    OutputOptions output;
 };
 
 } // namespace dolmar

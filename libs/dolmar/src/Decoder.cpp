@@ -26,7 +26,7 @@ Decoder::Decoder(const AVStream *stream, int threads, const std::string &path)
             std::string("open the ") + avcodec_get_name(par->codec_id) + " decoder for", path);
 }
 
-void Decoder::decode(const AVPacket *packet, const FrameSink &sink)
+void Decoder::Decode(const AVPacket *packet, const FrameSink &sink)
 {
     if (m_drained)
         return;
@@ -34,7 +34,7 @@ void Decoder::decode(const AVPacket *packet, const FrameSink &sink)
     if (ret == AVERROR(EAGAIN)) {
         // Never expected, since every send is followed by a full receive; draining first and
         // sending again keeps the packet rather than losing it.
-        receive(sink);
+        Receive(sink);
         ret = avcodec_send_packet(m_ctx.get(), packet);
     }
     if (ret < 0 && ret != AVERROR_EOF) {
@@ -43,10 +43,10 @@ void Decoder::decode(const AVPacket *packet, const FrameSink &sink)
     }
     if (!packet)
         m_drained = true;
-    receive(sink);
+    Receive(sink);
 }
 
-void Decoder::receive(const FrameSink &sink)
+void Decoder::Receive(const FrameSink &sink)
 {
     int errors_in_a_row = 0;
     for (;;) {

@@ -20,17 +20,17 @@ public:
     /// Opens a decoder for stream; threads 0 means one per core. Throws EngineError.
     Decoder(const AVStream *stream, int threads, const std::string &path);
 
-    AVCodecContext *context() const { return m_ctx.get(); }
+    AVCodecContext *Context() const { return m_ctx.get(); }
 
     /// Decodes packet (null drains the decoder at the end of the input) and hands every frame
     /// to sink with frame->pts set to the best timestamp known.
-    void decode(const AVPacket *packet, const FrameSink &sink);
+    void Decode(const AVPacket *packet, const FrameSink &sink);
 
-    int64_t framesDecoded() const { return m_frames; }
-    int64_t errors() const { return m_errors; }
+    int64_t FramesDecoded() const { return m_frames; }
+    int64_t Errors() const { return m_errors; }
 
 private:
-    void receive(const FrameSink &sink);
+    void Receive(const FrameSink &sink);
 
     CodecContextPtr m_ctx;
     FramePtr m_frame;

@@ -17,12 +17,12 @@ Encoder::Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *
     configure(m_ctx.get());
     if (global_header)
         m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    LogCapture::takeLastError();
+    LogCapture::TakeLastError();
     CheckAv(avcodec_open2(m_ctx.get(), codec, nullptr),
             std::string("start the ") + codec->name + " encoder for", output_path);
 }
 
-bool Encoder::encode(const AVFrame *frame, const PacketSink &sink)
+bool Encoder::Encode(const AVFrame *frame, const PacketSink &sink)
 {
     if (m_flushed)
         return true;

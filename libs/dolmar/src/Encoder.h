@@ -21,13 +21,13 @@ public:
     Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *)> &configure,
             bool global_header, const std::string &output_path);
 
-    AVCodecContext *context() const { return m_ctx.get(); }
+    AVCodecContext *Context() const { return m_ctx.get(); }
 
     /// Encodes frame, or drains the encoder when frame is null. Returns false when sink said
     /// stop.
-    bool encode(const AVFrame *frame, const PacketSink &sink);
+    bool Encode(const AVFrame *frame, const PacketSink &sink);
 
-    int64_t framesEncoded() const { return m_frames; }
+    int64_t FramesEncoded() const { return m_frames; }
 
 private:
     CodecContextPtr m_ctx;

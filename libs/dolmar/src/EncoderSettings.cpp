@@ -84,7 +84,7 @@ void UseQuantiser(AVCodecContext *ctx, double q)
     ctx->global_quality = static_cast<int>(std::lround(FF_QP2LAMBDA * q));
 }
 
-void ApplyCommon(AVCodecContext *ctx, const OutputSpec &output)
+void ApplyCommon(AVCodecContext *ctx, const OutputOptions &output)
 {
     ctx->thread_count = output.encoder_threads;
     ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
@@ -124,8 +124,8 @@ int64_t DefaultAudioBitRate(const AVCodec *codec, int channels)
 
 } // namespace
 
-void EncoderSettings::applyVideo(AVCodecContext *ctx, const VideoTarget &target,
-                                 const OutputSpec &output)
+void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
+                                 const OutputOptions &output)
 {
     const VideoSettings &video = output.video;
     const AVCodec *codec = ctx->codec;
@@ -206,8 +206,8 @@ void EncoderSettings::applyVideo(AVCodecContext *ctx, const VideoTarget &target,
         ctx->codec_tag = Fourcc(video.tag);
 }
 
-void EncoderSettings::applyAudio(AVCodecContext *ctx, const AudioTarget &target,
-                                 const OutputSpec &output)
+void EncoderSettings::ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,
+                                 const OutputOptions &output)
 {
     const AudioSettings &audio = target.settings;
     ctx->sample_rate = target.sample_rate;

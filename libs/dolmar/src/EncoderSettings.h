@@ -20,10 +20,10 @@ class EncoderSettings
 {
 public:
     /// Throws EngineError(BadArgs) naming the option an encoder cannot take.
-    static void applyVideo(AVCodecContext *ctx, const VideoTarget &target,
-                           const OutputSpec &output);
-    static void applyAudio(AVCodecContext *ctx, const AudioTarget &target,
-                           const OutputSpec &output);
+    static void ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
+                           const OutputOptions &output);
+    static void ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,
+                           const OutputOptions &output);
 };
 
 } // namespace dolmar

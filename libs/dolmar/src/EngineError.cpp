@@ -44,7 +44,7 @@ void ThrowAvError(int code, std::string_view step, std::string_view file)
     message += reason;
     // avcodec_open2 and friends often return a bare EINVAL while the real reason ("The
     // specified picture size of 100x100 is not valid for the H.263 codec") went to the log.
-    std::string detail = LogCapture::takeLastError();
+    std::string detail = LogCapture::TakeLastError();
     if (!detail.empty() && detail != reason)
         message += " (" + detail + ")";
     message += '.';

@@ -19,7 +19,7 @@ public:
 
     EngineError(Kind kind, const std::string &message);
 
-    Kind kind() const { return m_kind; }
+    Kind ErrorKind() const { return m_kind; }
 
 private:
     Kind m_kind;

@@ -29,13 +29,13 @@ extern "C" {
 
 DOLMAR_API int VCInit(void)
 {
-    dolmar::LogCapture::install();
+    dolmar::LogCapture::Install();
     return 0;
 }
 
 DOLMAR_API int VCExit(void)
 {
-    dolmar::LogCapture::uninstall();
+    dolmar::LogCapture::Uninstall();
     return 0;
 }
 
@@ -62,8 +62,8 @@ DOLMAR_API int GetMediaFileInfo(const char *path, MediaContext *ctx, StreamInfo 
         return -1;
     }
     try {
-        dolmar::LogCapture::install();
-        return dolmar::MediaProbe::probe(path, ctx, streams) < 0 ? -1 : 0;
+        dolmar::LogCapture::Install();
+        return dolmar::MediaProbe::Probe(path, ctx, streams) < 0 ? -1 : 0;
     } catch (...) {
         std::free(*streams);
         *streams = nullptr;
@@ -91,33 +91,34 @@ DOLMAR_API int ffmain(int argc, char **argv, ProgressCallback callback)
 {
     dolmar::ProgressReporter progress(callback);
     try {
-        dolmar::LogCapture::install();
+        dolmar::LogCapture::Install();
         std::vector<std::string> args;
         if (argc > 0 && argv) {
             args.reserve(static_cast<std::size_t>(argc));
             for (int i = 0; i < argc; ++i)
                 args.emplace_back(argv[i] ? argv[i] : "");
         }
-        dolmar::ConversionPlan plan = dolmar::OptionParser::parse(args);
+        dolmar::ConversionPlan plan = dolmar::OptionParser::Parse(args);
         if (g_route_flag)
             for (auto &input : plan.inputs)
                 input.platform_route = true;
         dolmar::Transcoder transcoder(plan, progress);
-        return transcoder.run() == dolmar::RunOutcome::Stopped ? DOLMAR_STOPPED : DOLMAR_OK;
+        return transcoder.Run() == dolmar::RunOutcome::Stopped ? DOLMAR_STOPPED : DOLMAR_OK;
     } catch (const dolmar::EngineError &error) {
         // A stop asked for while a file was opening surfaces as that open failing.
-        if (progress.stopRequested())
+        if (progress.StopRequested())
             return DOLMAR_STOPPED;
-        progress.reportError(error.what());
-        return error.kind() == dolmar::EngineError::Kind::BadArgs ? DOLMAR_BAD_ARGS : DOLMAR_FAILED;
+        progress.ReportError(error.what());
+        return error.ErrorKind() == dolmar::EngineError::Kind::BadArgs ? DOLMAR_BAD_ARGS
+                                                                       : DOLMAR_FAILED;
     } catch (const std::bad_alloc &) {
-        progress.reportError("The conversion ran out of memory.");
+        progress.ReportError("The conversion ran out of memory.");
         return DOLMAR_FAILED;
     } catch (const std::exception &error) {
-        progress.reportError(std::string("The conversion failed: ") + error.what());
+        progress.ReportError(std::string("The conversion failed: ") + error.what());
         return DOLMAR_FAILED;
     } catch (...) {
-        progress.reportError("The conversion failed for an unknown reason.");
+        progress.ReportError("The conversion failed for an unknown reason.");
         return DOLMAR_FAILED;
     }
 }

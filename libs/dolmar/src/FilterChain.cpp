@@ -19,7 +19,15 @@ FilterChain::FilterChain(int threads)
     m_graph->nb_threads = threads;
 }
 
-void FilterChain::add(const char *filter, const Options &options)
+void FilterChain::Add(const char *filter, const Options &options)
+{
+    // The source (the first filter) is plumbing, not part of what the chain does to a frame.
+    if (m_last)
+        Describe(filter, options);
+    Link(filter, options);
+}
+
+void FilterChain::Link(const char *filter, const Options &options)
 {
     const AVFilter *def = avfilter_get_by_name(filter);
     if (!def)
@@ -30,32 +38,55 @@ void FilterChain::add(const char *filter, const Options &options)
         throw std::bad_alloc();
     for (const auto &[key, value] : options) {
         const int ret = av_opt_set(ctx, key.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN);
-        if (ret < 0)
-            ThrowAvError(
-                ret, std::string("set ") + key + "=" + value + " on the " + filter + " filter", "");
+        if (ret < 0) {
+            std::string step = "set ";
+            step += key;
+            step += '=';
+            step += value;
+            step += " on the ";
+            step += filter;
+            step += " filter";
+            ThrowAvError(ret, step, "");
+        }
     }
     CheckAv(avfilter_init_str(ctx, nullptr), std::string("set up the ") + filter + " filter", "");
-    if (m_last)
+    if (m_last) {
         CheckAv(avfilter_link(m_last, 0, ctx, 0), std::string("link the ") + filter + " filter",
                 "");
-    else
+    } else {
         m_source = ctx;
+    }
     m_last = ctx;
 }
 
-void FilterChain::finish(const char *sink)
+void FilterChain::Describe(const char *filter, const Options &options)
 {
-    add(sink);
+    if (!m_description.empty())
+        m_description += ',';
+    m_description += filter;
+    char separator = '=';
+    for (const auto &[key, value] : options) {
+        m_description += separator;
+        m_description += key;
+        m_description += '=';
+        m_description += value;
+        separator = ':';
+    }
+}
+
+void FilterChain::Finish(const char *sink)
+{
+    Link(sink, {});
     m_sink = m_last;
     CheckAv(avfilter_graph_config(m_graph.get(), nullptr), "set up the filters", "");
 }
 
-void FilterChain::push(AVFrame *frame)
+void FilterChain::Push(AVFrame *frame)
 {
     if (!frame) {
         // The end of the stream is the end of the last frame, not its start: the frame-rate
         // filter would otherwise drop the last frame.
-        close(m_end_pts);
+        Close(m_end_pts);
         return;
     }
     if (frame->pts != AV_NOPTS_VALUE) {
@@ -73,14 +104,14 @@ void FilterChain::push(AVFrame *frame)
         ThrowAvError(ret, "filter a frame", "");
 }
 
-void FilterChain::close(int64_t pts)
+void FilterChain::Close(int64_t pts)
 {
     const int ret = av_buffersrc_close(m_source, pts, 0);
     if (ret < 0 && ret != AVERROR_EOF)
         ThrowAvError(ret, "filter a frame", "");
 }
 
-int FilterChain::pull(AVFrame *frame)
+int FilterChain::Pull(AVFrame *frame)
 {
     const int ret = av_buffersink_get_frame(m_sink, frame);
     if (ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)

@@ -22,73 +22,55 @@ constexpr int kMaxRetries = 1000;
 
 } // namespace
 
-InputFile::InputFile(const InputSpec &spec, ProgressReporter &progress)
-    : m_spec(spec)
+InputFile::InputFile(const InputOptions &options, ProgressReporter &progress)
+    : m_options(options)
     , m_progress(progress)
 {
     const AVInputFormat *forced = nullptr;
-    if (!spec.format.empty()) {
-        forced = av_find_input_format(spec.format.c_str());
+    if (!options.format.empty()) {
+        forced = av_find_input_format(options.format.c_str());
         if (!forced)
-            ThrowBadArgs("The input format " + Quoted(spec.format) + " of -f is unknown.");
+            ThrowBadArgs("The input format " + Quoted(options.format) + " of -f is unknown.");
     }
     AVFormatContext *raw = avformat_alloc_context();
     if (!raw)
         throw std::bad_alloc();
     // Long opens and reads (network mounts, huge files) keep reporting and can be stopped.
-    raw->interrupt_callback = progress.interruptCallback();
-    LogCapture::takeLastError();
-    int ret = avformat_open_input(&raw, spec.path.c_str(), forced, nullptr);
+    raw->interrupt_callback = progress.InterruptCallback();
+    LogCapture::TakeLastError();
+    int ret = avformat_open_input(&raw, options.path.c_str(), forced, nullptr);
     if (ret < 0) {
         // avformat_open_input frees the context on failure.
-        if (m_progress.stopRequested())
-            ThrowFailed("The conversion was stopped while opening " + Quoted(spec.path) + ".");
-        ThrowAvError(ret, "open the input file", spec.path);
+        if (m_progress.StopRequested())
+            ThrowFailed("The conversion was stopped while opening " + Quoted(options.path) + ".");
+        ThrowAvError(ret, "open the input file", options.path);
     }
     m_ctx.reset(raw);
     ret = avformat_find_stream_info(m_ctx.get(), nullptr);
     if (ret < 0)
-        ThrowAvError(ret, "read the streams of", spec.path);
+        ThrowAvError(ret, "read the streams of", options.path);
     if (m_ctx->nb_streams == 0)
-        ThrowFailed("The file " + Quoted(spec.path) + " holds no audio or video streams.");
+        ThrowFailed("The file " + Quoted(options.path) + " holds no audio or video streams.");
+    m_facts = SourceFacts::Read(m_ctx.get(), options.path);
 }
 
-int InputFile::firstVideoStream() const
-{
-    for (unsigned i = 0; i < m_ctx->nb_streams; ++i) {
-        const AVStream *st = m_ctx->streams[i];
-        if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
-            && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-int InputFile::firstAudioStream() const
-{
-    for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
-        if (m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-            return static_cast<int>(i);
-    return -1;
-}
-
-int64_t InputFile::originIn(AVRational time_base) const
+int64_t InputFile::OriginIn(AVRational time_base) const
 {
     if (m_ctx->start_time == AV_NOPTS_VALUE)
         return 0;
     return av_rescale_q(m_ctx->start_time, AV_TIME_BASE_Q, time_base);
 }
 
-double InputFile::sourceSeconds(int64_t ts, AVRational time_base) const
+double InputFile::SourceSeconds(int64_t ts, AVRational time_base) const
 {
-    return (ts - originIn(time_base)) * av_q2d(time_base);
+    return (ts - OriginIn(time_base)) * av_q2d(time_base);
 }
 
-void InputFile::seekToStart()
+void InputFile::SeekToStart()
 {
-    if (m_spec.start_us <= 0)
+    if (m_options.start_us <= 0)
         return;
-    int64_t target = m_spec.start_us;
+    int64_t target = m_options.start_us;
     if (m_ctx->start_time != AV_NOPTS_VALUE)
         target += m_ctx->start_time;
     // Any key frame at or before the point will do: the frames before it are decoded and cut by
@@ -97,17 +79,17 @@ void InputFile::seekToStart()
     if (ret < 0) {
         // Files without an index (raw streams) cannot seek; reading from the start and cutting
         // gives the same result, only slower.
-        LogCapture::takeLastError();
+        LogCapture::TakeLastError();
     }
 }
 
-bool InputFile::read(AVPacket *packet)
+bool InputFile::Read(AVPacket *packet)
 {
     for (;;) {
         const int ret = av_read_frame(m_ctx.get(), packet);
         if (ret == AVERROR(EAGAIN)) {
             if (++m_retries > kMaxRetries)
-                ThrowFailed("Reading " + Quoted(path())
+                ThrowFailed("Reading " + Quoted(Path())
                             + " makes no progress; the file seems damaged.");
             continue;
         }
@@ -137,7 +119,7 @@ bool InputFile::read(AVPacket *packet)
             m_reads_without_progress = 0;
         } else if (++m_reads_without_progress > kMaxReadsWithoutProgress) {
             av_packet_unref(packet);
-            ThrowFailed("Reading " + Quoted(path())
+            ThrowFailed("Reading " + Quoted(Path())
                         + " makes no progress; the file seems damaged.");
         }
         return true;

@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "ConversionPlan.h"
+#include "SourceFacts.h"
 
 #include <cstdint>
 #include <string>
@@ -19,38 +20,41 @@ class ProgressReporter;
 class InputFile
 {
 public:
-    /// Opens and probes spec.path; throws EngineError with FFmpeg's reason.
-    InputFile(const InputSpec &spec, ProgressReporter &progress);
+    /// Opens and probes options.path; throws EngineError with FFmpeg's reason.
+    InputFile(const InputOptions &options, ProgressReporter &progress);
 
-    const InputSpec &spec() const { return m_spec; }
-    const std::string &path() const { return m_spec.path; }
-    AVFormatContext *context() const { return m_ctx.get(); }
-    AVStream *stream(int index) const { return m_ctx->streams[index]; }
-    int streamCount() const { return static_cast<int>(m_ctx->nb_streams); }
+    const InputOptions &Options() const { return m_options; }
+    const std::string &Path() const { return m_options.path; }
+    AVFormatContext *Context() const { return m_ctx.get(); }
+    AVStream *Stream(int index) const { return m_ctx->streams[index]; }
+    int StreamCount() const { return static_cast<int>(m_ctx->nb_streams); }
 
+    /// What the output decisions read of this file.
+    const SourceFacts &Facts() const { return m_facts; }
     /// The first real video stream (cover art excluded) and the first audio stream, or -1.
-    int firstVideoStream() const;
-    int firstAudioStream() const;
+    int FirstVideoStream() const { return m_facts.FirstVideoStream(); }
+    int FirstAudioStream() const { return m_facts.FirstAudioStream(); }
 
     /// The container's start time in the stream's time base: what "source second 0" is.
-    int64_t originIn(AVRational time_base) const;
+    int64_t OriginIn(AVRational time_base) const;
     /// A stream timestamp as source seconds.
-    double sourceSeconds(int64_t ts, AVRational time_base) const;
+    double SourceSeconds(int64_t ts, AVRational time_base) const;
 
     /// Seeks to the -ss point (a key frame at or before it). Call once before reading.
-    void seekToStart();
+    void SeekToStart();
 
     /// The next packet, or false at the end of the input (damage included: what was readable is
     /// what the input holds). Throws EngineError when the demuxer stops making progress.
-    bool read(AVPacket *packet);
+    bool Read(AVPacket *packet);
 
     /// The reason reading ended early, if it did not end at a clean end of file.
-    const std::string &readError() const { return m_read_error; }
+    const std::string &ReadError() const { return m_read_error; }
 
 private:
-    InputSpec m_spec;
+    InputOptions m_options;
     ProgressReporter &m_progress;
     InputContextPtr m_ctx;
+    SourceFacts m_facts;
     std::string m_read_error;
     int64_t m_furthest_byte = -1;
     int64_t m_furthest_dts = INT64_MIN;

@@ -42,7 +42,7 @@ void Callback(void *avcl, int level, const char *fmt, va_list vl)
 
 } // namespace
 
-void LogCapture::install()
+void LogCapture::Install()
 {
     std::lock_guard lock(g_mutex);
     if (g_installed)
@@ -52,7 +52,7 @@ void LogCapture::install()
     g_installed = true;
 }
 
-void LogCapture::uninstall()
+void LogCapture::Uninstall()
 {
     std::lock_guard lock(g_mutex);
     if (!g_installed)
@@ -63,7 +63,7 @@ void LogCapture::uninstall()
     g_partial.clear();
 }
 
-std::string LogCapture::takeLastError()
+std::string LogCapture::TakeLastError()
 {
     std::lock_guard lock(g_mutex);
     std::string last;

@@ -12,11 +12,11 @@ class LogCapture
 {
 public:
     /// Installs the log callback; safe to call more than once.
-    static void install();
+    static void Install();
     /// Puts FFmpeg's own callback back.
-    static void uninstall();
+    static void Uninstall();
     /// The last complete error line logged since the previous call, then forgets it.
-    static std::string takeLastError();
+    static std::string TakeLastError();
 };
 
 } // namespace dolmar

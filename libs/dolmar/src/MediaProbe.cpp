@@ -2,7 +2,7 @@
 #include "MediaProbe.h"
 
 #include "AvOwners.h"
-#include "FixedText.h"
+#include "platform/FixedText.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -77,7 +77,7 @@ int32_t ClampToInt32(int64_t value)
 
 } // namespace
 
-int MediaProbe::kindOf(const AVStream *stream)
+int MediaProbe::KindOf(const AVStream *stream)
 {
     switch (stream->codecpar->codec_type) {
     case AVMEDIA_TYPE_VIDEO:
@@ -90,7 +90,7 @@ int MediaProbe::kindOf(const AVStream *stream)
     }
 }
 
-std::string MediaProbe::describe(const AVFormatContext *format, const AVStream *stream)
+std::string MediaProbe::Describe(const AVFormatContext *format, const AVStream *stream)
 {
     const AVCodecParameters *par = stream->codecpar;
     std::string line;
@@ -146,7 +146,7 @@ std::string MediaProbe::describe(const AVFormatContext *format, const AVStream *
     return line;
 }
 
-float MediaProbe::displayAspect(AVFormatContext *format, AVStream *stream)
+float MediaProbe::DisplayAspect(AVFormatContext *format, AVStream *stream)
 {
     const AVCodecParameters *par = stream->codecpar;
     if (par->width <= 0 || par->height <= 0)
@@ -157,13 +157,13 @@ float MediaProbe::displayAspect(AVFormatContext *format, AVStream *stream)
     return static_cast<float>(par->width * av_q2d(sar) / par->height);
 }
 
-int MediaProbe::probe(const char *path, MediaContext *ctx, StreamInfo **streams)
+int MediaProbe::Probe(const char *path, MediaContext *ctx, StreamInfo **streams)
 {
     *streams = nullptr;
     ctx->stream_count = 0;
     ctx->audio_stream_count = 0;
     ctx->video_stream_index = -1;
-    AssignFixedText(ctx->file_name, path);
+    quillet::platform::AssignFixedText(ctx->file_name, path);
 
     AVFormatContext *raw = nullptr;
     int ret = avformat_open_input(&raw, path, nullptr, nullptr);
@@ -195,12 +195,12 @@ int MediaProbe::probe(const char *path, MediaContext *ctx, StreamInfo **streams)
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         AVStream *stream = format->streams[i];
         StreamInfo &info = array[i];
-        info.kind = kindOf(stream);
-        AssignFixedText(info.description, describe(format.get(), stream));
+        info.kind = KindOf(stream);
+        quillet::platform::AssignFixedText(info.description, Describe(format.get(), stream));
         if (info.kind == DOLMAR_KIND_VIDEO) {
             info.width = stream->codecpar->width;
             info.height = stream->codecpar->height;
-            info.display_aspect = displayAspect(format.get(), stream);
+            info.display_aspect = DisplayAspect(format.get(), stream);
             if (ctx->video_stream_index < 0)
                 ctx->video_stream_index = static_cast<int32_t>(i);
         } else if (info.kind == DOLMAR_KIND_AUDIO) {

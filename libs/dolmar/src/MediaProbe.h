@@ -18,16 +18,16 @@ public:
     /// Fills ctx and, on success, *streams with a malloc'ed array of ctx->stream_count records.
     /// A file that cannot be opened leaves stream_count 0 and *streams null and returns the
     /// negative FFmpeg error code.
-    static int probe(const char *path, MediaContext *ctx, StreamInfo **streams);
+    static int Probe(const char *path, MediaContext *ctx, StreamInfo **streams);
 
     /// The stream's kind for StreamInfo.kind: cover art counts as "other", not as video.
-    static int kindOf(const AVStream *stream);
+    static int KindOf(const AVStream *stream);
 
     /// One line a user can read: "Video: h264 (High), 1920x1080, 25 fps, 4500 kb/s".
-    static std::string describe(const AVFormatContext *format, const AVStream *stream);
+    static std::string Describe(const AVFormatContext *format, const AVStream *stream);
 
     /// width * SAR / height, or 0 when neither the stream nor the container states an aspect.
-    static float displayAspect(AVFormatContext *format, AVStream *stream);
+    static float DisplayAspect(AVFormatContext *format, AVStream *stream);
 };
 
 } // namespace dolmar

@@ -43,7 +43,7 @@ constexpr int64_t kTrailerSlackBytes = 4096;
 
 } // namespace
 
-Muxer::Muxer(const OutputSpec &output, const AVOutputFormat *format)
+Muxer::Muxer(const OutputOptions &output, const AVOutputFormat *format)
     : m_output(output)
 {
     AVFormatContext *raw = nullptr;
@@ -72,12 +72,12 @@ Muxer::~Muxer()
         std::filesystem::remove(m_output.path, ignored);
 }
 
-bool Muxer::wantsGlobalHeaders() const
+bool Muxer::WantsGlobalHeaders() const
 {
     return m_ctx->oformat->flags & AVFMT_GLOBALHEADER;
 }
 
-int Muxer::addStream(const AVCodecContext *encoder)
+int Muxer::AddStream(const AVCodecContext *encoder)
 {
     AVStream *stream = avformat_new_stream(m_ctx.get(), nullptr);
     if (!stream)
@@ -94,7 +94,7 @@ int Muxer::addStream(const AVCodecContext *encoder)
     return stream->index;
 }
 
-void Muxer::start()
+void Muxer::Start()
 {
     if (!(m_ctx->oformat->flags & AVFMT_NOFILE)) {
         CheckAv(avio_open2(&m_ctx->pb, m_output.path.c_str(), AVIO_FLAG_WRITE, nullptr, nullptr),
@@ -103,23 +103,23 @@ void Muxer::start()
     }
     Dictionary options;
     if (!m_output.movflags.empty())
-        options.set("movflags", m_output.movflags.c_str());
+        options.Set("movflags", m_output.movflags.c_str());
     if (m_output.mux_rate > 0)
-        options.set("muxrate", std::to_string(m_output.mux_rate).c_str());
+        options.Set("muxrate", std::to_string(m_output.mux_rate).c_str());
     if (m_output.packet_size > 0)
-        options.set("packetsize", std::to_string(m_output.packet_size).c_str());
-    LogCapture::takeLastError();
-    CheckAv(avformat_write_header(m_ctx.get(), options.address()), "write the header of",
+        options.Set("packetsize", std::to_string(m_output.packet_size).c_str());
+    LogCapture::TakeLastError();
+    CheckAv(avformat_write_header(m_ctx.get(), options.Address()), "write the header of",
             m_output.path);
     if (const AVDictionaryEntry *left
-        = av_dict_get(options.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX))
+        = av_dict_get(options.Get(), "", nullptr, AV_DICT_IGNORE_SUFFIX))
         ThrowBadArgs("The " + std::string(m_ctx->oformat->name) + " format of "
                      + Quoted(m_output.path) + " has no setting " + Quoted(left->key) + " (-"
                      + left->key + ").");
     m_header_bytes = m_ctx->pb ? avio_tell(m_ctx->pb) : 0;
 }
 
-int64_t Muxer::projectedSize(int64_t next_packet_bytes) const
+int64_t Muxer::ProjectedSize(int64_t next_packet_bytes) const
 {
     const int64_t packets = m_packets + 1;
     const auto payload
@@ -134,7 +134,7 @@ int64_t Muxer::projectedSize(int64_t next_packet_bytes) const
     return std::max(estimate, written);
 }
 
-bool Muxer::write(AVPacket *packet, int stream_index, AVRational encoder_time_base)
+bool Muxer::Write(AVPacket *packet, int stream_index, AVRational encoder_time_base)
 {
     if (m_limit_reached)
         return false;
@@ -147,10 +147,10 @@ bool Muxer::write(AVPacket *packet, int stream_index, AVRational encoder_time_ba
     if (!queued.packet)
         throw std::bad_alloc();
     m_queues[static_cast<std::size_t>(stream_index)].push_back(std::move(queued));
-    return release(false);
+    return Release(false);
 }
 
-bool Muxer::release(bool everything)
+bool Muxer::Release(bool everything)
 {
     for (;;) {
         std::deque<Queued> *earliest = nullptr;
@@ -173,7 +173,7 @@ bool Muxer::release(bool everything)
             return true;
         PacketPtr packet = std::move(earliest->front().packet);
         earliest->pop_front();
-        if (!writeNow(packet.get())) {
+        if (!WriteNow(packet.get())) {
             m_limit_reached = true;
             for (auto &queue : m_queues)
                 queue.clear();
@@ -182,9 +182,9 @@ bool Muxer::release(bool everything)
     }
 }
 
-bool Muxer::writeNow(AVPacket *packet)
+bool Muxer::WriteNow(AVPacket *packet)
 {
-    if (m_output.size_limit_bytes > 0 && projectedSize(packet->size) > m_output.size_limit_bytes)
+    if (m_output.size_limit_bytes > 0 && ProjectedSize(packet->size) > m_output.size_limit_bytes)
         return false;
     const AVRational stream_tb = m_ctx->streams[packet->stream_index]->time_base;
     if (packet->pts != AV_NOPTS_VALUE) {
@@ -202,10 +202,10 @@ bool Muxer::writeNow(AVPacket *packet)
     return true;
 }
 
-void Muxer::finish(bool complete)
+void Muxer::Finish(bool complete)
 {
     if (complete && !m_limit_reached)
-        release(true);
+        Release(true);
     int ret = av_write_trailer(m_ctx.get());
     if (ret < 0)
         ThrowAvError(ret, "finish", m_output.path);

@@ -22,32 +22,32 @@ namespace dolmar {
 class Muxer
 {
 public:
-    Muxer(const OutputSpec &output, const AVOutputFormat *format);
+    Muxer(const OutputOptions &output, const AVOutputFormat *format);
     /// Removes the file of an unfinished output: a half-written file is not a result.
     ~Muxer();
     Muxer(const Muxer &) = delete;
     Muxer &operator=(const Muxer &) = delete;
 
     /// True when encoders must put their codec headers into extradata.
-    bool wantsGlobalHeaders() const;
+    bool WantsGlobalHeaders() const;
 
     /// Adds a stream carrying what encoder produces; returns its index.
-    int addStream(const AVCodecContext *encoder);
+    int AddStream(const AVCodecContext *encoder);
 
     /// Creates the file and writes the header. Throws EngineError.
-    void start();
+    void Start();
 
     /// Queues a packet in the encoder's time base and writes what is due. Returns false once the
     /// next packet due would take the file past the -fs limit; nothing more is written then.
-    bool write(AVPacket *packet, int stream_index, AVRational encoder_time_base);
+    bool Write(AVPacket *packet, int stream_index, AVRational encoder_time_base);
 
     /// Writes the trailer and closes the file, checking that every byte reached it. complete:
     /// every stream has ended, so all queued packets belong in the file; otherwise (a stop) the
     /// queue's tail where not every stream has data yet is left out.
-    void finish(bool complete);
+    void Finish(bool complete);
 
     /// The latest timestamp written, in seconds.
-    double positionSeconds() const { return m_position_s; }
+    double PositionSeconds() const { return m_position_s; }
 
 private:
     struct Queued
@@ -56,11 +56,11 @@ private:
         double dts_s;
     };
 
-    int64_t projectedSize(int64_t next_packet_bytes) const;
-    bool release(bool everything);
-    bool writeNow(AVPacket *packet);
+    int64_t ProjectedSize(int64_t next_packet_bytes) const;
+    bool Release(bool everything);
+    bool WriteNow(AVPacket *packet);
 
-    OutputSpec m_output;
+    OutputOptions m_output;
     OutputContextPtr m_ctx;
     std::vector<std::deque<Queued>> m_queues;
     bool m_limit_reached = false;

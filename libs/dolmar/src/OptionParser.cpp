@@ -3,6 +3,7 @@
 
 #include "EngineError.h"
 #include "OptionValues.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -14,7 +15,6 @@ extern "C" {
 #include <climits>
 #include <cstring>
 #include <string_view>
-#include <strings.h>
 
 namespace dolmar {
 
@@ -86,10 +86,7 @@ constexpr int kMaxPictureSide = 16384;
 
 std::string RefusedCodec(std::string_view option, std::string_view name)
 {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "copy")
+    if (quillet::platform::EqualsIgnoringCase(name, "copy"))
         ThrowBadArgs(std::string(option)
                      + " copy is not supported: every stream is re-encoded; name a codec or auto.");
     return std::string(name);
@@ -115,7 +112,7 @@ void ApplyAudioOption(AudioSettings &audio, const PendingOption &option)
         audio.tag = ParseFourcc(name, value);
 }
 
-void ParseMap(OutputSpec &output, std::string_view value)
+void ParseMap(OutputOptions &output, std::string_view value)
 {
     // "0:N": the only input of a single-file run, stream N of it.
     const auto colon = value.find(':');
@@ -125,14 +122,14 @@ void ParseMap(OutputSpec &output, std::string_view value)
     output.maps.push_back(ParseInt("-map", value.substr(colon + 1), 0, INT_MAX));
 }
 
-void ParseHook(OutputSpec &output, std::string_view value)
+void ParseHook(OutputOptions &output, std::string_view value)
 {
     // "SubTitleHook -f FILE": the file name is everything after "-f ", spaces included.
     constexpr std::string_view kHook = "SubTitleHook";
     std::string_view rest = value;
     while (!rest.empty() && rest.front() == ' ')
         rest.remove_prefix(1);
-    if (rest.size() < kHook.size() || strncasecmp(rest.data(), kHook.data(), kHook.size()) != 0)
+    if (!quillet::platform::EqualsIgnoringCase(rest.substr(0, kHook.size()), kHook))
         ThrowBadArgs("The video hook " + Quoted(value)
                      + " of -vhook is unknown; only SubTitleHook -f FILE is available.");
     rest.remove_prefix(kHook.size());
@@ -148,7 +145,7 @@ void ParseHook(OutputSpec &output, std::string_view value)
     output.subtitle_path = std::string(rest);
 }
 
-void ApplyOutputOption(OutputSpec &output, const PendingOption &option)
+void ApplyOutputOption(OutputOptions &output, const PendingOption &option)
 {
     const std::string_view name = option.def->name;
     const std::string &value = option.value;
@@ -242,7 +239,7 @@ void ApplyOutputOption(OutputSpec &output, const PendingOption &option)
     } else if (name == "-vtag") {
         video.tag = ParseFourcc(name, value);
     } else if (name == "-x264-params" || name == "-x264opts") {
-        video.x264_params = value;
+        video.x264_params = ParseKeyValueList(name, value);
     } else if (name == "-movflags") {
         output.movflags = value;
     } else if (name == "-muxrate") {
@@ -254,7 +251,7 @@ void ApplyOutputOption(OutputSpec &output, const PendingOption &option)
     }
 }
 
-void ApplyInputOption(InputSpec &input, const PendingOption &option)
+void ApplyInputOption(InputOptions &input, const PendingOption &option)
 {
     const std::string_view name = option.def->name;
     const std::string &value = option.value;
@@ -310,16 +307,16 @@ std::string ParseSegment(std::string_view option, std::string_view value, bool &
 
 } // namespace
 
-ConversionPlan OptionParser::parse(const std::vector<std::string> &argv)
+ConversionPlan OptionParser::Parse(const std::vector<std::string> &argv)
 {
     ConversionPlan plan;
-    InputSpec sticky; // input options seen so far; they apply to every later input
+    InputOptions sticky; // input options seen so far; they apply to every later input
     std::vector<PendingOption> pending;
     bool single_input = false;
     bool output_seen = false;
     bool segment_has_audio = false;
 
-    auto takePendingIntoInputs = [&] {
+    auto take_pending_into_inputs = [&] {
         for (const auto &option : pending) {
             if (option.def->scope != Scope::Input && option.def->scope != Scope::InputOutput)
                 ThrowBadArgs("The option " + std::string(option.def->name)
@@ -333,7 +330,7 @@ ConversionPlan OptionParser::parse(const std::vector<std::string> &argv)
         const std::string &token = argv[i];
         if (token.empty())
             continue;
-        auto valueOf = [&](std::string_view name) -> const std::string & {
+        auto value_of = [&](std::string_view name) -> const std::string & {
             if (i + 1 >= argv.size())
                 ThrowBadArgs("The option " + std::string(name) + " needs a value.");
             return argv[++i];
@@ -342,32 +339,32 @@ ConversionPlan OptionParser::parse(const std::vector<std::string> &argv)
             ThrowBadArgs("Unexpected argument " + Quoted(token) + " after the output file.");
 
         if (token == "-i") {
-            const std::string &path = valueOf(token);
+            const std::string &path = value_of(token);
             if (plan.merged)
                 ThrowBadArgs("-i cannot be mixed with the merged inputs of -ivs.");
             if (single_input)
                 ThrowBadArgs("Only one -i input is possible; join files with -ivs/-ias.");
             if (output_seen)
                 ThrowBadArgs("The input " + Quoted(path) + " comes after the output file.");
-            takePendingIntoInputs();
-            InputSpec input = sticky;
+            take_pending_into_inputs();
+            InputOptions input = sticky;
             input.path = path;
             plan.inputs.push_back(input);
             single_input = true;
         } else if (token == "-ivs") {
-            const std::string &value = valueOf(token);
+            const std::string &value = value_of(token);
             if (single_input)
                 ThrowBadArgs("-ivs cannot be mixed with -i.");
             if (output_seen)
                 ThrowBadArgs("-ivs comes after the output file.");
-            takePendingIntoInputs();
-            InputSpec input = sticky;
+            take_pending_into_inputs();
+            InputOptions input = sticky;
             input.path = ParseSegment(token, value, input.platform_route);
             plan.inputs.push_back(input);
             plan.merged = true;
             segment_has_audio = false;
         } else if (token == "-ias") {
-            const std::string &value = valueOf(token);
+            const std::string &value = value_of(token);
             bool unused = false;
             const std::string path = ParseSegment(token, value, unused);
             if (!plan.merged || plan.inputs.empty() || segment_has_audio)
@@ -397,7 +394,7 @@ ConversionPlan OptionParser::parse(const std::vector<std::string> &argv)
             const OptionDef *def = FindOption(token);
             if (!def)
                 ThrowBadArgs("Unknown option " + Quoted(token) + ".");
-            std::string value = def->takes_value ? valueOf(token) : std::string();
+            std::string value = def->takes_value ? value_of(token) : std::string();
             pending.push_back(PendingOption{def, std::move(value)});
         } else {
             if (plan.inputs.empty())
@@ -424,7 +421,7 @@ ConversionPlan OptionParser::parse(const std::vector<std::string> &argv)
         ThrowBadArgs("No input file was given.");
     if (!output_seen)
         ThrowBadArgs("No output file was given.");
-    const OutputSpec &output = plan.output;
+    const OutputOptions &output = plan.output;
     if (output.no_audio && output.no_video)
         ThrowBadArgs("-an and -vn together leave nothing to convert.");
     if (plan.merged) {

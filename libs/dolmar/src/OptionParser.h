@@ -20,7 +20,7 @@ class OptionParser
 {
 public:
     /// argv[0] is the program name and is not read. Throws EngineError(BadArgs).
-    static ConversionPlan parse(const std::vector<std::string> &argv);
+    static ConversionPlan Parse(const std::vector<std::string> &argv);
 };
 
 } // namespace dolmar

@@ -2,6 +2,7 @@
 #include "OptionValues.h"
 
 #include "EngineError.h"
+#include "platform/TextCase.h"
 
 extern "C" {
 #include <libavutil/parseutils.h>
@@ -29,14 +30,6 @@ namespace {
     message += what;
     message += '.';
     ThrowBadArgs(message);
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    for (char &c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 } // namespace
@@ -192,7 +185,7 @@ std::string ParseFourcc(std::string_view option, std::string_view text)
 
 int ParseStrictness(std::string_view option, std::string_view text)
 {
-    const std::string name = Lower(text);
+    const std::string name = quillet::platform::ToLower(text);
     if (name == "very")
         return 2;
     if (name == "strict")
@@ -206,9 +199,22 @@ int ParseStrictness(std::string_view option, std::string_view text)
     return ParseInt(option, text, -2, 2);
 }
 
+std::string ParseKeyValueList(std::string_view option, std::string_view text)
+{
+    std::string_view rest = text;
+    do {
+        const std::string_view item = rest.substr(0, rest.find(':'));
+        const auto equals = item.find('=');
+        if (equals == std::string_view::npos || equals == 0)
+            Refuse(option, text, "a list of key=value settings separated by ':'");
+        rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    } while (!rest.empty());
+    return std::string(text);
+}
+
 int ParseCoder(std::string_view option, std::string_view text)
 {
-    const std::string name = Lower(text);
+    const std::string name = quillet::platform::ToLower(text);
     if (name == "cavlc" || name == "vlc")
         return 0;
     if (name == "cabac" || name == "ac")

@@ -46,4 +46,8 @@ int ParseStrictness(std::string_view option, std::string_view text);
 /// A coder for -coder: 0/1 or cavlc, cabac, vlc, ac.
 int ParseCoder(std::string_view option, std::string_view text);
 
+/// "key=value:key=value" as libx264 takes its raw settings. libx264 drops the whole list without
+/// a word when one item is not key=value, so such a list is refused here.
+std::string ParseKeyValueList(std::string_view option, std::string_view text);
+
 } // namespace dolmar

@@ -31,28 +31,28 @@ public:
     OutputSession(const ConversionPlan &plan, const OutputTargets &targets,
                   ProgressReporter &progress);
 
-    const OutputTargets &targets() const { return m_targets; }
-    bool hasVideo() const { return m_video != nullptr; }
-    std::size_t audioCount() const { return m_audio.size(); }
+    const OutputTargets &Targets() const { return m_targets; }
+    bool HasVideo() const { return m_video != nullptr; }
+    std::size_t AudioCount() const { return m_audio.size(); }
 
     /// The following calls return false when the run must end now: the -fs size is reached or
     /// the caller asked to stop.
-    bool sendVideo(AVFrame *frame, AVRational time_base);
-    bool sendAudio(std::size_t index, const AVFrame *frame);
+    bool SendVideo(AVFrame *frame, AVRational time_base);
+    bool SendAudio(std::size_t index, const AVFrame *frame);
 
-    void startSegment();
+    void StartSegment();
     /// Evens out picture and sound at a segment's end; repeat_picture when another follows.
-    bool endSegment(bool repeat_picture);
+    bool EndSegment(bool repeat_picture);
     /// Drains the audio queues and every encoder at the end of the run, also after a stop: what
     /// the encoders still hold (libx264 keeps a second or two of pictures) belongs in the file.
-    bool flush();
+    bool Flush();
     /// Writes the trailer and closes the file. complete: the run reached the end of its inputs.
-    void finish(bool complete);
+    void Finish(bool complete);
 
-    bool sizeLimitReached() const { return m_size_limit_reached; }
-    double positionSeconds() const;
-    int64_t videoFramesSent() const { return m_video_next_pts; }
-    int64_t audioSamplesSent() const;
+    bool SizeLimitReached() const { return m_size_limit_reached; }
+    double PositionSeconds() const;
+    int64_t VideoFramesSent() const { return m_video_next_pts; }
+    int64_t AudioSamplesSent() const;
 
 private:
     struct AudioOut
@@ -62,10 +62,10 @@ private:
         int stream_index = -1;
     };
 
-    bool encodeVideo(const AVFrame *frame);
-    bool drainQueue(AudioOut &audio, bool final);
-    double videoEndSeconds() const;
-    bool writePacket(AVPacket *packet, int stream_index, AVRational time_base);
+    bool EncodeVideo(const AVFrame *frame);
+    bool DrainQueue(AudioOut &audio, bool final);
+    double VideoEndSeconds() const;
+    bool WritePacket(AVPacket *packet, int stream_index, AVRational time_base);
 
     const ConversionPlan &m_plan;
     OutputTargets m_targets;

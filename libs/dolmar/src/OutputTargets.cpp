@@ -3,7 +3,6 @@
 
 #include "CodecCatalog.h"
 #include "EngineError.h"
-#include "InputFile.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -59,6 +58,9 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
     if (encoder->id == AV_CODEC_ID_DVVIDEO)
         return height == 480 && Contains(list, AV_PIX_FMT_YUV411P) ? AV_PIX_FMT_YUV411P
                                                                    : AV_PIX_FMT_YUV420P;
+    // JPEG pictures are full range (JFIF); a player shows limited-range MJPEG washed out.
+    if (encoder->id == AV_CODEC_ID_MJPEG && Contains(list, AV_PIX_FMT_YUVJ420P))
+        return AV_PIX_FMT_YUVJ420P;
     // 4:2:0 is what every device decodes; an encoder that can keep a 4:4:4 source (libx264)
     // would otherwise write a profile most players refuse.
     if (Contains(list, AV_PIX_FMT_YUV420P))
@@ -70,15 +72,14 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
 }
 
 AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings,
-                           const InputFile &input, int stream_index)
+                           const SourceStream &source)
 {
     AVRational rate{settings.frame_rate.num, settings.frame_rate.den};
-    const bool explicit_rate = settings.frame_rate.valid();
+    const bool explicit_rate = settings.frame_rate.Valid();
     if (!explicit_rate) {
-        AVStream *stream = input.stream(stream_index);
-        rate = av_guess_frame_rate(input.context(), stream, nullptr);
+        rate = source.guessed_frame_rate;
         if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
-            rate = stream->avg_frame_rate;
+            rate = source.average_frame_rate;
         if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
             rate = AVRational{25, 1};
     }
@@ -100,14 +101,13 @@ AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings
     return rate;
 }
 
-VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int stream_index,
+VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
                         const AVCodec *encoder)
 {
     const VideoSettings &settings = plan.output.video;
-    const AVStream *stream = input.stream(stream_index);
-    const AVCodecParameters *par = stream->codecpar;
-    if (par->width <= 0 || par->height <= 0)
-        ThrowFailed("The picture size of the video in " + Quoted(input.path())
+    const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
+    if (source.width <= 0 || source.height <= 0)
+        ThrowFailed("The picture size of the video in " + Quoted(facts.path)
                     + " cannot be read; the file seems damaged.");
 
     VideoTarget target;
@@ -116,9 +116,9 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
     target.letterbox = plan.merged;
     target.scaler = settings.high_quality ? "lanczos" : "bicubic";
 
-    const int planned_height = settings.height > 0 ? settings.height : par->height;
+    const int planned_height = settings.height > 0 ? settings.height : source.height;
     target.pixel_format
-        = ChoosePixelFormat(encoder, settings, static_cast<AVPixelFormat>(par->format),
+        = ChoosePixelFormat(encoder, settings, source.pixel_format,
                             planned_height + settings.pad.top + settings.pad.bottom);
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(target.pixel_format);
     // Subsampled chroma needs sizes and offsets on the chroma grid; odd values are rounded down
@@ -127,15 +127,15 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
     const int step_y = desc ? 1 << desc->log2_chroma_h : 1;
 
     const CropBands &crop = settings.crop;
-    if (crop.left + crop.right >= par->width || crop.top + crop.bottom >= par->height)
+    if (crop.left + crop.right >= source.width || crop.top + crop.bottom >= source.height)
         ThrowBadArgs("Cropping " + std::to_string(crop.left) + "+" + std::to_string(crop.right)
                      + " by " + std::to_string(crop.top) + "+" + std::to_string(crop.bottom)
-                     + " pixels leaves nothing of the " + std::to_string(par->width) + "x"
-                     + std::to_string(par->height) + " picture of " + Quoted(input.path()) + ".");
+                     + " pixels leaves nothing of the " + std::to_string(source.width) + "x"
+                     + std::to_string(source.height) + " picture of " + Quoted(facts.path) + ".");
     target.crop = CropBands{RoundDownTo(crop.top, step_y), RoundDownTo(crop.bottom, step_y),
                             RoundDownTo(crop.left, step_x), RoundDownTo(crop.right, step_x)};
-    const int cropped_w = par->width - target.crop.left - target.crop.right;
-    const int cropped_h = par->height - target.crop.top - target.crop.bottom;
+    const int cropped_w = source.width - target.crop.left - target.crop.right;
+    const int cropped_h = source.height - target.crop.top - target.crop.bottom;
 
     const int inner_w = settings.width > 0 ? settings.width : cropped_w;
     const int inner_h = settings.height > 0 ? settings.height : cropped_h;
@@ -152,15 +152,14 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const InputFile &input, int 
         ThrowBadArgs("The output picture of " + std::to_string(target.width) + "x"
                      + std::to_string(target.height) + " pixels is larger than any encoder takes.");
 
-    target.frame_rate = ChooseFrameRate(encoder, settings, input, stream_index);
+    target.frame_rate = ChooseFrameRate(encoder, settings, source);
 
     if (settings.display_aspect > 0) {
         target.sample_aspect = av_d2q(settings.display_aspect * target.height / target.width, 255);
     } else {
         // Scaling keeps the picture's shape: the pixels take the aspect that makes the scaled
         // picture show as the cropped source did, as FFmpeg's scale filter does.
-        AVRational sar = av_guess_sample_aspect_ratio(input.context(),
-                                                      const_cast<AVStream *>(stream), nullptr);
+        AVRational sar = source.sample_aspect;
         if (sar.num <= 0 || sar.den <= 0)
             sar = AVRational{1, 1};
         av_reduce(&target.sample_aspect.num, &target.sample_aspect.den,
@@ -181,22 +180,22 @@ bool ContainsLayout(const AVChannelLayout *list, int channels, AVChannelLayout &
     return false;
 }
 
-AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int stream_index,
+AudioTarget DecideAudio(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
                         const AudioSettings &settings, const AVOutputFormat *format)
 {
     AudioTarget target;
     target.settings = settings;
     target.source_stream = stream_index;
-    target.encoder = CodecCatalog::isAuto(settings.codec)
-        ? CodecCatalog::defaultAudioEncoder(format, plan.output.path)
-        : CodecCatalog::audioEncoder(settings.codec);
+    target.encoder = CodecCatalog::IsAuto(settings.codec)
+        ? CodecCatalog::DefaultAudioEncoder(format, plan.output.path)
+        : CodecCatalog::AudioEncoder(settings.codec);
     const AVCodec *encoder = target.encoder;
-    CodecCatalog::checkFits(format, encoder, plan.output.path);
-    const AVCodecParameters *par = input.stream(stream_index)->codecpar;
+    CodecCatalog::CheckFits(format, encoder, plan.output.path);
+    const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
 
     // Sample rate: the one asked for, else the source's, else the nearest the encoder takes.
     int rate = settings.sample_rate > 0 ? settings.sample_rate
-                                        : (par->sample_rate > 0 ? par->sample_rate : 48000);
+                                        : (source.sample_rate > 0 ? source.sample_rate : 48000);
     if (const int *rates = encoder->supported_samplerates) {
         bool supported = false;
         int nearest = rates[0];
@@ -217,7 +216,7 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int 
 
     // Channels: as asked, else the source's, else the most the encoder takes up to that
     // (a 5.1 source into MP3 is mixed down to stereo).
-    const int source_channels = par->ch_layout.nb_channels > 0 ? par->ch_layout.nb_channels : 2;
+    const int source_channels = source.channels > 0 ? source.channels : 2;
     const int channels = settings.channels > 0 ? settings.channels : source_channels;
     av_channel_layout_default(&target.layout, channels);
     if (const AVChannelLayout *layouts = encoder->ch_layouts) {
@@ -238,7 +237,7 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int 
     if (target.layout.order != AV_CHANNEL_ORDER_NATIVE)
         av_channel_layout_default(&target.layout, target.layout.nb_channels);
 
-    const AVSampleFormat source_format = static_cast<AVSampleFormat>(par->format);
+    const AVSampleFormat source_format = source.sample_format;
     target.sample_format = source_format != AV_SAMPLE_FMT_NONE ? source_format : AV_SAMPLE_FMT_FLTP;
     if (const AVSampleFormat *formats = encoder->sample_fmts) {
         bool supported = false;
@@ -250,21 +249,21 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const InputFile &input, int 
     return target;
 }
 
-int CheckedMap(const InputFile &input, int index)
+int CheckedMap(const SourceFacts &facts, int index)
 {
-    if (index >= input.streamCount())
-        ThrowBadArgs("The file " + Quoted(input.path()) + " has no stream " + std::to_string(index)
+    if (index >= static_cast<int>(facts.streams.size()))
+        ThrowBadArgs("The file " + Quoted(facts.path) + " has no stream " + std::to_string(index)
                      + " (-map 0:" + std::to_string(index) + ").");
     return index;
 }
 
 } // namespace
 
-OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile &first)
+OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFacts &first)
 {
-    const OutputSpec &output = plan.output;
+    const OutputOptions &output = plan.output;
     OutputTargets targets;
-    targets.format = CodecCatalog::outputFormat(output.path, output.format);
+    targets.format = CodecCatalog::OutputFormat(output.path, output.format);
 
     // Which source streams feed the output: the -map entries in order, else the first video
     // and the first audio stream.
@@ -272,7 +271,8 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
     std::vector<int> audio_streams;
     if (!output.maps.empty()) {
         for (int index : output.maps) {
-            const AVMediaType type = first.stream(CheckedMap(first, index))->codecpar->codec_type;
+            const AVMediaType type
+                = first.streams[static_cast<std::size_t>(CheckedMap(first, index))].type;
             if (type == AVMEDIA_TYPE_VIDEO) {
                 if (video_stream >= 0)
                     ThrowBadArgs("Only one video stream can be converted; -map 0:"
@@ -281,24 +281,24 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
             } else if (type == AVMEDIA_TYPE_AUDIO) {
                 audio_streams.push_back(index);
             } else {
-                ThrowBadArgs("Stream " + std::to_string(index) + " of " + Quoted(first.path())
+                ThrowBadArgs("Stream " + std::to_string(index) + " of " + Quoted(first.path)
                              + " is neither video nor audio (-map 0:" + std::to_string(index)
                              + ").");
             }
         }
     } else {
-        video_stream = first.firstVideoStream();
-        if (first.firstAudioStream() >= 0)
-            audio_streams.push_back(first.firstAudioStream());
+        video_stream = first.FirstVideoStream();
+        if (first.FirstAudioStream() >= 0)
+            audio_streams.push_back(first.FirstAudioStream());
     }
 
     if (!output.no_video && video_stream >= 0) {
-        const AVCodec *encoder = CodecCatalog::isAuto(output.video.codec)
-            ? CodecCatalog::defaultVideoEncoder(targets.format, output.path)
-            : CodecCatalog::videoEncoder(output.video.codec);
+        const AVCodec *encoder = CodecCatalog::IsAuto(output.video.codec)
+            ? CodecCatalog::DefaultVideoEncoder(targets.format, output.path)
+            : CodecCatalog::VideoEncoder(output.video.codec);
         // An audio format (.mp3, .m4a) simply leaves the picture out.
         if (encoder) {
-            CodecCatalog::checkFits(targets.format, encoder, output.path);
+            CodecCatalog::CheckFits(targets.format, encoder, output.path);
             targets.video = DecideVideo(plan, first, video_stream, encoder);
         }
     }
@@ -306,8 +306,8 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
     if (output.audio.size() > std::max<std::size_t>(audio_streams.size(), 1))
         ThrowBadArgs("There are more -newaudio groups than audio streams chosen with -map.");
     if (!output.no_audio && !audio_streams.empty()) {
-        const bool format_takes_audio = !CodecCatalog::isAuto(output.audio.front().codec)
-            || CodecCatalog::defaultAudioEncoder(targets.format, output.path);
+        const bool format_takes_audio = !CodecCatalog::IsAuto(output.audio.front().codec)
+            || CodecCatalog::DefaultAudioEncoder(targets.format, output.path);
         if (format_takes_audio) {
             for (std::size_t i = 0; i < audio_streams.size(); ++i) {
                 // Mapped tracks beyond the -newaudio groups take the first track's options.
@@ -319,11 +319,21 @@ OutputTargets OutputTargets::decide(const ConversionPlan &plan, const InputFile 
         }
     }
 
-    if (!targets.video && targets.audio.empty())
-        ThrowFailed("Nothing in " + Quoted(first.path()) + " can be converted into "
+    if (!targets.video && targets.audio.empty()) {
+        // Say what is missing: sound, when the output holds no picture at all (-vn, an audio
+        // format); otherwise a picture.
+        bool output_takes_video = !output.no_video;
+        if (output_takes_video && CodecCatalog::IsAuto(output.video.codec)) {
+            try {
+                output_takes_video = CodecCatalog::DefaultVideoEncoder(targets.format, output.path);
+            } catch (const EngineError &) {
+                // The format has a picture, only not on this system.
+            }
+        }
+        ThrowFailed("Nothing in " + Quoted(first.path) + " can be converted into "
                     + Quoted(output.path) + ": it has no "
-                    + (output.no_audio || audio_streams.empty() ? "video" : "audio")
-                    + " stream the output can hold.");
+                    + (output_takes_video ? "video" : "audio") + " stream the output can hold.");
+    }
     return targets;
 }
 

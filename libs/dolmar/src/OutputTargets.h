@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ConversionPlan.h"
+#include "SourceFacts.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,8 +15,6 @@ extern "C" {
 #include <vector>
 
 namespace dolmar {
-
-class InputFile;
 
 /// The one picture format every segment is filtered into and the encoder receives.
 struct VideoTarget
@@ -47,7 +46,9 @@ struct AudioTarget
 };
 
 /// What the output will hold, decided once from the plan and the first input before anything is
-/// encoded, so that later segments of a merged run are shaped to match it.
+/// encoded, so that later segments of a merged run are shaped to match it. Every choice the
+/// output makes is here: streams, encoders, picture size, crop and pad on the chroma grid, pixel
+/// format, frame rate, pixel aspect, sample rate, channels and sample format.
 struct OutputTargets
 {
     const AVOutputFormat *format = nullptr;
@@ -55,7 +56,7 @@ struct OutputTargets
     std::vector<AudioTarget> audio;
 
     /// Throws EngineError(BadArgs) for a choice this input or this system cannot meet.
-    static OutputTargets decide(const ConversionPlan &plan, const InputFile &first);
+    static OutputTargets Decide(const ConversionPlan &plan, const SourceFacts &first);
 };
 
 } // namespace dolmar

@@ -8,13 +8,13 @@ ProgressReporter::ProgressReporter(ProgressCallback callback)
     , m_last_report(std::chrono::steady_clock::now())
 { }
 
-void ProgressReporter::setPosition(double seconds)
+void ProgressReporter::SetPosition(double seconds)
 {
     if (seconds > m_position_s)
         m_position_s = seconds;
 }
 
-bool ProgressReporter::poll()
+bool ProgressReporter::Poll()
 {
     if (m_stop)
         return true;
@@ -34,20 +34,20 @@ bool ProgressReporter::poll()
     return m_stop;
 }
 
-void ProgressReporter::reportError(const std::string &message)
+void ProgressReporter::ReportError(const std::string &message)
 {
     if (m_callback)
         m_callback(message.c_str(), -1.0);
 }
 
-AVIOInterruptCB ProgressReporter::interruptCallback()
+AVIOInterruptCB ProgressReporter::InterruptCallback()
 {
     return AVIOInterruptCB{&ProgressReporter::Interrupt, this};
 }
 
 int ProgressReporter::Interrupt(void *opaque)
 {
-    return static_cast<ProgressReporter *>(opaque)->poll() ? 1 : 0;
+    return static_cast<ProgressReporter *>(opaque)->Poll() ? 1 : 0;
 }
 
 } // namespace dolmar

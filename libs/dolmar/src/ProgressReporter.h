@@ -26,20 +26,20 @@ public:
     explicit ProgressReporter(ProgressCallback callback);
 
     /// The output position, in seconds, that the next report gives.
-    void setPosition(double seconds);
-    double position() const { return m_position_s; }
+    void SetPosition(double seconds);
+    double Position() const { return m_position_s; }
 
     /// Reports when the interval has passed; returns true once the caller asked to stop.
-    bool poll();
+    bool Poll();
 
-    bool stopRequested() const { return m_stop; }
+    bool StopRequested() const { return m_stop; }
 
     /// Tells the user why the conversion failed (position -1).
-    void reportError(const std::string &message);
+    void ReportError(const std::string &message);
 
     /// For AVFormatContext.interrupt_callback of inputs: makes FFmpeg's blocking reads report
     /// progress and end promptly when the caller stops.
-    AVIOInterruptCB interruptCallback();
+    AVIOInterruptCB InterruptCallback();
 
 private:
     static int Interrupt(void *opaque);

@@ -19,40 +19,40 @@ SegmentRunner::SegmentRunner(InputFile &input, OutputSession &output, ProgressRe
     , m_video_setup(video_setup)
     , m_filtered(MakeFrame())
 {
-    const InputSpec &spec = input.spec();
-    m_trim_start_s = spec.start_us / 1e6;
+    const InputOptions &options = input.Options();
+    m_trim_start_s = options.start_us / 1e6;
     m_video_setup.trim_start_s = m_trim_start_s;
-    if (spec.duration_us)
-        m_trim_end_s = m_trim_start_s + *spec.duration_us / 1e6;
+    if (options.duration_us)
+        m_trim_end_s = m_trim_start_s + *options.duration_us / 1e6;
 
-    auto openDecoder = [&](int stream) {
+    auto open_decoder = [&](int stream) {
         if (!m_decoders.count(stream))
             m_decoders.emplace(
-                stream, std::make_unique<Decoder>(input.stream(stream), threads, input.path()));
+                stream, std::make_unique<Decoder>(input.Stream(stream), threads, input.Path()));
     };
-    if (output.hasVideo() && video_stream >= 0) {
-        openDecoder(video_stream);
+    if (output.HasVideo() && video_stream >= 0) {
+        open_decoder(video_stream);
         m_video.push_back(VideoRoute{video_stream, nullptr, false});
     }
     for (std::size_t i = 0; i < audio_streams.size(); ++i) {
         if (audio_streams[i] < 0)
             continue;
-        openDecoder(audio_streams[i]);
+        open_decoder(audio_streams[i]);
         m_audio.push_back(AudioRoute{audio_streams[i], i, nullptr, false});
     }
 }
 
 SegmentRunner::~SegmentRunner() = default;
 
-int64_t SegmentRunner::framesDecoded() const
+int64_t SegmentRunner::FramesDecoded() const
 {
     int64_t frames = 0;
     for (const auto &[stream, decoder] : m_decoders)
-        frames += decoder->framesDecoded();
+        frames += decoder->FramesDecoded();
     return frames;
 }
 
-bool SegmentRunner::everythingDone() const
+bool SegmentRunner::EverythingDone() const
 {
     for (const VideoRoute &route : m_video)
         if (!route.done)
@@ -63,16 +63,16 @@ bool SegmentRunner::everythingDone() const
     return true;
 }
 
-SegmentRunner::End SegmentRunner::run()
+SegmentRunner::End SegmentRunner::Run()
 {
-    auto blockedEnd
-        = [&] { return m_output.sizeLimitReached() ? End::SizeLimitReached : End::Stopped; };
-    m_input.seekToStart();
+    auto blocked_end
+        = [&] { return m_output.SizeLimitReached() ? End::SizeLimitReached : End::Stopped; };
+    m_input.SeekToStart();
     PacketPtr packet = MakePacket();
-    while (!everythingDone()) {
-        if (m_progress.poll())
+    while (!EverythingDone()) {
+        if (m_progress.Poll())
             return End::Stopped;
-        if (!m_input.read(packet.get()))
+        if (!m_input.Read(packet.get()))
             break;
         auto decoder = m_decoders.find(packet->stream_index);
         if (decoder == m_decoders.end()) {
@@ -80,40 +80,40 @@ SegmentRunner::End SegmentRunner::run()
             continue;
         }
         const int stream = packet->stream_index;
-        decoder->second->decode(packet.get(), [&](AVFrame *frame) {
-            if (!m_blocked && !dispatch(stream, frame))
+        decoder->second->Decode(packet.get(), [&](AVFrame *frame) {
+            if (!m_blocked && !Dispatch(stream, frame))
                 m_blocked = true;
         });
         av_packet_unref(packet.get());
         if (m_blocked)
-            return blockedEnd();
+            return blocked_end();
     }
-    if (m_progress.stopRequested())
+    if (m_progress.StopRequested())
         return End::Stopped;
 
     // Drain the decoders, then the filters: what they still hold belongs to the output.
     for (auto &[stream, decoder] : m_decoders) {
         const int index = stream;
-        decoder->decode(nullptr, [&](AVFrame *frame) {
-            if (!m_blocked && !dispatch(index, frame))
+        decoder->Decode(nullptr, [&](AVFrame *frame) {
+            if (!m_blocked && !Dispatch(index, frame))
                 m_blocked = true;
         });
         if (m_blocked)
-            return blockedEnd();
+            return blocked_end();
     }
-    if (!finishRoutes())
-        return blockedEnd();
+    if (!FinishRoutes())
+        return blocked_end();
     return End::InputDone;
 }
 
-bool SegmentRunner::dispatch(int stream, AVFrame *frame)
+bool SegmentRunner::Dispatch(int stream, AVFrame *frame)
 {
     if (frame->pts == AV_NOPTS_VALUE)
         return true; // a frame with no time cannot be placed; the next one will be
-    const AVRational time_base = m_input.stream(stream)->time_base;
+    const AVRational time_base = m_input.Stream(stream)->time_base;
     // From here on, timestamps count from the source's start: the clock of -ss/-t and of
     // subtitle files.
-    frame->pts -= m_input.originIn(time_base);
+    frame->pts -= m_input.OriginIn(time_base);
     const double start_s = frame->pts * av_q2d(time_base);
     // Timestamps of millisecond containers land a hair beside exact frame times.
     constexpr double kTolerance = 1e-4;
@@ -124,7 +124,7 @@ bool SegmentRunner::dispatch(int stream, AVFrame *frame)
         if (route.stream != stream || route.done)
             continue;
         if (past_end) {
-            if (!closeVideo(route, end_pts))
+            if (!CloseVideo(route, end_pts))
                 return false;
             continue;
         }
@@ -132,14 +132,14 @@ bool SegmentRunner::dispatch(int stream, AVFrame *frame)
         // filter repeats the next one from the -ss point instead).
         if (start_s < m_trim_start_s - kTolerance)
             continue;
-        if (!feedVideo(route, frame, time_base))
+        if (!FeedVideo(route, frame, time_base))
             return false;
     }
     for (AudioRoute &route : m_audio) {
         if (route.stream != stream || route.done)
             continue;
         if (past_end) {
-            if (!closeAudio(route, end_pts))
+            if (!CloseAudio(route, end_pts))
                 return false;
             continue;
         }
@@ -149,43 +149,43 @@ bool SegmentRunner::dispatch(int stream, AVFrame *frame)
             + (frame->sample_rate > 0 ? double(frame->nb_samples) / frame->sample_rate : 0.0);
         if (end_of_frame_s < m_trim_start_s - kTolerance)
             continue;
-        if (!feedAudio(route, frame, time_base))
+        if (!FeedAudio(route, frame, time_base))
             return false;
     }
     return true;
 }
 
-bool SegmentRunner::closeVideo(VideoRoute &route, int64_t pts)
+bool SegmentRunner::CloseVideo(VideoRoute &route, int64_t pts)
 {
     if (!route.filter) {
         route.done = true;
         return true;
     }
-    route.filter->close(pts);
-    const bool go_on = drainVideo(route, false);
+    route.filter->Close(pts);
+    const bool go_on = DrainVideo(route, false);
     route.done = true;
     return go_on;
 }
 
-bool SegmentRunner::closeAudio(AudioRoute &route, int64_t pts)
+bool SegmentRunner::CloseAudio(AudioRoute &route, int64_t pts)
 {
     if (!route.filter) {
         route.done = true;
         return true;
     }
-    route.filter->close(pts);
-    const bool go_on = drainAudio(route, false);
+    route.filter->Close(pts);
+    const bool go_on = DrainAudio(route, false);
     route.done = true;
     return go_on;
 }
 
-bool SegmentRunner::feedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base)
+bool SegmentRunner::FeedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base)
 {
-    if (route.filter && !route.filter->accepts(frame)) {
+    if (route.filter && !route.filter->Accepts(frame)) {
         // The source changed its picture size or format mid-stream: finish the old chain and
         // carry on with one built for the new pictures.
-        route.filter->push(nullptr);
-        if (!drainVideo(route, true))
+        route.filter->Push(nullptr);
+        if (!DrainVideo(route, true))
             return false;
         route.filter.reset();
         VideoFilterSetup setup = m_video_setup;
@@ -194,20 +194,20 @@ bool SegmentRunner::feedVideo(VideoRoute &route, AVFrame *frame, AVRational time
     }
     if (!route.filter)
         route.filter = std::make_unique<VideoFilter>(m_video_setup, frame, time_base);
-    route.filter->push(frame);
-    return drainVideo(route, false);
+    route.filter->Push(frame);
+    return DrainVideo(route, false);
 }
 
-bool SegmentRunner::feedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base)
+bool SegmentRunner::FeedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base)
 {
     AudioFilterSetup setup;
-    setup.target = &m_output.targets().audio[route.output];
+    setup.target = &m_output.Targets().audio[route.output];
     setup.threads = m_video_setup.threads;
     setup.trim_start_s = m_trim_start_s;
     setup.trim_end_s = m_trim_end_s;
-    if (route.filter && !route.filter->accepts(frame)) {
-        route.filter->push(nullptr);
-        if (!drainAudio(route, true))
+    if (route.filter && !route.filter->Accepts(frame)) {
+        route.filter->Push(nullptr);
+        if (!DrainAudio(route, true))
             return false;
         route.filter.reset();
         setup.continuing = true;
@@ -215,15 +215,15 @@ bool SegmentRunner::feedAudio(AudioRoute &route, AVFrame *frame, AVRational time
     }
     if (!route.filter)
         route.filter = std::make_unique<AudioFilter>(setup, frame, time_base);
-    route.filter->push(frame);
-    return drainAudio(route, false);
+    route.filter->Push(frame);
+    return DrainAudio(route, false);
 }
 
-bool SegmentRunner::drainVideo(VideoRoute &route, bool closing)
+bool SegmentRunner::DrainVideo(VideoRoute &route, bool closing)
 {
-    const AVRational time_base = route.filter->outputTimeBase();
+    const AVRational time_base = route.filter->OutputTimeBase();
     for (;;) {
-        const int ret = route.filter->pull(m_filtered.get());
+        const int ret = route.filter->Pull(m_filtered.get());
         if (ret == AVERROR(EAGAIN))
             return true;
         if (ret == AVERROR_EOF) {
@@ -232,17 +232,17 @@ bool SegmentRunner::drainVideo(VideoRoute &route, bool closing)
                 route.done = true;
             return true;
         }
-        const bool go_on = m_output.sendVideo(m_filtered.get(), time_base);
+        const bool go_on = m_output.SendVideo(m_filtered.get(), time_base);
         av_frame_unref(m_filtered.get());
         if (!go_on)
             return false;
     }
 }
 
-bool SegmentRunner::drainAudio(AudioRoute &route, bool closing)
+bool SegmentRunner::DrainAudio(AudioRoute &route, bool closing)
 {
     for (;;) {
-        const int ret = route.filter->pull(m_filtered.get());
+        const int ret = route.filter->Pull(m_filtered.get());
         if (ret == AVERROR(EAGAIN))
             return true;
         if (ret == AVERROR_EOF) {
@@ -250,27 +250,27 @@ bool SegmentRunner::drainAudio(AudioRoute &route, bool closing)
                 route.done = true;
             return true;
         }
-        const bool go_on = m_output.sendAudio(route.output, m_filtered.get());
+        const bool go_on = m_output.SendAudio(route.output, m_filtered.get());
         av_frame_unref(m_filtered.get());
         if (!go_on)
             return false;
     }
 }
 
-bool SegmentRunner::finishRoutes()
+bool SegmentRunner::FinishRoutes()
 {
     for (VideoRoute &route : m_video) {
         if (!route.filter || route.done)
             continue;
-        route.filter->push(nullptr);
-        if (!drainVideo(route, false))
+        route.filter->Push(nullptr);
+        if (!DrainVideo(route, false))
             return false;
     }
     for (AudioRoute &route : m_audio) {
         if (!route.filter || route.done)
             continue;
-        route.filter->push(nullptr);
-        if (!drainAudio(route, false))
+        route.filter->Push(nullptr);
+        if (!DrainAudio(route, false))
             return false;
     }
     return true;

@@ -37,9 +37,9 @@ public:
                   const std::vector<int> &audio_streams, int threads);
     ~SegmentRunner();
 
-    End run();
+    End Run();
 
-    int64_t framesDecoded() const;
+    int64_t FramesDecoded() const;
 
 private:
     struct VideoRoute
@@ -56,15 +56,15 @@ private:
         bool done = false;
     };
 
-    bool dispatch(int stream, AVFrame *frame);
-    bool closeVideo(VideoRoute &route, int64_t pts);
-    bool closeAudio(AudioRoute &route, int64_t pts);
-    bool feedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base);
-    bool feedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base);
-    bool drainVideo(VideoRoute &route, bool closing);
-    bool drainAudio(AudioRoute &route, bool closing);
-    bool finishRoutes();
-    bool everythingDone() const;
+    bool Dispatch(int stream, AVFrame *frame);
+    bool CloseVideo(VideoRoute &route, int64_t pts);
+    bool CloseAudio(AudioRoute &route, int64_t pts);
+    bool FeedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base);
+    bool FeedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base);
+    bool DrainVideo(VideoRoute &route, bool closing);
+    bool DrainAudio(AudioRoute &route, bool closing);
+    bool FinishRoutes();
+    bool EverythingDone() const;
 
     InputFile &m_input;
     OutputSession &m_output;

@@ -4,6 +4,8 @@
 #include "AvOwners.h"
 #include "EngineError.h"
 #include "SubtitleInput.h"
+#include "platform/TextCase.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,14 +21,7 @@ namespace dolmar {
 namespace {
 
 // Subtitle files are small; anything bigger is not one, and need not be read whole.
-constexpr std::size_t kMaxSubtitleBytes = 64 * 1024 * 1024;
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
+constexpr std::size_t kMaxSubtitleBytes = std::size_t{64} * 1024 * 1024;
 
 std::string ReadBytes(const std::filesystem::path &path)
 {
@@ -38,30 +33,6 @@ std::string ReadBytes(const std::filesystem::path &path)
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(file.gcount()));
     return bytes;
-}
-
-bool IsUtf8(const std::string &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        int follow = 0;
-        if (*p < 0x80)
-            follow = 0;
-        else if ((*p >> 5) == 6)
-            follow = 1;
-        else if ((*p >> 4) == 14)
-            follow = 2;
-        else if ((*p >> 3) == 30)
-            follow = 3;
-        else
-            return false;
-        ++p;
-        for (int i = 0; i < follow; ++i, ++p)
-            if (p >= end || (*p & 0xC0) != 0x80)
-                return false;
-    }
-    return true;
 }
 
 bool HasUtf16Bom(const std::string &bytes)
@@ -106,7 +77,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
         ThrowFailed("The subtitle file " + Quoted(path) + " cannot be found.");
 
     const std::filesystem::path fs_path(path);
-    const std::string extension = Lower(fs_path.extension().string());
+    const std::string extension = quillet::platform::ToLower(fs_path.extension().string());
     std::filesystem::path index = fs_path;
     index.replace_extension(".idx");
     if (extension == ".idx" || (extension == ".sub" && std::filesystem::exists(index, error))) {
@@ -117,10 +88,10 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
     }
 
     const std::string bytes = ReadBytes(fs_path);
-    if (!HasUtf16Bom(bytes) && !IsUtf8(bytes))
+    if (!HasUtf16Bom(bytes) && !quillet::platform::IsValidUtf8(bytes))
         m_charset = "CP1252";
     if (LooksLikeMicroDvd(bytes)) {
-        convertToAss(path, true, video_frame_rate);
+        ConvertToAss(path, true, video_frame_rate);
         return;
     }
 
@@ -136,7 +107,7 @@ SubtitleFile::SubtitleFile(const std::string &path, AVRational video_frame_rate)
         && std::string_view(format->iformat->name) == "ass")
         return;
     format.reset();
-    convertToAss(path, false, video_frame_rate);
+    ConvertToAss(path, false, video_frame_rate);
 }
 
 SubtitleFile::~SubtitleFile()
@@ -161,20 +132,12 @@ std::string AssTime(int64_t ms)
     return text;
 }
 
-/// avcodec_decode_subtitle2 fills a caller-owned AVSubtitle whose contents need freeing.
-struct DecodedSubtitle
-{
-    AVSubtitle sub{};
-    ~DecodedSubtitle() { avsubtitle_free(&sub); }
-};
-
 // An event whose end nobody states is shown this long.
 constexpr int64_t kOpenEndMs = 5000;
-constexpr int kMaxPackets = 1000000;
 
 } // namespace
 
-void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
+void SubtitleFile::ConvertToAss(const std::string &path, bool micro_dvd,
                                 AVRational video_frame_rate)
 {
     const AVInputFormat *forced = micro_dvd ? av_find_input_format("microdvd") : nullptr;
@@ -183,20 +146,20 @@ void SubtitleFile::convertToAss(const std::string &path, bool micro_dvd,
         // Used only when the file does not state its own rate in its first line.
         const std::string rate
             = std::to_string(video_frame_rate.num) + "/" + std::to_string(video_frame_rate.den);
-        options.set("subfps", rate.c_str());
+        options.Set("subfps", rate.c_str());
     }
-    SubtitleInput input = SubtitleInput::Open(path, forced, options.address());
+    SubtitleInput input = SubtitleInput::Open(path, forced, options.Address());
     const InputContextPtr &format = input.format;
     const AVStream *stream = input.stream;
     Dictionary codec_options;
     if (!m_charset.empty())
-        codec_options.set("sub_charenc", m_charset.c_str());
-    CodecContextPtr decoder = input.OpenDecoder(path, codec_options.address());
+        codec_options.Set("sub_charenc", m_charset.c_str());
+    CodecContextPtr decoder = input.OpenDecoder(path, codec_options.Address());
     m_charset.clear(); // the ASS copy is UTF-8
 
     std::string events;
     PacketPtr packet = MakePacket();
-    for (int count = 0; count < kMaxPackets; ++count) {
+    for (int count = 0; count < kMaxSubtitlePackets; ++count) {
         if (av_read_frame(format.get(), packet.get()) < 0)
             break;
         if (packet->stream_index != stream->index) {

@@ -34,14 +34,14 @@ public:
     SubtitleFile(const SubtitleFile &) = delete;
     SubtitleFile &operator=(const SubtitleFile &) = delete;
 
-    Kind kind() const { return m_kind; }
+    Kind FileKind() const { return m_kind; }
     /// The file to open: for text, what the subtitles filter reads; for VobSub, the .idx.
-    const std::string &path() const { return m_path; }
+    const std::string &Path() const { return m_path; }
     /// The text's character set for the subtitles filter, or "" for UTF-8.
-    const std::string &charset() const { return m_charset; }
+    const std::string &Charset() const { return m_charset; }
 
 private:
-    void convertToAss(const std::string &path, bool micro_dvd, AVRational video_frame_rate);
+    void ConvertToAss(const std::string &path, bool micro_dvd, AVRational video_frame_rate);
 
     Kind m_kind = Kind::Text;
     std::string m_path;

@@ -7,6 +7,9 @@
 
 namespace dolmar {
 
+/// A subtitle file with more packets than this is not a subtitle file: reading stops there.
+inline constexpr int kMaxSubtitlePackets = 1000000;
+
 /// A subtitle file opened for reading: its demuxer and its first subtitle stream.
 struct SubtitleInput
 {

@@ -107,7 +107,7 @@ std::string Sanitised(const StyleField &field, std::string_view value)
 
 } // namespace
 
-std::filesystem::path SubtitleStyle::location()
+std::filesystem::path SubtitleStyle::Location()
 {
     if (const char *explicit_path = std::getenv("QUILLET_SUBTITLE_STYLE");
         explicit_path && *explicit_path)
@@ -122,9 +122,9 @@ std::filesystem::path SubtitleStyle::location()
     return config / "quillet" / "subtitle-style.ini";
 }
 
-std::string SubtitleStyle::forceStyle()
+std::string SubtitleStyle::ForceStyle()
 {
-    const std::filesystem::path path = location();
+    const std::filesystem::path path = Location();
     if (path.empty())
         return {};
     std::ifstream file(path, std::ios::binary);
@@ -132,10 +132,10 @@ std::string SubtitleStyle::forceStyle()
         return {};
     std::ostringstream text;
     text << file.rdbuf();
-    return forceStyleFrom(text.str());
+    return ForceStyleFrom(text.str());
 }
 
-std::string SubtitleStyle::forceStyleFrom(std::string_view ini_text)
+std::string SubtitleStyle::ForceStyleFrom(std::string_view ini_text)
 {
     std::array<std::string, kFields.size()> values;
     bool in_style = false;

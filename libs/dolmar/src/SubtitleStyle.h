@@ -18,13 +18,13 @@ class SubtitleStyle
 {
 public:
     /// The style file's location (it need not exist).
-    static std::filesystem::path location();
+    static std::filesystem::path Location();
 
     /// force_style from the saved style file, or "" when there is none.
-    static std::string forceStyle();
+    static std::string ForceStyle();
 
     /// force_style from the text of a style file.
-    static std::string forceStyleFrom(std::string_view ini_text);
+    static std::string ForceStyleFrom(std::string_view ini_text);
 };
 
 } // namespace dolmar

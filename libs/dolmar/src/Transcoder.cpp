@@ -22,7 +22,7 @@ namespace {
 void RefuseOverwritingAnInput(const ConversionPlan &plan)
 {
     std::error_code error;
-    for (const InputSpec &input : plan.inputs) {
+    for (const InputOptions &input : plan.inputs) {
         if (std::filesystem::equivalent(input.path, plan.output.path, error))
             ThrowBadArgs("The output file " + Quoted(plan.output.path)
                          + " is one of the input files; converting would destroy it.");
@@ -41,12 +41,12 @@ void ChooseStreams(const ConversionPlan &plan, const OutputTargets &targets, con
             audio.push_back(target.source_stream);
         return;
     }
-    video = targets.video ? input.firstVideoStream() : -1;
+    video = targets.video ? input.FirstVideoStream() : -1;
     if (targets.video && video < 0)
-        ThrowFailed("The file " + Quoted(input.path())
+        ThrowFailed("The file " + Quoted(input.Path())
                     + " has no video, so it cannot be joined to the others.");
     for (std::size_t i = 0; i < targets.audio.size(); ++i)
-        audio.push_back(input.firstAudioStream()); // -1: this segment's part is silence
+        audio.push_back(input.FirstAudioStream()); // -1: this segment's part is silence
 }
 
 } // namespace
@@ -56,11 +56,11 @@ Transcoder::Transcoder(const ConversionPlan &plan, ProgressReporter &progress)
     , m_progress(progress)
 { }
 
-RunOutcome Transcoder::run()
+RunOutcome Transcoder::Run()
 {
     RefuseOverwritingAnInput(m_plan);
     auto first = std::make_unique<InputFile>(m_plan.inputs.front(), m_progress);
-    const OutputTargets targets = OutputTargets::decide(m_plan, *first);
+    const OutputTargets targets = OutputTargets::Decide(m_plan, first->Facts());
 
     // Subtitles are prepared before the output exists, so a missing or unreadable subtitle
     // file fails the run without leaving a file behind.
@@ -71,17 +71,17 @@ RunOutcome Transcoder::run()
     if (targets.video) {
         video_setup.target = &*targets.video;
         if (!m_plan.output.subtitle_path.empty()) {
-            const AVStream *stream = first->stream(targets.video->source_stream);
-            subtitles = std::make_unique<SubtitleFile>(
-                m_plan.output.subtitle_path,
-                av_guess_frame_rate(first->context(), const_cast<AVStream *>(stream), nullptr));
-            if (subtitles->kind() == SubtitleFile::Kind::Bitmap) {
-                bitmap = std::make_unique<BitmapSubtitles>(subtitles->path());
+            const SourceStream &source
+                = first->Facts().streams[static_cast<std::size_t>(targets.video->source_stream)];
+            subtitles = std::make_unique<SubtitleFile>(m_plan.output.subtitle_path,
+                                                       source.guessed_frame_rate);
+            if (subtitles->FileKind() == SubtitleFile::Kind::Bitmap) {
+                bitmap = std::make_unique<BitmapSubtitles>(subtitles->Path());
                 video_setup.bitmap_subtitles = bitmap.get();
             } else {
-                video_setup.subtitle_path = subtitles->path();
-                video_setup.subtitle_charset = subtitles->charset();
-                video_setup.subtitle_style = SubtitleStyle::forceStyle();
+                video_setup.subtitle_path = subtitles->Path();
+                video_setup.subtitle_charset = subtitles->Charset();
+                video_setup.subtitle_style = SubtitleStyle::ForceStyle();
             }
         }
     }
@@ -98,7 +98,7 @@ RunOutcome Transcoder::run()
                 input = std::make_unique<InputFile>(m_plan.inputs[i], m_progress);
             } catch (const EngineError &) {
                 // A stop asked for while the next segment opened is a stop, not a failure.
-                if (!m_progress.stopRequested())
+                if (!m_progress.StopRequested())
                     throw;
                 interrupted = true;
                 break;
@@ -108,44 +108,44 @@ RunOutcome Transcoder::run()
         std::vector<int> audio_streams;
         ChooseStreams(m_plan, targets, *input, video_stream, audio_streams);
         VideoFilterSetup setup = video_setup;
-        setup.threads = input->spec().decoder_threads;
+        setup.threads = input->Options().decoder_threads;
         SegmentRunner segment(*input, output, m_progress, setup, video_stream, audio_streams,
-                              input->spec().decoder_threads);
-        output.startSegment();
-        const int64_t pictures_before = output.videoFramesSent();
-        const SegmentRunner::End end = segment.run();
-        decoded_frames += segment.framesDecoded();
+                              input->Options().decoder_threads);
+        output.StartSegment();
+        const int64_t pictures_before = output.VideoFramesSent();
+        const SegmentRunner::End end = segment.Run();
+        decoded_frames += segment.FramesDecoded();
         if (end != SegmentRunner::End::InputDone) {
             interrupted = true;
             break;
         }
         // A joined file that gives no picture would vanish from the result without a word.
-        if (m_plan.merged && output.hasVideo() && output.videoFramesSent() == pictures_before)
-            ThrowFailed("No picture could be decoded from " + Quoted(input->path())
+        if (m_plan.merged && output.HasVideo() && output.VideoFramesSent() == pictures_before)
+            ThrowFailed("No picture could be decoded from " + Quoted(input->Path())
                         + "; the file seems damaged.");
-        if (!output.endSegment(i + 1 < m_plan.inputs.size()))
+        if (!output.EndSegment(i + 1 < m_plan.inputs.size()))
             interrupted = true;
-        else if (segment.framesDecoded() == 0 && !input->readError().empty())
-            ThrowFailed("Nothing could be read from " + Quoted(input->path()) + ": "
-                        + input->readError() + ".");
+        else if (segment.FramesDecoded() == 0 && !input->ReadError().empty())
+            ThrowFailed("Nothing could be read from " + Quoted(input->Path()) + ": "
+                        + input->ReadError() + ".");
     }
 
     if (!interrupted) {
-        if (output.hasVideo() && output.videoFramesSent() == 0)
+        if (output.HasVideo() && output.VideoFramesSent() == 0)
             ThrowFailed("No picture could be decoded from " + Quoted(m_plan.inputs.front().path)
                         + (decoded_frames ? " in the time chosen with -ss/-t."
                                           : "; the file seems damaged."));
-        if (!output.hasVideo() && output.audioSamplesSent() == 0)
+        if (!output.HasVideo() && output.AudioSamplesSent() == 0)
             ThrowFailed("No sound could be decoded from " + Quoted(m_plan.inputs.front().path)
                         + (decoded_frames ? " in the time chosen with -ss/-t."
                                           : "; the file seems damaged."));
     }
     // After a stop the encoders still give up what they hold, so the file ends where the
     // conversion was; at the size limit nothing more may be written.
-    const bool size_limited = output.sizeLimitReached();
-    const bool complete = !size_limited && output.flush();
-    output.finish(complete);
-    return m_progress.stopRequested() && !size_limited ? RunOutcome::Stopped : RunOutcome::Finished;
+    const bool size_limited = output.SizeLimitReached();
+    const bool complete = !size_limited && output.Flush();
+    output.Finish(complete);
+    return m_progress.StopRequested() && !size_limited ? RunOutcome::Stopped : RunOutcome::Finished;
 }
 
 } // namespace dolmar

@@ -1,6 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+/*
+ * The engine inside libdolmar: who talks to whom. Start reading here.
+ *
+ *   ffmain (EntryPoints.cpp)                      the C entry points; catch everything
+ *     |
+ *     |  argv                                     docs/engine-options.md
+ *     v
+ *   OptionParser ---> ConversionPlan              plain values, nothing of FFmpeg
+ *     |
+ *     v
+ *   Transcoder::Run  (this file)                  one run, on the caller's thread
+ *     |-- InputFile          one per input, opened in turn: demuxer, -ss seek, SourceFacts
+ *     |-- OutputTargets      every choice about the output, made once from the plan and the
+ *     |                      first input's SourceFacts (CodecCatalog: names -> encoders)
+ *     |-- SubtitleFile       the -vhook file, read before the output exists
+ *     |     '- BitmapSubtitles   VobSub/PGS pictures, blended by the engine
+ *     |-- OutputSession      one per run: an Encoder per stream (EncoderSettings), an
+ *     |     |                AudioFrameQueue per audio stream, the joined clock of a merged run
+ *     |     '- Muxer         interleaving, the -fs limit, header and trailer, write errors
+ *     '-- SegmentRunner      one per input: packets -> Decoder -> VideoFilter / AudioFilter
+ *                            (FilterChain on libavfilter) -> OutputSession
+ *
+ *   ProgressReporter  the caller's callback. The runner and the session poll it between units
+ *                     of work, FFmpeg's interrupt callback inside long opens and reads; a -1
+ *                     from the caller comes back through it as Stop.
+ *   EngineError       every failure, thrown with the step and the file; ffmain reports it once
+ *                     and returns DOLMAR_FAILED, or DOLMAR_BAD_ARGS for a refused vector.
+ *   MediaProbe        GetMediaFileInfo's reading of a file into the flat records.
+ *
+ * One frame travels InputFile::Read -> Decoder::Decode -> VideoFilter/AudioFilter ->
+ * OutputSession::SendVideo/SendAudio -> Encoder::Encode -> Muxer::Write. Objects live on the
+ * stack of Transcoder::Run; every FFmpeg object is owned by a unique_ptr of AvOwners.h, so an
+ * exception anywhere unwinds cleanly and the Muxer removes a file it did not finish.
+ */
+
 #include "ConversionPlan.h"
 
 namespace dolmar {
@@ -20,7 +55,7 @@ class Transcoder
 {
 public:
     Transcoder(const ConversionPlan &plan, ProgressReporter &progress);
-    RunOutcome run();
+    RunOutcome Run();
 
 private:
     const ConversionPlan &m_plan;

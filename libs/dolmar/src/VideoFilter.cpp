@@ -74,16 +74,16 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
 {
     if (setup.bitmap_subtitles) {
         m_shaping = std::make_unique<FilterChain>(setup.threads);
-        buildShaping(*m_shaping, first);
-        m_shaping->add(
+        BuildShaping(*m_shaping, first);
+        m_shaping->Add(
             "format", {{"pix_fmts", av_get_pix_fmt_name(BlendFormat(setup.target->pixel_format))}});
-        m_shaping->finish("buffersink");
-        setup.bitmap_subtitles->setGeometry(first->width, first->height, setup.target->crop,
+        m_shaping->Finish("buffersink");
+        setup.bitmap_subtitles->SetGeometry(first->width, first->height, setup.target->crop,
                                             setup.target->inner_width, setup.target->inner_height);
         m_between = MakeFrame();
-        const AVFilterContext *sink = m_shaping->sink();
+        const AVFilterContext *sink = m_shaping->Sink();
         m_main = std::make_unique<FilterChain>(setup.threads);
-        m_main->add(
+        m_main->Add(
             "buffer",
             {{"video_size",
               Text(av_buffersink_get_w(sink)) + "x" + Text(av_buffersink_get_h(sink))},
@@ -93,20 +93,20 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
              {"pixel_aspect", Text(av_buffersink_get_sample_aspect_ratio(sink))}});
     } else {
         m_main = std::make_unique<FilterChain>(setup.threads);
-        buildShaping(*m_main, first);
+        BuildShaping(*m_main, first);
     }
-    buildFinishing(*m_main);
+    BuildFinishing(*m_main);
 }
 
 VideoFilter::~VideoFilter() = default;
 
-void VideoFilter::buildShaping(FilterChain &chain, const AVFrame *first)
+void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
 {
     const VideoTarget &target = *m_setup.target;
     AVRational sar = first->sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0)
         sar = AVRational{1, 1};
-    chain.add("buffer",
+    chain.Add("buffer",
               {{"video_size", Text(first->width) + "x" + Text(first->height)},
                {"pix_fmt", av_get_pix_fmt_name(static_cast<AVPixelFormat>(first->format))},
                {"time_base", Text(m_time_base)},
@@ -122,7 +122,7 @@ void VideoFilter::buildShaping(FilterChain &chain, const AVFrame *first)
                          + " picture of a merged input.");
         width -= crop.left + crop.right;
         height -= crop.top + crop.bottom;
-        chain.add("crop",
+        chain.Add("crop",
                   {{"w", Text(width)},
                    {"h", Text(height)},
                    {"x", Text(crop.left)},
@@ -147,11 +147,11 @@ void VideoFilter::buildShaping(FilterChain &chain, const AVFrame *first)
             fit_w = std::min(target.inner_width,
                              RoundToStep(target.inner_height * source_dar / pixel_aspect, step_x));
     }
-    chain.add("scale", {{"w", Text(fit_w)}, {"h", Text(fit_h)}, {"flags", target.scaler}});
+    chain.Add("scale", {{"w", Text(fit_w)}, {"h", Text(fit_h)}, {"flags", target.scaler}});
     if (fit_w != target.inner_width || fit_h != target.inner_height) {
         const int x = (target.inner_width - fit_w) / 2 / step_x * step_x;
         const int y = (target.inner_height - fit_h) / 2 / step_y * step_y;
-        chain.add("pad",
+        chain.Add("pad",
                   {{"w", Text(target.inner_width)},
                    {"h", Text(target.inner_height)},
                    {"x", Text(x)},
@@ -164,95 +164,102 @@ void VideoFilter::buildShaping(FilterChain &chain, const AVFrame *first)
             options.emplace_back("charenc", m_setup.subtitle_charset);
         if (!m_setup.subtitle_style.empty())
             options.emplace_back("force_style", m_setup.subtitle_style);
-        chain.add("subtitles", options);
+        chain.Add("subtitles", options);
     }
 }
 
-void VideoFilter::buildFinishing(FilterChain &chain)
+void VideoFilter::BuildFinishing(FilterChain &chain)
 {
     const VideoTarget &target = *m_setup.target;
     const PadBands &pad = target.pad;
-    if (pad.any())
-        chain.add("pad",
+    if (pad.Any())
+        chain.Add("pad",
                   {{"w", Text(target.width)},
                    {"h", Text(target.height)},
                    {"x", Text(pad.left)},
                    {"y", Text(pad.top)},
                    {"color", Color(pad.color_rgb)}});
-    chain.add("setsar", {{"sar", Text(target.sample_aspect)}, {"max", "255"}});
-    chain.add("format", {{"pix_fmts", av_get_pix_fmt_name(target.pixel_format)}});
+    chain.Add("setsar", {{"sar", Text(target.sample_aspect)}, {"max", "255"}});
+    chain.Add("format", {{"pix_fmts", av_get_pix_fmt_name(target.pixel_format)}});
     FilterChain::Options fps{{"fps", Text(target.frame_rate)}};
     // A segment whose first frame comes late repeats it from the -ss point, so that picture and
     // sound start together; a rebuilt chain carries on where the last one stopped.
     if (!m_setup.continuing)
         fps.emplace_back("start_time", Seconds(m_setup.trim_start_s));
-    chain.add("fps", fps);
-    chain.finish("buffersink");
+    chain.Add("fps", fps);
+    chain.Finish("buffersink");
     m_first_slot = std::llround(m_setup.trim_start_s * av_q2d(target.frame_rate));
 }
 
-bool VideoFilter::accepts(const AVFrame *frame) const
+bool VideoFilter::Accepts(const AVFrame *frame) const
 {
     return frame->width == m_width && frame->height == m_height && frame->format == m_format;
 }
 
-void VideoFilter::push(AVFrame *frame)
+void VideoFilter::Push(AVFrame *frame)
 {
     if (!frame) {
-        closeChains(0, true);
+        CloseChains(0, true);
         return;
     }
     if (m_shaping) {
-        m_shaping->push(frame);
-        passThroughBlend();
+        m_shaping->Push(frame);
+        PassThroughBlend();
     } else {
-        m_main->push(frame);
+        m_main->Push(frame);
     }
 }
 
-void VideoFilter::close(int64_t pts)
+void VideoFilter::Close(int64_t pts)
 {
-    closeChains(pts, false);
+    CloseChains(pts, false);
 }
 
-void VideoFilter::closeChains(int64_t pts, bool at_last_frame)
+void VideoFilter::CloseChains(int64_t pts, bool at_last_frame)
 {
     if (m_shaping) {
         if (at_last_frame)
-            m_shaping->push(nullptr);
+            m_shaping->Push(nullptr);
         else
-            m_shaping->close(pts);
-        passThroughBlend();
+            m_shaping->Close(pts);
+        PassThroughBlend();
     }
     if (at_last_frame)
-        m_main->push(nullptr);
+        m_main->Push(nullptr);
     else
-        m_main->close(pts);
+        m_main->Close(pts);
 }
 
-void VideoFilter::passThroughBlend()
+void VideoFilter::PassThroughBlend()
 {
-    const double seconds_per_tick = av_q2d(av_buffersink_get_time_base(m_shaping->sink()));
-    while (m_shaping->pull(m_between.get()) == 0) {
+    const double seconds_per_tick = av_q2d(av_buffersink_get_time_base(m_shaping->Sink()));
+    while (m_shaping->Pull(m_between.get()) == 0) {
         AVFrame *frame = m_between.get();
         CheckAv(av_frame_make_writable(frame), "prepare a frame for subtitles", "");
-        m_setup.bitmap_subtitles->blend(frame, frame->pts * seconds_per_tick);
-        m_main->push(frame);
+        m_setup.bitmap_subtitles->Blend(frame, frame->pts * seconds_per_tick);
+        m_main->Push(frame);
         av_frame_unref(frame);
     }
 }
 
-int VideoFilter::pull(AVFrame *frame)
+int VideoFilter::Pull(AVFrame *frame)
 {
-    const int ret = m_main->pull(frame);
+    const int ret = m_main->Pull(frame);
     if (ret == 0)
         frame->pts -= m_first_slot;
     return ret;
 }
 
-AVRational VideoFilter::outputTimeBase() const
+std::string VideoFilter::Description() const
 {
-    return av_buffersink_get_time_base(m_main->sink());
+    if (!m_shaping)
+        return m_main->Description();
+    return m_shaping->Description() + ",[bitmap subtitles]," + m_main->Description();
+}
+
+AVRational VideoFilter::OutputTimeBase() const
+{
+    return av_buffersink_get_time_base(m_main->Sink());
 }
 
 } // namespace dolmar

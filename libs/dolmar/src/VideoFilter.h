@@ -45,24 +45,28 @@ public:
     ~VideoFilter();
 
     /// False when frame has another size or format than the chain was built for.
-    bool accepts(const AVFrame *frame) const;
+    bool Accepts(const AVFrame *frame) const;
 
     /// Filters frame (source-second timestamps in the time base given); null ends the input.
-    void push(AVFrame *frame);
+    void Push(AVFrame *frame);
 
     /// Ends the input at pts (source time base): the -t point.
-    void close(int64_t pts);
+    void Close(int64_t pts);
 
     /// 0 with a frame, AVERROR(EAGAIN) when more input is needed, AVERROR_EOF when done.
-    int pull(AVFrame *frame);
+    int Pull(AVFrame *frame);
 
-    AVRational outputTimeBase() const;
+    AVRational OutputTimeBase() const;
+
+    /// The filters a frame passes, in order (FilterChain::Description); bitmap subtitles show
+    /// as "[bitmap subtitles]" where they are blended between the two chains.
+    std::string Description() const;
 
 private:
-    void buildShaping(FilterChain &chain, const AVFrame *first);
-    void buildFinishing(FilterChain &chain);
-    void passThroughBlend();
-    void closeChains(int64_t pts, bool at_last_frame);
+    void BuildShaping(FilterChain &chain, const AVFrame *first);
+    void BuildFinishing(FilterChain &chain);
+    void PassThroughBlend();
+    void CloseChains(int64_t pts, bool at_last_frame);
 
     VideoFilterSetup m_setup;
     AVRational m_time_base;

@@ -27,24 +27,24 @@ constexpr std::size_t kOutputPathCapacity = sizeof(EmExtractItem::output_path);
 // use another thread still gets a whole pointer.
 std::atomic<EmProgressFunc> g_callback{nullptr};
 
-int report(MkvFailure failure, const char *entry_point, const char *what)
+int Report(MkvFailure failure, const char *entry_point, const char *what)
 {
     std::fprintf(stderr, "libmkvextract: %s: %s\n", entry_point, what);
     return static_cast<int>(failure);
 }
 
-template<typename Body> int guarded(const char *entry_point, Body body)
+template<typename Body> int Guarded(const char *entry_point, Body body)
 {
     try {
         return body();
     } catch (const MkvError &e) {
-        return report(e.failure(), entry_point, e.what());
+        return Report(e.Failure(), entry_point, e.what());
     } catch (const std::bad_alloc &) {
-        return report(MkvFailure::Unreadable, entry_point, "out of memory");
+        return Report(MkvFailure::Unreadable, entry_point, "out of memory");
     } catch (const std::exception &e) {
-        return report(MkvFailure::ExtractionFailed, entry_point, e.what());
+        return Report(MkvFailure::ExtractionFailed, entry_point, e.what());
     } catch (...) {
-        return report(MkvFailure::ExtractionFailed, entry_point, "unexpected failure");
+        return Report(MkvFailure::ExtractionFailed, entry_point, "unexpected failure");
     }
 }
 
@@ -57,10 +57,10 @@ MKVEXTRACT_API int em_gettrackinfo(const char *path, EmTrackInfo **info)
     if (info)
         *info = nullptr;
     if (!path || !*path || !info)
-        return report(MkvFailure::BadArguments, "em_gettrackinfo", "no path or no result pointer");
-    return guarded("em_gettrackinfo", [&] {
-        auto block = std::make_unique<TrackInfoBlock>(TrackIdentifier::identify(path));
-        *info = block.release()->info();
+        return Report(MkvFailure::BadArguments, "em_gettrackinfo", "no path or no result pointer");
+    return Guarded("em_gettrackinfo", [&] {
+        auto block = std::make_unique<TrackInfoBlock>(TrackIdentifier::Identify(path));
+        *info = block.release()->Info();
         return 0;
     });
 }
@@ -69,8 +69,8 @@ MKVEXTRACT_API int em_extract(const char *path, const EmExtractRequest *request)
 {
     if (!path || !*path || !request || request->count < 0
         || (request->count > 0 && !request->items))
-        return report(MkvFailure::BadArguments, "em_extract", "no path or malformed request");
-    return guarded("em_extract", [&] {
+        return Report(MkvFailure::BadArguments, "em_extract", "no path or malformed request");
+    return Guarded("em_extract", [&] {
         std::vector<ExtractionPlan::Item> items;
         for (int32_t i = 0; i < request->count; ++i) {
             const EmExtractItem &item = request->items[i];
@@ -81,14 +81,14 @@ MKVEXTRACT_API int em_extract(const char *path, const EmExtractRequest *request)
         }
         if (items.empty())
             return 0;
-        TrackExtractor(path, g_callback.load()).extract(items);
+        TrackExtractor(path, g_callback.load()).Extract(items);
         return 0;
     });
 }
 
 MKVEXTRACT_API void em_freetrackinfo(EmTrackInfo *info)
 {
-    delete TrackInfoBlock::fromInfo(info);
+    delete TrackInfoBlock::FromInfo(info);
 }
 
 MKVEXTRACT_API void em_setcallbackfunc(EmProgressFunc callback)

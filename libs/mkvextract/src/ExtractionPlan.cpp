@@ -2,6 +2,7 @@
 #include "ExtractionPlan.h"
 
 #include "MkvError.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <system_error>
@@ -12,33 +13,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void refuse(const std::string &what)
+[[noreturn]] void Refuse(const std::string &what)
 {
     throw MkvError(MkvFailure::ExtractionFailed, what);
 }
 
-bool isUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t length = c < 0x80 ? 1
-            : (c >> 5) == 0x6         ? 2
-            : (c >> 4) == 0xE         ? 3
-            : (c >> 3) == 0x1E        ? 4
-                                      : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
-}
-
 /// The files an output leaves on disk, for the collision check.
-std::vector<fs::path> filesOf(const PlannedOutput &output)
+std::vector<fs::path> FilesOf(const PlannedOutput &output)
 {
     if (!output.vobsub)
         return {output.requested};
@@ -55,11 +36,11 @@ ExtractionPlan::ExtractionPlan(const std::string &source, const std::vector<Trac
         auto track = std::find_if(tracks.begin(), tracks.end(),
                                   [&](const TrackRecord &t) { return t.id == item.track; });
         if (track == tracks.end())
-            refuse(source + " has no track " + std::to_string(item.track));
+            Refuse(source + " has no track " + std::to_string(item.track));
         if (item.path.empty())
-            refuse("an output path is empty");
-        if (!isUtf8(item.path))
-            refuse(item.path + ": the name is not UTF-8");
+            Refuse("an output path is empty");
+        if (!quillet::platform::IsValidUtf8(item.path))
+            Refuse(item.path + ": the name is not UTF-8");
 
         PlannedOutput output;
         output.track = item.track;
@@ -83,35 +64,35 @@ ExtractionPlan::ExtractionPlan(const std::string &source, const std::vector<Trac
                 break;
             }
         }
-        checkFolder(output);
+        CheckFolder(output);
         m_outputs.push_back(std::move(output));
     }
-    checkCollisions();
+    CheckCollisions();
 }
 
-void ExtractionPlan::checkFolder(const PlannedOutput &output) const
+void ExtractionPlan::CheckFolder(const PlannedOutput &output) const
 {
     std::error_code ec;
     const fs::path folder
         = output.requested.has_parent_path() ? output.requested.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec))
-        refuse(output.requested.string() + ": the folder does not exist");
-    for (const fs::path &file : filesOf(output)) {
+        Refuse(output.requested.string() + ": the folder does not exist");
+    for (const fs::path &file : FilesOf(output)) {
         if (fs::is_directory(file, ec))
-            refuse(file.string() + " is a folder");
+            Refuse(file.string() + " is a folder");
         if (fs::equivalent(file, m_source, ec))
-            refuse(file.string() + " is the source file itself");
+            Refuse(file.string() + " is the source file itself");
     }
 }
 
-void ExtractionPlan::checkCollisions() const
+void ExtractionPlan::CheckCollisions() const
 {
     for (std::size_t a = 0; a < m_outputs.size(); ++a) {
         for (std::size_t b = a + 1; b < m_outputs.size(); ++b) {
-            for (const fs::path &x : filesOf(m_outputs[a]))
-                for (const fs::path &y : filesOf(m_outputs[b]))
+            for (const fs::path &x : FilesOf(m_outputs[a]))
+                for (const fs::path &y : FilesOf(m_outputs[b]))
                     if (x.lexically_normal() == y.lexically_normal())
-                        refuse(x.string() + " would be written by two tracks");
+                        Refuse(x.string() + " would be written by two tracks");
         }
     }
 }

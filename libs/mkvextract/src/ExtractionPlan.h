@@ -43,11 +43,11 @@ public:
     ExtractionPlan(const std::string &source, const std::vector<TrackRecord> &tracks,
                    const std::vector<Item> &items);
 
-    const std::vector<PlannedOutput> &outputs() const { return m_outputs; }
+    const std::vector<PlannedOutput> &Outputs() const { return m_outputs; }
 
 private:
-    void checkFolder(const PlannedOutput &output) const;
-    void checkCollisions() const;
+    void CheckFolder(const PlannedOutput &output) const;
+    void CheckCollisions() const;
 
     std::string m_source;
     std::vector<PlannedOutput> m_outputs;

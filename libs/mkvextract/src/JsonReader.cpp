@@ -13,12 +13,12 @@ namespace {
 // mkvmerge's reports nest four or five levels; 64 leaves room and keeps recursion shallow.
 constexpr int kMaxDepth = 64;
 
-bool isDigit(char c)
+bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-void appendUtf8(std::string &out, unsigned code_point)
+void AppendUtf8(std::string &out, unsigned code_point)
 {
     if (code_point < 0x80) {
         out += static_cast<char>(code_point);
@@ -39,110 +39,110 @@ void appendUtf8(std::string &out, unsigned code_point)
 
 } // namespace
 
-JsonValue JsonReader::parse(std::string_view text)
+JsonValue JsonReader::Parse(std::string_view text)
 {
     JsonReader reader(text);
-    reader.skipSpace();
-    JsonValue value = reader.parseValue(0);
-    reader.skipSpace();
+    reader.SkipSpace();
+    JsonValue value = reader.ParseValue(0);
+    reader.SkipSpace();
     if (reader.m_pos != text.size())
-        reader.fail("text after the document");
+        reader.Fail("text after the document");
     return value;
 }
 
-JsonValue JsonReader::parseValue(int depth)
+JsonValue JsonReader::ParseValue(int depth)
 {
     if (depth > kMaxDepth)
-        fail("nesting too deep");
-    switch (peek()) {
+        Fail("nesting too deep");
+    switch (Peek()) {
     case '{':
-        return parseObject(depth + 1);
+        return ParseObject(depth + 1);
     case '[':
-        return parseArray(depth + 1);
+        return ParseArray(depth + 1);
     case '"':
-        return JsonValue::makeString(parseString());
+        return JsonValue::MakeString(ParseString());
     case 't':
-        parseLiteral("true");
-        return JsonValue::makeBool(true);
+        ParseLiteral("true");
+        return JsonValue::MakeBool(true);
     case 'f':
-        parseLiteral("false");
-        return JsonValue::makeBool(false);
+        ParseLiteral("false");
+        return JsonValue::MakeBool(false);
     case 'n':
-        parseLiteral("null");
-        return JsonValue::makeNull();
+        ParseLiteral("null");
+        return JsonValue::MakeNull();
     default:
-        return parseNumber();
+        return ParseNumber();
     }
 }
 
-JsonValue JsonReader::parseObject(int depth)
+JsonValue JsonReader::ParseObject(int depth)
 {
-    expect('{');
+    Expect('{');
     std::vector<JsonMember> members;
-    skipSpace();
-    if (peek() == '}') {
+    SkipSpace();
+    if (Peek() == '}') {
         ++m_pos;
-        return JsonValue::makeObject(std::move(members));
+        return JsonValue::MakeObject(std::move(members));
     }
     for (;;) {
-        skipSpace();
-        if (peek() != '"')
-            fail("expected a member name");
-        std::string name = parseString();
-        skipSpace();
-        expect(':');
-        skipSpace();
-        members.push_back({std::move(name), parseValue(depth)});
-        skipSpace();
-        if (peek() == ',') {
+        SkipSpace();
+        if (Peek() != '"')
+            Fail("expected a member name");
+        std::string name = ParseString();
+        SkipSpace();
+        Expect(':');
+        SkipSpace();
+        members.push_back({std::move(name), ParseValue(depth)});
+        SkipSpace();
+        if (Peek() == ',') {
             ++m_pos;
             continue;
         }
-        expect('}');
-        return JsonValue::makeObject(std::move(members));
+        Expect('}');
+        return JsonValue::MakeObject(std::move(members));
     }
 }
 
-JsonValue JsonReader::parseArray(int depth)
+JsonValue JsonReader::ParseArray(int depth)
 {
-    expect('[');
+    Expect('[');
     std::vector<JsonValue> items;
-    skipSpace();
-    if (peek() == ']') {
+    SkipSpace();
+    if (Peek() == ']') {
         ++m_pos;
-        return JsonValue::makeArray(std::move(items));
+        return JsonValue::MakeArray(std::move(items));
     }
     for (;;) {
-        skipSpace();
-        items.push_back(parseValue(depth));
-        skipSpace();
-        if (peek() == ',') {
+        SkipSpace();
+        items.push_back(ParseValue(depth));
+        SkipSpace();
+        if (Peek() == ',') {
             ++m_pos;
             continue;
         }
-        expect(']');
-        return JsonValue::makeArray(std::move(items));
+        Expect(']');
+        return JsonValue::MakeArray(std::move(items));
     }
 }
 
-std::string JsonReader::parseString()
+std::string JsonReader::ParseString()
 {
-    expect('"');
+    Expect('"');
     std::string out;
     for (;;) {
         if (m_pos >= m_text.size())
-            fail("unterminated string");
+            Fail("unterminated string");
         char c = m_text[m_pos++];
         if (c == '"')
             return out;
         if (static_cast<unsigned char>(c) < 0x20)
-            fail("control character in a string");
+            Fail("control character in a string");
         if (c != '\\') {
             out += c;
             continue;
         }
         if (m_pos >= m_text.size())
-            fail("unterminated escape");
+            Fail("unterminated escape");
         char e = m_text[m_pos++];
         switch (e) {
         case '"':
@@ -166,86 +166,86 @@ std::string JsonReader::parseString()
             out += '\t';
             break;
         case 'u': {
-            unsigned code = parseHex4();
+            unsigned code = ParseHex4();
             if (code >= 0xD800 && code <= 0xDBFF) {
                 // A high surrogate must be followed by its low half; alone it is no character.
                 if (m_text.substr(m_pos, 2) != "\\u")
-                    fail("lone surrogate");
+                    Fail("lone surrogate");
                 m_pos += 2;
-                unsigned low = parseHex4();
+                unsigned low = ParseHex4();
                 if (low < 0xDC00 || low > 0xDFFF)
-                    fail("bad surrogate pair");
+                    Fail("bad surrogate pair");
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
             } else if (code >= 0xDC00 && code <= 0xDFFF) {
-                fail("lone surrogate");
+                Fail("lone surrogate");
             }
-            appendUtf8(out, code);
+            AppendUtf8(out, code);
             break;
         }
         default:
-            fail("unknown escape");
+            Fail("unknown escape");
         }
     }
 }
 
-JsonValue JsonReader::parseNumber()
+JsonValue JsonReader::ParseNumber()
 {
     const std::size_t start = m_pos;
     auto digits = [&] {
         std::size_t first = m_pos;
-        while (m_pos < m_text.size() && isDigit(m_text[m_pos]))
+        while (m_pos < m_text.size() && IsDigit(m_text[m_pos]))
             ++m_pos;
         return m_pos - first;
     };
-    if (peek() == '-')
+    if (Peek() == '-')
         ++m_pos;
-    if (peek() == '0')
+    if (Peek() == '0')
         ++m_pos;
     else if (digits() == 0)
-        fail("expected a value");
-    if (peek() == '.') {
+        Fail("expected a value");
+    if (Peek() == '.') {
         ++m_pos;
         if (digits() == 0)
-            fail("expected digits after the decimal point");
+            Fail("expected digits after the decimal point");
     }
-    if (peek() == 'e' || peek() == 'E') {
+    if (Peek() == 'e' || Peek() == 'E') {
         ++m_pos;
-        if (peek() == '+' || peek() == '-')
+        if (Peek() == '+' || Peek() == '-')
             ++m_pos;
         if (digits() == 0)
-            fail("expected exponent digits");
+            Fail("expected exponent digits");
     }
-    return JsonValue::makeNumber(std::string(m_text.substr(start, m_pos - start)));
+    return JsonValue::MakeNumber(std::string(m_text.substr(start, m_pos - start)));
 }
 
-void JsonReader::parseLiteral(std::string_view literal)
+void JsonReader::ParseLiteral(std::string_view literal)
 {
     if (m_text.substr(m_pos, literal.size()) != literal)
-        fail("unknown literal");
+        Fail("unknown literal");
     m_pos += literal.size();
 }
 
-unsigned JsonReader::parseHex4()
+unsigned JsonReader::ParseHex4()
 {
     if (m_text.size() - m_pos < 4)
-        fail("short \\u escape");
+        Fail("short \\u escape");
     unsigned value = 0;
     for (int i = 0; i < 4; ++i) {
         char c = m_text[m_pos++];
         value <<= 4;
-        if (isDigit(c))
+        if (IsDigit(c))
             value |= static_cast<unsigned>(c - '0');
         else if (c >= 'a' && c <= 'f')
             value |= static_cast<unsigned>(c - 'a' + 10);
         else if (c >= 'A' && c <= 'F')
             value |= static_cast<unsigned>(c - 'A' + 10);
         else
-            fail("bad \\u escape");
+            Fail("bad \\u escape");
     }
     return value;
 }
 
-void JsonReader::skipSpace()
+void JsonReader::SkipSpace()
 {
     while (m_pos < m_text.size()
            && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n'
@@ -253,19 +253,19 @@ void JsonReader::skipSpace()
         ++m_pos;
 }
 
-char JsonReader::peek() const
+char JsonReader::Peek() const
 {
     return m_pos < m_text.size() ? m_text[m_pos] : '\0';
 }
 
-void JsonReader::expect(char c)
+void JsonReader::Expect(char c)
 {
-    if (peek() != c)
-        fail("unexpected character");
+    if (Peek() != c)
+        Fail("unexpected character");
     ++m_pos;
 }
 
-void JsonReader::fail(const char *what) const
+void JsonReader::Fail(const char *what) const
 {
     throw MkvError(MkvFailure::Unreadable,
                    std::string("mkvmerge's report is not valid JSON (") + what + " at byte "

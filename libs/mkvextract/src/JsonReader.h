@@ -15,24 +15,24 @@ namespace mkvextract {
 class JsonReader
 {
 public:
-    static JsonValue parse(std::string_view text);
+    static JsonValue Parse(std::string_view text);
 
 private:
     explicit JsonReader(std::string_view text)
         : m_text(text)
     { }
 
-    JsonValue parseValue(int depth);
-    JsonValue parseObject(int depth);
-    JsonValue parseArray(int depth);
-    std::string parseString();
-    JsonValue parseNumber();
-    void parseLiteral(std::string_view literal);
-    unsigned parseHex4();
-    void skipSpace();
-    char peek() const;
-    void expect(char c);
-    [[noreturn]] void fail(const char *what) const;
+    JsonValue ParseValue(int depth);
+    JsonValue ParseObject(int depth);
+    JsonValue ParseArray(int depth);
+    std::string ParseString();
+    JsonValue ParseNumber();
+    void ParseLiteral(std::string_view literal);
+    unsigned ParseHex4();
+    void SkipSpace();
+    char Peek() const;
+    void Expect(char c);
+    [[noreturn]] void Fail(const char *what) const;
 
     std::string_view m_text;
     std::size_t m_pos = 0;

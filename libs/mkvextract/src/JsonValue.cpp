@@ -5,42 +5,51 @@
 
 namespace mkvextract {
 
-JsonValue JsonValue::makeBool(bool value)
+JsonValue::JsonValue(Kind kind)
+    : m_kind(kind)
+{ }
+
+JsonValue JsonValue::MakeNull()
+{
+    return JsonValue(Kind::Null);
+}
+
+JsonValue JsonValue::MakeBool(bool value)
 {
     JsonValue v(Kind::Bool);
     v.m_bool = value;
     return v;
 }
 
-JsonValue JsonValue::makeNumber(std::string text)
+JsonValue JsonValue::MakeNumber(std::string text)
 {
     JsonValue v(Kind::Number);
     v.m_text = std::move(text);
     return v;
 }
 
-JsonValue JsonValue::makeString(std::string text)
+JsonValue JsonValue::MakeString(std::string text)
 {
     JsonValue v(Kind::String);
     v.m_text = std::move(text);
     return v;
 }
 
-JsonValue JsonValue::makeArray(std::vector<JsonValue> items)
+JsonValue JsonValue::MakeArray(std::vector<JsonValue> items)
 {
     JsonValue v(Kind::Array);
     v.m_items = std::move(items);
     return v;
 }
 
-JsonValue JsonValue::makeObject(std::vector<JsonMember> members)
+JsonValue JsonValue::MakeObject(std::vector<JsonMember> members)
 {
     JsonValue v(Kind::Object);
     v.m_members = std::move(members);
     return v;
 }
 
-const JsonValue *JsonValue::find(std::string_view name) const
+const JsonValue *JsonValue::Find(std::string_view name) const
 {
     for (const auto &member : m_members)
         if (member.name == name)
@@ -48,12 +57,12 @@ const JsonValue *JsonValue::find(std::string_view name) const
     return nullptr;
 }
 
-std::string_view JsonValue::text() const
+std::string_view JsonValue::Text() const
 {
     return m_kind == Kind::String ? std::string_view(m_text) : std::string_view();
 }
 
-std::optional<std::int64_t> JsonValue::asInt64() const
+std::optional<std::int64_t> JsonValue::AsInt64() const
 {
     if (m_kind != Kind::Number)
         return std::nullopt;
@@ -66,7 +75,7 @@ std::optional<std::int64_t> JsonValue::asInt64() const
     return value;
 }
 
-std::optional<bool> JsonValue::asBool() const
+std::optional<bool> JsonValue::AsBool() const
 {
     if (m_kind != Kind::Bool)
         return std::nullopt;

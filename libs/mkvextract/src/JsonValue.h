@@ -18,32 +18,30 @@ class JsonValue
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
 
-    static JsonValue makeNull() { return JsonValue(Kind::Null); }
-    static JsonValue makeBool(bool value);
-    static JsonValue makeNumber(std::string text);
-    static JsonValue makeString(std::string text);
-    static JsonValue makeArray(std::vector<JsonValue> items);
-    static JsonValue makeObject(std::vector<JsonMember> members);
+    static JsonValue MakeNull();
+    static JsonValue MakeBool(bool value);
+    static JsonValue MakeNumber(std::string text);
+    static JsonValue MakeString(std::string text);
+    static JsonValue MakeArray(std::vector<JsonValue> items);
+    static JsonValue MakeObject(std::vector<JsonMember> members);
 
-    Kind kind() const { return m_kind; }
-    bool isObject() const { return m_kind == Kind::Object; }
-    bool isArray() const { return m_kind == Kind::Array; }
+    bool IsObject() const { return m_kind == Kind::Object; }
+    bool IsArray() const { return m_kind == Kind::Array; }
 
     /// The member named name of an object; nullptr when absent or when this is no object.
-    const JsonValue *find(std::string_view name) const;
+    const JsonValue *Find(std::string_view name) const;
     /// The text of a string; empty for every other kind.
-    std::string_view text() const;
+    std::string_view Text() const;
     /// A number that is an integer fitting int64_t; nullopt otherwise.
-    std::optional<std::int64_t> asInt64() const;
+    std::optional<std::int64_t> AsInt64() const;
     /// A bool; nullopt for every other kind.
-    std::optional<bool> asBool() const;
+    std::optional<bool> AsBool() const;
     /// The elements of an array; empty for every other kind.
-    const std::vector<JsonValue> &items() const { return m_items; }
+    const std::vector<JsonValue> &Items() const { return m_items; }
 
 private:
-    explicit JsonValue(Kind kind)
-        : m_kind(kind)
-    { }
+    // Defined where JsonMember is complete: the member vector needs it.
+    explicit JsonValue(Kind kind);
 
     Kind m_kind;
     bool m_bool = false;

@@ -28,20 +28,20 @@ public:
     explicit HeaderReader(const std::string &path)
         : m_in(path, std::ios::binary)
     { }
-    bool ok() const { return static_cast<bool>(m_in); }
+    bool Ok() const { return static_cast<bool>(m_in); }
 
     /// The element header at pos; nullopt when it is malformed or cut by the end of the file.
-    std::optional<ElementHeader> read(std::uint64_t pos)
+    std::optional<ElementHeader> Read(std::uint64_t pos)
     {
         m_in.clear();
         m_in.seekg(static_cast<std::streamoff>(pos));
         ElementHeader header;
         int id_length = 0;
-        auto id = readVint(4, id_length, /*keep_marker=*/true);
+        auto id = ReadVint(4, id_length, /*keep_marker=*/true);
         if (!id)
             return std::nullopt;
         int size_length = 0;
-        auto size = readVint(8, size_length, /*keep_marker=*/false);
+        auto size = ReadVint(8, size_length, /*keep_marker=*/false);
         if (!size)
             return std::nullopt;
         header.id = static_cast<std::uint32_t>(*id);
@@ -55,7 +55,7 @@ public:
 private:
     /// An EBML variable-length integer: the count of leading zero bits of the first byte gives
     /// the length. IDs keep their length marker, sizes drop it.
-    std::optional<std::uint64_t> readVint(int max_length, int &length, bool keep_marker)
+    std::optional<std::uint64_t> ReadVint(int max_length, int &length, bool keep_marker)
     {
         int first = m_in.get();
         if (first == EOF || first == 0)
@@ -81,7 +81,7 @@ private:
 
 } // namespace
 
-MatroskaLayout MatroskaLayout::scan(const std::string &path)
+MatroskaLayout MatroskaLayout::Scan(const std::string &path)
 {
     MatroskaLayout layout;
     std::uint64_t file_size = 0;
@@ -92,17 +92,17 @@ MatroskaLayout MatroskaLayout::scan(const std::string &path)
         file_size = static_cast<std::uint64_t>(probe.tellg());
     }
     HeaderReader reader(path);
-    if (!reader.ok())
+    if (!reader.Ok())
         return layout;
 
-    auto header = reader.read(0);
+    auto header = reader.Read(0);
     if (!header || header->id != kEbmlHeaderId || header->size == kUnknownSize)
         return layout;
     // Void or other top-level elements may stand between the EBML header and the Segment.
     std::uint64_t pos = header->data_start + header->size;
     std::optional<ElementHeader> segment;
     while (pos < file_size) {
-        auto element = reader.read(pos);
+        auto element = reader.Read(pos);
         if (!element)
             break;
         if (element->id == kSegmentId) {
@@ -124,7 +124,7 @@ MatroskaLayout MatroskaLayout::scan(const std::string &path)
 
     pos = segment->data_start;
     while (pos < file_size && pos < segment_end) {
-        auto child = reader.read(pos);
+        auto child = reader.Read(pos);
         if (!child) {
             // A header that the end of the file interrupts.
             layout.cut_short = true;

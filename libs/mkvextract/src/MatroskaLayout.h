@@ -18,7 +18,7 @@ struct MatroskaLayout
 
     /// Scans path. Never throws; a file it cannot make sense of gives scanned == false, and then
     /// the other members say nothing.
-    static MatroskaLayout scan(const std::string &path);
+    static MatroskaLayout Scan(const std::string &path);
 };
 
 } // namespace mkvextract

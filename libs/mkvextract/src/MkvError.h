@@ -21,7 +21,7 @@ public:
         : std::runtime_error(message)
         , m_failure(failure)
     { }
-    MkvFailure failure() const { return m_failure; }
+    MkvFailure Failure() const { return m_failure; }
 
 private:
     MkvFailure m_failure;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrackExtractor.h"
 
-#include "ChildProcess.h"
 #include "MatroskaLayout.h"
 #include "MkvError.h"
+#include "ToolProcess.h"
 
 #include <charconv>
 #include <filesystem>
@@ -18,23 +18,23 @@ namespace {
 constexpr std::string_view kProgressTag = "#GUI#progress ";
 constexpr std::string_view kErrorTag = "#GUI#error ";
 
-[[noreturn]] void fail(const std::string &what)
+[[noreturn]] void Fail(const std::string &what)
 {
     throw MkvError(MkvFailure::ExtractionFailed, what);
 }
 
-bool isFile(const fs::path &path)
+bool IsFile(const fs::path &path)
 {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
 }
 
-void copyOutput(const fs::path &from, const fs::path &to)
+void CopyOutput(const fs::path &from, const fs::path &to)
 {
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
     if (ec)
-        fail("cannot copy " + from.string() + " to " + to.string() + ": " + ec.message());
+        Fail("cannot copy " + from.string() + " to " + to.string() + ": " + ec.message());
 }
 
 } // namespace
@@ -46,39 +46,39 @@ TrackExtractor::TrackExtractor(std::string source, EmProgressFunc callback)
     m_message = "Extracting subtitles from " + fs::path(m_source).filename().string();
 }
 
-void TrackExtractor::extract(const std::vector<ExtractionPlan::Item> &items)
+void TrackExtractor::Extract(const std::vector<ExtractionPlan::Item> &items)
 {
-    const ExtractionPlan plan(m_source, TrackIdentifier::identify(m_source), items);
-    report(0);
-    clearOutputs(plan);
-    runTool(plan);
-    finishOutputs(plan);
+    const ExtractionPlan plan(m_source, TrackIdentifier::Identify(m_source), items);
+    Report(0);
+    ClearOutputs(plan);
+    RunTool(plan);
+    FinishOutputs(plan);
     // mkvextract writes what it finds before a cut and exits with success; the caller must
     // not take the shortened subtitles for the whole track.
-    if (MatroskaLayout::scan(m_source).cut_short)
-        fail(m_source + " ends early; the extracted tracks are incomplete");
-    report(100);
+    if (MatroskaLayout::Scan(m_source).cut_short)
+        Fail(m_source + " ends early; the extracted tracks are incomplete");
+    Report(100);
 }
 
-void TrackExtractor::clearOutputs(const ExtractionPlan &plan)
+void TrackExtractor::ClearOutputs(const ExtractionPlan &plan)
 {
     // mkvextract truncates its outputs anyway; removing them first means a file found
     // afterwards is this run's work, never a leftover of an earlier one.
-    for (const PlannedOutput &output : plan.outputs()) {
+    for (const PlannedOutput &output : plan.Outputs()) {
         for (const fs::path &file : {output.requested, output.tool_path, output.vobsub_images}) {
             std::error_code ec;
             if (!file.empty() && !fs::remove(file, ec) && ec)
-                fail("cannot replace " + file.string() + ": " + ec.message());
+                Fail("cannot replace " + file.string() + ": " + ec.message());
         }
     }
 }
 
-void TrackExtractor::runTool(const ExtractionPlan &plan)
+void TrackExtractor::RunTool(const ExtractionPlan &plan)
 {
     std::vector<std::string> argv
-        = {"mkvextract", TrackIdentifier::safeArgument(m_source), "tracks", "--gui-mode"};
+        = {"mkvextract", TrackIdentifier::SafeArgument(m_source), "tracks", "--gui-mode"};
     bool any = false;
-    for (const PlannedOutput &output : plan.outputs()) {
+    for (const PlannedOutput &output : plan.Outputs()) {
         if (output.copy_of >= 0)
             continue;
         // mkvextract splits at the first colon only, so colons in the path are safe.
@@ -88,38 +88,38 @@ void TrackExtractor::runTool(const ExtractionPlan &plan)
     if (!any)
         return;
 
-    ChildProcess mkvextract(argv);
+    quillet::platform::ChildProcess mkvextract = StartTool(argv);
     std::string first_error;
-    while (auto line = mkvextract.readLine()) {
+    while (auto line = mkvextract.ReadLine()) {
         std::string_view text(*line);
         if (text.starts_with(kProgressTag)) {
             text.remove_prefix(kProgressTag.size());
             int percent = 0;
             auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), percent);
             if (ec == std::errc() && percent < 100)
-                report(percent);
+                Report(percent);
         } else if (text.starts_with(kErrorTag) && first_error.empty()) {
             first_error = text.substr(kErrorTag.size());
         }
     }
-    const int exit_status = mkvextract.wait();
+    const int exit_status = mkvextract.Wait();
     // 1 means warnings only; the outputs are written.
     if (exit_status != 0 && exit_status != 1) {
-        fail("mkvextract failed on " + m_source
+        Fail("mkvextract failed on " + m_source
              + (first_error.empty() ? " (exit status " + std::to_string(exit_status) + ")"
                                     : ": " + first_error));
     }
 }
 
-void TrackExtractor::finishOutputs(const ExtractionPlan &plan) const
+void TrackExtractor::FinishOutputs(const ExtractionPlan &plan) const
 {
-    const auto &outputs = plan.outputs();
+    const auto &outputs = plan.Outputs();
     for (const PlannedOutput &output : outputs) {
         if (output.copy_of >= 0) {
             const PlannedOutput &original = outputs[static_cast<std::size_t>(output.copy_of)];
-            copyOutput(original.requested, output.requested);
+            CopyOutput(original.requested, output.requested);
             if (output.vobsub && output.vobsub_images != output.requested)
-                copyOutput(original.vobsub_images, output.vobsub_images);
+                CopyOutput(original.vobsub_images, output.vobsub_images);
         } else if (output.vobsub && output.tool_path != output.requested
                    && output.vobsub_images != output.requested) {
             // Asked for as "x.IDX" or "x": give the index the requested name. A request for
@@ -127,16 +127,16 @@ void TrackExtractor::finishOutputs(const ExtractionPlan &plan) const
             std::error_code ec;
             fs::rename(output.tool_path, output.requested, ec);
             if (ec)
-                fail("cannot rename " + output.tool_path.string() + ": " + ec.message());
+                Fail("cannot rename " + output.tool_path.string() + ": " + ec.message());
         }
-        if (!isFile(output.requested))
-            fail(output.requested.string() + " was not written");
-        if (output.vobsub && !isFile(output.vobsub_images))
-            fail(output.vobsub_images.string() + " was not written");
+        if (!IsFile(output.requested))
+            Fail(output.requested.string() + " was not written");
+        if (output.vobsub && !IsFile(output.vobsub_images))
+            Fail(output.vobsub_images.string() + " was not written");
     }
 }
 
-void TrackExtractor::report(int percent)
+void TrackExtractor::Report(int percent)
 {
     if (!m_callback || percent <= m_last_percent)
         return;

@@ -22,13 +22,13 @@ public:
 
     /// Throws MkvError: Unreadable for a source that cannot be identified, ExtractionFailed for
     /// a refused request, a failed run or a missing output. Outputs already written stay.
-    void extract(const std::vector<ExtractionPlan::Item> &items);
+    void Extract(const std::vector<ExtractionPlan::Item> &items);
 
 private:
-    static void clearOutputs(const ExtractionPlan &plan);
-    void runTool(const ExtractionPlan &plan);
-    void finishOutputs(const ExtractionPlan &plan) const;
-    void report(int percent);
+    static void ClearOutputs(const ExtractionPlan &plan);
+    void RunTool(const ExtractionPlan &plan);
+    void FinishOutputs(const ExtractionPlan &plan) const;
+    void Report(int percent);
 
     std::string m_source;
     EmProgressFunc m_callback;

@@ -26,11 +26,11 @@ struct TrackRecord
 class TrackIdentifier
 {
 public:
-    static std::vector<TrackRecord> identify(const std::string &path);
+    static std::vector<TrackRecord> Identify(const std::string &path);
 
     /// The path as an argument for mkvtoolnix: a relative path gets "./" in front, because the
     /// programs give a leading '-', '@' (option file), '+' (append) or '(' a meaning of its own.
-    static std::string safeArgument(const std::string &path);
+    static std::string SafeArgument(const std::string &path);
 };
 
 } // namespace mkvextract

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrackInfoBlock.h"
 
-#include "FixedText.h"
+#include "platform/FixedText.h"
 
 #include <memory>
 
@@ -16,9 +16,9 @@ TrackInfoBlock::TrackInfoBlock(const std::vector<TrackRecord> &records)
         EmTrack &track = tracks[i];
         track.number = records[i].id;
         track.type = records[i].type;
-        AssignFixedText(track.codec, records[i].codec_id);
-        AssignFixedText(track.language, records[i].language);
-        AssignFixedText(track.name, records[i].name);
+        quillet::platform::AssignFixedText(track.codec, records[i].codec_id);
+        quillet::platform::AssignFixedText(track.language, records[i].language);
+        quillet::platform::AssignFixedText(track.name, records[i].name);
         pointers[i] = &track;
     }
     // A terminating null pointer costs nothing and stops a caller that walks the array.
@@ -36,7 +36,7 @@ TrackInfoBlock::~TrackInfoBlock()
     delete[] m_tracks;
 }
 
-TrackInfoBlock *TrackInfoBlock::fromInfo(EmTrackInfo *info)
+TrackInfoBlock *TrackInfoBlock::FromInfo(EmTrackInfo *info)
 {
     return reinterpret_cast<TrackInfoBlock *>(info);
 }

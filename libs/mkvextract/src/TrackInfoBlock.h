@@ -22,8 +22,8 @@ public:
     TrackInfoBlock(const TrackInfoBlock &) = delete;
     TrackInfoBlock &operator=(const TrackInfoBlock &) = delete;
 
-    EmTrackInfo *info() { return &m_info; }
-    static TrackInfoBlock *fromInfo(EmTrackInfo *info);
+    EmTrackInfo *Info() { return &m_info; }
+    static TrackInfoBlock *FromInfo(EmTrackInfo *info);
 
 private:
     EmTrackInfo m_info{};

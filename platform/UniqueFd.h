@@ -5,9 +5,9 @@
 
 #include <utility>
 
-namespace mkvextract {
+namespace quillet::platform {
 
-/// Owns one file descriptor and closes it on destruction.
+/// Owns one file descriptor and closes it when it goes away.
 class UniqueFd
 {
 public:
@@ -15,14 +15,14 @@ public:
     explicit UniqueFd(int fd)
         : m_fd(fd)
     { }
-    ~UniqueFd() { reset(); }
+    ~UniqueFd() { Close(); }
     UniqueFd(UniqueFd &&other) noexcept
         : m_fd(std::exchange(other.m_fd, -1))
     { }
     UniqueFd &operator=(UniqueFd &&other) noexcept
     {
         if (this != &other) {
-            reset();
+            Close();
             m_fd = std::exchange(other.m_fd, -1);
         }
         return *this;
@@ -30,17 +30,23 @@ public:
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;
 
-    int get() const { return m_fd; }
+    int Get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
-    void reset()
+
+    /**
+     * Closes now and reports close()'s result, which for a written file is where a late write
+     * error (NFS, quota) shows up. Closing an empty owner does nothing.
+     * @return 0, or -1 with errno set
+     */
+    int Close()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        const int result = m_fd >= 0 ? ::close(m_fd) : 0;
         m_fd = -1;
+        return result;
     }
 
 private:
     int m_fd = -1;
 };
 
-} // namespace mkvextract
+} // namespace quillet::platform

@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""clang-tidy over the changed tree of the gated folders, as `make test` runs it.
+
+"Changed" is judged per translation unit: a unit is checked again when its source, a header of
+the source tree it includes, its compile command, .clang-tidy or clang-tidy itself changed since
+it last passed in this build folder. A fresh build folder (a clean clone on CI) therefore checks
+every unit of the gated folders, and a developer's second run checks only what they touched.
+What a unit includes comes from the build's own dependency records (ninja -t deps), so the build
+must have run; a unit whose dependencies are unknown is always checked.
+
+Usage: clang-tidy-gate.py --source DIR --build DIR [--jobs N] FOLDER...
+Exit status: 0 when every checked unit is clean, 1 when clang-tidy found something.
+"""
+
+import argparse
+import concurrent.futures
+import hashlib
+import json
+import os
+import re
+import shlex
+import subprocess
+import sys
+import time
+
+
+def ninja_dependencies(build):
+    """Object file (relative to the build folder) -> the files it was built from."""
+    try:
+        text = subprocess.run(["ninja", "-C", build, "-t", "deps"], capture_output=True,
+                              text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError):
+        return {}
+    deps, current = {}, None
+    for line in text.splitlines():
+        if line and not line[0].isspace():
+            current = line.split(":", 1)[0]
+            deps[current] = [] if "(VALID)" in line else None
+        elif line.strip() and current is not None and deps[current] is not None:
+            deps[current].append(line.strip())
+    return deps
+
+
+def object_of(command):
+    words = shlex.split(command)
+    for i, word in enumerate(words):
+        if word == "-o" and i + 1 < len(words):
+            return words[i + 1]
+    return None
+
+
+def ere_escape(text):
+    """text as a POSIX extended regular expression (clang-tidy's regex dialect)."""
+    return "".join("\\" + c if c in ".^$*+?()[]{}|\\" else c for c in text)
+
+
+class Hasher:
+    def __init__(self):
+        self.cache = {}
+
+    def file(self, path):
+        if path not in self.cache:
+            try:
+                with open(path, "rb") as f:
+                    self.cache[path] = hashlib.sha256(f.read()).hexdigest()
+            except OSError:
+                self.cache[path] = "missing"
+        return self.cache[path]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
+    parser.add_argument("folders", nargs="+")
+    args = parser.parse_args()
+
+    source = os.path.realpath(args.source)
+    build = os.path.realpath(args.build)
+    folders = [f.strip("/") + "/" for f in args.folders]
+    with open(os.path.join(build, "compile_commands.json")) as f:
+        database = json.load(f)
+
+    units = []
+    for entry in database:
+        path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
+        relative = os.path.relpath(path, source)
+        if any(relative.startswith(folder) for folder in folders):
+            units.append((relative, path, entry["command"]))
+    units.sort()
+
+    hasher = Hasher()
+    version = subprocess.run(["clang-tidy", "--version"], capture_output=True,
+                             text=True).stdout
+    base = hashlib.sha256()
+    base.update(version.encode())
+    base.update(hasher.file(os.path.join(source, ".clang-tidy")).encode())
+    base.update(" ".join(folders).encode())
+    dependencies = ninja_dependencies(build)
+    stamps = os.path.join(build, "clang-tidy-stamps")
+    os.makedirs(stamps, exist_ok=True)
+
+    def key_of(path, command):
+        deps = dependencies.get(object_of(command) or "")
+        if deps is None:
+            return None
+        key = base.copy()
+        key.update(command.encode())
+        key.update(hasher.file(path).encode())
+        for dep in sorted(deps):
+            full = os.path.realpath(os.path.join(build, dep))
+            if full.startswith(source + os.sep) and not full.startswith(build + os.sep):
+                key.update(full.encode())
+                key.update(hasher.file(full).encode())
+        return key.hexdigest()
+
+    todo = []
+    for relative, path, command in units:
+        stamp = os.path.join(stamps, hashlib.sha1(relative.encode()).hexdigest())
+        key = key_of(path, command)
+        try:
+            with open(stamp) as f:
+                unchanged = key is not None and f.read() == key
+        except OSError:
+            unchanged = False
+        if not unchanged:
+            todo.append((relative, path, stamp, key))
+
+    # Headers of the gated folders, reached by a path without "/../" (a path through another
+    # folder's include directory names that folder, not the gated one).
+    header_filter = ("^" + ere_escape(source + "/") + "(" + "|".join(
+        ere_escape(folder) for folder in folders) + r")([^/]|/[^.]|/\.[^./])*$")
+
+    def check(unit):
+        relative, path, stamp, key = unit
+        result = subprocess.run(
+            ["clang-tidy", "-p", build, "--quiet", "--header-filter=" + header_filter, path],
+            capture_output=True, text=True)
+        findings = [line for line in result.stdout.splitlines()
+                    if re.search(r": (warning|error): ", line)]
+        clean = result.returncode == 0 and not findings
+        if clean and key is not None:
+            with open(stamp, "w") as f:
+                f.write(key)
+        return relative, clean, result.stdout
+
+    start = time.monotonic()
+    failed = []
+    with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
+        for relative, clean, output in pool.map(check, todo):
+            if not clean:
+                failed.append(relative)
+                sys.stdout.write(output)
+    elapsed = time.monotonic() - start
+    print(f"clang-tidy: {len(todo)} of {len(units)} translation units checked "
+          f"({len(units) - len(todo)} unchanged since they passed) in {elapsed:.0f} s; "
+          f"{len(failed)} with findings")
+    for relative in failed:
+        print(f"  findings in {relative}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ChildProcess.h"
+
+#include "TempDir.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <thread>
+
+using namespace quillet::platform;
+using namespace std::chrono_literals;
+using quillet::test::TempDir;
+
+namespace {
+
+ChildOptions Piped()
+{
+    ChildOptions options;
+    options.output = ChildStream::Pipe;
+    return options;
+}
+
+std::vector<std::string> Lines(ChildProcess &child)
+{
+    std::vector<std::string> lines;
+    while (auto line = child.ReadLine())
+        lines.push_back(*line);
+    return lines;
+}
+
+bool ProcessExists(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+} // namespace
+
+TEST(ChildProcess, argumentsReachTheProgramExactlyAsGiven)
+{
+    const std::vector<std::string> words = {"two words", "\"quoted\"", "a;b", "$HOME", "*", ""};
+    std::vector<std::string> argv = {"printf", "%s\\n"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    ChildProcess child(argv, Piped());
+    ASSERT_TRUE(child.Started()) << child.StartError();
+    EXPECT_EQ(Lines(child), words);
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+TEST(ChildProcess, linesLoseTheirEndsAndOverlongLinesAreCut)
+{
+    ChildProcess child({"printf", "dos\\r\\nunix\\n0123456789\\nlast"}, Piped());
+    EXPECT_EQ(child.ReadLine(), "dos");
+    EXPECT_EQ(child.ReadLine(), "unix");
+    EXPECT_EQ(child.ReadLine(4), "0123");
+    EXPECT_EQ(child.ReadLine(), "456789");
+    EXPECT_EQ(child.ReadLine(), "last");
+    EXPECT_EQ(child.ReadLine(), std::nullopt);
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+TEST(ChildProcess, readAllGivesUpPastItsLimit)
+{
+    ChildProcess small({"printf", "12345"}, Piped());
+    EXPECT_EQ(small.ReadAll(5), "12345");
+    ChildProcess large({"head", "-c", "100000", "/dev/zero"}, Piped());
+    EXPECT_EQ(large.ReadAll(1000), std::nullopt);
+}
+
+TEST(ChildProcess, collectsBothStreamsWithoutStallingOnEither)
+{
+    // More than a pipe holds on each stream: reading one to its end before the other would
+    // leave the child blocked on the second for ever.
+    ChildOptions options;
+    options.output = ChildStream::Pipe;
+    options.errors = ChildStream::Pipe;
+    ChildProcess child({"sh", "-c",
+                        "head -c 300000 /dev/zero >&2; head -c 200000 /dev/zero; "
+                        "head -c 100000 /dev/zero >&2"},
+                       options);
+    std::string out;
+    std::string err;
+    int updates = 0;
+    child.Collect(out, err, [&](const std::string &) { ++updates; });
+    EXPECT_EQ(out.size(), 200000u);
+    EXPECT_EQ(err.size(), 400000u);
+    EXPECT_GT(updates, 0);
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+TEST(ChildProcess, environmentChangesSetAndRemoveVariables)
+{
+    ASSERT_EQ(::setenv("QUILLET_CHILD_GOES", "1", 1), 0);
+    ChildOptions options = Piped();
+    options.environment = {"QUILLET_CHILD_SET=a=b", "QUILLET_CHILD_GOES", "PATH=/usr/bin:/bin"};
+    ChildProcess child({"env"}, options);
+    const std::vector<std::string> lines = Lines(child);
+    ::unsetenv("QUILLET_CHILD_GOES");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "QUILLET_CHILD_SET=a=b"), lines.end());
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [](const std::string &l) { return l.starts_with("QUILLET_CHILD_GOES"); }),
+        0);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string &l) { return l.starts_with("PATH="); }),
+              1);
+}
+
+TEST(ChildProcess, inheritsNoDescriptorBeyondItsStandardStreams)
+{
+    // A descriptor without close-on-exec, as a host program or a library may hold one.
+    const int fd = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_GE(::dup2(fd, 57), 0);
+    ChildProcess child({"ls", "/proc/self/fd"}, Piped());
+    const std::vector<std::string> open_fds = Lines(child);
+    ::close(57);
+    ::close(fd);
+    EXPECT_EQ(std::find(open_fds.begin(), open_fds.end(), "57"), open_fds.end());
+    EXPECT_NE(std::find(open_fds.begin(), open_fds.end(), "1"), open_fds.end());
+}
+
+TEST(ChildProcess, exitStatusReadsAsTheShellReadsIt)
+{
+    EXPECT_EQ(ChildProcess({"sh", "-c", "exit 3"}).Wait(), 3);
+    EXPECT_EQ(ChildProcess({"sh", "-c", "kill -TERM $$"}).Wait(), 128 + SIGTERM);
+}
+
+TEST(ChildProcess, aProgramThatCannotStartSaysWhy)
+{
+    ChildProcess child({"quillet-no-such-program"});
+    EXPECT_FALSE(child.Started());
+    EXPECT_NE(child.StartError().find("quillet-no-such-program"), std::string::npos);
+    EXPECT_EQ(child.Wait(), -1);
+    EXPECT_FALSE(ChildProcess(std::vector<std::string>{}).Started());
+}
+
+TEST(ChildProcess, aChildLeftRunningIsKilledAndReaped)
+{
+    pid_t pid = -1;
+    {
+        ChildProcess child({"sleep", "30"});
+        ASSERT_TRUE(child.Started());
+        pid = child.Pid();
+        EXPECT_EQ(child.WaitFor(30ms), std::nullopt);
+    }
+    // Reaped, not a zombie: the process id no longer exists.
+    EXPECT_FALSE(ProcessExists(pid));
+}
+
+TEST(ChildProcess, forkRunsWorkInACopyOfThisProcess)
+{
+    ChildOptions quiet;
+    quiet.output = ChildStream::Discard;
+    ChildProcess child = ChildProcess::Fork(
+        [] {
+            std::printf("not shown\n");
+            return 7;
+        },
+        quiet);
+    EXPECT_EQ(child.WaitFor(5s), 7);
+    EXPECT_EQ(ChildProcess::Fork([]() -> int { throw 1; }).Wait(), 127);
+}
+
+TEST(ChildProcess, aDetachedProgramRunsOnItsOwn)
+{
+    TempDir dir;
+    const std::string mark = dir.file("mark");
+    ASSERT_TRUE(ChildProcess::StartDetached({"sh", "-c", "echo done > \"$0\"", mark}));
+    for (int i = 0; i < 500 && !std::filesystem::exists(mark); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(std::filesystem::exists(mark));
+    EXPECT_FALSE(ChildProcess::StartDetached({"quillet-no-such-program"}));
+}
