@@ -42,7 +42,7 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     , m_tasks(tasks)
     , m_matroska(matroska)
     , m_controller(tasks, *this, app, m_state, languages)
-    , m_driver(*this)
+    , m_driver(*this, languages)
     , m_own_prompter(std::make_unique<MessageBoxPrompter>(this))
     , m_own_desktop(std::make_unique<SystemDesktop>())
     , m_own_chooser(std::make_unique<DialogFileChooser>(this))

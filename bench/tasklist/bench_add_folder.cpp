@@ -66,14 +66,14 @@ int main(int argc, char **argv)
                               {"ts", "mpeg2video"}};
     std::vector<std::filesystem::path> originals;
     for (auto &kind : kinds) {
-        test::ClipSpec spec;
-        spec.seconds = 5;
-        spec.width = 640;
-        spec.height = 360;
-        spec.video_codec = kind[1];
-        spec.audio_codec = std::string(kind[0]) == "avi" ? "libmp3lame" : "aac";
+        test::ClipRecipe recipe;
+        recipe.seconds = 5;
+        recipe.width = 640;
+        recipe.height = 360;
+        recipe.video_codec = kind[1];
+        recipe.audio_codec = std::string(kind[0]) == "avi" ? "libmp3lame" : "aac";
         originals.push_back(
-            test::MakeClip(program.path() / (std::string("clip.") + kind[0]), spec));
+            test::MakeClip(program.path() / (std::string("clip.") + kind[0]), recipe));
     }
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {

@@ -132,7 +132,7 @@ int main(int argc, char **argv)
     test::TempDir originals;
     std::vector<fs::path> kinds;
     for (const char *name : {"clip.mp4", "clip.ts", "clip.avi", "clip.mov", "clip.mkv"}) {
-        test::ClipSpec recipe;
+        test::ClipRecipe recipe;
         recipe.seconds = 5;
         recipe.width = 640;
         recipe.height = 360;

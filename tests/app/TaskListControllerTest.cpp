@@ -14,7 +14,7 @@
 #include <set>
 
 using namespace quillet;
-using quillet::test::ClipSpec;
+using quillet::test::ClipRecipe;
 using quillet::test::FakeTaskListHost;
 using quillet::test::MakeClip;
 using quillet::test::TempDir;
@@ -135,12 +135,12 @@ TEST(TaskListController, fileDialogAddsInOrderAndRemembersWhereItWas)
 TEST(TaskListController, totalsFollowRemovalsAndMoves)
 {
     Fixture f;
-    ClipSpec spec;
-    spec.width = 64;
-    spec.height = 48;
+    ClipRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 48;
     for (int i = 1; i <= 4; ++i) {
-        spec.seconds = i;
-        f.controller.AddSourceFile(MakeClip(f.media.path() / (std::to_string(i) + ".mp4"), spec));
+        recipe.seconds = i;
+        f.controller.AddSourceFile(MakeClip(f.media.path() / (std::to_string(i) + ".mp4"), recipe));
     }
     f.controller.AfterListChange();
     EXPECT_NEAR(f.state.total_size_mb, f.SumOfRows(), 0.02);

@@ -15,11 +15,11 @@ EmProgressFunc g_callback = nullptr;
 extern "C" {
 MKVEXTRACT_API int em_gettrackinfo(const char *, EmTrackInfo **info)
 {
-    const char *spec = std::getenv("FAKE_MKV_TRACKS");
-    if (!spec)
+    const char *tracks_text = std::getenv("FAKE_MKV_TRACKS");
+    if (!tracks_text)
         return -1;
     auto *result = new EmTrackInfo{0, new EmTrack *[16]};
-    std::string text = spec;
+    std::string text = tracks_text;
     std::size_t start = 0;
     while (start < text.size() && result->count < 16) {
         auto end = text.find(',', start);

@@ -439,8 +439,9 @@ TEST(EngineOptions, everyDocumentedOptionHasAnAcceptedAndARefusedCase)
         refused.insert(c.option);
     for (const std::string &option : documented) {
         EXPECT_TRUE(accepted.count(option)) << option << " has no accepted case";
-        if (!kFlags.count(option))
+        if (!kFlags.count(option)) {
             EXPECT_TRUE(refused.count(option)) << option << " has no refused value";
+        }
     }
     // And nothing here that the documentation does not describe.
     for (const std::string &option : accepted)

@@ -62,9 +62,9 @@ TEST(BurnInStyle, theStyleChosenInTheDialogChangesTheNextConversionAsThePreviewS
     TempDir dir;
     const auto style = dir.path() / "style.ini";
     const ScopedEnvironment environment(dir, style);
-    ClipSpec spec;
-    spec.audio_streams = 0;
-    const std::string clip = MakeClip(dir.path() / "clip.mp4", spec).string();
+    ClipRecipe recipe;
+    recipe.audio_streams = 0;
+    const std::string clip = MakeClip(dir.path() / "clip.mp4", recipe).string();
     const std::string srt
         = WriteFile(dir.path() / "text.srt", "1\n00:00:00,500 --> 00:00:01,500\nBURNT TEXT\n\n")
               .string();

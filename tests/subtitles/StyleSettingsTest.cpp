@@ -123,7 +123,7 @@ TEST(StyleFile, whatIsSavedIsWhatTheEngineReadsBack)
     std::string error;
     ASSERT_TRUE(file.Save(Unusual(), &error)) << error;
 
-    const std::string engine = dolmar::SubtitleStyle::forceStyle();
+    const std::string engine = dolmar::SubtitleStyle::ForceStyle();
     EXPECT_EQ(engine, file.ForceStyleAfterSaving(Unusual()));
     EXPECT_NE(engine.find("Fontname=DejaVu Serif"), std::string::npos) << engine;
     EXPECT_NE(engine.find("PrimaryColour=&H0000FFFF"), std::string::npos) << engine;

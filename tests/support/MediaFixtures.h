@@ -23,9 +23,6 @@ struct ClipRecipe
     std::vector<std::string> output_options; ///< extra ffmpeg output options (e.g. -aspect 16:9)
 };
 
-/// The name the windows' tests still use; they move to ClipRecipe when they converge.
-using ClipSpec [[deprecated("say ClipRecipe")]] = ClipRecipe;
-
 /// Makes the clip at path (container from its extension); throws std::runtime_error on failure.
 std::filesystem::path MakeClip(const std::filesystem::path &path, const ClipRecipe &recipe = {});
 

@@ -55,7 +55,7 @@ PreviewRenderer::PreviewRenderer(const std::string &subtitle_path)
 {
     try {
         m_file = std::make_unique<dolmar::SubtitleFile>(subtitle_path, kFrameRate);
-        if (m_file->kind() != dolmar::SubtitleFile::Kind::Text) {
+        if (m_file->FileKind() != dolmar::SubtitleFile::Kind::Text) {
             m_file.reset();
             m_error = subtitle_path + " holds picture subtitles, which no style applies to";
         }
@@ -76,7 +76,7 @@ QImage PreviewRenderer::Render(const QImage &frame, double seconds, const std::s
         input->pkt_duration = 1;
 
         dolmar::FilterChain chain(1);
-        chain.add(
+        chain.Add(
             "buffer",
             {{"video_size", std::to_string(frame.width()) + "x" + std::to_string(frame.height())},
              {"pix_fmt", "rgb24"},
@@ -84,21 +84,21 @@ QImage PreviewRenderer::Render(const QImage &frame, double seconds, const std::s
              {"pixel_aspect", "1/1"}});
         // A conversion draws the text on the scaled picture in the encoder's 4:2:0 format;
         // drawing on the same format shows the same colour edges.
-        chain.add("format", {{"pix_fmts", "yuv420p"}});
+        chain.Add("format", {{"pix_fmts", "yuv420p"}});
         // The options a conversion gives the subtitles filter, set one by one.
-        dolmar::FilterChain::Options options{{"filename", m_file->path()}};
-        if (!m_file->charset().empty())
-            options.emplace_back("charenc", m_file->charset());
+        dolmar::FilterChain::Options options{{"filename", m_file->Path()}};
+        if (!m_file->Charset().empty())
+            options.emplace_back("charenc", m_file->Charset());
         if (!force_style.empty())
             options.emplace_back("force_style", force_style);
-        chain.add("subtitles", options);
-        chain.add("format", {{"pix_fmts", "rgb24"}});
-        chain.finish("buffersink");
+        chain.Add("subtitles", options);
+        chain.Add("format", {{"pix_fmts", "rgb24"}});
+        chain.Finish("buffersink");
 
-        chain.push(input.get());
-        chain.push(nullptr);
+        chain.Push(input.get());
+        chain.Push(nullptr);
         dolmar::FramePtr output = dolmar::MakeFrame();
-        const int ret = chain.pull(output.get());
+        const int ret = chain.Pull(output.get());
         if (ret < 0) {
             m_error = "the subtitles filter gave no picture: " + dolmar::AvErrorText(ret);
             return {};

@@ -29,7 +29,7 @@ bool Edited(const std::filesystem::path &location, const StyleSettings &settings
 } // namespace
 
 StyleFile::StyleFile()
-    : m_location(dolmar::SubtitleStyle::location())
+    : m_location(dolmar::SubtitleStyle::Location())
 { }
 
 StyleFile::StyleFile(std::filesystem::path location)
@@ -41,7 +41,7 @@ StyleSettings StyleFile::Load(const StyleSettings &defaults) const
     std::string text;
     if (m_location.empty() || !quillet::platform::ReadWholeFile(m_location, text))
         return defaults;
-    return FromForceStyle(dolmar::SubtitleStyle::forceStyleFrom(text), defaults);
+    return FromForceStyle(dolmar::SubtitleStyle::ForceStyleFrom(text), defaults);
 }
 
 std::string StyleFile::TextAfterSaving(const StyleSettings &settings) const
@@ -53,7 +53,7 @@ std::string StyleFile::TextAfterSaving(const StyleSettings &settings) const
 
 std::string StyleFile::ForceStyleAfterSaving(const StyleSettings &settings) const
 {
-    return dolmar::SubtitleStyle::forceStyleFrom(TextAfterSaving(settings));
+    return dolmar::SubtitleStyle::ForceStyleFrom(TextAfterSaving(settings));
 }
 
 bool StyleFile::Save(const StyleSettings &settings, std::string *error) const

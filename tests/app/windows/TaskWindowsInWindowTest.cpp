@@ -112,10 +112,11 @@ void ExpectProgramLook(QWidget *window)
         if (control->isVisible()
             && (qobject_cast<const QAbstractButton *>(control)
                 || qobject_cast<const QGroupBox *>(control))
-            && !qobject_cast<const CSkinButton *>(control))
+            && !qobject_cast<const CSkinButton *>(control)) {
             EXPECT_EQ(control->palette().color(QPalette::WindowText).name().toStdString(),
                       "#000000")
                 << control->metaObject()->className();
+        }
     }
 }
 
@@ -233,7 +234,7 @@ TEST(TaskWindowsInWindow, theAudioTracksTickedInTheDialogAreTheAudioStreamsOfThe
 {
     WindowHarness h;
     MainDialog &w = h.Start();
-    ClipSpec two_tracks;
+    ClipRecipe two_tracks;
     two_tracks.seconds = 1.0;
     two_tracks.audio_streams = 2;
     const fs::path clip = MakeClip(h.MediaFolder() / "source.mkv", two_tracks);

@@ -137,7 +137,7 @@ fs::path GeneratedClip(const std::string &name, double seconds, int width, int h
         + std::to_string(height);
     if (auto found = made.find(key); found != made.end())
         return found->second;
-    ClipSpec recipe;
+    ClipRecipe recipe;
     recipe.seconds = seconds;
     recipe.width = width;
     recipe.height = height;

@@ -142,7 +142,7 @@ TEST(SubtitleDialog, choosingTheSecondRowStoresItAndTheNextConversionBurnsItIn)
     context.output_folder = f.dir.path().string() + "/output/";
     context.file_exists = [](const std::string &path) { return std::filesystem::exists(path); };
     const BuildResult built = BuildTaskArguments(*f.task, context);
-    ASSERT_TRUE(built.ok()) << built.error();
+    ASSERT_TRUE(built.Ok()) << built.Error();
     const auto &args = built.args.Entries();
     const auto hook = std::find(args.begin(), args.end(), "-vhook");
     ASSERT_NE(hook, args.end());

@@ -45,12 +45,12 @@ struct QuietObserver : RunObserver
 TEST(SheetConversion, aTaskSetTo640x480WithoutAudioConvertsSo)
 {
     TempDir dir;
-    ClipSpec spec;
-    spec.seconds = 1;
-    spec.width = 320;
-    spec.height = 240;
-    spec.audio_streams = 1;
-    const auto clip = MakeClip(dir.path() / "clip.mkv", spec);
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.audio_streams = 1;
+    const auto clip = MakeClip(dir.path() / "clip.mkv", recipe);
     std::filesystem::create_directories(dir.path() / "ini");
     std::filesystem::create_directories(dir.path() / "out");
     std::filesystem::copy_file(SourceIni("ipadh264.ini"), dir.path() / "ini" / "ipadh264.ini");
