@@ -59,11 +59,13 @@ typedef struct EmExtractRequest
 /* Progress while extracting: percent 0-100 and a line of text for the user. Return 0. */
 typedef int (*EmProgressFunc)(int percent, const char *message);
 
-/* Reads the tracks of path with mkvmerge. Returns 0 and sets *info on success; a negative value
- * (and *info NULL) when the file cannot be read or is not a Matroska file: -1 for a null or empty
- * argument, -2 for a missing file, no regular file, a file mkvmerge does not take for Matroska or
- * WebM, a file that ends inside its track list, or mkvmerge not found on PATH. A file cut later
- * (among its clusters) still lists its tracks; em_extract reports the cut. */
+/* Reads the tracks of path as mkvmerge -J reports them: from the file's own structure where that
+ * is sure to give mkvmerge's answer, else with mkvmerge. Returns 0 and sets *info on success; a
+ * negative value (and *info NULL) when the file cannot be read or is not a Matroska file: -1 for
+ * a null or empty argument, -2 for a missing file, no regular file, a file mkvmerge does not take
+ * for Matroska or WebM, a file that ends inside its track list, or a file that needs mkvmerge
+ * when mkvmerge is not found on PATH. A file cut later (among its clusters) still lists its
+ * tracks; em_extract reports the cut. */
 MKVEXTRACT_API int em_gettrackinfo(const char *path, EmTrackInfo **info);
 
 /* Extracts the requested tracks of path with one run of mkvextract. Returns 0 when every output
