@@ -13,6 +13,7 @@
  *     v
  *   Transcoder::Run  (this file)                  one run, on the caller's thread
  *     |-- InputFile          one per input, opened in turn: demuxer, -ss seek, SourceFacts
+ *     |     '- TimestampMender   takes the jumps out of a transport or programme stream's clock
  *     |-- OutputTargets      every choice about the output, made once from the plan and the
  *     |                      first input's SourceFacts (CodecCatalog: names -> encoders)
  *     |-- SubtitleFile       the -vhook file, read before the output exists
