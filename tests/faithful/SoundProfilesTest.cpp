@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace quillet;
@@ -95,4 +97,77 @@ TEST(SoundProfiles, everyProfileMixesSurroundDownWithoutClippingAtOneLevel)
     }
     EXPECT_LE(loudest_db - quietest_db, 1.0)
         << loudest << " at " << loudest_db << " dBFS, " << quietest << " at " << quietest_db;
+}
+
+TEST(SoundProfiles, everyProfileKeepsTheTagsAndTheCoverWhereItsContainerCan)
+{
+    TempDir home;
+    const auto cover = home.path() / "cover.jpg";
+    const auto song = home.path() / "song.mp3";
+    const std::vector<std::pair<std::string, std::string>> tags
+        = {{"title", "Night Drive"}, {"artist", "The Lamps"}, {"album", "Low Roads"},
+           {"track", "3/12"},        {"date", "2019"},        {"genre", "Ambient"},
+           {"comment", "take two"}};
+    ASSERT_EQ(RunCommand({"ffmpeg", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                          "testsrc2=size=120x120:rate=1", "-frames:v", "1", cover.string()})
+                  .exit_code,
+              0);
+    std::vector<std::string> make = {"ffmpeg",
+                                     "-nostdin",
+                                     "-loglevel",
+                                     "error",
+                                     "-y",
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "sine=f=440:d=1:r=44100",
+                                     "-i",
+                                     cover.string(),
+                                     "-map",
+                                     "0",
+                                     "-map",
+                                     "1",
+                                     "-c:v",
+                                     "copy",
+                                     "-disposition:v",
+                                     "attached_pic",
+                                     "-c:a",
+                                     "libmp3lame"};
+    for (const auto &[key, value] : tags)
+        make.insert(make.end(), {"-metadata", key + "=" + value});
+    make.push_back(song.string());
+    ASSERT_EQ(RunCommand(make).exit_code, 0);
+
+    // Which tags each container holds: MPEG programme and transport streams none, the classic
+    // QuickTime and AVI tag lists fewer than MP4, MP3 and ASF.
+    const std::map<std::string, std::vector<std::string>> kept = {
+        {"m4a", {"title", "artist", "album", "track", "date", "genre", "comment"}},
+        {"mp4", {"title", "artist", "album", "track", "date", "genre", "comment"}},
+        {"mp3", {"title", "artist", "album", "track", "date", "genre", "comment"}},
+        {"wmv", {"title", "artist", "album", "track", "date", "genre", "comment"}},
+        {"wav", {"title", "artist", "album", "track", "date", "genre", "comment"}},
+        {"mov", {"title", "artist", "album", "date", "genre", "comment"}},
+        {"avi", {"title", "artist", "track", "date", "genre", "comment"}},
+        {"m2ts", {}},
+        {"vob", {}},
+    };
+    const auto outputs = ConvertWithEveryProfile(song, home);
+    EXPECT_GE(outputs.size(), 25U);
+    for (const ProfileOutput &output : outputs) {
+        if (output.output.empty())
+            continue;
+        SCOPED_TRACE(output.profile);
+        const auto found = ReadTags(output.output);
+        for (const std::string &key : kept.at(output.target_type)) {
+            const auto tag = std::find_if(tags.begin(), tags.end(),
+                                          [&](const auto &t) { return t.first == key; });
+            ASSERT_NE(found.find(key), found.end()) << "lost " << key;
+            EXPECT_EQ(found.at(key), tag->second);
+        }
+        // The source has no picture of its own, so every output of the MP4 family takes the
+        // cover, as MP3 does.
+        const bool holds_cover = output.target_type == "m4a" || output.target_type == "mp4"
+            || output.target_type == "mp3";
+        EXPECT_EQ(AttachedPictures(output.output), holds_cover ? 1 : 0);
+    }
 }
