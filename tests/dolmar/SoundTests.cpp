@@ -26,13 +26,13 @@ struct Codec
 // The codecs a stereo profile writes, with the rates the built-in profiles give them.
 const std::vector<Codec> &StereoCodecs()
 {
-    static const std::vector<Codec> codecs = {
+    static const std::vector<Codec> kCodecs = {
         {"aac.m4a", {"-acodec", "aac", "-ar", "44100", "-ab", "160", "-ac", "2"}},
         {"ac3.ac3", {"-acodec", "ac3", "-ar", "48000", "-ab", "448", "-ac", "2"}},
         {"mp3.mp3", {"-acodec", "mp3", "-ar", "44100", "-ab", "192", "-ac", "2"}},
         {"pcm.wav", {"-acodec", "pcm_s16le", "-ar", "44100", "-ac", "2"}},
     };
-    return codecs;
+    return kCodecs;
 }
 
 class DownmixLevel : public ::testing::Test
@@ -179,7 +179,7 @@ protected:
                                    const std::filesystem::path &cover = {},
                                    const std::vector<std::string> &extra = {})
     {
-        const auto path = m_dir.path() / name;
+        auto path = m_dir.path() / name;
         std::vector<std::string> args = {"-f", "lavfi", "-i", "sine=f=440:d=1:r=48000"};
         if (!cover.empty())
             args.insert(args.end(),
@@ -187,7 +187,7 @@ protected:
                          "-disposition:v", "attached_pic"});
         args.insert(args.end(), {"-c:a", audio_codec});
         for (const auto &[key, value] : kSongTags)
-            args.insert(args.end(), {"-metadata", key + "=" + value});
+            args.insert(args.end(), {"-metadata", std::string(key).append("=").append(value)});
         args.insert(args.end(), extra.begin(), extra.end());
         args.push_back(path.string());
         Ffmpeg(args);
@@ -202,7 +202,7 @@ protected:
         std::vector<std::string> args = before;
         args.insert(args.end(), {"-i", source.string()});
         args.insert(args.end(), options.begin(), options.end());
-        const std::string out = m_dir.file(out_name);
+        std::string out = m_dir.file(out_name);
         args.push_back(out);
         const auto run = RunEngine(args);
         EXPECT_EQ(run.result, DOLMAR_OK) << out_name << ": " << run.AllMessages();

@@ -134,7 +134,7 @@ TEST(SoundProfiles, everyProfileKeepsTheTagsAndTheCoverWhereItsContainerCan)
                                      "-c:a",
                                      "libmp3lame"};
     for (const auto &[key, value] : tags)
-        make.insert(make.end(), {"-metadata", key + "=" + value});
+        make.insert(make.end(), {"-metadata", std::string(key).append("=").append(value)});
     make.push_back(song.string());
     ASSERT_EQ(RunCommand(make).exit_code, 0);
 
