@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace dolmar {
 
@@ -142,6 +144,11 @@ SourceTags SourceTags::Read(const AVFormatContext *source, int audio_stream)
 SourceTags SourceTags::ReadFile(const InputOptions &input, int audio_stream,
                                 const AVIOInterruptCB &interrupt)
 {
+    // Opening again reads the start of the file once more; a pipe or a device would give its
+    // data to this reader instead of the conversion's.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(input.path, error))
+        return {};
     const AVInputFormat *forced
         = input.format.empty() ? nullptr : av_find_input_format(input.format.c_str());
     AVFormatContext *raw = avformat_alloc_context();

@@ -35,8 +35,9 @@ public:
 
     /**
      * Opens input just far enough to read its header, where tags and cover pictures are kept,
-     * and reads them (Read). A file that cannot be opened has no tags: that is for the
-     * conversion to report, not for its description.
+     * and reads them (Read). Only a regular file is opened again (a pipe's data belongs to the
+     * conversion). A file that cannot be opened has no tags: that is for the conversion to
+     * report, not for its description.
      * @param interrupt lets a stop end a slow open
      */
     static SourceTags ReadFile(const InputOptions &input, int audio_stream,
