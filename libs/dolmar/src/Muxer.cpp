@@ -97,6 +97,16 @@ int Muxer::AddStream(const AVCodecContext *encoder)
     return stream->index;
 }
 
+void Muxer::Describe(const SourceTags &source)
+{
+    source.ApplyTags(m_ctx.get());
+    bool has_video = false;
+    for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
+        has_video = has_video || m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    if (source.HasCover() && SourceTags::KeepsCover(m_ctx->oformat->name, has_video))
+        m_cover = source.CoverPacket(source.AddCoverStream(m_ctx.get()));
+}
+
 void Muxer::Start()
 {
     if (!(m_ctx->oformat->flags & AVFMT_NOFILE)) {
@@ -120,6 +130,17 @@ void Muxer::Start()
                      + Quoted(m_output.path) + " has no setting " + Quoted(left->key) + " (-"
                      + left->key + ").");
     m_header_bytes = m_ctx->pb ? avio_tell(m_ctx->pb) : 0;
+    if (m_cover) {
+        // Before any sound: the MP3 muxer holds the sound back until the ID3v2 tag, which the
+        // picture completes, is written. MP4 keeps it for the index at the end, which the -fs
+        // estimate must count, hence the payload.
+        m_payload_bytes += m_cover->size;
+        const int ret = av_interleaved_write_frame(m_ctx.get(), m_cover.get());
+        if (ret < 0)
+            ThrowAvError(ret, "write the cover picture of", m_output.path);
+        if (m_ctx->pb && m_ctx->pb->error < 0)
+            ThrowAvError(m_ctx->pb->error, "write to", m_output.path);
+    }
 }
 
 int64_t Muxer::ProjectedSize(int64_t next_packet_bytes) const

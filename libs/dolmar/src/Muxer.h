@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "ConversionPlan.h"
+#include "SourceTags.h"
 
 #include <cstdint>
 #include <deque>
@@ -35,7 +36,11 @@ public:
     /// Adds a stream carrying what encoder produces; returns its index.
     int AddStream(const AVCodecContext *encoder);
 
-    /// Creates the file and writes the header. Throws EngineError.
+    /// Gives the file the source's tags, and its cover picture where the format keeps one
+    /// beside the sound. Call after the last AddStream and before Start.
+    void Describe(const SourceTags &source);
+
+    /// Creates the file and writes the header (and the cover picture). Throws EngineError.
     void Start();
 
     /// Queues a packet in the encoder's time base and writes what is due. Returns false once the
@@ -63,6 +68,9 @@ private:
 
     OutputOptions m_output;
     OutputContextPtr m_ctx;
+    /// The cover picture's one packet and its stream, which is not interleaved: it is added
+    /// after the encoders' streams, so m_queues stays indexed by stream.
+    PacketPtr m_cover;
     std::vector<std::deque<Queued>> m_queues;
     int64_t m_queued_bytes = 0;
     bool m_limit_reached = false;

@@ -56,6 +56,10 @@ OutputSession::OutputSession(const ConversionPlan &plan, const OutputTargets &ta
         m_video_stream = m_muxer->AddStream(m_video->Context());
     for (AudioOut &audio : m_audio)
         audio.stream_index = m_muxer->AddStream(audio.encoder->Context());
+    // A joined run is described by its first file, as its first picture and sound begin it.
+    const int tagged_audio = m_targets.audio.empty() ? -1 : m_targets.audio.front().source_stream;
+    m_muxer->Describe(
+        SourceTags::ReadFile(plan.inputs.front(), tagged_audio, progress.InterruptCallback()));
     m_muxer->Start();
 }
 
