@@ -5,7 +5,15 @@
 // ratios ffmain / ffmpeg; below 1.00 means the engine is faster or leaner.
 //
 //   bench_engine [--runs N] [--seconds S] [--size WxH] [--folder DIR]
+//
+// --damaged compares instead the transport streams whose clock jumps (two 2 s recordings joined
+// in either order) and a 2 s one whose sound has a timestamp 6.6 hours ahead, each beside an
+// undamaged file of the same length: wall time, peak memory and the output's duration, with a
+// time limit (--limit S, default 60) on each run.
+//
+//   bench_engine --damaged [--runs N] [--limit S] [--folder DIR]
 
+#include "TransportClock.h"
 #include "dolmar.h"
 #include "platform/ChildProcess.h"
 
@@ -17,6 +25,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +59,72 @@ Measurement Measure(const std::vector<std::string> &argv)
     return m;
 }
 
+/// The peak resident memory of a running process, in KiB (0 when it cannot be read).
+long PeakKib(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+/// As Measure, but a child still running after limit_s is ended (ok false, wall_s the limit).
+Measurement MeasureWithin(const std::vector<std::string> &argv, double limit_s)
+{
+    Measurement m;
+    const auto start = std::chrono::steady_clock::now();
+    quillet::platform::ChildProcess child(argv);
+    if (!child.Started())
+        return m;
+    const auto limit = std::chrono::milliseconds(static_cast<long>(limit_s * 1000));
+    for (;;) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (elapsed >= limit) {
+            m.peak_kib = PeakKib(child.Pid());
+            child.Kill();
+            m.wall_s = limit_s;
+            return m;
+        }
+        const long peak = PeakKib(child.Pid());
+        m.peak_kib = std::max(m.peak_kib, peak);
+        if (const auto status = child.WaitFor(std::chrono::milliseconds(50))) {
+            m.wall_s
+                = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            m.ok = *status == 0;
+            return m;
+        }
+    }
+}
+
+std::string ReadBytes(const std::filesystem::path &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool WriteBytes(const std::filesystem::path &path, const std::string &bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+/// The duration ffprobe reads from a file's container, or -1.
+double ProbedDuration(const std::string &path)
+{
+    quillet::platform::ChildOptions options;
+    options.output = quillet::platform::ChildStream::Pipe;
+    options.errors = quillet::platform::ChildStream::Discard;
+    quillet::platform::ChildProcess probe(
+        {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path},
+        options);
+    const auto text = probe.ReadAll(4096);
+    probe.Wait();
+    return text && !text->empty() ? std::atof(text->c_str()) : -1;
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -74,12 +151,150 @@ int RunEngineChild(int argc, char **argv)
     return result == DOLMAR_OK ? 0 : 1;
 }
 
+/// Makes a 2 s H.264 + AAC transport stream whose clock starts at clock_start_s.
+bool MakeRecording(const std::string &path, double seconds, double clock_start_s)
+{
+    const std::string length = std::to_string(seconds);
+    return Measure({"ffmpeg",
+                    "-nostdin",
+                    "-v",
+                    "error",
+                    "-y",
+                    "-f",
+                    "lavfi",
+                    "-i",
+                    "testsrc2=size=640x360:rate=25:duration=" + length,
+                    "-f",
+                    "lavfi",
+                    "-i",
+                    "sine=frequency=440:sample_rate=48000:duration=" + length,
+                    "-c:v",
+                    "libx264",
+                    "-pix_fmt",
+                    "yuv420p",
+                    "-c:a",
+                    "aac",
+                    "-output_ts_offset",
+                    std::to_string(clock_start_s),
+                    "-f",
+                    "mpegts",
+                    path})
+        .ok;
+}
+
+int RunDamaged(int runs, double limit_s, const std::filesystem::path &folder)
+{
+    const auto file = [&](const char *name) { return (folder / name).string(); };
+    std::printf("Making the transport streams (640x360 H.264 + AAC)...\n");
+    if (!MakeRecording(file("a.ts"), 2, 0) || !MakeRecording(file("b.ts"), 2, 600)
+        || !MakeRecording(file("whole2.ts"), 2, 0) || !MakeRecording(file("whole4.ts"), 4, 0)) {
+        std::fprintf(stderr, "could not make the clips with ffmpeg\n");
+        return 1;
+    }
+    const std::string a = ReadBytes(file("a.ts"));
+    const std::string b = ReadBytes(file("b.ts"));
+    // One sound packet of the second half 6.6 hours ahead.
+    const std::string whole = ReadBytes(file("whole2.ts"));
+    if (!WriteBytes(file("forward.ts"), a + b) || !WriteBytes(file("backward.ts"), b + a)
+        || !WriteBytes(file("damaged.ts"),
+                       dolmar_test::ShiftTransportClock(whole, whole.size() / 2,
+                                                        int64_t{23760} * 90000,
+                                                        dolmar_test::kTsAudioPid, 1))) {
+        std::fprintf(stderr, "could not write the joined clips\n");
+        return 1;
+    }
+
+    struct Job
+    {
+        const char *name;
+        double content_s;
+    };
+    const Job jobs[] = {{"whole2.ts", 2},
+                        {"damaged.ts", 2},
+                        {"whole4.ts", 4},
+                        {"forward.ts", 4},
+                        {"backward.ts", 4}};
+    // A device profile's job: H.264 Main at 1024x768 with AAC.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::printf("%-12s %-7s %9s %10s %12s %8s\n", "input", "program", "wall s", "peak MiB",
+                "duration s", "ended");
+    for (const Job &job : jobs) {
+        const std::string input = file(job.name);
+        const std::string engine_out = file("engine.mp4");
+        const std::string ffmpeg_out = file("ffmpeg.mp4");
+        const std::vector<std::string> engine{self,        "--engine-child",
+                                              "-i",        input,
+                                              "-vprofile", "main",
+                                              "-level",    "31",
+                                              "-bf",       "2",
+                                              "-refs",     "3",
+                                              "-g",        "250",
+                                              "-movflags", "+faststart",
+                                              "-ar",       "44100",
+                                              "-ac",       "2",
+                                              "-ab",       "128",
+                                              "-b",        "1536",
+                                              "-acodec",   "aac",
+                                              "-vcodec",   "h264",
+                                              "-s",        "1024x768",
+                                              "-aspect",   "16:9",
+                                              engine_out};
+        const std::vector<std::string> program{
+            "ffmpeg",  "-nostdin",   "-v",         "error",   "-y",    "-i",  input,      "-c:v",
+            "libx264", "-profile:v", "main",       "-level",  "31",    "-bf", "2",        "-refs",
+            "3",       "-g",         "250",        "-b:v",    "1536k", "-s",  "1024x768", "-aspect",
+            "16:9",    "-c:a",       "aac",        "-ar",     "44100", "-ac", "2",        "-b:a",
+            "128k",    "-movflags",  "+faststart", ffmpeg_out};
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool engine_turn = turn == 0;
+            std::vector<double> wall, peak, duration;
+            bool ended = true;
+            for (int run = 0; run < runs; ++run) {
+                std::filesystem::remove(engine_turn ? engine_out : ffmpeg_out);
+                const Measurement m = MeasureWithin(engine_turn ? engine : program, limit_s);
+                ended = ended && m.ok;
+                wall.push_back(m.wall_s);
+                peak.push_back(m.peak_kib / 1024.0);
+                duration.push_back(ProbedDuration(engine_turn ? engine_out : ffmpeg_out));
+            }
+            std::printf("%-12s %-7s %9.2f %10.1f %12.3f %8s\n", job.name,
+                        engine_turn ? "ffmain" : "ffmpeg", Median(wall), Median(peak),
+                        Median(duration), ended ? "yes" : "no");
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\n(content: 2 s, 2 s, 4 s, 4 s, 4 s; a duration of -1 means no playable "
+                "output; \"ended\" no means killed at the %.0f s limit or failed)\n",
+                limit_s);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--engine-child") == 0)
         return RunEngineChild(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--damaged") == 0) {
+        int runs = 3;
+        double limit_s = 60;
+        std::filesystem::path folder = std::filesystem::temp_directory_path() / "bench_engine";
+        for (int i = 2; i + 1 < argc; i += 2) {
+            const std::string option = argv[i];
+            if (option == "--runs")
+                runs = std::max(1, std::atoi(argv[i + 1]));
+            else if (option == "--limit")
+                limit_s = std::max(1.0, std::atof(argv[i + 1]));
+            else if (option == "--folder")
+                folder = argv[i + 1];
+            else {
+                std::fprintf(stderr, "unknown option %s\n", option.c_str());
+                return 2;
+            }
+        }
+        std::filesystem::create_directories(folder);
+        return RunDamaged(runs, limit_s, folder);
+    }
 
     int runs = 5;
     int seconds = 20;

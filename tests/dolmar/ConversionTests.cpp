@@ -346,4 +346,26 @@ TEST_F(Conversion, profileStyleEncoderOptionsAreUnderstood)
     EXPECT_NE(misplaced.AllMessages().find("-crf"), std::string::npos);
 }
 
+TEST_F(Conversion, pathsLongerThan255BytesWork)
+{
+    // Each name within the file system's 255 bytes, the whole path well beyond: input, subtitle,
+    // output and the probe's record (which keeps what fits of the name).
+    const auto folder = m_dir.path() / std::string(120, 'a') / std::string(120, 'b');
+    std::filesystem::create_directories(folder);
+    const auto input = folder / "a clip with a name that goes on.mp4";
+    std::filesystem::copy_file(s_clip, input);
+    const std::string subtitle
+        = WriteFile(folder / "its subtitles.srt", "1\n00:00:00,500 --> 00:00:01,500\nTEXT\n\n")
+              .string();
+    const std::string out = (folder / "the converted clip.mp4").string();
+    ASSERT_GT(out.size(), 255u);
+    const auto run
+        = RunEngine({"-i", input.string(), "-vhook", "SubTitleHook -f " + subtitle, out});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    EXPECT_NEAR(Ffprobe(out).duration, 2.0, 0.1);
+    dolmar_test::ProbeResult probe(out);
+    EXPECT_EQ(probe.result, 0);
+    EXPECT_EQ(probe.Count(DOLMAR_KIND_VIDEO), 1);
+}
+
 } // namespace

@@ -11,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
 using namespace quillet::test;
 using dolmar_test::ProbeResult;
 using dolmar_test::RunEngine;
+using dolmar_test::ShiftTransportClock;
 
 namespace {
 
@@ -110,6 +112,66 @@ TEST_F(DamagedInput, fileCutShortConvertsWhatItHolds)
     const auto probed = Ffprobe(m_dir.file("rescued.mp4"));
     EXPECT_GT(probed.duration, 0.3);
     EXPECT_LT(probed.duration, 1.8);
+}
+
+/// Matroska with one cluster's timecode set as far ahead as its two bytes go (65.5 s): the
+/// cluster at or after byte from whose timecode is written in two bytes.
+std::string MatroskaWithAClusterAhead(std::string mkv, std::size_t from)
+{
+    static const char kCluster[] = "\x1F\x43\xB6\x75";
+    for (std::size_t at = mkv.find(kCluster, from, 4); at != std::string::npos;
+         at = mkv.find(kCluster, at + 4, 4)) {
+        std::size_t i = at + 4;
+        const auto first = static_cast<unsigned char>(mkv[i]);
+        std::size_t size_length = 1;
+        while (size_length < 8 && !(first & (0x80 >> (size_length - 1))))
+            ++size_length;
+        i += size_length;
+        if (static_cast<unsigned char>(mkv[i]) == 0xBF) // a CRC-32 element first
+            i += 6;
+        if (static_cast<unsigned char>(mkv[i]) == 0xE7
+            && static_cast<unsigned char>(mkv[i + 1]) == 0x82) {
+            mkv[i + 2] = mkv[i + 3] = '\xFF';
+            return mkv;
+        }
+    }
+    throw std::runtime_error("no cluster to damage");
+}
+
+TEST_F(DamagedInput, aTimestampFarAheadAddsNoHoursOfSilence)
+{
+    // One sound packet of a 2 s transport stream claims to be 6.6 hours in. The run keeps to the
+    // content's length (and is stopped if it runs on past a minute).
+    ClipRecipe recipe;
+    recipe.video_codec = "libx264";
+    const std::string ts = ReadFile(MakeClip(m_dir.path() / "clip.ts", recipe));
+    const std::string damaged
+        = WriteFile(m_dir.path() / "damaged.ts",
+                    ShiftTransportClock(ts, ts.size() / 2, int64_t{23760} * 90000,
+                                        dolmar_test::kTsAudioPid, 1))
+              .string();
+    ASSERT_NE(ReadFile(damaged), ts);
+    const std::string out = m_dir.file("out.mp4");
+    auto run = RunEngine({"-i", damaged, out}, {.stop_at_position_s = 60});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    auto probed = Ffprobe(out);
+    EXPECT_NEAR(probed.duration, 2.0, 0.5);
+    EXPECT_EQ(probed.count("audio"), 1);
+
+    // A Matroska cluster (no clock jumps allowed there) whose timecode says 65.5 s in a 6 s
+    // file: its frames are left out, the rest converts.
+    recipe.seconds = 6;
+    recipe.video_codec = "mpeg4";
+    recipe.output_options = {"-g", "12", "-cluster_time_limit", "1000"};
+    const std::string mkv = ReadFile(MakeClip(m_dir.path() / "clip.mkv", recipe));
+    const std::string cluster_ahead
+        = WriteFile(m_dir.path() / "cluster.mkv", MatroskaWithAClusterAhead(mkv, mkv.size() / 2))
+              .string();
+    run = RunEngine({"-i", cluster_ahead, out}, {.stop_at_position_s = 60});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    probed = Ffprobe(out);
+    EXPECT_NEAR(probed.duration, 6.0, 0.5);
+    EXPECT_EQ(probed.count("video"), 1);
 }
 
 } // namespace

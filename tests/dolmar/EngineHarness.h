@@ -4,6 +4,7 @@
 #include "dolmar.h"
 
 #include "MediaFixtures.h"
+#include "TransportClock.h"
 
 #include <chrono>
 #include <string>

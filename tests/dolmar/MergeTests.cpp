@@ -159,4 +159,27 @@ TEST(MergedRun, aMissingSegmentFailsWithItsName)
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.mp4")));
 }
 
+TEST(MergedRun, fiftyClipsJoinInOneRun)
+{
+    // A day of camera clips: two hundred arguments, no cap on their number.
+    TempDir dir;
+    ClipRecipe recipe;
+    recipe.seconds = 0.2;
+    recipe.width = 64;
+    recipe.height = 48;
+    const auto clip = MakeClip(dir.path() / "clip.mp4", recipe);
+    std::vector<std::string> inputs;
+    for (int i = 1; i <= 50; ++i) {
+        const auto copy = dir.path() / ("MVI_" + std::to_string(1000 + i) + ".mp4");
+        std::filesystem::copy_file(clip, copy);
+        inputs.push_back(copy.string());
+    }
+    auto args = Segments(inputs);
+    args.push_back(dir.file("day.mp4"));
+    ASSERT_GT(args.size(), 200u);
+    const auto run = RunEngine(args);
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    EXPECT_NEAR(Ffprobe(dir.file("day.mp4")).duration, 50 * Ffprobe(clip).duration, 0.3);
+}
+
 } // namespace

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace quillet::test;
 using dolmar_test::ChangedPixels;
@@ -191,6 +192,39 @@ TEST_F(SubtitleBurn, aMissingSubtitleFileFailsBeforeAnyOutput)
     EXPECT_EQ(run.result, DOLMAR_FAILED);
     EXPECT_NE(run.AllMessages().find("gone.srt"), std::string::npos) << run.AllMessages();
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(SubtitleBurn, anUnusableTemporaryFolderOrStyleFileNeitherEscapesNorHangs)
+{
+    const std::string srt
+        = WriteFile(m_dir.path() / "lines.srt", "1\n00:00:00,500 --> 00:00:01,500\nBURNT TEXT\n\n")
+              .string();
+    // SubRip text becomes ASS in the temporary folder: a TMPDIR that names a file fails the run
+    // with the subtitle file's name, not with a bare filesystem error.
+    const std::string not_a_folder = WriteFile(m_dir.path() / "not a folder", "x").string();
+    const char *old_tmpdir = std::getenv("TMPDIR");
+    const std::string saved_tmpdir = old_tmpdir ? old_tmpdir : "";
+    setenv("TMPDIR", not_a_folder.c_str(), 1);
+    const std::string out = m_dir.file("never.avi");
+    const auto run = RunEngine(Encode(s_clip, srt, out));
+    if (old_tmpdir)
+        setenv("TMPDIR", saved_tmpdir.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    EXPECT_EQ(run.result, DOLMAR_FAILED);
+    EXPECT_NE(run.AllMessages().find("lines.srt"), std::string::npos) << run.AllMessages();
+    EXPECT_EQ(run.AllMessages().find("filesystem error"), std::string::npos) << run.AllMessages();
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // A style "file" that is a pipe nobody writes to, or a device without end, is not read: the
+    // text is burnt in with libass's own style.
+    const std::string pipe = m_dir.file("style pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string &style : {pipe, std::string("/dev/zero")}) {
+        setenv("QUILLET_SUBTITLE_STYLE", style.c_str(), 1);
+        ExpectBurntIn(srt);
+    }
+    setenv("QUILLET_SUBTITLE_STYLE", (s_dir->path() / "no style.ini").c_str(), 1);
 }
 
 } // namespace

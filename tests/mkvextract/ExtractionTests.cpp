@@ -2,10 +2,17 @@
 #include "mkvextract.h"
 
 #include "MatroskaSamples.h"
+#include "NoReplaceMove.h"
 #include "ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -34,8 +41,10 @@ int RecordProgress(int percent, const char *message)
     return 0;
 }
 
-/// Builds a request from (track, path) pairs and extracts with the recording callback set.
-int Extract(const fs::path &source, const std::vector<std::pair<int, std::string>> &pairs)
+/// Builds a request from (track, path) pairs and extracts with the recording callback set;
+/// names, when given, receives the output paths as the request holds them afterwards.
+int Extract(const fs::path &source, const std::vector<std::pair<int, std::string>> &pairs,
+            std::vector<std::string> *names = nullptr)
 {
     std::vector<EmExtractItem> items(pairs.size());
     for (std::size_t i = 0; i < pairs.size(); ++i) {
@@ -49,7 +58,22 @@ int Extract(const fs::path &source, const std::vector<std::pair<int, std::string
     em_setcallbackfunc(&RecordProgress);
     int result = em_extract(source.c_str(), &request);
     em_setcallbackfunc(nullptr);
+    if (names) {
+        names->clear();
+        for (const EmExtractItem &item : items)
+            names->push_back(item.output_path);
+    }
     return result;
+}
+
+/// The names in folder, sorted.
+std::vector<std::string> Listing(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool ReachedHundred()
@@ -189,15 +213,62 @@ TEST(Extraction, unreadableSourcesFail)
     }
 }
 
-TEST(Extraction, cutSourceFailsButKeepsWhatWasRead)
+TEST(Extraction, cutSourceFailsAndLeavesNoOutput)
 {
     TempDir dir;
     const auto cut
         = CutCopy(Samples().full, dir.path() / "cut.mkv", fs::file_size(Samples().full) * 2 / 3);
-    const fs::path srt = dir.path() / "cut.srt";
-    EXPECT_LT(Extract(cut, {{2, srt.string()}}), 0);
+    // mkvextract writes what it finds before the cut and says it succeeded; those subtitles
+    // must not pass for the whole track.
+    EXPECT_LT(Extract(cut, {{2, dir.file("cut.srt")}}), 0);
     EXPECT_FALSE(ReachedHundred());
-    EXPECT_TRUE(fs::exists(srt)) << "outputs already written stay";
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"cut.mkv"});
+}
+
+TEST(Extraction, existingFilesAreNeverReplaced)
+{
+    TempDir dir;
+    const fs::path mine = WriteFile(dir.path() / "movie_0.srt", "my own subtitles\n");
+    std::vector<std::string> names;
+    ASSERT_EQ(Extract(Samples().full, {{2, mine.string()}, {3, dir.file("movie_1.ass")}}, &names),
+              0);
+    EXPECT_EQ(ReadFile(mine), "my own subtitles\n");
+    // The track went to the next free name, and the request says so.
+    EXPECT_NE(ReadFile(dir.path() / "movie_0 (1).srt").find("Hello"), std::string::npos);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{dir.file("movie_0 (1).srt"), dir.file("movie_1.ass")}));
+    EXPECT_EQ(Listing(dir.path()),
+              (std::vector<std::string>{"movie_0 (1).srt", "movie_0.srt", "movie_1.ass"}));
+}
+
+TEST(Extraction, vobSubPairTakesAStemFreeForBothFiles)
+{
+    TempDir dir;
+    // Only the images file of "movie_0" is taken; for "pair" the index, and the images of
+    // "pair (1)".
+    const fs::path images = WriteFile(dir.path() / "movie_0.sub", "my own images");
+    WriteFile(dir.path() / "pair.idx", "my own index");
+    WriteFile(dir.path() / "pair (1).sub", "my own images too");
+    std::vector<std::string> names;
+    ASSERT_EQ(
+        Extract(Samples().full, {{4, dir.file("movie_0.idx")}, {4, dir.file("pair.idx")}}, &names),
+        0);
+    EXPECT_EQ(ReadFile(images), "my own images");
+    EXPECT_EQ(ReadFile(dir.path() / "pair.idx"), "my own index");
+    EXPECT_EQ(ReadFile(dir.path() / "pair (1).sub"), "my own images too");
+    EXPECT_EQ(names,
+              (std::vector<std::string>{dir.file("movie_0 (1).idx"), dir.file("pair (2).idx")}));
+    for (const char *stem : {"movie_0 (1)", "pair (2)"}) {
+        SCOPED_TRACE(stem);
+        EXPECT_EQ(ReadFile(dir.path() / (std::string(stem) + ".idx")).rfind("# VobSub index", 0),
+                  0u);
+        EXPECT_EQ(ReadFile(dir.path() / (std::string(stem) + ".sub")).substr(0, 4),
+                  std::string("\x00\x00\x01\xBA", 4));
+    }
+    EXPECT_EQ(
+        Listing(dir.path()),
+        (std::vector<std::string>{"movie_0 (1).idx", "movie_0 (1).sub", "movie_0.sub",
+                                  "pair (1).sub", "pair (2).idx", "pair (2).sub", "pair.idx"}));
 }
 
 /// Puts a stand-in mkvextract first on PATH running the given shell lines; "$out" holds the
@@ -243,12 +314,13 @@ TEST(Extraction, progressArrivesWhileTheToolRuns)
     EXPECT_GT(times[3] - times[1], std::chrono::milliseconds(600));
 }
 
-TEST(Extraction, toolFailuresAndMissingOutputsAreFailures)
+TEST(Extraction, failedRunsLeaveNothingUnderAFinalName)
 {
     const fs::path sample = Samples().full;
     TempDir dir;
-    // The output is there from an earlier run each time: only this run's writing counts.
-    const auto stale = WriteFile(dir.path() / "a.srt", "1\n00:00:00,000 --> 00:00:01,000\nold\n");
+    // The name is taken by an earlier file each time: it stays as it was.
+    const std::string old_text = "1\n00:00:00,000 --> 00:00:01,000\nold\n";
+    const auto stale = WriteFile(dir.path() / "a.srt", old_text);
     const std::pair<const char *, const char *> tools[] = {
         {"error exit", "echo line > \"$out\"; echo '#GUI#error disk full'; exit 2"},
         {"killed", "echo line > \"$out\"; kill -9 $$"},
@@ -257,9 +329,96 @@ TEST(Extraction, toolFailuresAndMissingOutputsAreFailures)
     for (const auto &[what, body] : tools) {
         SCOPED_TRACE(what);
         FakeMkvextract tool(body);
-        WriteFile(stale, "1\n00:00:00,000 --> 00:00:01,000\nold\n");
-        EXPECT_LT(Extract(sample, {{2, stale.string()}}), 0);
+        EXPECT_LT(Extract(sample, {{2, stale.string()}, {3, dir.file("b.ass")}}), 0);
         EXPECT_FALSE(ReachedHundred());
+        EXPECT_EQ(ReadFile(stale), old_text);
+        // Neither an output nor a working file is left behind.
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.srt"});
+    }
+}
+
+TEST(Extraction, aNameTakenWhileTheToolRunsIsNotReplaced)
+{
+    TempDir dir;
+    const fs::path wanted = dir.path() / "film.srt";
+    // Another program claims the name while mkvextract writes.
+    FakeMkvextract tool("echo ours > \"$out\"; echo theirs > '" + wanted.string() + "'");
+    std::vector<std::string> names;
+    ASSERT_EQ(Extract(Samples().full, {{2, wanted.string()}}, &names), 0);
+    EXPECT_EQ(ReadFile(wanted), "theirs\n");
+    EXPECT_EQ(ReadFile(dir.path() / "film (1).srt"), "ours\n");
+    EXPECT_EQ(names, std::vector<std::string>{dir.file("film (1).srt")});
+}
+
+TEST(Extraction, workingFilesAreHiddenInTheOutputFolderAndGoAway)
+{
+    TempDir dir, elsewhere;
+    const fs::path record = elsewhere.path() / "working-name";
+    FakeMkvextract tool("echo \"$out\" > '" + record.string() + "'; echo line > \"$out\"");
+    ASSERT_EQ(Extract(Samples().full, {{2, dir.file("film.srt")}}), 0);
+    std::string working = ReadFile(record);
+    working.pop_back(); // the line end
+    const fs::path working_folder = fs::path(working).parent_path();
+    // In the output folder (so the final rename stays in one file system), under a hidden name
+    // no one takes for a subtitle file.
+    EXPECT_EQ(working_folder.parent_path(), dir.path());
+    EXPECT_EQ(working_folder.filename().string().rfind(".mkvextract.part-", 0), 0u) << working;
+    EXPECT_FALSE(fs::exists(working_folder));
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"film.srt"});
+}
+
+TEST(Extraction, killedCallerLeavesNoFileUnderAFinalName)
+{
+    const fs::path sample = Samples().full; // made before the stand-in tool takes over
+    TempDir dir, elsewhere;
+    const fs::path started = elsewhere.path() / "started";
+    // Writes half an output, says so, and waits to be killed with its caller.
+    FakeMkvextract tool("echo partial > \"$out\"; echo $$ > '" + started.string() + ".tmp'; mv '"
+                        + started.string() + ".tmp' '" + started.string() + "'; sleep 30");
+    const fs::path wanted = dir.path() / "film.srt";
+    const pid_t caller = fork();
+    ASSERT_GE(caller, 0);
+    if (caller == 0) {
+        std::vector<EmExtractItem> items(1);
+        std::strcpy(items[0].output_path, wanted.c_str());
+        items[0].track = 2;
+        const EmExtractRequest request{1, items.data()};
+        _exit(em_extract(sample.c_str(), &request) == 0 ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(started) && std::chrono::steady_clock::now() < deadline)
+        usleep(10000);
+    kill(caller, SIGKILL);
+    waitpid(caller, nullptr, 0);
+    const std::string tool_pid = ReadFile(started);
+    ASSERT_FALSE(tool_pid.empty()) << "the stand-in mkvextract never started";
+    kill(std::stoi(tool_pid), SIGKILL);
+
+    EXPECT_FALSE(fs::exists(wanted));
+    // Only the hidden working folder with the half-written file remains.
+    const std::vector<std::string> left = Listing(dir.path());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].rfind(".mkvextract.part-", 0), 0u) << left[0];
+}
+
+TEST(Extraction, unusableOutputFoldersAreNamedWithTheirCause)
+{
+    TempDir dir;
+    const fs::path loop = dir.path() / "loop";
+    fs::create_symlink(loop, loop);
+    const std::string too_long = std::string(300, 'x');
+    const std::pair<fs::path, const char *> cases[] = {
+        {loop / "a.srt", "Too many levels of symbolic links"},
+        {dir.path() / too_long / "a.srt", "File name too long"},
+        {dir.path() / "missing" / "a.srt", "the folder does not exist"},
+    };
+    for (const auto &[output, cause] : cases) {
+        SCOPED_TRACE(cause);
+        testing::internal::CaptureStderr();
+        EXPECT_LT(Extract(Samples().full, {{2, output.string()}}), 0);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(output.string()), std::string::npos) << said;
+        EXPECT_NE(said.find(cause), std::string::npos) << said;
     }
 }
 
@@ -281,6 +440,30 @@ TEST(Extraction, malformedRequestsAreRefused)
     EXPECT_LT(em_extract(source, &negative), 0);
     EXPECT_LT(em_extract(source, &unterminated), 0);
     EXPECT_EQ(em_extract(source, &empty), 0) << "nothing asked, nothing missing";
+}
+
+TEST(NoReplaceMove, claimsAFreeNameAndNeverReplaces)
+{
+    TempDir dir;
+    const std::string mine = WriteFile(dir.path() / "mine", "new").string();
+    const std::string taken = WriteFile(dir.path() / "taken", "old").string();
+    // A file system without RENAME_NOREPLACE: the hard link claims the name instead.
+    const mkvextract::NoReplaceRename refusing = [](const char *, const char *) {
+        errno = EINVAL;
+        return -1;
+    };
+    for (const mkvextract::NoReplaceRename rename : {&mkvextract::RenameNoReplace, refusing}) {
+        WriteFile(mine, "new");
+        EXPECT_EQ(mkvextract::MoveWithoutReplacing(mine, taken, rename), EEXIST);
+        EXPECT_EQ(ReadFile(taken), "old");
+        EXPECT_TRUE(fs::exists(mine));
+
+        const std::string free_name = dir.file("free");
+        fs::remove(free_name);
+        EXPECT_EQ(mkvextract::MoveWithoutReplacing(mine, free_name, rename), 0);
+        EXPECT_EQ(ReadFile(free_name), "new");
+        EXPECT_FALSE(fs::exists(mine)) << "the working name goes";
+    }
 }
 
 } // namespace

@@ -106,14 +106,6 @@ fs::path WriteVobSub(const fs::path &base)
                      "timestamp: 00:00:01:200, filepos: 000000800\n");
 }
 
-void Run(const std::vector<std::string> &argv)
-{
-    auto result = RunCommand(argv);
-    // mkvmerge exits with 1 for warnings only.
-    if (result.exit_code != 0 && !(argv[0] == "mkvmerge" && result.exit_code == 1))
-        throw std::runtime_error(argv[0] + " failed: " + result.err + result.out);
-}
-
 std::unique_ptr<MatroskaSamples> Make()
 {
     // Owned from the start, so a tool that fails does not leave the folder behind.
@@ -135,57 +127,94 @@ std::unique_ptr<MatroskaSamples> Make()
         "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
         "Text\nDialogue: 0,0:00:00.30,0:00:01.50,Default,,0,0,0,,ASS line one\n");
     const fs::path text = dir / "text.mkv";
-    Run({"ffmpeg",
-         "-nostdin",
-         "-v",
-         "error",
-         "-y",
-         "-f",
-         "lavfi",
-         "-i",
-         "testsrc2=size=160x120:rate=25:duration=2",
-         "-f",
-         "lavfi",
-         "-i",
-         "sine=frequency=440:duration=2",
-         "-i",
-         srt.string(),
-         "-i",
-         ass.string(),
-         "-map",
-         "0",
-         "-map",
-         "1",
-         "-map",
-         "2",
-         "-map",
-         "3",
-         "-c:v",
-         "mpeg4",
-         "-c:a",
-         "aac",
-         "-c:s:0",
-         "subrip",
-         "-c:s:1",
-         "ass",
-         "-metadata:s:s:0",
-         "language=eng",
-         "-metadata:s:s:0",
-         "title=English text",
-         "-metadata:s:s:1",
-         "language=fre",
-         text.string()});
+    RunTool({"ffmpeg",
+             "-nostdin",
+             "-v",
+             "error",
+             "-y",
+             "-f",
+             "lavfi",
+             "-i",
+             "testsrc2=size=160x120:rate=25:duration=2",
+             "-f",
+             "lavfi",
+             "-i",
+             "sine=frequency=440:duration=2",
+             "-i",
+             srt.string(),
+             "-i",
+             ass.string(),
+             "-map",
+             "0",
+             "-map",
+             "1",
+             "-map",
+             "2",
+             "-map",
+             "3",
+             "-c:v",
+             "mpeg4",
+             "-c:a",
+             "aac",
+             "-c:s:0",
+             "subrip",
+             "-c:s:1",
+             "ass",
+             "-metadata:s:s:0",
+             "language=eng",
+             "-metadata:s:s:0",
+             "title=English text",
+             "-metadata:s:s:1",
+             "language=fre",
+             text.string()});
     const fs::path idx = WriteVobSub(dir / "in_vobsub");
     samples->full = dir / "full.mkv";
-    Run({"mkvmerge", "-q", "-o", samples->full.string(), text.string(), "--language", "0:ger",
-         idx.string()});
+    RunTool({"mkvmerge", "-q", "-o", samples->full.string(), text.string(), "--language", "0:ger",
+             idx.string()});
     samples->long_name = dir / "long_name.mkv";
-    Run({"mkvmerge", "-q", "-o", samples->long_name.string(), "--track-name", "2:" + kLongName,
-         text.string()});
+    RunTool({"mkvmerge", "-q", "-o", samples->long_name.string(), "--track-name", "2:" + kLongName,
+             text.string()});
+    samples->needs_mkvmerge = dir / "ac3.mkv";
+    RunTool({"ffmpeg",
+             "-nostdin",
+             "-v",
+             "error",
+             "-y",
+             "-f",
+             "lavfi",
+             "-i",
+             "testsrc2=size=160x120:rate=25:duration=1",
+             "-f",
+             "lavfi",
+             "-i",
+             "sine=frequency=440:duration=1",
+             "-i",
+             srt.string(),
+             "-map",
+             "0",
+             "-map",
+             "1",
+             "-map",
+             "2",
+             "-c:v",
+             "mpeg4",
+             "-c:a",
+             "ac3",
+             "-c:s",
+             "subrip",
+             samples->needs_mkvmerge.string()});
     return samples;
 }
 
 } // namespace
+
+void RunTool(const std::vector<std::string> &argv)
+{
+    auto result = RunCommand(argv);
+    // mkvmerge exits with 1 for warnings only.
+    if (result.exit_code != 0 && !(argv[0] == "mkvmerge" && result.exit_code == 1))
+        throw std::runtime_error(argv[0] + " failed: " + result.err + result.out);
+}
 
 const MatroskaSamples &Samples()
 {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace mkvextract_test {
 
@@ -17,12 +18,18 @@ struct MatroskaSamples
     std::filesystem::path full;
     /// full's first four tracks, the SRT track named kLongName.
     std::filesystem::path long_name;
+    /// Video (MPEG-4), AC-3 audio and an SRT track: mkvmerge checks AC-3 tracks against their
+    /// first frames, so the in-process reader leaves this file to it.
+    std::filesystem::path needs_mkvmerge;
 };
 
 /// A track name longer than the 128-byte field, with two-byte characters at the cut.
 extern const std::string kLongName;
 
 const MatroskaSamples &Samples();
+
+/// Runs a tool of the sample recipes (ffmpeg, mkvmerge); throws with its output when it fails.
+void RunTool(const std::vector<std::string> &argv);
 
 /// Copies the first length bytes of from into to.
 std::filesystem::path CutCopy(const std::filesystem::path &from, const std::filesystem::path &to,

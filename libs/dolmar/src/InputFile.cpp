@@ -19,6 +19,17 @@ namespace {
 constexpr int kMaxReadsWithoutProgress = 100000;
 // EAGAIN from a local file is a demuxer waiting on itself; a stream of them is a stuck demuxer.
 constexpr int kMaxRetries = 1000;
+// A seek in a transport or programme stream lands on a packet near the point sought, by its
+// timestamp. Where the clock jumps, the search can be misled onto another stretch of the file; a
+// first timestamp this far after the point, or this far before it, says so.
+constexpr int64_t kSeekLandingAfterUs = 2'000'000;
+constexpr int64_t kSeekLandingBeforeUs = 10'000'000;
+
+bool Timed(const AVStream *stream)
+{
+    const AVMediaType type = stream->codecpar->codec_type;
+    return type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO;
+}
 
 } // namespace
 
@@ -52,6 +63,7 @@ InputFile::InputFile(const InputOptions &options, ProgressReporter &progress)
     if (m_ctx->nb_streams == 0)
         ThrowFailed("The file " + Quoted(options.path) + " holds no audio or video streams.");
     m_facts = SourceFacts::Read(m_ctx.get(), options.path);
+    m_mender = TimestampMender::For(m_ctx.get());
 }
 
 int64_t InputFile::OriginIn(AVRational time_base) const
@@ -80,7 +92,34 @@ void InputFile::SeekToStart()
         // Files without an index (raw streams) cannot seek; reading from the start and cutting
         // gives the same result, only slower.
         LogCapture::TakeLastError();
+        return;
     }
+    m_mender.Restart();
+    if (m_mender.Active())
+        m_seek_target_us = target;
+}
+
+void InputFile::ReadFromTheStart()
+{
+    if (av_seek_frame(m_ctx.get(), -1, 0, AVSEEK_FLAG_BYTE) < 0) {
+        // Then the conversion starts where the seek landed, as it would without the check.
+        LogCapture::TakeLastError();
+        return;
+    }
+    m_mender.Restart();
+    m_furthest_byte = -1;
+    m_furthest_dts = INT64_MIN;
+    m_reads_without_progress = 0;
+}
+
+std::optional<double> InputFile::StatedDurationSeconds() const
+{
+    // Where the clock jumped, the container's duration measured the jumps, not the content.
+    if (m_ctx->duration == AV_NOPTS_VALUE || m_ctx->duration <= 0
+        || m_ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE
+        || m_mender.Joints() > 0)
+        return std::nullopt;
+    return m_ctx->duration / double(AV_TIME_BASE);
 }
 
 bool InputFile::Read(AVPacket *packet)
@@ -122,6 +161,22 @@ bool InputFile::Read(AVPacket *packet)
             ThrowFailed("Reading " + Quoted(Path())
                         + " makes no progress; the file seems damaged.");
         }
+        if (m_seek_target_us && Timed(m_ctx->streams[packet->stream_index])) {
+            const int64_t ts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            if (ts != AV_NOPTS_VALUE) {
+                const int64_t target = *m_seek_target_us;
+                m_seek_target_us.reset();
+                const int64_t landed = av_rescale_q(
+                    ts, m_ctx->streams[packet->stream_index]->time_base, AV_TIME_BASE_Q);
+                if (landed > target + kSeekLandingAfterUs
+                    || landed < target - kSeekLandingBeforeUs) {
+                    av_packet_unref(packet);
+                    ReadFromTheStart();
+                    continue;
+                }
+            }
+        }
+        m_mender.Mend(packet);
         return true;
     }
 }

@@ -4,8 +4,10 @@
 #include "AvOwners.h"
 #include "ConversionPlan.h"
 #include "SourceFacts.h"
+#include "TimestampMender.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace dolmar {
@@ -15,8 +17,10 @@ class ProgressReporter;
 /// The demuxer of one source file: opened, probed and positioned at the -ss point.
 ///
 /// Timestamps leave this class on the source's own clock, counted from the container's start
-/// time ("source seconds"), which is also the clock subtitle files use. A damaged file must end
-/// the run, never hang it: reads that make no progress are counted and end the input.
+/// time ("source seconds"), which is also the clock subtitle files use. Where the format lets that
+/// clock jump (transport and programme streams), the jumps are taken out (TimestampMender), so the
+/// clock runs on continuously. A damaged file must end the run, never hang it: reads that make no
+/// progress are counted and end the input.
 class InputFile
 {
 public:
@@ -40,8 +44,15 @@ public:
     /// A stream timestamp as source seconds.
     double SourceSeconds(int64_t ts, AVRational time_base) const;
 
-    /// Seeks to the -ss point (a key frame at or before it). Call once before reading.
+    /// Seeks to the -ss point (a key frame at or before it). Call once before reading. In a file
+    /// whose clock jumps the seek can land on another stretch of the file; when the first
+    /// timestamp read shows it, reading starts from the beginning instead, and the filters cut up
+    /// to the -ss point.
     void SeekToStart();
+
+    /// The duration the container states, when it was read from the file's own timestamps or
+    /// index (not guessed from the bit rate), and the clock has not jumped so far.
+    std::optional<double> StatedDurationSeconds() const;
 
     /// The next packet, or false at the end of the input (damage included: what was readable is
     /// what the input holds). Throws EngineError when the demuxer stops making progress.
@@ -51,11 +62,16 @@ public:
     const std::string &ReadError() const { return m_read_error; }
 
 private:
+    void ReadFromTheStart();
+
     InputOptions m_options;
     ProgressReporter &m_progress;
     InputContextPtr m_ctx;
     SourceFacts m_facts;
     std::string m_read_error;
+    TimestampMender m_mender{{}, false};
+    /// After a seek: the first timestamp read must not lie beyond the point sought.
+    std::optional<int64_t> m_seek_target_us;
     int64_t m_furthest_byte = -1;
     int64_t m_furthest_dts = INT64_MIN;
     int m_reads_without_progress = 0;

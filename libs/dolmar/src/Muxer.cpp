@@ -37,6 +37,9 @@ constexpr Overhead kOverheads[] = {
 // How far one stream may run ahead of another that has no packet yet (the tail of a short
 // audio track), before the queue lets it through anyway.
 constexpr double kMaxInterleaveSeconds = 10.0;
+// Nor may the queue hold more than this, whatever the timestamps say (a stream whose timestamps
+// stand still never gets 10 s ahead).
+constexpr int64_t kMaxQueuedBytes = int64_t{64} * 1024 * 1024;
 
 // The moov, idx1 or cue tables besides per-packet entries, and the muxer's final bookkeeping.
 constexpr int64_t kTrailerSlackBytes = 4096;
@@ -146,6 +149,7 @@ bool Muxer::Write(AVPacket *packet, int stream_index, AVRational encoder_time_ba
                   ts != AV_NOPTS_VALUE ? ts * av_q2d(stream_tb) : m_position_s};
     if (!queued.packet)
         throw std::bad_alloc();
+    m_queued_bytes += packet->size;
     m_queues[static_cast<std::size_t>(stream_index)].push_back(std::move(queued));
     return Release(false);
 }
@@ -168,15 +172,18 @@ bool Muxer::Release(bool everything)
         if (!earliest)
             return true;
         // A stream that has ended (or pauses) must not hold the others back without bound.
-        const bool overdue = latest_s - earliest->front().dts_s > kMaxInterleaveSeconds;
+        const bool overdue = latest_s - earliest->front().dts_s > kMaxInterleaveSeconds
+            || m_queued_bytes > kMaxQueuedBytes;
         if (!everything && !all_have_data && !overdue)
             return true;
         PacketPtr packet = std::move(earliest->front().packet);
         earliest->pop_front();
+        m_queued_bytes -= packet->size;
         if (!WriteNow(packet.get())) {
             m_limit_reached = true;
             for (auto &queue : m_queues)
                 queue.clear();
+            m_queued_bytes = 0;
             return false;
         }
     }

@@ -15,7 +15,8 @@ namespace dolmar {
 ///
 /// Packets are put in time order here, before the size check, so that the -fs limit cuts every
 /// stream at the same moment: encoders deliver in bursts (libx264 holds a second or two of
-/// pictures back), and a check at delivery time would fill the file with sound alone.
+/// pictures back), and a check at delivery time would fill the file with sound alone. The queue
+/// holds at most 10 s of one stream ahead of another, and at most 64 MiB.
 ///
 /// Write errors that FFmpeg's muxers swallow (a full disk) are found through pb->error and the
 /// result of closing the file, so they fail the run instead of passing as success.
@@ -63,6 +64,7 @@ private:
     OutputOptions m_output;
     OutputContextPtr m_ctx;
     std::vector<std::deque<Queued>> m_queues;
+    int64_t m_queued_bytes = 0;
     bool m_limit_reached = false;
     bool m_file_created = false;
     bool m_finished = false;

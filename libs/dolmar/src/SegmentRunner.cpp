@@ -6,9 +6,19 @@
 #include "OutputSession.h"
 #include "ProgressReporter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dolmar {
+
+namespace {
+
+// A frame that starts this far past the input's stated end, and this far after the last frame of
+// its stream, carries a damaged timestamp.
+constexpr double kPastTheEndSeconds = 1.0;
+constexpr double kStrayJumpSeconds = 2.0;
+
+} // namespace
 
 SegmentRunner::SegmentRunner(InputFile &input, OutputSession &output, ProgressReporter &progress,
                              const VideoFilterSetup &video_setup, int video_stream,
@@ -115,6 +125,8 @@ bool SegmentRunner::Dispatch(int stream, AVFrame *frame)
     // subtitle files.
     frame->pts -= m_input.OriginIn(time_base);
     const double start_s = frame->pts * av_q2d(time_base);
+    if (Stray(stream, frame, start_s))
+        return true;
     // Timestamps of millisecond containers land a hair beside exact frame times.
     constexpr double kTolerance = 1e-4;
     const bool past_end = m_trim_end_s && start_s >= *m_trim_end_s - kTolerance;
@@ -153,6 +165,28 @@ bool SegmentRunner::Dispatch(int stream, AVFrame *frame)
             return false;
     }
     return true;
+}
+
+bool SegmentRunner::Stray(int stream, const AVFrame *frame, double start_s)
+{
+    // The filters fill every gap up to a frame's time, with the last picture or with silence; a
+    // damaged timestamp hours ahead would make hours of output from a file of seconds. A frame
+    // that leaps from its stream's last frame to beyond where the input says it ends is left
+    // out: what the file really holds still arrives in order. A stated end that is too early (a
+    // file still growing when it was read) stops nothing, since its frames come in steps.
+    const auto last = m_stream_end_s.find(stream);
+    const double previous_end_s = last != m_stream_end_s.end() ? last->second : m_trim_start_s;
+    const std::optional<double> stated_end_s = m_input.StatedDurationSeconds();
+    if (stated_end_s && start_s > *stated_end_s + kPastTheEndSeconds
+        && start_s - previous_end_s > kStrayJumpSeconds)
+        return true;
+    double length_s = 0;
+    if (frame->sample_rate > 0 && frame->nb_samples > 0)
+        length_s = double(frame->nb_samples) / frame->sample_rate;
+    else if (frame->pkt_duration > 0)
+        length_s = frame->pkt_duration * av_q2d(m_input.Stream(stream)->time_base);
+    m_stream_end_s[stream] = std::max(previous_end_s, start_s + length_s);
+    return false;
 }
 
 bool SegmentRunner::CloseVideo(VideoRoute &route, int64_t pts)

@@ -57,6 +57,7 @@ private:
     };
 
     bool Dispatch(int stream, AVFrame *frame);
+    bool Stray(int stream, const AVFrame *frame, double start_s);
     bool CloseVideo(VideoRoute &route, int64_t pts);
     bool CloseAudio(AudioRoute &route, int64_t pts);
     bool FeedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base);
@@ -76,6 +77,8 @@ private:
     FramePtr m_filtered;
     double m_trim_start_s = 0;
     std::optional<double> m_trim_end_s;
+    /// Per source stream: where its last frame ended (source seconds).
+    std::map<int, double> m_stream_end_s;
     bool m_blocked = false; ///< the output said stop (size limit or caller)
 };
 

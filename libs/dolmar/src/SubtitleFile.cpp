@@ -8,6 +8,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -23,15 +24,18 @@ namespace {
 // Subtitle files are small; anything bigger is not one, and need not be read whole.
 constexpr std::size_t kMaxSubtitleBytes = std::size_t{64} * 1024 * 1024;
 
+/// What the file holds, up to the limit; read in pieces, so that a file of a few kilobytes costs
+/// a few kilobytes.
 std::string ReadBytes(const std::filesystem::path &path)
 {
     std::ifstream file(path, std::ios::binary);
     std::string bytes;
-    if (!file)
-        return bytes;
-    bytes.resize(kMaxSubtitleBytes);
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    std::array<char, 64 * 1024> piece{};
+    while (file && bytes.size() < kMaxSubtitleBytes) {
+        const std::size_t wanted = std::min(piece.size(), kMaxSubtitleBytes - bytes.size());
+        file.read(piece.data(), static_cast<std::streamsize>(wanted));
+        bytes.append(piece.data(), static_cast<std::size_t>(file.gcount()));
+    }
     return bytes;
 }
 
@@ -60,10 +64,16 @@ bool LooksLikeMicroDvd(const std::string &text)
     return false;
 }
 
-std::filesystem::path TemporaryName(const std::string &extension)
+/// A fresh name in the temporary folder for the copy of the subtitle file at path.
+std::filesystem::path TemporaryName(const std::string &path, const std::string &extension)
 {
     static std::atomic<int> counter{0};
-    return std::filesystem::temp_directory_path()
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error)
+        ThrowFailed("Could not prepare the subtitle file " + Quoted(path)
+                    + ": the temporary folder cannot be used (" + error.message() + ").");
+    return folder
         / ("dolmar-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + extension);
 }
 
@@ -202,7 +212,7 @@ void SubtitleFile::ConvertToAss(const std::string &path, bool micro_dvd,
         }
     }
 
-    m_temporary = TemporaryName(".ass");
+    m_temporary = TemporaryName(path, ".ass");
     std::ofstream copy(m_temporary, std::ios::binary);
     if (decoder->subtitle_header && decoder->subtitle_header_size > 0)
         copy.write(reinterpret_cast<const char *>(decoder->subtitle_header),

@@ -4,16 +4,21 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
+#include <system_error>
 
 namespace dolmar {
 
 namespace {
 
 enum class FieldType { Text, Colour, Number, Flag };
+
+// A saved style is a few hundred bytes.
+constexpr std::uintmax_t kMaxStyleBytes = 1024 * 1024;
 
 struct StyleField
 {
@@ -127,12 +132,21 @@ std::string SubtitleStyle::ForceStyle()
     const std::filesystem::path path = Location();
     if (path.empty())
         return {};
+    // Only a file of a style's size is read: a name that points at a device or a pipe would
+    // never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return {};
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxStyleBytes)
+        return {};
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return {};
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ForceStyleFrom(text.str());
+    std::string text(static_cast<std::size_t>(size), '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return ForceStyleFrom(text);
 }
 
 std::string SubtitleStyle::ForceStyleFrom(std::string_view ini_text)

@@ -20,7 +20,8 @@ public:
     /// The style file's location (it need not exist).
     static std::filesystem::path Location();
 
-    /// force_style from the saved style file, or "" when there is none.
+    /// force_style from the saved style file, or "" when there is none (or the name is not that
+    /// of a regular file of at most 1 MiB).
     static std::string ForceStyle();
 
     /// force_style from the text of a style file.

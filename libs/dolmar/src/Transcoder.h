@@ -13,6 +13,7 @@
  *     v
  *   Transcoder::Run  (this file)                  one run, on the caller's thread
  *     |-- InputFile          one per input, opened in turn: demuxer, -ss seek, SourceFacts
+ *     |     '- TimestampMender   takes the jumps out of a transport or programme stream's clock
  *     |-- OutputTargets      every choice about the output, made once from the plan and the
  *     |                      first input's SourceFacts (CodecCatalog: names -> encoders)
  *     |-- SubtitleFile       the -vhook file, read before the output exists
@@ -34,6 +35,12 @@
  * OutputSession::SendVideo/SendAudio -> Encoder::Encode -> Muxer::Write. Objects live on the
  * stack of Transcoder::Run; every FFmpeg object is owned by a unique_ptr of AvOwners.h, so an
  * exception anywhere unwinds cleanly and the Muxer removes a file it did not finish.
+ *
+ * The work and the memory of a run are bounded by the content, whatever its timestamps say: the
+ * stages hand frames on synchronously, the filters only fill the gaps a frame's timestamp opens
+ * (SegmentRunner leaves out a frame that leaps past the input's stated end, TimestampMender the
+ * jumps of a clock), the AudioFrameQueue holds at most 10 s of sound ahead of the picture, and
+ * the Muxer's interleaving queue at most 10 s of one stream ahead of another and 64 MiB.
  */
 
 #include "ConversionPlan.h"

@@ -8,6 +8,7 @@
 #include "TrackExtractor.h"
 #include "TrackIdentifier.h"
 #include "TrackInfoBlock.h"
+#include "platform/FixedText.h"
 
 #include <atomic>
 #include <cstdio>
@@ -81,7 +82,22 @@ MKVEXTRACT_API int em_extract(const char *path, const EmExtractRequest *request)
         }
         if (items.empty())
             return 0;
-        TrackExtractor(path, g_callback.load()).Extract(items);
+        TrackExtractor extractor(path, g_callback.load());
+        // The caller learns where each track went, also when a later one failed.
+        auto tell_names = [&] {
+            const std::vector<std::string> &names = extractor.PlacedNames();
+            for (std::size_t i = 0; i < names.size() && i < items.size(); ++i) {
+                if (!names[i].empty())
+                    quillet::platform::AssignFixedText(request->items[i].output_path, names[i]);
+            }
+        };
+        try {
+            extractor.Extract(items, kOutputPathCapacity);
+        } catch (...) {
+            tell_names();
+            throw;
+        }
+        tell_names();
         return 0;
     });
 }

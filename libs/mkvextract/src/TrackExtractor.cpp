@@ -3,10 +3,12 @@
 
 #include "MatroskaLayout.h"
 #include "MkvError.h"
+#include "NoReplaceMove.h"
 #include "ToolProcess.h"
 
 #include <charconv>
-#include <filesystem>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace mkvextract {
@@ -17,6 +19,9 @@ namespace {
 
 constexpr std::string_view kProgressTag = "#GUI#progress ";
 constexpr std::string_view kErrorTag = "#GUI#error ";
+
+// "x (1).srt" to "x (9999).srt"; a folder holding all of them is not one to fill further.
+constexpr unsigned kMaxNumberedNames = 9999;
 
 [[noreturn]] void Fail(const std::string &what)
 {
@@ -29,10 +34,11 @@ bool IsFile(const fs::path &path)
     return fs::is_regular_file(path, ec);
 }
 
+/// Copies into a fresh name of our own working folder.
 void CopyOutput(const fs::path &from, const fs::path &to)
 {
     std::error_code ec;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(from, to, fs::copy_options::none, ec);
     if (ec)
         Fail("cannot copy " + from.string() + " to " + to.string() + ": " + ec.message());
 }
@@ -46,30 +52,47 @@ TrackExtractor::TrackExtractor(std::string source, EmProgressFunc callback)
     m_message = "Extracting subtitles from " + fs::path(m_source).filename().string();
 }
 
-void TrackExtractor::Extract(const std::vector<ExtractionPlan::Item> &items)
+void TrackExtractor::Extract(const std::vector<ExtractionPlan::Item> &items,
+                             std::size_t max_path_bytes)
 {
+    m_item_names.clear();
+    m_staged.clear();
+    m_staging.clear();
     const ExtractionPlan plan(m_source, TrackIdentifier::Identify(m_source), items);
+    m_item_names.assign(plan.ItemOutputs().size(), std::string());
     Report(0);
-    ClearOutputs(plan);
+    Stage(plan);
     RunTool(plan);
-    FinishOutputs(plan);
-    // mkvextract writes what it finds before a cut and exits with success; the caller must
-    // not take the shortened subtitles for the whole track.
+    CheckStaged(plan);
+    // mkvextract writes what it finds before a cut and exits with success; the shortened
+    // subtitles must not pass for the whole track under a final name.
     if (MatroskaLayout::Scan(m_source).cut_short)
         Fail(m_source + " ends early; the extracted tracks are incomplete");
+    Place(plan, max_path_bytes);
+    m_staging.clear();
     Report(100);
 }
 
-void TrackExtractor::ClearOutputs(const ExtractionPlan &plan)
+void TrackExtractor::Stage(const ExtractionPlan &plan)
 {
-    // mkvextract truncates its outputs anyway; removing them first means a file found
-    // afterwards is this run's work, never a leftover of an earlier one.
-    for (const PlannedOutput &output : plan.Outputs()) {
-        for (const fs::path &file : {output.requested, output.tool_path, output.vobsub_images}) {
-            std::error_code ec;
-            if (!file.empty() && !fs::remove(file, ec) && ec)
-                Fail("cannot replace " + file.string() + ": " + ec.message());
+    const auto &outputs = plan.Outputs();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const PlannedOutput &output = outputs[i];
+        const fs::path folder = FolderOf(output.requested);
+        auto &staging = m_staging[folder];
+        if (!staging)
+            staging = std::make_unique<StagingFolder>(folder);
+        // Working names of our own: mkvextract writes a VobSub pair as "<stem>.idx" and
+        // "<stem>.sub"; a text track keeps its ending.
+        const fs::path base = staging->Path() / std::to_string(i);
+        Staged staged;
+        if (output.vobsub) {
+            staged.main = fs::path(base).concat(".idx");
+            staged.vobsub_images = fs::path(base).concat(".sub");
+        } else {
+            staged.main = fs::path(base).concat(output.requested.extension().string());
         }
+        m_staged.push_back(std::move(staged));
     }
 }
 
@@ -78,11 +101,12 @@ void TrackExtractor::RunTool(const ExtractionPlan &plan)
     std::vector<std::string> argv
         = {"mkvextract", TrackIdentifier::SafeArgument(m_source), "tracks", "--gui-mode"};
     bool any = false;
-    for (const PlannedOutput &output : plan.Outputs()) {
-        if (output.copy_of >= 0)
+    const auto &outputs = plan.Outputs();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (outputs[i].copy_of >= 0)
             continue;
         // mkvextract splits at the first colon only, so colons in the path are safe.
-        argv.push_back(std::to_string(output.track) + ":" + output.tool_path.string());
+        argv.push_back(std::to_string(outputs[i].track) + ":" + m_staged[i].main.string());
         any = true;
     }
     if (!any)
@@ -111,29 +135,70 @@ void TrackExtractor::RunTool(const ExtractionPlan &plan)
     }
 }
 
-void TrackExtractor::FinishOutputs(const ExtractionPlan &plan) const
+void TrackExtractor::CheckStaged(const ExtractionPlan &plan) const
 {
     const auto &outputs = plan.Outputs();
-    for (const PlannedOutput &output : outputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const PlannedOutput &output = outputs[i];
+        const Staged &staged = m_staged[i];
         if (output.copy_of >= 0) {
-            const PlannedOutput &original = outputs[static_cast<std::size_t>(output.copy_of)];
-            CopyOutput(original.requested, output.requested);
-            if (output.vobsub && output.vobsub_images != output.requested)
-                CopyOutput(original.vobsub_images, output.vobsub_images);
-        } else if (output.vobsub && output.tool_path != output.requested
-                   && output.vobsub_images != output.requested) {
-            // Asked for as "x.IDX" or "x": give the index the requested name. A request for
-            // "x.sub" is already met by the image file.
-            std::error_code ec;
-            fs::rename(output.tool_path, output.requested, ec);
-            if (ec)
-                Fail("cannot rename " + output.tool_path.string() + ": " + ec.message());
+            const Staged &original = m_staged[static_cast<std::size_t>(output.copy_of)];
+            CopyOutput(original.main, staged.main);
+            if (output.vobsub)
+                CopyOutput(original.vobsub_images, staged.vobsub_images);
         }
-        if (!IsFile(output.requested))
+        if (!IsFile(staged.main) || (output.vobsub && !IsFile(staged.vobsub_images)))
             Fail(output.requested.string() + " was not written");
-        if (output.vobsub && !IsFile(output.vobsub_images))
-            Fail(output.vobsub_images.string() + " was not written");
     }
+}
+
+void TrackExtractor::Place(const ExtractionPlan &plan, std::size_t max_path_bytes)
+{
+    const auto &outputs = plan.Outputs();
+    const auto &item_outputs = plan.ItemOutputs();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const std::string name = PlaceOne(outputs[i], m_staged[i], max_path_bytes).string();
+        for (std::size_t item = 0; item < item_outputs.size(); ++item) {
+            if (item_outputs[item] == i)
+                m_item_names[item] = name;
+        }
+    }
+}
+
+fs::path TrackExtractor::PlaceOne(const PlannedOutput &output, const Staged &staged,
+                                  std::size_t max_path_bytes) const
+{
+    auto failed = [](const fs::path &name, int error) {
+        Fail("cannot write " + name.string() + ": " + std::strerror(error));
+    };
+    for (unsigned n = 0; n <= kMaxNumberedNames; ++n) {
+        const OutputNames names = output.Names(n);
+        if (names.request.string().size() >= max_path_bytes)
+            Fail(output.requested.string() + " is taken and no free name fits the request");
+        if (!output.vobsub) {
+            const int result = MoveWithoutReplacing(staged.main, names.main);
+            if (result == 0)
+                return names.request;
+            if (result != EEXIST)
+                failed(names.main, result);
+            continue;
+        }
+        // The images first, then the index: a pair is placed only when both names are free.
+        int result = MoveWithoutReplacing(staged.vobsub_images, names.vobsub_images);
+        if (result == EEXIST)
+            continue;
+        if (result != 0)
+            failed(names.vobsub_images, result);
+        result = MoveWithoutReplacing(staged.main, names.main);
+        if (result == 0)
+            return names.request;
+        // The image file is ours under a name nobody else had: it goes back to wait for a
+        // name free for both.
+        std::rename(names.vobsub_images.c_str(), staged.vobsub_images.c_str());
+        if (result != EEXIST)
+            failed(names.main, result);
+    }
+    Fail(output.requested.string() + " and every numbered name after it are taken");
 }
 
 void TrackExtractor::Report(int percent)

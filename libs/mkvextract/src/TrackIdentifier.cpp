@@ -5,6 +5,7 @@
 #include "MatroskaLayout.h"
 #include "MkvError.h"
 #include "ToolProcess.h"
+#include "TrackHeaderReader.h"
 #include "mkvextract.h"
 
 #include <sys/stat.h>
@@ -81,6 +82,14 @@ std::string TrackIdentifier::SafeArgument(const std::string &path)
 }
 
 std::vector<TrackRecord> TrackIdentifier::Identify(const std::string &path)
+{
+    RequireRegularFile(path);
+    if (auto tracks = TrackHeaderReader::Read(path))
+        return std::move(*tracks);
+    return IdentifyWithMkvmerge(path);
+}
+
+std::vector<TrackRecord> TrackIdentifier::IdentifyWithMkvmerge(const std::string &path)
 {
     RequireRegularFile(path);
 
