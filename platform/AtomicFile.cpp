@@ -37,7 +37,7 @@ bool WriteAll(int fd, std::string_view data)
 
 std::string SizeText(std::size_t bytes)
 {
-    constexpr std::size_t kMiB = 1024 * 1024;
+    constexpr std::size_t kMiB = std::size_t{1024} * 1024;
     return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB"
                              : std::to_string(bytes) + " bytes";
 }

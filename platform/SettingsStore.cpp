@@ -324,7 +324,11 @@ bool SettingsStore::Write(std::string_view key_path, std::string_view name,
     // The snapshot's values are taken over (not copied); it is filled again once the file is
     // written, and stays empty when writing fails.
     Snapshot &snapshot = m_snapshots[file.string()];
-    Values values = loaded == &snapshot.values ? std::move(snapshot.values) : *loaded;
+    Values values;
+    if (loaded == &snapshot.values)
+        values = std::move(snapshot.values);
+    else
+        values = *loaded;
     snapshot = {};
     values.Set(name, value);
 

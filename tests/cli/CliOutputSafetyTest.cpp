@@ -156,6 +156,7 @@ TEST(CliOutputSafety, fourRunsAtOnceMakeFourWholeOutputs)
     for (int round = 0; round < 20; ++round) {
         const fs::path out = home.path() / ("out" + std::to_string(round));
         std::vector<ChildProcess> runs;
+        runs.reserve(4);
         for (int i = 0; i < 4; ++i)
             runs.emplace_back(std::vector<std::string>{Cli(), "-p", kFastProfile, "-o",
                                                        out.string(), clip.string()},

@@ -58,7 +58,7 @@ std::set<std::string> Names(const fs::path &folder)
 /// language files copied, so a run may write its default output folder there.
 fs::path OwnProgramFolder(const TempDir &home)
 {
-    const fs::path folder = home.path() / "program";
+    fs::path folder = home.path() / "program";
     fs::create_directories(folder);
     for (const auto &entry : fs::directory_iterator(ProgramDir())) {
         const std::string name = entry.path().filename().string();

@@ -44,7 +44,7 @@ TEST(PostProcessRunner, passesLongPathsAndRefusesOnlyWhatCannotBeAnArgument)
         many += "\"a\" ";
     many += "\"z\"";
     EXPECT_FALSE(TokenizeCommand(many).error.empty());
-    const std::string with_nul("\"prog\" \"a\0b\"", 13);
+    const std::string with_nul("\"prog\" \"a\0b\"", 12);
     EXPECT_FALSE(BuildPostProcess(with_nul, "/o", "/App").error.empty());
     EXPECT_FALSE(RunPostProcess("/o", with_nul, "/App").ran);
 }
