@@ -126,6 +126,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {run_texts::kSection, run_texts::kEngineResult.key, run_texts::kEngineResult.default_text},
     {run_texts::kSection, run_texts::kPostProcessNotRun.key,
      run_texts::kPostProcessNotRun.default_text},
+    {run_texts::kSection, run_texts::kPostProcessFailed.key,
+     run_texts::kPostProcessFailed.default_text},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},

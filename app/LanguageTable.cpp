@@ -161,7 +161,9 @@ void LanguageTable::ScanLanguageFolder(const std::string &folder)
     std::filesystem::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         const std::string file_name = it->path().filename().string();
-        if (!platform::EndsWithIgnoringCase(file_name, ".ini") || it->is_directory(ec))
+        // Its own error code: an entry that cannot be looked at must not end the scan.
+        std::error_code type_ec;
+        if (!platform::EndsWithIgnoringCase(file_name, ".ini") || it->is_directory(type_ec))
             continue;
         std::string name
             = platform::ReadProfileString("Info", "Language", "", kNameCapacity, it->path());

@@ -7,6 +7,7 @@
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
 #include "disc/DiscImport.h"
+#include "platform/OutputClaim.h"
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
 
@@ -161,7 +162,8 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
         }
         const std::string name = it->path().filename().string();
         const auto dot = name.rfind('.');
-        if (dot == std::string::npos)
+        // The hidden temporary file of a run that was killed is no media to convert.
+        if (dot == std::string::npos || platform::IsOutputClaimLeftover(name))
             continue;
         if (IsAccepted(std::string_view(name).substr(dot)))
             AddSourceFile(path);

@@ -11,12 +11,14 @@
 #include "core/ProfileFile.h"
 #include "core/SubtitleOffer.h"
 #include "disc/SplitList.h"
+#include "platform/IniDocument.h"
 #include "platform/Paths.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TextCase.h"
 #include "profiles/DefaultProfileStore.h"
 #include "profiles/ProfileCatalogue.h"
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
@@ -40,6 +42,21 @@ public:
 private:
     int m_last = -1;
 };
+
+/// The absolute path of a regular file at path, or why there is none.
+bool RegularFileAt(const std::string &path, std::string &absolute, std::string &error)
+{
+    std::error_code ec;
+    const bool regular = std::filesystem::is_regular_file(path, ec);
+    if (ec || !regular) {
+        error = ec ? ec.message() : "no such subtitle file";
+        return false;
+    }
+    absolute = std::filesystem::absolute(path, ec).string();
+    if (ec)
+        error = ec.message();
+    return !ec;
+}
 
 int Usage(const std::string &message)
 {
@@ -106,14 +123,26 @@ int CliApp::Convert(const CliOptions &options)
 {
     if (options.files.empty() && !options.disc)
         return Usage("no input files");
+    // From here on a stop signal ends the work in good order: nothing is converted after it,
+    // and an output being written is removed.
+    CliFrontEnd::InstallInterruptHandler();
     MatroskaBinding &matroska = TheMatroskaBinding();
     if (options.extract_subtitles && !matroska.Load(m_program_folder))
         return Usage("--extract-subtitles needs the Matroska track library: " + matroska.Error());
-    for (const auto &file : options.files)
-        if (!std::filesystem::exists(file))
+    // Only a name that names nothing is refused here. A name that cannot be followed (a link
+    // loop, a name longer than the file system takes) becomes a task that fails with the reason.
+    for (const auto &file : options.files) {
+        std::error_code ec;
+        if (std::filesystem::symlink_status(file, ec).type()
+            == std::filesystem::file_type::not_found)
             return Usage(file + ": no such file or folder");
-    if (!options.subtitle.empty() && !std::filesystem::is_regular_file(options.subtitle))
-        return Usage(options.subtitle + ": no such subtitle file");
+    }
+    std::string subtitle;
+    if (!options.subtitle.empty()) {
+        std::string error;
+        if (!RegularFileAt(options.subtitle, subtitle, error))
+            return Usage(options.subtitle + ": " + error);
+    }
 
     const std::string ini_folder = m_program_folder + "/ini/";
     DefaultProfileStore defaults(ini_folder);
@@ -129,6 +158,11 @@ int CliApp::Convert(const CliOptions &options)
                          + "; choose one with --profile");
     }
     const std::string profile_path = ini_folder + profile_file;
+    // A device or a FIFO is never read, nor a file far larger than any profile file.
+    platform::IniDocument profile_document;
+    std::string profile_error;
+    if (!profile_document.Load(profile_path, &profile_error))
+        return Usage("cannot read the profile file " + profile_error);
     bool known = false;
     for (const auto &name : ProfileFile::ListNames(profile_path))
         known = known || platform::EqualsIgnoringCase(name, section);
@@ -150,14 +184,20 @@ int CliApp::Convert(const CliOptions &options)
     if (options.split_size_mb >= 0)
         split.SetCustomSizeMb(options.split_size_mb);
 
-    // The converter's own settings decide the output folder unless one is given.
+    // The converter's own settings decide the output folder unless one is given. An empty
+    // ConvertDir counts as absent, as it does for the window.
     RegistryAccess registry{platform::SettingsStore(platform::SettingsStore::DefaultFolder())};
     ConverterApp app(registry, m_program_folder);
     app.FillTexts();
     std::string output = options.output_dir;
-    if (output.empty() && !registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output))
+    if (output.empty()
+        && (!registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output) || output.empty()))
         output = m_program_folder + "/output/";
-    app.SetOutputFolder(std::filesystem::absolute(output).string());
+    std::error_code output_ec;
+    const std::filesystem::path output_folder = std::filesystem::absolute(output, output_ec);
+    if (output_ec)
+        return Usage("cannot use the output folder " + output + ": " + output_ec.message());
+    app.SetOutputFolder(output_folder.string());
     if (!platform::CreateFolderLevels(app.OutputFolder()))
         return Usage("cannot create the output folder " + app.OutputFolder());
 
@@ -177,15 +217,25 @@ int CliApp::Convert(const CliOptions &options)
 
     if (options.extract_subtitles) {
         controller.SetFileAddedHook([&](Task &task) {
-            OfferSubtitles(
+            const SubtitleOfferOutcome outcome = OfferSubtitles(
                 task, matroska, static_cast<TaskListHost &>(front), app.OutputFolder(),
                 [] { return std::make_unique<TerminalProgress>(); },
                 [](const std::string &p) { return platform::PathExists(p); });
+            // Extraction was asked for: a file whose subtitles cannot be had is not converted
+            // without them.
+            if (outcome == SubtitleOfferOutcome::TracksUnreadable)
+                task.preparation_failure = "its tracks could not be read, so no subtitle was "
+                                           "extracted";
+            else if (outcome == SubtitleOfferOutcome::SomeNotExtracted)
+                task.preparation_failure = "some of its subtitle tracks could not be extracted";
         });
     }
     for (const auto &file : options.files) {
-        const std::string path = std::filesystem::absolute(file).lexically_normal().string();
-        if (std::filesystem::is_directory(path))
+        std::error_code ec;
+        const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+        if (ec)
+            return Usage(file + ": " + ec.message());
+        if (std::filesystem::is_directory(path, ec))
             controller.ScanFolder(path, true);
         else
             controller.AddSourceFile(path);
@@ -196,6 +246,18 @@ int CliApp::Convert(const CliOptions &options)
     if (tasks.Count() == 0)
         return Usage("no media files found in the given folders");
 
+    // A track the file does not have would make an output without that sound: refused before
+    // anything is converted.
+    if (!options.audio_tracks.empty()) {
+        for (const auto &task : tasks) {
+            const std::size_t count = task->audio_tracks.size();
+            for (int n : options.audio_tracks)
+                if (n < 1 || static_cast<std::size_t>(n) > count)
+                    return Usage(task->source_path + " has " + std::to_string(count)
+                                 + (count == 1 ? " audio track" : " audio tracks")
+                                 + "; --audio-tracks " + std::to_string(n) + " names none");
+        }
+    }
     for (const auto &task : tasks) {
         if (!options.audio_tracks.empty()) {
             for (auto &track : task->audio_tracks) {
@@ -205,13 +267,12 @@ int CliApp::Convert(const CliOptions &options)
                 track.selected = keep ? 1 : 0;
             }
         }
-        if (!options.subtitle.empty())
-            task->subtitle_path = std::filesystem::absolute(options.subtitle).string();
+        if (!subtitle.empty())
+            task->subtitle_path = subtitle;
     }
 
     ConversionDriver driver(front, languages);
     front.SetCancelHandler([&driver] { driver.RequestCancel(); });
-    CliFrontEnd::InstallInterruptHandler();
 
     RunRequest request;
     request.split_choice = split.SelectedText();
@@ -221,9 +282,13 @@ int CliApp::Convert(const CliOptions &options)
     request.merge = options.merge;
     request.current_profile = state.current_profile;
     request.total_estimated_mb = state.total_size_mb;
-    RunOutcome outcome = driver.Convert(tasks, request);
+    RunOutcome outcome;
+    if (!CliFrontEnd::Interrupted())
+        outcome = driver.Convert(tasks, request);
 
-    if (outcome.cancelled || CliFrontEnd::Interrupted())
+    if (const int signal = CliFrontEnd::InterruptSignal())
+        return signal == SIGINT ? kCancelled : 128 + signal;
+    if (outcome.cancelled)
         return kCancelled;
     if (!outcome.started || !outcome.failures.empty())
         return kSomeFailed;

@@ -11,13 +11,18 @@ namespace quillet::cli {
 
 namespace {
 
+// The signals that ask a run to stop: Ctrl+C, a terminal or session that goes away (a logout),
+// and the polite end that `timeout`, `kill` and service managers send.
+constexpr int kStopSignals[] = {SIGINT, SIGHUP, SIGTERM};
+
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int)
+extern "C" void OnInterrupt(int signal)
 {
-    g_interrupted = 1;
-    // A second Ctrl+C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
+    if (g_interrupted == 0)
+        g_interrupted = signal;
+    // A second one ends the program at once.
+    std::signal(signal, SIG_DFL);
 }
 
 } // namespace
@@ -38,12 +43,23 @@ void CliFrontEnd::InstallInterruptHandler()
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (int signal : kStopSignals) {
+        // A signal that was ignored when the program started (nohup) stays ignored.
+        struct sigaction previous = {};
+        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 bool CliFrontEnd::Interrupted()
 {
     return g_interrupted != 0;
+}
+
+int CliFrontEnd::InterruptSignal()
+{
+    return g_interrupted;
 }
 
 void CliFrontEnd::EndProgressLine()

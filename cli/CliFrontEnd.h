@@ -19,7 +19,7 @@ namespace quillet::cli {
 /**
  * The terminal in place of the main window: the task list without rows, the summary line as a
  * progress line on standard error, messages on standard error, finished outputs on standard
- * output, and Ctrl+C as the Cancel button.
+ * output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel button.
  */
 class CliFrontEnd final : public TaskListHost, public RunObserver
 {
@@ -32,9 +32,13 @@ public:
     void SetAnswer(bool yes) { m_answer = yes; }
     void SetCancelHandler(std::function<void()> cancel) { m_cancel = std::move(cancel); }
 
-    /// Makes Ctrl+C ask for cancel instead of ending the program (a second one ends it).
+    /// Makes Ctrl+C, SIGHUP and SIGTERM ask for cancel instead of ending the program, so the
+    /// output being written is removed (a second one ends it at once). A signal ignored at
+    /// start-up (nohup) stays ignored.
     static void InstallInterruptHandler();
     static bool Interrupted();
+    /// The first stop signal that came, or 0.
+    static int InterruptSignal();
 
     // TaskListHost
     void InsertRow(int, std::string_view) override { }

@@ -31,7 +31,8 @@ std::string UsageText()
            "                                  \"BD-25 (25GB)\", \"BD-50 (50GB)\", \"Custom\" or\n"
            "                                  \"No split\" (as the profile allows)\n"
            "      --split-size MB             the size of \"Custom\", 0 to 100000\n"
-           "      --audio-tracks N[,N...]     the audio tracks to keep, counted from 1\n"
+           "      --audio-tracks N[,N...]     the audio tracks to keep, counted from 1 (every\n"
+           "                                  file must have them)\n"
            "      --subtitle FILE             a subtitle to burn into every output\n"
            "      --extract-subtitles         extract the subtitle tracks of Matroska files and\n"
            "                                  burn in the first one\n"
@@ -41,7 +42,8 @@ std::string UsageText()
            "  -h, --help                      show this help\n"
            "\n"
            "Standard output lists each finished output; progress goes to standard error.\n"
-           "Exit status: 0 all converted, 1 some failed, 2 bad usage, 130 cancelled (Ctrl+C).\n";
+           "Exit status: 0 all converted, 1 some failed, 2 bad usage, 130 cancelled (Ctrl+C),\n"
+           "129 or 143 stopped by SIGHUP or SIGTERM.\n";
 }
 
 CliOptions ParseCliOptions(const std::vector<std::string> &args)

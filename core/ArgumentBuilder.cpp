@@ -89,11 +89,21 @@ void AppendPara(ArgumentVector &args, std::string_view para, const BuildContext 
     }
 }
 
-FileExistsFn ExistsOrDefault(const BuildContext &context)
+/// The output's name from its candidates, through the context's chooser or else the first
+/// candidate that names no file.
+OutputChoice ChooseOutput(const BuildContext &context,
+                          const std::function<std::string(unsigned)> &numbered)
 {
-    if (context.file_exists)
-        return context.file_exists;
-    return [](const std::string &path) { return platform::PathExists(path); };
+    if (context.choose_output)
+        return context.choose_output(numbered);
+    const FileExistsFn exists = context.file_exists
+        ? context.file_exists
+        : [](const std::string &path) { return platform::PathExists(path); };
+    for (unsigned n = 0;; ++n) {
+        std::string candidate = numbered(n);
+        if (!exists(candidate))
+            return {candidate, candidate, {}};
+    }
 }
 
 } // namespace
@@ -204,7 +214,7 @@ bool IsDiscFamily(std::string_view profile_path, bool same_profile)
 
 BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
 {
-    BuildResult result{ArgumentVector(ArgumentVector::kSingleTaskCapacity), {}};
+    BuildResult result;
     ArgumentVector &args = result.args;
     const ProfileRecord &r = task.settings;
 
@@ -250,10 +260,20 @@ BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
         }
     }
 
-    task.destination_path
-        = MakeUniqueOutputPath(task.destination_path, task.source_path, ExistsOrDefault(context));
-    result.output_path = task.destination_path;
-    args.Append(task.destination_path);
+    const std::string wanted = task.destination_path;
+    // By value: a chooser may keep the sequence for later names (a claim that must move on).
+    const OutputChoice choice
+        = ChooseOutput(context, [wanted, source = task.source_path](unsigned n) {
+              return NumberedOutputPath(wanted, source, n);
+          });
+    if (!choice.error.empty()) {
+        result.error = choice.error;
+        return result;
+    }
+    task.destination_path = choice.final_path;
+    result.output_path = choice.final_path;
+    result.engine_output_path = choice.engine_path;
+    args.Append(choice.engine_path);
 
     // Each extra track becomes one more audio stream of the output, as AC-3 stereo.
     for (int i = 0; i < extra_tracks; ++i) {
@@ -267,7 +287,7 @@ BuildResult BuildTaskArguments(Task &task, const BuildContext &context)
 BuildResult BuildMergedArguments(const TaskList &tasks, const ProfileRecord &current,
                                  const BuildContext &context)
 {
-    BuildResult result{ArgumentVector(ArgumentVector::kMergedCapacity), {}};
+    BuildResult result;
     ArgumentVector &args = result.args;
 
     args.Append("ffmain");
@@ -285,8 +305,16 @@ BuildResult BuildMergedArguments(const TaskList &tasks, const ProfileRecord &cur
     std::string name = "Compound" + std::to_string(number);
     std::string path = context.output_folder + name + "." + std::string(current.TargetType.view());
     // A merged output never replaces an existing file.
-    result.output_path = MakeUniqueOutputPath(path, name, ExistsOrDefault(context));
-    args.Append(result.output_path);
+    const OutputChoice choice = ChooseOutput(
+        context, [path, name](unsigned n) { return NumberedOutputPath(path, name, n); });
+    if (!choice.error.empty()) {
+        result.output_path = path;
+        result.error = choice.error;
+        return result;
+    }
+    result.output_path = choice.final_path;
+    result.engine_output_path = choice.engine_path;
+    args.Append(choice.engine_path);
     return result;
 }
 

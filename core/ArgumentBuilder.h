@@ -20,6 +20,18 @@
  */
 namespace quillet {
 
+/// The name an output gets and where the engine writes it until it is complete.
+struct OutputChoice
+{
+    std::string final_path;
+    std::string engine_path; ///< the path written into the vector
+    std::string error; ///< why no name could be had; then the run cannot be built
+};
+
+/// Chooses an output's name from its sequence of candidates (numbered(0) the wanted name, then
+/// its " (N)" forms). The sequence holds its own copies, so a chooser may keep it.
+using OutputChooser = std::function<OutputChoice(const std::function<std::string(unsigned)> &)>;
+
 /// What the builder reads of the program around it.
 struct BuildContext
 {
@@ -31,15 +43,20 @@ struct BuildContext
     std::string output_folder; ///< ends with '/'
     std::function<unsigned()> random_number; ///< the number in a merged output's name
     FileExistsFn file_exists; ///< decides output names; defaults to the file system
+    /// Chooses output names; by default the first candidate no file has (file_exists), which
+    /// the engine then writes directly. The conversion driver claims names instead.
+    OutputChooser choose_output;
 };
 
 /// The vector of one engine run, or why it cannot be built.
 struct BuildResult
 {
     ArgumentVector args;
-    std::string output_path; ///< the unique output path written into the vector
-    bool Ok() const { return !args.Failed(); }
-    const std::string &Error() const { return args.Error(); }
+    std::string output_path; ///< the output's final name
+    std::string engine_output_path; ///< the path written into the vector
+    std::string error; ///< why no output name could be had
+    bool Ok() const { return !args.Failed() && error.empty(); }
+    const std::string &Error() const { return error.empty() ? args.Error() : error; }
 };
 
 /// Appends the record's options in their fixed order.
@@ -55,8 +72,8 @@ std::string SizeValue(const ProfileRecord &record);
 bool IsDiscFamily(std::string_view profile_path, bool same_profile);
 
 /**
- * The vector of a single-task run. The task's output path is first made unique against existing
- * files and stored back into the task.
+ * The vector of a single-task run. The task's output path is first chosen (made unique against
+ * existing files, or claimed) and stored back into the task.
  */
 BuildResult BuildTaskArguments(Task &task, const BuildContext &context);
 

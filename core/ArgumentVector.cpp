@@ -1,28 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ArgumentVector.h"
 
-namespace quillet {
+#include <limits>
 
-ArgumentVector::ArgumentVector(std::size_t capacity)
-    : m_capacity(capacity)
-{
-    m_entries.reserve(capacity);
-}
+namespace quillet {
 
 bool ArgumentVector::Append(std::string_view entry)
 {
     if (Failed())
         return false;
-    if (m_entries.size() >= m_capacity) {
-        m_error = "The conversion needs more than " + std::to_string(m_capacity)
-            + " engine arguments (too many audio tracks, inputs or profile options).";
+    // ffmain counts its arguments in an int, and the null pointer after the last one is one
+    // more.
+    if (m_entries.size() + 1 >= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        m_error = "The conversion needs more engine arguments than the engine can take.";
         return false;
     }
-    if (entry.size() > kMaxEntryLength) {
-        std::string shown(entry.substr(0, 60));
-        m_error = "An engine argument is longer than " + std::to_string(kMaxEntryLength)
-            + " characters (" + std::to_string(entry.size()) + "): \"" + shown
-            + "...\". Use a shorter file name, folder or profile option.";
+    if (entry.find('\0') != std::string_view::npos) {
+        m_error = "An engine argument holds a NUL character: \""
+            + std::string(entry.substr(0, entry.find('\0'))) + "...\".";
         return false;
     }
     m_entries.emplace_back(entry);

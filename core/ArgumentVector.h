@@ -9,25 +9,22 @@
 namespace quillet {
 
 /**
- * The engine's argument vector: a fixed number of entries of at most kMaxEntryLength characters.
- * An append that would need one entry more than the capacity, or a longer entry, is refused:
- * the vector records why (the first refusal) and accepts nothing more, so a builder can append
- * freely and check Failed() once at the end. Nothing is ever cut or written past.
+ * The engine's argument vector. It grows as needed: a run of fifty joined clips, many audio
+ * tracks or paths of any length fit. Only what the engine itself cannot take is refused: more
+ * entries than its int argument count holds, or an entry with a NUL byte (a C string would end
+ * there and the engine would read another argument than the one built). The vector then records
+ * why (the first refusal) and accepts nothing more, so a builder can append freely and check
+ * Failed() once at the end.
  */
 class ArgumentVector
 {
 public:
-    static constexpr std::size_t kMaxEntryLength = 255;
-    static constexpr std::size_t kSingleTaskCapacity = 200;
-    static constexpr std::size_t kMergedCapacity = 100;
-
-    explicit ArgumentVector(std::size_t capacity);
+    ArgumentVector() = default;
 
     /// Appends one entry; false (and nothing appended) when refused.
     bool Append(std::string_view entry);
 
     std::size_t Count() const { return m_entries.size(); }
-    std::size_t Capacity() const { return m_capacity; }
     const std::string &operator[](std::size_t i) const { return m_entries[i]; }
     const std::vector<std::string> &Entries() const { return m_entries; }
 
@@ -43,7 +40,6 @@ public:
     std::string CommandLine() const;
 
 private:
-    std::size_t m_capacity;
     std::vector<std::string> m_entries;
     std::string m_error;
 };

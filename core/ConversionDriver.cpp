@@ -3,15 +3,16 @@
 
 #include "core/ArgumentBuilder.h"
 #include "core/SplitPresets.h"
+#include "platform/OutputClaim.h"
 #include "platform/Paths.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 namespace quillet {
 
@@ -61,6 +62,21 @@ unsigned TimeSeededRandom()
 {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     return static_cast<unsigned>(std::rand());
+}
+
+/// Chooses output names by claiming them (platform::OutputClaim): the engine writes a hidden
+/// temporary file beside the final name, and the claim is kept in claim.
+OutputChooser Claimer(std::optional<platform::OutputClaim> &claim)
+{
+    return [&claim](const std::function<std::string(unsigned)> &numbered) {
+        std::string error;
+        platform::OutputClaim taken = platform::OutputClaim::Claim(numbered, &error);
+        if (!taken.Claimed())
+            return OutputChoice{{}, {}, error};
+        OutputChoice choice{taken.FinalPath(), taken.TemporaryPath(), {}};
+        claim = std::move(taken);
+        return choice;
+    };
 }
 
 } // namespace
@@ -181,6 +197,13 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
     for (const auto &task : tasks) {
         if (m_cancel)
             break;
+        // A step before the conversion (extracting its subtitles) failed: converting it anyway
+        // would make something else than was asked for.
+        if (!task->preparation_failure.empty()) {
+            outcome.failures.push_back({task->source_path, task->preparation_failure});
+            continue;
+        }
+        std::optional<platform::OutputClaim> claim;
         BuildContext context;
         context.split_choice = request.split_choice;
         context.custom_split_mb = request.custom_split_mb;
@@ -189,22 +212,25 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         context.same_profile = m_same_profile;
         context.output_folder = request.output_folder;
         context.random_number = TimeSeededRandom;
+        context.choose_output = Claimer(claim);
         BuildResult built = BuildTaskArguments(*task, context);
         if (!built.Ok()) {
             outcome.failures.push_back({task->source_path, built.Error()});
             continue;
         }
         m_total_s = task->duration_s;
-        if (!RunEngine(built.args.Entries(), built.output_path, task->source_path, task->route_flag,
-                       outcome)) {
+        const std::optional<std::string> output
+            = RunEngine(built.args.Entries(), *claim, task->source_path, task->route_flag, outcome);
+        if (!output) {
             if (outcome.cancelled)
                 break;
             continue;
         }
-        Finish(built.output_path, task->settings.BurnType.str(), task->settings.PostProcess.view(),
-               request, outcome);
+        task->destination_path = *output;
+        Finish(*output, task->settings.BurnType.str(), task->settings.PostProcess.view(), request,
+               outcome);
         int64_t size = 0;
-        if (counts_disc && IsRegularFile(built.output_path, &size))
+        if (counts_disc && IsRegularFile(*output, &size))
             running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
         m_observer.ShowProgress(100);
     }
@@ -213,12 +239,20 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
 void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
 {
     m_same_profile = true;
+    for (const auto &task : tasks) {
+        if (!task->preparation_failure.empty()) {
+            outcome.failures.push_back({task->source_path, task->preparation_failure});
+            return;
+        }
+    }
+    std::optional<platform::OutputClaim> claim;
     BuildContext context;
     context.split_choice = request.split_choice;
     context.custom_split_mb = request.custom_split_mb;
     context.current_profile_path = request.current_profile.profile_path.str();
     context.output_folder = request.output_folder;
     context.random_number = TimeSeededRandom;
+    context.choose_output = Claimer(claim);
     BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
     if (!built.Ok()) {
         outcome.failures.push_back({built.output_path, built.Error()});
@@ -227,21 +261,24 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     m_total_s = 0;
     for (const auto &task : tasks)
         m_total_s += EffectiveDuration(*task);
-    if (RunEngine(built.args.Entries(), built.output_path, built.output_path, 0, outcome)) {
-        Finish(built.output_path, request.current_profile.BurnType.str(),
+    if (const auto output
+        = RunEngine(built.args.Entries(), *claim, built.output_path, 0, outcome)) {
+        Finish(*output, request.current_profile.BurnType.str(),
                request.current_profile.PostProcess.view(), request, outcome);
         m_observer.ShowProgress(100);
     }
 }
 
-bool ConversionDriver::RunEngine(std::vector<std::string> args, const std::string &output,
-                                 const std::string &source, int route_flag, RunOutcome &outcome)
+std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> args,
+                                                       platform::OutputClaim &claim,
+                                                       const std::string &source, int route_flag,
+                                                       RunOutcome &outcome)
 {
     std::string line;
     for (std::size_t i = 0; i < args.size(); ++i)
         line += (i ? " " : "") + args[i];
     m_observer.LogCommandLine(line);
-    m_observer.SetCurrentOutput(output);
+    m_observer.SetCurrentOutput(claim.FinalPath());
     m_observer.ShowProgress(0);
 
     std::vector<char *> argv;
@@ -259,22 +296,30 @@ bool ConversionDriver::RunEngine(std::vector<std::string> args, const std::strin
     EnableDshow(0);
     g_active = previous;
 
-    // The output path named no file before the run, so whatever lies there now is this run's.
-    const bool made = result == DOLMAR_OK && IsRegularFile(output);
-    if (made)
-        return true;
-    ::unlink(output.c_str());
-    if (result == DOLMAR_STOPPED || m_cancel) {
+    // The temporary file was made empty for this run: an output is there only when the engine
+    // wrote something into it.
+    int64_t size = 0;
+    const bool made
+        = result == DOLMAR_OK && IsRegularFile(claim.TemporaryPath(), &size) && size > 0;
+    std::string reason;
+    if (made) {
+        if (claim.Commit(&reason))
+            return claim.FinalPath();
+    } else if (result == DOLMAR_STOPPED || m_cancel) {
+        claim.Abandon();
         outcome.cancelled = true;
-        return false;
+        return std::nullopt;
+    } else {
+        reason = m_engine_message;
+        if (reason.empty() && result == DOLMAR_OK)
+            reason = Text(run_texts::kNoOutputWritten);
+        else if (reason.empty())
+            reason = FormatText(Text(run_texts::kEngineResult), result);
     }
-    std::string reason = m_engine_message;
-    if (reason.empty() && result == DOLMAR_OK)
-        reason = Text(run_texts::kNoOutputWritten);
-    else if (reason.empty())
-        reason = FormatText(Text(run_texts::kEngineResult), result);
+    // Only this run's own temporary file goes; whatever lies under the final name stays.
+    claim.Abandon();
     outcome.failures.push_back({source, reason});
-    return false;
+    return std::nullopt;
 }
 
 void ConversionDriver::Finish(const std::string &output, const std::string &burn_type,
@@ -286,10 +331,14 @@ void ConversionDriver::Finish(const std::string &output, const std::string &burn
     if (!command.empty()) {
         PostProcessResult post = m_post_process(output, command, request.program_folder);
         m_observer.LogCommandLine(post.command_line);
-        // A program that ran reports its own troubles; one that never ran is reported here.
+        // The command was waited for; one that did not run, or ended with a failure (the
+        // library importer could not add the file), is a failure of this output's run.
         if (!post.ran)
             outcome.failures.push_back(
                 {output, FormatText(Text(run_texts::kPostProcessNotRun), post.error.c_str())});
+        else if (post.exit_status != 0)
+            outcome.failures.push_back(
+                {output, FormatText(Text(run_texts::kPostProcessFailed), post.exit_status)});
     }
     outcome.outputs.push_back(output);
     m_observer.OutputFinished(output);

@@ -11,6 +11,7 @@
 #include <dolmar.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,21 @@
  *     '-- Texts                         the run's own messages in the user's language
  *                                       (core/RunTexts.h)
  *
+ * Every output is written under a hidden temporary name beside its final name, which is claimed
+ * first (platform::OutputClaim), so two runs at once (two quillet-cli, or the window and one)
+ * never write the same file, and a run that is killed leaves no partial file under a final name.
+ * The claimed name may be a " (N)" name later than the one the task showed when it was added; the
+ * task's output path then becomes it.
+ *
  * A run that is cancelled stops at once: the output being written is deleted and nothing after
- * it starts. A run that fails is reported and deleted, and the batch goes on; the failures are
- * listed in one message at the end.
+ * it starts. A run that fails is reported and deleted, and the batch goes on; a post-processing
+ * command that fails is reported the same way. The failures are listed in one message at the
+ * end.
  */
+namespace quillet::platform {
+class OutputClaim;
+}
+
 namespace quillet {
 
 /// What the front end decides for one run.
@@ -114,9 +126,11 @@ private:
     bool MergeCheck(const TaskList &tasks);
     void RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
     void RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
-    /// One engine run into output; true when the output was made.
-    bool RunEngine(std::vector<std::string> args, const std::string &output,
-                   const std::string &source, int route_flag, RunOutcome &outcome);
+    /// One engine run into the claim's temporary file, named when complete.
+    /// @return the name the output got, or nothing when none was made
+    std::optional<std::string> RunEngine(std::vector<std::string> args,
+                                         platform::OutputClaim &claim, const std::string &source,
+                                         int route_flag, RunOutcome &outcome);
     void Finish(const std::string &output, const std::string &burn_type, std::string_view command,
                 const RunRequest &request, RunOutcome &outcome);
     /// The text of key in the user's language; a format when it holds conversions.

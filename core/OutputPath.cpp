@@ -8,24 +8,28 @@ namespace quillet {
 std::string MakeUniqueOutputPath(const std::string &output_path, std::string_view source_path,
                                  const FileExistsFn &exists)
 {
-    if (!exists(output_path))
-        return output_path;
-    using namespace platform;
-    const std::string folder(FolderOf(output_path));
-    const std::string name(StemOf(source_path));
-    std::string_view file = FileNameOf(output_path);
-    auto dot = file.rfind('.');
-    const std::string extension(dot == std::string_view::npos ? std::string_view()
-                                                              : file.substr(dot));
-    for (unsigned n = 1;; ++n) {
-        std::string candidate = folder;
-        candidate += '/';
-        candidate += name;
-        candidate += " (" + std::to_string(n) + ")";
-        candidate += extension;
+    for (unsigned n = 0;; ++n) {
+        std::string candidate = NumberedOutputPath(output_path, source_path, n);
         if (!exists(candidate))
             return candidate;
     }
+}
+
+std::string NumberedOutputPath(const std::string &output_path, std::string_view source_path,
+                               unsigned n)
+{
+    if (n == 0)
+        return output_path;
+    using namespace platform;
+    std::string_view file = FileNameOf(output_path);
+    const auto dot = file.rfind('.');
+    std::string candidate(FolderOf(output_path));
+    candidate += '/';
+    candidate += StemOf(source_path);
+    candidate += " (" + std::to_string(n) + ")";
+    if (dot != std::string_view::npos)
+        candidate += file.substr(dot);
+    return candidate;
 }
 
 std::string OutputPathFor(std::string_view source_path, std::string_view output_folder,

@@ -18,6 +18,11 @@ using FileExistsFn = std::function<bool(const std::string &)>;
 std::string MakeUniqueOutputPath(const std::string &output_path, std::string_view source_path,
                                  const FileExistsFn &exists);
 
+/// The n-th name MakeUniqueOutputPath tries: output_path itself for n = 0, else the output's
+/// folder + "/" + the source's name + " (n)" + the output's extension with its dot.
+std::string NumberedOutputPath(const std::string &output_path, std::string_view source_path,
+                               unsigned n);
+
 /// output_folder (ending in '/') + the source's file name up to its last '.' + "." + extension.
 std::string OutputPathFor(std::string_view source_path, std::string_view output_folder,
                           std::string_view extension);

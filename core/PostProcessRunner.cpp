@@ -59,15 +59,12 @@ CommandTokens BuildPostProcess(std::string_view command, const std::string &outp
     for (auto &token : result.tokens) {
         if (!ReplaceFirst(token, "./", program_folder + "/"))
             ReplaceFirst(token, "%out", output_path);
-        if (token.size() > kMaxTokenLength) {
-            result.error = "A part of the post-processing command is longer than "
-                + std::to_string(kMaxTokenLength) + " characters: " + token;
+        if (token.find('\0') != std::string::npos) {
+            result.error = "A part of the post-processing command holds a NUL character: "
+                + token.substr(0, token.find('\0'));
             return result;
         }
     }
-    if (CommandLineText(result.tokens).size() > kMaxCommandLineLength)
-        result.error = "The post-processing command is longer than "
-            + std::to_string(kMaxCommandLineLength) + " characters.";
     return result;
 }
 

@@ -16,9 +16,10 @@
  */
 namespace quillet {
 
-/// Limits of a command: its tokens and the command line they make.
-inline constexpr std::size_t kMaxTokenLength = 254;
-inline constexpr std::size_t kMaxCommandLineLength = 1023;
+/// The most tokens a command has. Tokens and the command line have no length limit of their own:
+/// they become an argument vector of any length, so output paths of any length reach the program
+/// (the system refuses only what exceeds its own limit for a program's arguments, and that is
+/// reported as a program that could not start).
 inline constexpr std::size_t kMaxTokens = 127;
 
 /// The tokens of a command text, or why it was refused.
@@ -33,7 +34,7 @@ CommandTokens TokenizeCommand(std::string_view command);
 
 /**
  * The program's arguments for output_path: the tokens after substitution. Refused (error set)
- * when a token or the command line would exceed the limits above.
+ * when a token holds a NUL character, which would end the argument early.
  * @param program_folder without a trailing '/'
  */
 CommandTokens BuildPostProcess(std::string_view command, const std::string &output_path,

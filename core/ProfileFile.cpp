@@ -6,7 +6,6 @@
 #include "platform/PrivateProfile.h"
 #include "platform/TextCase.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -69,8 +68,7 @@ private:
 
 void Read(std::string_view section, ProfileRecord &r, const std::filesystem::path &file)
 {
-    IniDocument doc;
-    doc.Load(file);
+    const IniDocument doc = platform::LoadProfileFile(file);
     SectionReader in(doc, section);
     r.section_name = section;
     in.Text("FormatName", r.FormatName);
@@ -169,16 +167,14 @@ bool Write(std::string_view section, const ProfileRecord &r, const std::filesyst
 WriteIfAbsentResult WriteIfAbsent(std::string_view section, const ProfileRecord &record,
                                   const std::filesystem::path &file)
 {
-    char names[kSectionListSize];
-    platform::ReadProfileSectionNames(names, sizeof names, file);
-    for (const auto &name : platform::SplitNameList(names, sizeof names)) {
-        bool same = name.size() == section.size();
-        for (std::size_t i = 0; same && i < name.size(); ++i)
-            same = std::tolower(static_cast<unsigned char>(name[i]))
-                == std::tolower(static_cast<unsigned char>(section[i]));
-        if (same)
+    // Every section of the file counts, not only those a 5120-byte list would hold: a name past
+    // the list would otherwise be written over.
+    IniDocument doc;
+    if (!doc.Load(file))
+        return WriteIfAbsentResult::Failed;
+    for (const auto &name : doc.SectionNames())
+        if (platform::EqualsIgnoringCase(name, section))
             return WriteIfAbsentResult::Exists;
-    }
     return Write(section, record, file) ? WriteIfAbsentResult::Written
                                         : WriteIfAbsentResult::Failed;
 }
@@ -190,9 +186,7 @@ std::size_t List(const std::filesystem::path &file, char *buffer, std::size_t si
 
 std::vector<std::string> ListNames(const std::filesystem::path &file)
 {
-    char names[kSectionListSize];
-    platform::ReadProfileSectionNames(names, sizeof names, file);
-    return platform::SplitNameList(names, sizeof names);
+    return platform::ReadWholeSectionNames(kSectionListSize, file);
 }
 
 } // namespace quillet::ProfileFile

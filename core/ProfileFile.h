@@ -35,13 +35,15 @@ bool Write(std::string_view section, const ProfileRecord &record,
 enum class WriteIfAbsentResult { Exists = 0, Written = 1, Failed = -1 };
 
 /// Writes the profile only when no section of that name (ignoring case) is in the file yet.
+/// Failed also when the file exists but is refused (no regular file, too large).
 WriteIfAbsentResult WriteIfAbsent(std::string_view section, const ProfileRecord &record,
                                   const std::filesystem::path &file);
 
 /// Fills buffer with the file's section names as a NUL-separated list ending in an empty name.
 std::size_t List(const std::filesystem::path &file, char *buffer, std::size_t size);
 
-/// The file's section names, as listed into a buffer of kSectionListSize bytes.
+/// The file's section names, as listed into a buffer of kSectionListSize bytes; a name the buffer
+/// cuts is left out.
 std::vector<std::string> ListNames(const std::filesystem::path &file);
 
 } // namespace quillet::ProfileFile

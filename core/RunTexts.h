@@ -33,5 +33,8 @@ inline constexpr RunText kEngineResult{"strEngineResultInfo",
 /// The output was made but its post-processing program could not be started; %s says why.
 inline constexpr RunText kPostProcessNotRun{
     "strPostProcessNotRunInfo", "converted, but the post-processing command did not run: %s"};
+/// The output was made but its post-processing program failed; %d is its exit status.
+inline constexpr RunText kPostProcessFailed{
+    "strPostProcessFailedInfo", "converted, but the post-processing command failed (status %d)"};
 
 } // namespace quillet::run_texts

@@ -56,17 +56,18 @@ std::string SubtitleExtension(std::string_view codec)
     return ".srt";
 }
 
-void OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompter,
-                    const std::string &output_folder, const ProgressWindowFactory &make_progress,
-                    const FileExistsFn &exists)
+SubtitleOfferOutcome OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompter,
+                                    const std::string &output_folder,
+                                    const ProgressWindowFactory &make_progress,
+                                    const FileExistsFn &exists)
 {
     const std::string &source = task.source_path;
-    if (!platform::EndsWithIgnoringCase(source, "MKV"))
-        return;
+    if (!platform::EndsWithIgnoringCase(source, "MKV") || !binding.Loaded())
+        return SubtitleOfferOutcome::NotOffered;
 
     TrackInfoOwner owner{binding};
     if (binding.GetTrackInfo(source.c_str(), &owner.info) != 0 || !owner.info)
-        return;
+        return SubtitleOfferOutcome::TracksUnreadable;
 
     std::vector<const EmTrack *> subtitles;
     for (int i = 0; i < owner.info->count; ++i) {
@@ -74,8 +75,10 @@ void OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompt
         if (track && track->type == EM_TRACK_SUBTITLE)
             subtitles.push_back(track);
     }
-    if (subtitles.empty() || !prompter.Ask(kSubtitleOfferQuestion, {}))
-        return;
+    if (subtitles.empty())
+        return SubtitleOfferOutcome::NotOffered;
+    if (!prompter.Ask(kSubtitleOfferQuestion, {}))
+        return SubtitleOfferOutcome::Declined;
 
     std::vector<EmExtractItem> items;
     std::vector<std::string> too_long;
@@ -122,8 +125,10 @@ void OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompt
     }
     for (const auto &path : too_long)
         missing += "\n" + path;
-    if (!missing.empty())
-        prompter.Tell("These subtitle tracks could not be extracted:" + missing);
+    if (missing.empty())
+        return SubtitleOfferOutcome::Extracted;
+    prompter.Tell("These subtitle tracks could not be extracted:" + missing);
+    return SubtitleOfferOutcome::SomeNotExtracted;
 }
 
 } // namespace quillet

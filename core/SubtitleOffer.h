@@ -27,13 +27,24 @@ std::string SubtitleExtension(std::string_view codec);
 /// Makes the progress window shown while extracting; it closes when the object goes away.
 using ProgressWindowFactory = std::function<std::unique_ptr<ExtractionProgress>()>;
 
+/// How a subtitle offer ended.
+enum class SubtitleOfferOutcome {
+    NotOffered, ///< no Matroska name, no subtitle track, or the library is not loaded
+    Declined, ///< the user answered No
+    Extracted, ///< every track was extracted
+    TracksUnreadable, ///< the library could not read the file's tracks
+    SomeNotExtracted, ///< at least one track could not be extracted
+};
+
 /**
  * Offers the subtitle tracks of task's source when it is a Matroska file (its name ends in
  * "mkv", any case), and extracts them when the user answers Yes. Extracted files never replace
- * existing ones; tracks that could not be extracted are reported and not recorded.
+ * existing ones; tracks that could not be extracted are reported and not recorded. A file whose
+ * tracks cannot be read is not offered anything (the caller decides whether that is a failure).
  */
-void OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompter,
-                    const std::string &output_folder, const ProgressWindowFactory &make_progress,
-                    const FileExistsFn &exists);
+SubtitleOfferOutcome OfferSubtitles(Task &task, const MatroskaBinding &binding, Prompter &prompter,
+                                    const std::string &output_folder,
+                                    const ProgressWindowFactory &make_progress,
+                                    const FileExistsFn &exists);
 
 } // namespace quillet

@@ -83,6 +83,10 @@ struct Task
     int aspect_index = -1; ///< aspect-calculation index; below 0 means none
     ProfileRecord settings;
 
+    /// Why a step before the conversion failed (extracting the subtitles asked for); such a task
+    /// is reported as failed and not converted. Empty when nothing failed.
+    std::string preparation_failure;
+
     Task() = default;
     Task(const Task &) = delete;
     Task &operator=(const Task &) = delete;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/Texts.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -8,10 +9,37 @@ namespace quillet {
 
 namespace {
 
-/// The argument kinds a format consumes, e.g. "int", "l:int", "double", "text".
-std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
+// The widest field and the longest precision a translation may ask for where its default has
+// one: enough for any column or number of decimals, and far from the megabytes a width such as
+// %99999999s would make of every text it fills.
+constexpr long kMaxFieldWidth = 64;
+
+/// One conversion of a format: the argument kinds it consumes ("int", "l:int", "double", "text";
+/// a '*' width or precision is one more "int") and the field width and precision it writes
+/// (-1 when it has none).
+struct Conversion
 {
     std::vector<std::string> kinds;
+    long width = -1;
+    long precision = -1;
+};
+
+/// The digits at i as a number (capped so it cannot overflow), i moved past them; -1 when there
+/// are none.
+long ReadNumber(std::string_view format, std::size_t &i)
+{
+    long value = -1;
+    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+        value = std::min((value < 0 ? 0 : value) * 10 + (format[i] - '0'), 1000000L);
+        ++i;
+    }
+    return value;
+}
+
+/// The conversions of a format in order, or nothing when it has one that is not accepted.
+std::optional<std::vector<Conversion>> Conversions(std::string_view format)
+{
+    std::vector<Conversion> conversions;
     std::size_t i = 0;
     while (i < format.size()) {
         if (format[i++] != '%')
@@ -20,28 +48,28 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
             ++i;
             continue;
         }
+        Conversion conversion;
         // Flags.
         while (i < format.size()
                && std::string_view("-+ #0'").find(format[i]) != std::string_view::npos)
             ++i;
         // Width.
         if (i < format.size() && format[i] == '*') {
-            kinds.emplace_back("int");
+            conversion.kinds.emplace_back("int");
             ++i;
         }
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-            ++i;
+        conversion.width = ReadNumber(format, i);
         if (i < format.size() && format[i] == '$')
             return std::nullopt; // positional arguments
         // Precision.
         if (i < format.size() && format[i] == '.') {
             ++i;
             if (i < format.size() && format[i] == '*') {
-                kinds.emplace_back("int");
+                conversion.kinds.emplace_back("int");
                 ++i;
             }
-            while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-                ++i;
+            // "%.f" is a precision of 0.
+            conversion.precision = std::max(ReadNumber(format, i), 0L);
         }
         // Length modifier.
         std::string length;
@@ -50,9 +78,9 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
             length += format[i++];
         if (i >= format.size())
             return std::nullopt;
-        char conversion = format[i++];
+        const char letter = format[i++];
         std::string kind;
-        switch (conversion) {
+        switch (letter) {
         case 'd':
         case 'i':
         case 'c':
@@ -83,18 +111,35 @@ std::optional<std::vector<std::string>> ArgumentKinds(std::string_view format)
         default:
             return std::nullopt; // %n and anything unknown
         }
-        kinds.push_back(length.append(":").append(kind));
+        conversion.kinds.push_back(length.append(":").append(kind));
+        conversions.push_back(std::move(conversion));
     }
-    return kinds;
+    return conversions;
+}
+
+/// A width or precision of a translation: none, or one where the default has one too and no
+/// larger than the bound (or the default's own).
+bool FieldAllowed(long candidate, long reference)
+{
+    return candidate < 0 || (reference >= 0 && candidate <= std::max(kMaxFieldWidth, reference));
 }
 
 } // namespace
 
 bool FormatsAgree(std::string_view candidate, std::string_view reference)
 {
-    auto a = ArgumentKinds(candidate);
-    auto b = ArgumentKinds(reference);
-    return a && b && *a == *b;
+    const auto a = Conversions(candidate);
+    const auto b = Conversions(reference);
+    if (!a || !b || a->size() != b->size())
+        return false;
+    for (std::size_t i = 0; i < a->size(); ++i) {
+        const Conversion &mine = (*a)[i];
+        const Conversion &theirs = (*b)[i];
+        if (mine.kinds != theirs.kinds || !FieldAllowed(mine.width, theirs.width)
+            || !FieldAllowed(mine.precision, theirs.precision))
+            return false;
+    }
+    return true;
 }
 
 std::string Texts::LookupFormat(std::string_view section, std::string_view key,

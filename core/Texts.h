@@ -42,8 +42,10 @@ public:
 /**
  * Whether candidate, used as a printf format, takes the same arguments as reference: the same
  * conversions in the same order, each of the same argument type (int, unsigned, double, text,
- * pointer; length modifiers included; '*' counts as an int argument). %n is never accepted, nor
- * an unknown or unfinished conversion, nor positional arguments.
+ * pointer; length modifiers included; '*' counts as an int argument). A conversion may have a
+ * field width or a precision only where reference's has one, and no larger than 64 (or than
+ * reference's own), so a translation cannot make a text megabytes long. %n is never accepted,
+ * nor an unknown or unfinished conversion, nor positional arguments.
  */
 bool FormatsAgree(std::string_view candidate, std::string_view reference);
 

@@ -34,7 +34,7 @@ ExitStatus ImporterApp::Start(const std::string &tail)
     const std::string path = RemoveQuoting(tail);
     if (!CanOpenForReading(path)) {
         m_messages.Warn("Cannot open file " + path);
-        return ExitStatus::Done;
+        return ExitStatus::CannotOpen;
     }
 
     const std::unique_ptr<AutomationLayer> layer = m_make_layer(path);
@@ -53,7 +53,7 @@ ExitStatus ImporterApp::Start(const std::string &tail)
         return ExitStatus::Done;
     case ImportOutcome::NoLibrary:
         m_messages.Warn(kNoLibraryText);
-        return ExitStatus::Done;
+        return ExitStatus::NoLibrary;
     case ImportOutcome::NotAdded:
         break;
     }

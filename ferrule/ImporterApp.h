@@ -10,12 +10,16 @@
 
 namespace quillet::ferrule {
 
-/// ferrule's exit status. The converter does not read it; scripts and users can.
+/// ferrule's exit status. The converter reports every status but 0 as a failed
+/// post-processing step of the output, so 0 means the file is in the library (or there was
+/// nothing to add).
 enum class ExitStatus : int {
-    Done = 0, ///< handled: added, nothing to do, unreadable file, or no library
+    Done = 0, ///< the file was added, or the command line named nothing
     Failed = 1, ///< an unexpected error inside ferrule
     LibraryBusy = 2, ///< another import held the library; the file was not added
     NotAdded = 3, ///< the library was there but the file could not be added (disk full, ...)
+    NoLibrary = 4, ///< there is no library to add to ("Cannot Find iTunes")
+    CannotOpen = 5, ///< the file cannot be opened for reading ("Cannot open file ...")
 };
 
 /// Makes the automation layer for the file to import (the library may depend on the file's

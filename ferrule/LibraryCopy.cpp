@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LibraryCopy.h"
 
+#include "platform/OutputClaim.h"
 #include "platform/UniqueFd.h"
 
 #include <fcntl.h>
@@ -67,15 +68,10 @@ public:
     /// @return 0, EEXIST when the name is taken, or another errno value
     int MoveTo(const std::filesystem::path &target)
     {
-        if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        const int result = platform::RenameWithoutReplacing(m_path, target.string());
+        if (result == 0)
             m_path.clear();
-            return 0;
-        }
-        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-            return errno;
-        // Some file systems (older NFS, FUSE) cannot rename without replacing; a hard link
-        // refuses an existing name just the same, and the destructor removes the temporary name.
-        return link(m_path.c_str(), target.c_str()) == 0 ? 0 : errno;
+        return result;
     }
 
 private:
@@ -83,9 +79,11 @@ private:
     std::string m_path;
 };
 
+/// Copies from's bytes to its end, counting them in copied.
 /// @return 0, or the errno value of the failed read (negative) or write (positive)
-int CopyBytes(int from, int to)
+int CopyBytes(int from, int to, off_t &copied)
 {
+    copied = 0;
     std::vector<char> buffer(kCopyBufferBytes);
     for (;;) {
         const ssize_t count = read(from, buffer.data(), buffer.size());
@@ -103,7 +101,15 @@ int CopyBytes(int from, int to)
                 return errno;
             done += written;
         }
+        copied += count;
     }
+}
+
+/// Whether a file is as it was when its copy began: same size and modification time.
+bool Unchanged(const struct stat &before, const struct stat &after)
+{
+    return before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec
+        && before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
 }
 
 bool LiesInside(const std::filesystem::path &file, const std::filesystem::path &folder)
@@ -159,10 +165,19 @@ AddResult CopyIntoFolder(const std::filesystem::path &source, const std::filesys
         return Failure("cannot create a file in " + folder.string(), errno);
     if (fchmod(pending.Fd(), NewFileMode()) != 0)
         return Failure("cannot create a file in " + folder.string(), errno);
-    if (const int error = CopyBytes(input.Get(), pending.Fd()); error < 0)
+    off_t copied = 0;
+    if (const int error = CopyBytes(input.Get(), pending.Fd(), copied); error < 0)
         return Failure("cannot read " + source.string(), -error);
     else if (error > 0)
         return Failure("cannot write into " + folder.string(), error);
+    // A copy is complete only when every byte was read to the end and the file still is what it
+    // was at the start; a file that shrank, grew or was rewritten meanwhile would leave a copy
+    // that is neither the old file nor the new one.
+    struct stat after;
+    if (fstat(input.Get(), &after) != 0)
+        return Failure("cannot read " + source.string(), errno);
+    if (copied != source_status.st_size || !Unchanged(source_status, after))
+        return {false, {}, source.string() + " changed while it was copied"};
     if (fsync(pending.Fd()) != 0 || pending.Close() != 0)
         return Failure("cannot write into " + folder.string(), errno);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AtomicFile.h"
 
+#include "platform/UniqueFd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +33,13 @@ bool WriteAll(int fd, std::string_view data)
         data.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+std::string SizeText(std::size_t bytes)
+{
+    constexpr std::size_t kMiB = std::size_t{1024} * 1024;
+    return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB"
+                             : std::to_string(bytes) + " bytes";
 }
 
 } // namespace
@@ -93,28 +102,54 @@ bool ReplaceFileAtomically(const std::filesystem::path &path, std::string_view c
     return true;
 }
 
-bool ReadWholeFile(const std::filesystem::path &path, std::string &contents)
+ReadStatus ReadTextFile(const std::filesystem::path &path, std::string &contents,
+                        std::string *error, std::size_t limit_bytes)
 {
     contents.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    const auto fail = [&](ReadStatus status, const std::string &why) {
+        if (error)
+            *error = path.string() + ": " + why;
+        contents.clear();
+        return status;
+    };
+    // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; O_NOCTTY: a terminal device
+    // never becomes this process's terminal. Nothing is read before the kind is known.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
+        const int code = errno;
+        if (code == ENOENT || code == ENOTDIR)
+            return fail(ReadStatus::Missing, std::strerror(code));
+        return fail(ReadStatus::Unreadable, std::strerror(code));
+    }
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0)
+        return fail(ReadStatus::Unreadable, std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail(ReadStatus::NotRegular, "not a regular file");
+    const std::string too_large = "larger than " + SizeText(limit_bytes);
+    if (static_cast<std::size_t>(st.st_size) > limit_bytes)
+        return fail(ReadStatus::TooLarge, too_large);
+    contents.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
-    bool ok = true;
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(ReadStatus::Unreadable, std::strerror(errno));
         if (n == 0)
             break;
+        // The file may grow while it is read.
+        if (contents.size() + static_cast<std::size_t>(n) > limit_bytes)
+            return fail(ReadStatus::TooLarge, too_large);
         contents.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return ok;
+    return ReadStatus::Ok;
+}
+
+bool ReadWholeFile(const std::filesystem::path &path, std::string &contents)
+{
+    return ReadTextFile(path, contents) == ReadStatus::Ok;
 }
 
 } // namespace quillet::platform

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,7 +19,30 @@ namespace quillet::platform {
 bool ReplaceFileAtomically(const std::filesystem::path &path, std::string_view contents,
                            std::string *error = nullptr);
 
-/// Reads a whole file. Returns false when it does not exist or cannot be read.
+/// The largest settings, profile, language or style file the program reads: far beyond any real
+/// one, yet small enough that a wrong file (a disc image, a log) cannot exhaust memory.
+inline constexpr std::size_t kMaxTextFileBytes = std::size_t{16} * 1024 * 1024;
+
+/// How reading a text file ended.
+enum class ReadStatus {
+    Ok,
+    Missing, ///< nothing at the path (or a folder on the way is missing)
+    NotRegular, ///< a folder, device, FIFO or socket: never read, so nothing can block or run on
+    TooLarge, ///< more than the limit
+    Unreadable, ///< it exists but cannot be opened or read
+};
+
+/**
+ * Reads a whole regular file of at most limit_bytes. Anything else is refused before a byte is
+ * read: a FIFO is opened without waiting for a writer, and a device is never read, so neither
+ * can hang the program or fill its memory.
+ * @param error receives a readable reason naming the file when the result is not Ok (may be null)
+ */
+ReadStatus ReadTextFile(const std::filesystem::path &path, std::string &contents,
+                        std::string *error = nullptr, std::size_t limit_bytes = kMaxTextFileBytes);
+
+/// Reads a whole text file as ReadTextFile does. Returns false when it does not exist or is
+/// refused.
 bool ReadWholeFile(const std::filesystem::path &path, std::string &contents);
 
 } // namespace quillet::platform

@@ -3,6 +3,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/TextCase.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 
@@ -29,49 +30,148 @@ bool HasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-} // namespace
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+// Stands for a unit that is no character (a lone surrogate, a stray byte).
+constexpr char32_t kReplacement = 0xFFFD;
 
-bool IniDocument::Load(const std::filesystem::path &path)
+void AppendUtf8(std::string &out, char32_t c)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        Parse({});
-        return !ec;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
-        Parse({});
-        return false;
-    }
-    Parse(text);
-    return true;
 }
 
-void IniDocument::Parse(std::string_view text)
+void AppendUtf16(std::string &out, char16_t unit, bool big_endian)
+{
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += big_endian ? high : low;
+    out += big_endian ? low : high;
+}
+
+/// UTF-16 bytes (no mark) as UTF-8; an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit_at = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(big_endian ? (a << 8 | b) : (b << 8 | a));
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char32_t unit = unit_at(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+            const char32_t next = unit_at(i + 2);
+            if (next >= 0xDC00 && next < 0xE000) {
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? kReplacement : unit);
+    }
+    return out;
+}
+
+/// UTF-8 text as UTF-16 bytes (no mark); a byte that starts no valid sequence becomes U+FFFD.
+std::string Utf8ToUtf16(std::string_view text, bool big_endian)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
+        char32_t c = kReplacement;
+        std::size_t used = 1;
+        if (length > 0 && i + length <= text.size() && IsValidUtf8(text.substr(i, length))) {
+            c = length == 1   ? lead
+                : length == 2 ? lead & 0x1F
+                : length == 3 ? lead & 0x0F
+                              : lead & 0x07;
+            for (std::size_t k = 1; k < length; ++k)
+                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            used = length;
+        }
+        i += used;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            AppendUtf16(out, static_cast<char16_t>(0xD800 + (c >> 10)), big_endian);
+            AppendUtf16(out, static_cast<char16_t>(0xDC00 + (c & 0x3FF)), big_endian);
+        } else {
+            AppendUtf16(out, static_cast<char16_t>(c), big_endian);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool IniDocument::Load(const std::filesystem::path &path, std::string *error)
+{
+    std::string bytes;
+    const ReadStatus status = ReadTextFile(path, bytes, error);
+    Parse(status == ReadStatus::Ok ? std::string_view(bytes) : std::string_view());
+    return status == ReadStatus::Ok || status == ReadStatus::Missing;
+}
+
+void IniDocument::Parse(std::string_view bytes)
 {
     m_lines.clear();
     m_eol = "\n";
     m_final_eol = true;
+    m_encoding = Encoding::Plain;
+
+    std::string decoded;
+    std::string_view text = bytes;
+    if (text.starts_with(kUtf8Mark)) {
+        m_encoding = Encoding::Utf8WithMark;
+        text.remove_prefix(kUtf8Mark.size());
+    } else if (text.starts_with(kUtf16LeMark) || text.starts_with(kUtf16BeMark)) {
+        m_encoding = text.starts_with(kUtf16LeMark) ? Encoding::Utf16Le : Encoding::Utf16Be;
+        decoded = Utf16ToUtf8(text.substr(2), m_encoding == Encoding::Utf16Be);
+        text = decoded;
+    }
     if (text.empty())
         return;
 
     // The first line ending decides how the file is written back.
-    auto first_lf = text.find('\n');
-    if (first_lf != std::string_view::npos && first_lf > 0 && text[first_lf - 1] == '\r')
-        m_eol = "\r\n";
-    m_final_eol = text.back() == '\n';
+    const auto first = text.find_first_of("\r\n");
+    if (first != std::string_view::npos && text[first] == '\r')
+        m_eol = first + 1 < text.size() && text[first + 1] == '\n' ? "\r\n" : "\r";
+    m_final_eol = text.back() == '\n' || text.back() == '\r';
 
+    // A line ends at CR LF, LF or a lone CR.
     std::size_t start = 0;
     while (start < text.size()) {
-        auto lf = text.find('\n', start);
-        std::string_view line = text.substr(
-            start, lf == std::string_view::npos ? std::string_view::npos : lf - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        m_lines.push_back({std::string(line)});
-        if (lf == std::string_view::npos)
+        const auto end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            m_lines.push_back({std::string(text.substr(start))});
             break;
-        start = lf + 1;
+        }
+        m_lines.push_back({std::string(text.substr(start, end - start))});
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
     }
 }
 
@@ -133,7 +233,9 @@ std::vector<std::string> IniDocument::SectionNames() const
     std::vector<std::string> names;
     for (const auto &line : m_lines) {
         Parsed p = ParseLine(line.text);
-        if (p.kind != Kind::Section)
+        // An empty header "[]" names nothing: listed, it would end a NUL-separated list early
+        // and hide every section after it.
+        if (p.kind != Kind::Section || p.name.empty())
             continue;
         // A repeated header adds nothing readable (lookups stop at the first one).
         bool seen = std::any_of(names.begin(), names.end(), [&](const std::string &n) {
@@ -206,6 +308,16 @@ std::string IniDocument::Serialize() const
         out += m_lines[i].text;
         if (i + 1 < m_lines.size() || m_final_eol)
             out += m_eol;
+    }
+    switch (m_encoding) {
+    case Encoding::Plain:
+        return out;
+    case Encoding::Utf8WithMark:
+        return std::string(kUtf8Mark) + out;
+    case Encoding::Utf16Le:
+        return std::string(kUtf16LeMark) + Utf8ToUtf16(out, false);
+    case Encoding::Utf16Be:
+        return std::string(kUtf16BeMark) + Utf8ToUtf16(out, true);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PrivateProfile.h"
 
+#include "platform/DebugOutput.h"
 #include "platform/IniDocument.h"
 #include "platform/NumberText.h"
 
@@ -10,12 +11,20 @@
 
 namespace quillet::platform {
 
+IniDocument LoadProfileFile(const std::filesystem::path &file)
+{
+    IniDocument doc;
+    std::string error;
+    if (!doc.Load(file, &error))
+        DebugOutput("profile file not read: " + error);
+    return doc;
+}
+
 std::string ReadProfileString(std::string_view section, std::string_view key,
                               std::string_view default_value, std::size_t capacity,
                               const std::filesystem::path &file)
 {
-    IniDocument doc;
-    doc.Load(file);
+    const IniDocument doc = LoadProfileFile(file);
     std::string value = doc.Value(section, key).value_or(std::string(default_value));
     if (capacity == 0)
         return {};
@@ -48,8 +57,7 @@ int LeadingInteger(std::string_view text)
 int ReadProfileInt(std::string_view section, std::string_view key, int default_value,
                    const std::filesystem::path &file)
 {
-    IniDocument doc;
-    doc.Load(file);
+    const IniDocument doc = LoadProfileFile(file);
     auto value = doc.Value(section, key);
     return value ? LeadingInteger(*value) : default_value;
 }
@@ -62,15 +70,16 @@ double ReadProfileFloat(std::string_view section, std::string_view key,
 }
 
 std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,
-                                    const std::filesystem::path &file)
+                                    const std::filesystem::path &file, bool *cut)
 {
+    if (cut)
+        *cut = false;
     if (!buffer || size == 0)
         return 0;
     std::memset(buffer, 0, size);
     if (size < 2)
         return 0;
-    IniDocument doc;
-    doc.Load(file);
+    const IniDocument doc = LoadProfileFile(file);
     std::size_t used = 0;
     // Room is kept for the list's final NUL.
     for (const auto &name : doc.SectionNames()) {
@@ -81,10 +90,24 @@ std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,
         // The buffer was zeroed above: the byte after each name is its NUL.
         std::memcpy(buffer + used, name.data(), n); // NOLINT(bugprone-not-null-terminated-result)
         used += n + 1;
-        if (n < name.size())
+        if (n < name.size()) {
+            if (cut)
+                *cut = true;
             return size - 2; // as the classic function reports a cut list
+        }
     }
     return used;
+}
+
+std::vector<std::string> ReadWholeSectionNames(std::size_t size, const std::filesystem::path &file)
+{
+    std::vector<char> buffer(size);
+    bool cut = false;
+    ReadProfileSectionNames(buffer.data(), buffer.size(), file, &cut);
+    std::vector<std::string> names = SplitNameList(buffer.data(), buffer.size());
+    if (cut && !names.empty())
+        names.pop_back();
+    return names;
 }
 
 std::vector<std::string> SplitNameList(const char *buffer, std::size_t size)

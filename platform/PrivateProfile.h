@@ -15,6 +15,13 @@
  */
 namespace quillet::platform {
 
+class IniDocument;
+
+/// The file as a document for reading: a file that is there but refused (no regular file, larger
+/// than kMaxTextFileBytes, unreadable) reads as empty, and why is told on the diagnostic output,
+/// so callers read their defaults.
+IniDocument LoadProfileFile(const std::filesystem::path &file);
+
 /**
  * Reads key of section from file.
  * @param capacity the caller's buffer size in bytes, terminator included: the result holds at
@@ -40,10 +47,15 @@ double ReadProfileFloat(std::string_view section, std::string_view key,
  * Fills buffer with the file's section names, each NUL-terminated, the list ended by an empty
  * name. Names that do not fit are lost; the last one that fits partly is cut, and the list still
  * ends with two NULs. The buffer is zeroed first.
+ * @param cut set to whether the last name in the buffer was cut (may be null)
  * @return the number of bytes written, the final NUL not counted
  */
 std::size_t ReadProfileSectionNames(char *buffer, std::size_t size,
-                                    const std::filesystem::path &file);
+                                    const std::filesystem::path &file, bool *cut = nullptr);
+
+/// The section names that fit whole into a list of size bytes (ReadProfileSectionNames): a name
+/// cut at the end of the list is left out, so a caller never offers a section that does not exist.
+std::vector<std::string> ReadWholeSectionNames(std::size_t size, const std::filesystem::path &file);
 
 /// Splits a NUL-separated list (as filled above) into names.
 std::vector<std::string> SplitNameList(const char *buffer, std::size_t size);

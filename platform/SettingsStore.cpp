@@ -2,13 +2,14 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/DebugOutput.h"
 #include "platform/TextCase.h"
 
-#include <cctype>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <sstream>
 #include <vector>
 
 namespace quillet::platform {
@@ -82,8 +83,6 @@ std::optional<std::string> ParseHexBytes(std::string_view text)
     }
     return out;
 }
-
-using ValueMap = std::vector<std::pair<std::string, SettingsStore::Value>>;
 
 std::optional<SettingsStore::Value> ParseData(std::string_view data)
 {
@@ -176,41 +175,91 @@ std::string FormatData(const SettingsStore::Value &v)
     return Quote(v.text);
 }
 
-/// The values of the file's key; unreadable lines are skipped (a damaged line never hides the
-/// rest of the settings).
-ValueMap Load(const std::filesystem::path &file)
+/// A file's identity and state: a replaced or edited file never matches what was read before.
+SettingsStore::FileStamp StampOf(const struct stat &st)
 {
-    ValueMap values;
-    std::string contents;
-    if (!ReadWholeFile(file, contents))
-        return values;
-    std::istringstream lines(contents);
-    std::string line;
-    while (std::getline(lines, line)) {
+    return {static_cast<uint64_t>(st.st_dev),         static_cast<uint64_t>(st.st_ino),
+            static_cast<int64_t>(st.st_size),         static_cast<int64_t>(st.st_mtim.tv_sec),
+            static_cast<int64_t>(st.st_mtim.tv_nsec), static_cast<int64_t>(st.st_ctim.tv_nsec)};
+}
+
+} // namespace
+
+const SettingsStore::Value *SettingsStore::Values::Find(std::string_view name) const
+{
+    const auto at = index.find(ToLower(name));
+    return at == index.end() ? nullptr : &entries[at->second].second;
+}
+
+void SettingsStore::Values::Set(std::string_view name, const Value &value)
+{
+    // Names match ignoring case, as the registry's do: a later line for the same name replaces
+    // the value and keeps the first spelling.
+    const auto [at, added] = index.emplace(ToLower(name), entries.size());
+    if (added)
+        entries.emplace_back(std::string(name), value);
+    else
+        entries[at->second].second = value;
+}
+
+/// The values of the file's key, in one pass; unreadable lines are skipped (a damaged line never
+/// hides the rest of the settings).
+SettingsStore::Values SettingsStore::Parse(std::string_view contents)
+{
+    Values values;
+    std::size_t start = 0;
+    while (start < contents.size()) {
+        auto end = contents.find('\n', start);
+        if (end == std::string_view::npos)
+            end = contents.size();
+        std::string_view line = contents.substr(start, end - start);
+        start = end + 1;
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+            line.remove_suffix(1);
         if (line.empty() || line.front() != '"')
             continue;
         std::size_t pos = 0;
         auto name = Unquote(line, pos);
         if (!name || pos >= line.size() || line[pos] != '=')
             continue;
-        auto value = ParseData(std::string_view(line).substr(pos + 1));
-        if (!value)
-            continue;
-        bool replaced = false;
-        for (auto &[n, v] : values)
-            if (n == *name) {
-                v = *value;
-                replaced = true;
-            }
-        if (!replaced)
-            values.emplace_back(*name, *value);
+        auto value = ParseData(line.substr(pos + 1));
+        if (value)
+            values.Set(*name, *value);
     }
     return values;
 }
 
-} // namespace
+const SettingsStore::Values *SettingsStore::Load(const std::filesystem::path &file) const
+{
+    static const Values kNone;
+    Snapshot &snapshot = m_snapshots[file.string()];
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0) {
+        snapshot = {};
+        return errno == ENOENT || errno == ENOTDIR ? &kNone : nullptr;
+    }
+    const FileStamp stamp = StampOf(st);
+    if (snapshot.read && snapshot.stamp == stamp)
+        return &snapshot.values;
+    // The stamp is taken before reading: should the file change in between, the next call sees
+    // a newer stamp and reads it again.
+    std::string contents;
+    std::string error;
+    const ReadStatus status = ReadTextFile(file, contents, &error);
+    if (status == ReadStatus::Missing) {
+        snapshot = {};
+        return &kNone;
+    }
+    if (status != ReadStatus::Ok) {
+        snapshot = {};
+        DebugOutput("settings not read: " + error);
+        return nullptr;
+    }
+    snapshot.values = Parse(contents);
+    snapshot.stamp = stamp;
+    snapshot.read = true;
+    return &snapshot.values;
+}
 
 SettingsStore::SettingsStore(std::filesystem::path folder, std::string root_name)
     : m_folder(std::move(folder))
@@ -256,36 +305,49 @@ std::filesystem::path SettingsStore::FileFor(std::string_view key_path) const
 std::optional<SettingsStore::Value> SettingsStore::Read(std::string_view key_path,
                                                         std::string_view name) const
 {
-    for (const auto &[n, v] : Load(FileFor(key_path)))
-        if (EqualsIgnoringCase(n, name))
-            return v;
-    return std::nullopt;
+    const Values *values = Load(FileFor(key_path));
+    const Value *value = values ? values->Find(name) : nullptr;
+    if (!value)
+        return std::nullopt;
+    return *value;
 }
 
 bool SettingsStore::Write(std::string_view key_path, std::string_view name,
                           const Value &value) const
 {
     const auto file = FileFor(key_path);
-    ValueMap values = Load(file);
-    bool replaced = false;
-    for (auto &[n, v] : values)
-        if (EqualsIgnoringCase(n, name)) {
-            v = value;
-            replaced = true;
-        }
-    if (!replaced)
-        values.emplace_back(std::string(name), value);
+    const Values *loaded = Load(file);
+    // A settings file that is there but refused (no regular file, too large, unreadable) is
+    // left alone rather than replaced by one value.
+    if (!loaded)
+        return false;
+    // The snapshot's values are taken over (not copied); it is filled again once the file is
+    // written, and stays empty when writing fails.
+    Snapshot &snapshot = m_snapshots[file.string()];
+    Values values;
+    if (loaded == &snapshot.values)
+        values = std::move(snapshot.values);
+    else
+        values = *loaded;
+    snapshot = {};
+    values.Set(name, value);
 
     std::string text(kHeader);
     text += "\n\n[" + m_root_name + "\\" + std::string(key_path) + "]\n";
-    for (const auto &[n, v] : values)
+    for (const auto &[n, v] : values.entries)
         text += Quote(n) + "=" + FormatData(v) + "\n";
 
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    if (ec)
+    if (ec || !ReplaceFileAtomically(file, text))
         return false;
-    return ReplaceFileAtomically(file, text);
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0) {
+        snapshot.values = std::move(values);
+        snapshot.stamp = StampOf(st);
+        snapshot.read = true;
+    }
+    return true;
 }
 
 } // namespace quillet::platform

@@ -134,7 +134,10 @@ void ProfileCatalogue::Scan(const std::string &ini_folder)
     std::filesystem::directory_iterator it(ini_folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (it->is_directory(ec) || !platform::EndsWithIgnoringCase(name, ".ini")
+        // An entry that cannot be looked at (a link loop) is skipped, not taken for the end of
+        // the folder.
+        std::error_code type_ec;
+        if (it->is_directory(type_ec) || !platform::EndsWithIgnoringCase(name, ".ini")
             || name == "kreldef.ini")
             continue;
         for (const auto &section : ProfileFile::ListNames(it->path()))

@@ -162,11 +162,38 @@ TEST(LanguageTable, formatTextsMustTakeTheDefaultsArguments)
     EXPECT_EQ(table.LookupFormat("MAIN_DLG", "strTotalInfo", "Total"), "Total");
     EXPECT_EQ(table.LookupFormat("MAIN_DLG", "strCompletedInfo", "%d"), "%d");
 
-    EXPECT_TRUE(FormatsAgree("%-5s and %3.1f%%", "%s %f"));
+    EXPECT_TRUE(FormatsAgree("%-s and %f%%", "%s %f"));
     EXPECT_TRUE(FormatsAgree("%x", "%d") == false);
     EXPECT_FALSE(FormatsAgree("%ld", "%d"));
     EXPECT_FALSE(FormatsAgree("%*d", "%d"));
     EXPECT_FALSE(FormatsAgree("%1$s", "%s"));
     EXPECT_FALSE(FormatsAgree("%", ""));
     EXPECT_FALSE(FormatsAgree("%n", "%n"));
+}
+
+// A width or precision costs memory for every text it fills: %99999999s made each added file's
+// information a text of 100 million characters. A translation may use one only where the default
+// does, and small.
+TEST(LanguageTable, formatWidthsArePermittedOnlyWhereTheDefaultHasThemAndSmall)
+{
+    LanguageFolder folder;
+    folder.Add("w.ini",
+               "[Info]\nLanguage=Wide\n[MAIN_DLG]\nstrWebsiteTooltip=%99999999s\n"
+               "strCompletedInfo=%.99999999f\n");
+    LanguageTable table;
+    table.ScanLanguageFolder(folder.Folder());
+    table.SelectLanguage("Wide");
+    EXPECT_EQ(table.LookupFormat("MAIN_DLG", "strWebsiteTooltip", "welcome to %s website"),
+              "welcome to %s website");
+    EXPECT_EQ(table.LookupFormat("MAIN_DLG", "strCompletedInfo", "%.1f"), "%.1f");
+
+    EXPECT_FALSE(FormatsAgree("%5s", "%s"));
+    EXPECT_FALSE(FormatsAgree("%.2f", "%f"));
+    EXPECT_FALSE(FormatsAgree("%-5s and %3.1f%%", "%s %f"));
+    EXPECT_FALSE(FormatsAgree("%065d", "%02d"));
+    EXPECT_TRUE(FormatsAgree("%03d:%02d", "%02d:%02d"));
+    EXPECT_TRUE(FormatsAgree("%.3f", "%.1f"));
+    EXPECT_TRUE(FormatsAgree("%064d", "%2d"));
+    EXPECT_TRUE(FormatsAgree("%-2d", "%02d"));
+    EXPECT_TRUE(FormatsAgree("%*d", "%*d"));
 }

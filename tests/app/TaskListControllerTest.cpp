@@ -82,10 +82,17 @@ TEST(TaskListController, folderScanRecursesOnlyWhenAsked)
     WriteFile(f.media.path() / "README", "x");
     WriteFile(f.media.path() / "sub" / "c.avi", "x");
     std::filesystem::create_directory_symlink(f.media.path(), f.media.path() / "sub" / "loop");
+    // What a killed conversion leaves in an output folder is no media to convert.
+    WriteFile(f.media.path() / ".a.quillet-4711-0.mp4", "half");
+    WriteFile(f.media.path() / ".a.mp4.quillet-claim", "");
+    // A link that leads nowhere but to itself must not end the scan early nor stop it.
+    std::filesystem::create_symlink(f.media.path() / "self.avi", f.media.path() / "self.avi");
 
     f.host.folder_to_choose = f.media.path().string();
     f.controller.AddFolder();
-    EXPECT_EQ(f.SourceNames(), (std::vector<std::string>{"a.MP4"}));
+    const auto top = f.SourceNames();
+    EXPECT_EQ(std::multiset<std::string>(top.begin(), top.end()),
+              (std::multiset<std::string>{"a.MP4", "self.avi"}));
     EXPECT_EQ(f.host.asked, (std::vector<std::string>{"Do you want search sub folder?"}));
 
     f.controller.RemoveAll();
@@ -93,9 +100,12 @@ TEST(TaskListController, folderScanRecursesOnlyWhenAsked)
     f.controller.AddFolder();
     const auto found = f.SourceNames();
     std::multiset<std::string> names(found.begin(), found.end());
-    EXPECT_EQ(names, (std::multiset<std::string>{"a.MP4", "c.avi"}));
-    EXPECT_EQ(f.host.rows.size(), 2u);
-    EXPECT_EQ(f.host.selected, (std::vector<int>{1}));
+    EXPECT_EQ(names, (std::multiset<std::string>{"a.MP4", "c.avi", "self.avi"}));
+    EXPECT_EQ(f.host.rows.size(), 3u);
+    EXPECT_EQ(f.host.selected, (std::vector<int>{2}));
+    // Files that cannot be read still become tasks and rows.
+    const auto self = std::find(found.begin(), found.end(), "self.avi") - found.begin();
+    EXPECT_EQ(f.tasks.Get(static_cast<int>(self))->information.view(), "Cannot open the file");
     EXPECT_EQ(f.host.wait_depth, 0);
 
     // Files that cannot be read still become tasks and rows.

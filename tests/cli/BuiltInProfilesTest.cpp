@@ -60,6 +60,8 @@ TEST(BuiltInProfiles, everyProfileMakesWhatItPromises)
     recipe.width = 320;
     recipe.height = 240;
     auto clip = MakeClip(home.path() / "source.mkv", recipe);
+    // The profiles that add their output to the media library need one to add it to.
+    std::filesystem::create_directories(home.path() / "lib");
 
     const auto ini = ProgramDir() / "ini";
     int checked = 0;

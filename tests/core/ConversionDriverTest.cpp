@@ -57,6 +57,7 @@ struct FakeEngine
     int reports_per_run = 5;
     std::vector<std::vector<std::string>> seen;
     uint32_t *clock = nullptr;
+    std::function<void(const std::string &output)> during_run; ///< another program at work
 
     int operator()(int argc, char **argv, ProgressCallback report)
     {
@@ -75,6 +76,8 @@ struct FakeEngine
                 break;
             }
         std::ofstream(output) << "partial";
+        if (during_run)
+            during_run(output);
         auto failure = fail_for.find(source);
         if (failure != fail_for.end() && failure->second != DOLMAR_OK) {
             if (!fail_quietly.count(source))
@@ -103,6 +106,7 @@ struct Fixture
     RunRequest request;
     std::vector<std::string> post_processed;
     std::set<std::string> post_process_fails; // outputs whose command cannot be started
+    std::map<std::string, int> post_process_status; // outputs whose command ends with a status
     uint32_t clock = 0;
 
     Fixture()
@@ -130,7 +134,7 @@ struct Fixture
                 }
                 post_processed.push_back(output);
                 r.ran = true;
-                r.exit_status = 0;
+                r.exit_status = post_process_status.count(output) ? post_process_status[output] : 0;
                 return r;
             });
         request.split_choice = "No split";
@@ -389,4 +393,78 @@ TEST(ConversionDriver, convertIsIgnoredWhileARunIsGoingOn)
     f.driver.Convert(f.tasks, f.request);
     EXPECT_FALSE(inner_started);
     EXPECT_EQ(f.engine.runs, 1);
+}
+
+// The engine writes a hidden file beside the final name; the final name only ever holds a
+// finished output, and a name that another program takes meanwhile is left to it.
+TEST(ConversionDriver, writesUnderATemporaryNameAndNeverReplacesOrDeletesAnotherFile)
+{
+    Fixture f;
+    f.AddTask("clip");
+    f.AddTask("broken");
+    f.engine.fail_for["/in/broken.avi"] = DOLMAR_FAILED;
+    std::vector<std::string> engine_outputs;
+    bool final_name_empty_during_run = true;
+    f.engine.during_run = [&](const std::string &output) {
+        engine_outputs.push_back(output);
+        if (output.find("clip") != std::string::npos) {
+            final_name_empty_during_run = !std::filesystem::exists(f.out.file("clip.mp4"));
+            // Another program takes the name while this run converts.
+            std::ofstream(f.out.file("clip.mp4")) << "someone else's";
+        } else {
+            std::ofstream(f.out.file("broken.mp4")) << "someone else's too";
+        }
+    };
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+
+    ASSERT_EQ(engine_outputs.size(), 2u);
+    const std::filesystem::path engine_output = engine_outputs[0];
+    EXPECT_EQ(engine_output.parent_path(), f.out.path());
+    EXPECT_EQ(engine_output.filename().string().front(), '.');
+    EXPECT_EQ(engine_output.extension(), ".mp4");
+    EXPECT_TRUE(final_name_empty_during_run);
+
+    EXPECT_EQ(outcome.outputs, (std::vector<std::string>{f.out.file("clip (1).mp4")}));
+    EXPECT_EQ(f.tasks.Get(0)->destination_path, f.out.file("clip (1).mp4"));
+    EXPECT_EQ(f.observer.finished, outcome.outputs);
+    EXPECT_EQ(quillet::test::ReadFile(f.out.file("clip (1).mp4")), "partial");
+    EXPECT_EQ(quillet::test::ReadFile(f.out.file("clip.mp4")), "someone else's");
+    // The failed run removed its own file only.
+    EXPECT_EQ(quillet::test::ReadFile(f.out.file("broken.mp4")), "someone else's too");
+    std::set<std::string> left;
+    for (const auto &entry : std::filesystem::directory_iterator(f.out.path()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"clip.mp4", "clip (1).mp4", "broken.mp4"}));
+}
+
+TEST(ConversionDriver, aFailedPostProcessAndAFailedPreparationAreFailures)
+{
+    Fixture f;
+    f.AddTask("imported");
+    f.AddTask("refused");
+    f.AddTask("unprepared").preparation_failure = "its tracks could not be read";
+    f.post_process_status[f.out.file("refused.mp4")] = 4;
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+
+    EXPECT_EQ(f.engine.runs, 2);
+    EXPECT_EQ(outcome.outputs,
+              (std::vector<std::string>{f.out.file("imported.mp4"), f.out.file("refused.mp4")}));
+    ASSERT_EQ(outcome.failures.size(), 2u);
+    EXPECT_EQ(outcome.failures[0].source, f.out.file("refused.mp4"));
+    EXPECT_EQ(outcome.failures[0].reason,
+              "converted, but the post-processing command failed (status 4)");
+    EXPECT_EQ(outcome.failures[1].source, "/in/unprepared.avi");
+    EXPECT_EQ(outcome.failures[1].reason, "its tracks could not be read");
+    ASSERT_EQ(f.observer.told.size(), 1u);
+    EXPECT_NE(f.observer.told[0].find("refused.mp4: converted, but"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(f.out.file("unprepared.mp4")));
+
+    // A merged run with a task that failed its preparation makes nothing.
+    f.request.merge = true;
+    f.request.current_profile.TargetType = "mp4";
+    outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_EQ(f.engine.runs, 2);
+    EXPECT_TRUE(outcome.outputs.empty());
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0].reason, "its tracks could not be read");
 }

@@ -77,15 +77,17 @@ TEST_F(FerruleProgram, addsAFileWithSpacesAndQuotesByteForByteAndNumbersRepeats)
                                      "it's a \"live\" take (2).mp4"));
 }
 
-TEST_F(FerruleProgram, handledFailuresSayWhatHappenedAndExitZero)
+// The converter waits for ferrule and reads its status: a file that did not reach the library
+// is a failure it reports.
+TEST_F(FerruleProgram, filesNotAddedSayWhatHappenedAndFail)
 {
     const CommandResult no_library
         = Run({m_output}, {"QUILLET_MEDIA_LIBRARY=" + m_dir.file("no such folder")});
-    EXPECT_EQ(no_library.exit_code, 0);
+    EXPECT_EQ(no_library.exit_code, 4);
     EXPECT_EQ(no_library.err, "Cannot Find iTunes\n");
 
     const CommandResult missing = Run({m_dir.file("out/missing.mp4")});
-    EXPECT_EQ(missing.exit_code, 0);
+    EXPECT_EQ(missing.exit_code, 5);
     EXPECT_EQ(missing.err, "Cannot open file " + m_dir.file("out/missing.mp4") + "\n");
 
     const CommandResult nothing = Run({});
@@ -145,6 +147,6 @@ TEST_F(FerruleProgram, unreachableDisplayFallsBackToStandardError)
     CommandResult result = RunCommand({(ProgramDir() / "ferrule").string(), m_dir.file("missing")},
                                       {"DISPLAY=:4711", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
                                        "XAUTHORITY=" + m_dir.file("no-xauthority")});
-    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.exit_code, 5);
     EXPECT_EQ(result.err, "Cannot open file " + m_dir.file("missing") + "\n");
 }

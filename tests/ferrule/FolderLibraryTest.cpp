@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 using namespace quillet::ferrule;
 using quillet::test::ReadFile;
@@ -115,6 +119,48 @@ TEST(CopyIntoFolderDeathTest, aWriteFailureLeavesNoFileBehind)
     // is set in the forked child only.
     EXPECT_EXIT(CopyUnderSizeLimit(source, library), testing::ExitedWithCode(0),
                 "cannot write into .*File too large");
+    EXPECT_TRUE(Names(library).empty());
+}
+
+// A source cut short while it is copied (a file still being moved, a disk going away) must not
+// leave a short copy in the library under its final name.
+TEST(CopyIntoFolder, aSourceThatShrinksDuringTheCopyFailsAndLeavesNothing)
+{
+    TempDir dir;
+    const std::filesystem::path library = dir.path() / "library";
+    std::filesystem::create_directory(library);
+    const std::filesystem::path source = dir.path() / "clip.mp4";
+    constexpr off_t kSize = off_t{128} * 1024 * 1024;
+    {
+        std::FILE *file = std::fopen(source.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs("header", file);
+        std::fclose(file);
+        ASSERT_EQ(truncate(source.c_str(), kSize), 0);
+    }
+
+    // The source is cut to half as soon as the first mebibytes are in the temporary copy, long
+    // before the copy could have read to the end.
+    std::atomic<bool> shrunk = false;
+    std::thread copier;
+    AddResult result;
+    copier = std::thread([&] { result = CopyIntoFolder(source, library); });
+    while (!shrunk) {
+        for (const auto &name : Names(library)) {
+            struct stat st;
+            if (name.ends_with(".part") && stat((library / name).c_str(), &st) == 0
+                && st.st_size > 0 && st.st_size < kSize / 4) {
+                ASSERT_EQ(truncate(source.c_str(), kSize / 2), 0);
+                shrunk = true;
+            }
+        }
+        if (!shrunk && Names(library).size() > 0 && !Names(library)[0].ends_with(".part"))
+            break; // copied before it could be cut: a machine far faster than this test expects
+    }
+    copier.join();
+    ASSERT_TRUE(shrunk) << "the copy ended before the source could be cut";
+    EXPECT_FALSE(result.added);
+    EXPECT_THAT(result.error, testing::HasSubstr("changed while it was copied"));
     EXPECT_TRUE(Names(library).empty());
 }
 

@@ -166,14 +166,15 @@ TEST(ImporterApp, importsTheBarePathOfAQuotedTail)
     EXPECT_TRUE(run.messages.shown.empty());
 }
 
-TEST(ImporterApp, endsQuietlyOrWithCannotOpenBeforeContactingTheLibrary)
+// A file that cannot be opened is not in the library: the converter must hear of it.
+TEST(ImporterApp, endsQuietlyOrFailsWithCannotOpenBeforeContactingTheLibrary)
 {
     ImporterRun run;
     EXPECT_EQ(run.Start(""), ExitStatus::Done);
-    EXPECT_EQ(run.Start("\"\"\" "), ExitStatus::Done);
-    EXPECT_EQ(run.Start(run.dir.file("missing.mp4")), ExitStatus::Done);
+    EXPECT_EQ(run.Start("\"\"\" "), ExitStatus::CannotOpen);
+    EXPECT_EQ(run.Start(run.dir.file("missing.mp4")), ExitStatus::CannotOpen);
     // A lone opening quote cuts the path short, so the shortened path is the one reported.
-    EXPECT_EQ(run.Start("\"" + run.file), ExitStatus::Done);
+    EXPECT_EQ(run.Start("\"" + run.file), ExitStatus::CannotOpen);
     EXPECT_THAT(run.messages.shown,
                 ElementsAre("Cannot open file ", "Cannot open file " + run.dir.file("missing.mp4"),
                             "Cannot open file " + run.file.substr(0, run.file.size() - 1)));
@@ -181,11 +182,12 @@ TEST(ImporterApp, endsQuietlyOrWithCannotOpenBeforeContactingTheLibrary)
     EXPECT_TRUE(run.library.log.empty());
 }
 
-TEST(ImporterApp, reportsAMissingLibraryWithStatusZero)
+TEST(ImporterApp, reportsAMissingLibraryWithAFailingStatus)
 {
     ImporterRun run;
     run.library.has_application = false;
-    EXPECT_EQ(run.Start(run.file), ExitStatus::Done);
+    EXPECT_EQ(run.Start(run.file), ExitStatus::NoLibrary);
+    EXPECT_NE(static_cast<int>(ExitStatus::NoLibrary), 0);
     EXPECT_THAT(run.messages.shown, ElementsAre("Cannot Find iTunes"));
 }
 

@@ -61,7 +61,7 @@ void ConvertWithStandInEngine(WindowHarness &h, std::function<void()> during_run
 {
     MainDialog &w = h.window();
     auto once = std::make_shared<std::function<void()>>(std::move(during_run));
-    w.Driver().SetEngine([&w, once](int, char **, ProgressCallback report) {
+    w.Driver().SetEngine([once](int argc, char **argv, ProgressCallback report) {
         report("", 0.1);
         if (*once) {
             (*once)();
@@ -69,7 +69,8 @@ void ConvertWithStandInEngine(WindowHarness &h, std::function<void()> during_run
         }
         if (report("", 0.2) != 0)
             return DOLMAR_STOPPED;
-        WriteFile(w.State().current_output_path, "converted");
+        // The output path is the vector's last entry (one audio track, so no extra groups).
+        WriteFile(argv[argc - 1], "converted");
         return DOLMAR_OK;
     });
     QTest::mouseClick(w.convertButton(), Qt::LeftButton);

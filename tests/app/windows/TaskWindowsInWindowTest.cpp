@@ -75,12 +75,20 @@ bool HasArguments(const std::vector<std::string> &call, const std::string &first
     return false;
 }
 
+/// The engine call that made output_name: the engine writes the hidden ".STEM.quillet-..." file
+/// that gets that name when it is complete.
 const std::vector<std::string> &CallWriting(const std::vector<std::vector<std::string>> &calls,
                                             const std::string &output_name)
 {
-    for (const auto &call : calls)
-        if (!call.empty() && fs::path(call.back()).filename() == output_name)
+    const fs::path wanted = output_name;
+    const std::string prefix = "." + wanted.stem().string() + ".quillet-";
+    for (const auto &call : calls) {
+        if (call.empty())
+            continue;
+        const fs::path written = fs::path(call.back()).filename();
+        if (written.string().starts_with(prefix) && written.extension() == wanted.extension())
             return call;
+    }
     static const std::vector<std::string> none;
     ADD_FAILURE() << "no engine call writes " << output_name;
     return none;
