@@ -7,8 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
-
 using namespace quillet::platform;
 using quillet::test::ReadFile;
 using quillet::test::TempDir;
@@ -33,9 +31,10 @@ std::string TextOf(const SettingsStore &store, std::string_view name)
 
 } // namespace
 
-// A settings file filled by years of use or by another program: reading it must not take longer
-// than a glance, whatever the number of values (this one took 15 s).
-TEST(SettingsStore, readsFiftyThousandValuesInOnePass)
+// A settings file filled by years of use or by another program: every value is found, by any
+// case of its name, and one write changes one value. How long it takes is bench/settings' figure
+// (15 s before the one-pass reader, a quarter of a second after).
+TEST(SettingsStore, findsAnyOfFiftyThousandValuesAndChangesOne)
 {
     TempDir dir;
     const SettingsStore store(dir.path());
@@ -45,13 +44,10 @@ TEST(SettingsStore, readsFiftyThousandValuesInOnePass)
         text += "\"value" + std::to_string(i) + "\"=\"text " + std::to_string(i) + "\"\n";
     WriteFile(store.FileFor(kKey), text);
 
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(TextOf(store, "VALUE49999"), "text 49999");
     EXPECT_EQ(TextOf(store, "value0"), "text 0");
     ASSERT_TRUE(store.Write(kKey, "value25000", Text("changed")));
     EXPECT_EQ(TextOf(store, "value25000"), "changed");
-    // Generous: it takes about a tenth of a second even on a busy machine.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(SettingsStore, namesMatchIgnoringCaseAndTheLastLineForANameWins)
