@@ -106,7 +106,10 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
 {
     const VideoSettings &settings = plan.output.video;
     const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
-    if (source.width <= 0 || source.height <= 0)
+    // Every size rule works on the picture as it is shown, turned upright.
+    const int source_width = source.UprightWidth();
+    const int source_height = source.UprightHeight();
+    if (source_width <= 0 || source_height <= 0)
         ThrowFailed("The picture size of the video in " + Quoted(facts.path)
                     + " cannot be read; the file seems damaged.");
 
@@ -116,7 +119,7 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
     target.letterbox = plan.merged;
     target.scaler = settings.high_quality ? "lanczos" : "bicubic";
 
-    const int planned_height = settings.height > 0 ? settings.height : source.height;
+    const int planned_height = settings.height > 0 ? settings.height : source_height;
     target.pixel_format
         = ChoosePixelFormat(encoder, settings, source.pixel_format,
                             planned_height + settings.pad.top + settings.pad.bottom);
@@ -127,15 +130,15 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
     const int step_y = desc ? 1 << desc->log2_chroma_h : 1;
 
     const CropBands &crop = settings.crop;
-    if (crop.left + crop.right >= source.width || crop.top + crop.bottom >= source.height)
+    if (crop.left + crop.right >= source_width || crop.top + crop.bottom >= source_height)
         ThrowBadArgs("Cropping " + std::to_string(crop.left) + "+" + std::to_string(crop.right)
                      + " by " + std::to_string(crop.top) + "+" + std::to_string(crop.bottom)
-                     + " pixels leaves nothing of the " + std::to_string(source.width) + "x"
-                     + std::to_string(source.height) + " picture of " + Quoted(facts.path) + ".");
+                     + " pixels leaves nothing of the " + std::to_string(source_width) + "x"
+                     + std::to_string(source_height) + " picture of " + Quoted(facts.path) + ".");
     target.crop = CropBands{RoundDownTo(crop.top, step_y), RoundDownTo(crop.bottom, step_y),
                             RoundDownTo(crop.left, step_x), RoundDownTo(crop.right, step_x)};
-    const int cropped_w = source.width - target.crop.left - target.crop.right;
-    const int cropped_h = source.height - target.crop.top - target.crop.bottom;
+    const int cropped_w = source_width - target.crop.left - target.crop.right;
+    const int cropped_h = source_height - target.crop.top - target.crop.bottom;
 
     const int inner_w = settings.width > 0 ? settings.width : cropped_w;
     const int inner_h = settings.height > 0 ? settings.height : cropped_h;
@@ -159,7 +162,7 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
     } else {
         // Scaling keeps the picture's shape: the pixels take the aspect that makes the scaled
         // picture show as the cropped source did, as FFmpeg's scale filter does.
-        AVRational sar = source.sample_aspect;
+        AVRational sar = source.UprightSampleAspect();
         if (sar.num <= 0 || sar.den <= 0)
             sar = AVRational{1, 1};
         av_reduce(&target.sample_aspect.num, &target.sample_aspect.den,

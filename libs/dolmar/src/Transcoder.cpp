@@ -109,6 +109,12 @@ RunOutcome Transcoder::Run()
         ChooseStreams(m_plan, targets, *input, video_stream, audio_streams);
         VideoFilterSetup setup = video_setup;
         setup.threads = input->Options().decoder_threads;
+        if (video_stream >= 0) {
+            const SourceStream &source
+                = input->Facts().streams[static_cast<std::size_t>(video_stream)];
+            setup.upright_turn = source.upright_turn;
+            setup.field_order = source.field_order;
+        }
         SegmentRunner segment(*input, output, m_progress, setup, video_stream, audio_streams,
                               input->Options().decoder_threads);
         output.StartSegment();

@@ -3,6 +3,7 @@
 
 #include "BitmapSubtitles.h"
 #include "EngineError.h"
+#include "Orientation.h"
 
 extern "C" {
 #include <libavfilter/buffersink.h>
@@ -11,6 +12,7 @@ extern "C" {
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace dolmar {
 
@@ -78,8 +80,10 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
         m_shaping->Add(
             "format", {{"pix_fmts", av_get_pix_fmt_name(BlendFormat(setup.target->pixel_format))}});
         m_shaping->Finish("buffersink");
-        setup.bitmap_subtitles->SetGeometry(first->width, first->height, setup.target->crop,
-                                            setup.target->inner_width, setup.target->inner_height);
+        const bool swapped = Orientation::SwapsSides(setup.upright_turn);
+        setup.bitmap_subtitles->SetGeometry(
+            swapped ? first->height : first->width, swapped ? first->width : first->height,
+            setup.target->crop, setup.target->inner_width, setup.target->inner_height);
         m_between = MakeFrame();
         const AVFilterContext *sink = m_shaping->Sink();
         m_main = std::make_unique<FilterChain>(setup.threads);
@@ -112,9 +116,15 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
                {"time_base", Text(m_time_base)},
                {"pixel_aspect", Text(sar)}});
 
-    const CropBands &crop = target.crop;
     int width = first->width;
     int height = first->height;
+    Orientation::AddTurn(chain, m_setup.upright_turn);
+    if (Orientation::SwapsSides(m_setup.upright_turn)) {
+        std::swap(width, height);
+        sar = AVRational{sar.den, sar.num};
+    }
+
+    const CropBands &crop = target.crop;
     if (crop.left || crop.right || crop.top || crop.bottom) {
         // The bands were checked against the first input; a later segment may be smaller.
         if (crop.left + crop.right >= width || crop.top + crop.bottom >= height)

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The picture as the source meant it, decided without a media file: turned upright before
+// anything else, square pixels where a disc allows nothing else, interlaced sources made
+// progressive, and frame rates within the level or disc format the output names.
+
+#include "EngineUnit.h"
+#include "VideoFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace dolmar;
+using dolmar_unit::CameraSource;
+using dolmar_unit::Parse;
+
+namespace {
+
+struct FreeFrame
+{
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+
+OutputTargets Decide(const std::vector<std::string> &options, const SourceFacts &source,
+                     const std::string &output = "/out/clip.mp4")
+{
+    std::vector<std::string> args{"-i", source.path};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(output);
+    return OutputTargets::Decide(Parse(args), source);
+}
+
+/// The filters a first frame of the source's stored size passes.
+std::string Chain(const OutputTargets &targets, const SourceFacts &source)
+{
+    const SourceStream &video = source.streams[0];
+    VideoFilterSetup setup;
+    setup.target = &*targets.video;
+    setup.upright_turn = video.upright_turn;
+    setup.field_order = video.field_order;
+    std::unique_ptr<AVFrame, FreeFrame> frame(av_frame_alloc());
+    frame->width = video.width;
+    frame->height = video.height;
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->sample_aspect_ratio = {1, 1};
+    return VideoFilter(setup, frame.get(), AVRational{1, 90000}).Description();
+}
+
+SourceFacts Turned(int turn)
+{
+    SourceFacts phone = CameraSource(1280, 720);
+    phone.streams[0].upright_turn = turn;
+    return phone;
+}
+
+bool Is(AVRational q, int num, int den)
+{
+    return av_cmp_q(q, AVRational{num, den}) == 0;
+}
+
+} // namespace
+
+TEST(UprightPicture, aQuarterTurnSwapsTheSidesBeforeCropAndScale)
+{
+    const SourceFacts phone = Turned(90);
+    const OutputTargets kept = Decide({}, phone);
+    EXPECT_EQ(kept.video->width, 720);
+    EXPECT_EQ(kept.video->height, 1280);
+    EXPECT_EQ(Chain(kept, phone).rfind("transpose=dir=clock,scale=w=720:h=1280", 0), 0u)
+        << Chain(kept, phone);
+
+    // Crop bands count on the upright picture: 1000 rows from the top would not fit a stored
+    // 720-row picture.
+    const OutputTargets cropped = Decide({"-croptop", "1000", "-s", "360x140"}, phone);
+    EXPECT_EQ(Chain(cropped, phone).rfind("transpose=dir=clock,crop=w=720:h=280:x=0:y=1000", 0), 0u)
+        << Chain(cropped, phone);
+
+    const SourceFacts other_way = Turned(270);
+    EXPECT_EQ(Chain(Decide({}, other_way), other_way).rfind("transpose=dir=cclock,", 0), 0u);
+    const SourceFacts upside_down = Turned(180);
+    const OutputTargets flipped = Decide({}, upside_down);
+    EXPECT_EQ(flipped.video->width, 1280);
+    EXPECT_EQ(Chain(flipped, upside_down).rfind("hflip,vflip,scale=w=1280:h=720", 0), 0u);
+
+    // A picture stored upright passes as before.
+    const SourceFacts plain = Turned(0);
+    EXPECT_EQ(Chain(Decide({}, plain), plain).rfind("scale=w=1280:h=720", 0), 0u);
+}
+
+TEST(UprightPicture, anamorphicPixelsTurnWithThePicture)
+{
+    SourceFacts phone = Turned(90);
+    phone.streams[0].sample_aspect = {4, 3}; // 1280x720 stored wide: 16:9 * 4/3
+    const OutputTargets kept = Decide({"-s", "360x480"}, phone);
+    // Upright 720x1280 at 3:4 pixels shows as 540x1280; scaled to 360x480 the pixels are 9:16.
+    EXPECT_TRUE(Is(kept.video->sample_aspect, 9, 16))
+        << kept.video->sample_aspect.num << "/" << kept.video->sample_aspect.den;
+}

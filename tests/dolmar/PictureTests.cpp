@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole conversions of sources whose picture needs care: a phone clip stored on its side, a
+// 4:3 picture for an HD disc, an interlaced broadcast, a frame rate above the output's level.
+
+#include "EngineHarness.h"
+
+#include "Command.h"
+#include "MediaFixtures.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+using namespace quillet::test;
+using dolmar_test::ProbeResult;
+using dolmar_test::RunEngine;
+using dolmar_test::StreamField;
+
+namespace {
+
+/// Runs the ffmpeg program quietly; throws when it fails.
+void Ffmpeg(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"ffmpeg", "-v", "error", "-y", "-nostdin"});
+    const CommandResult run = RunCommand(args);
+    if (run.exit_code != 0)
+        throw std::runtime_error("ffmpeg failed: " + run.err);
+}
+
+bool IsWhite(uint32_t rgb)
+{
+    return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) > 200 && (rgb & 0xFF) > 200;
+}
+
+class SourcePicture : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = std::make_unique<TempDir>();
+        // Upright 360x640 with a white band across its top, stored on its side (640x360) with
+        // a display matrix saying so, as a phone held upright writes it.
+        const std::string stored = s_dir->file("stored.mp4");
+        Ffmpeg({"-f", "lavfi", "-i",
+                "testsrc2=s=360x640:r=25:d=1,drawbox=x=0:y=0:w=iw:h=64:color=white:t=fill,"
+                "transpose=clock",
+                "-c:v", "libx264", "-pix_fmt", "yuv420p", stored});
+        s_rotated = s_dir->file("phone.mp4");
+        Ffmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", s_rotated});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    std::string Out(const std::string &name) const { return m_dir.file(name); }
+
+    static std::unique_ptr<TempDir> s_dir;
+    static std::string s_rotated;
+    TempDir m_dir;
+};
+
+std::unique_ptr<TempDir> SourcePicture::s_dir;
+std::string SourcePicture::s_rotated;
+
+} // namespace
+
+TEST_F(SourcePicture, aPhoneClipIsProbedAndConvertedUpright)
+{
+    ProbeResult probe(s_rotated);
+    ASSERT_EQ(probe.result, 0);
+    const StreamInfo *video = probe.First(DOLMAR_KIND_VIDEO);
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->width, 360);
+    EXPECT_EQ(video->height, 640);
+    EXPECT_NEAR(video->display_aspect, 0.5625, 0.001);
+    EXPECT_NE(std::string(video->description).find("360x640, rotation 90"), std::string::npos)
+        << video->description;
+
+    for (const std::vector<std::string> &size :
+         {std::vector<std::string>{}, std::vector<std::string>{"-s", "180x320"}}) {
+        const std::string out = Out(size.empty() ? "kept.mp4" : "scaled.mp4");
+        std::vector<std::string> args{"-i", s_rotated, "-vcodec", "h264"};
+        args.insert(args.end(), size.begin(), size.end());
+        args.push_back(out);
+        ASSERT_EQ(RunEngine(args).result, 0);
+        const int width = std::atoi(StreamField(out, "v:0", "width").c_str());
+        const int height = std::atoi(StreamField(out, "v:0", "height").c_str());
+        EXPECT_EQ(width * 16, height * 9) << out;
+        // The band is at the top of the output frame, and only there.
+        const RgbFrame frame = GrabFrame(out, 0.5);
+        ASSERT_FALSE(frame.empty());
+        EXPECT_TRUE(IsWhite(frame.at(width / 2, 2)));
+        EXPECT_TRUE(IsWhite(frame.at(width / 4, height / 40)));
+        EXPECT_FALSE(IsWhite(frame.at(2, height / 2)));
+        EXPECT_FALSE(IsWhite(frame.at(width / 2, height - 3)));
+        // The picture is upright in its pixels: no matrix asks players to turn it again.
+        EXPECT_EQ(RunCommand({"ffprobe", "-v", "error", "-show_streams", out}).out.find("Display"),
+                  std::string::npos);
+    }
+}
