@@ -96,3 +96,30 @@ TEST(UprightPicture, anamorphicPixelsTurnWithThePicture)
     EXPECT_TRUE(Is(kept.video->sample_aspect, 9, 16))
         << kept.video->sample_aspect.num << "/" << kept.video->sample_aspect.den;
 }
+
+TEST(DiscPicture, hdDiscFramesKeepSquarePixelsAndBarAnotherShape)
+{
+    const SourceFacts four_thirds = CameraSource(640, 480);
+    const std::vector<std::string> options{"-s", "1920x1080", "-aspect", "4:3"};
+    const OutputTargets disc = Decide(options, four_thirds, "/out/clip.m2ts");
+    EXPECT_TRUE(Is(disc.video->sample_aspect, 1, 1));
+    EXPECT_EQ(disc.video->width, 1920);
+    EXPECT_EQ(Chain(disc, four_thirds)
+                  .rfind("scale=w=1440:h=1080:flags=bicubic,"
+                         "pad=w=1920:h=1080:x=240:y=0:color=black",
+                         0),
+              0u)
+        << Chain(disc, four_thirds);
+    EXPECT_TRUE(
+        Is(Decide({"-s", "1280x720"}, four_thirds, "/out/CLIP.MTS").video->sample_aspect, 1, 1));
+
+    // Other containers, and disc frames that allow other pixels (SD, 1440x1080), are left alone.
+    EXPECT_TRUE(Is(Decide(options, four_thirds, "/out/clip.mp4").video->sample_aspect, 3, 4));
+    EXPECT_TRUE(Is(Decide({"-s", "720x576", "-aspect", "16:9"}, four_thirds, "/out/clip.m2ts")
+                       .video->sample_aspect,
+                   64, 45));
+    // A 16:9 source fills the disc frame without bars.
+    const SourceFacts wide = CameraSource(1280, 720);
+    const OutputTargets full = Decide({"-s", "1920x1080"}, wide, "/out/clip.m2ts");
+    EXPECT_EQ(Chain(full, wide).find("pad="), std::string::npos);
+}

@@ -30,6 +30,11 @@ void Ffmpeg(std::vector<std::string> args)
         throw std::runtime_error("ffmpeg failed: " + run.err);
 }
 
+bool IsBlack(uint32_t rgb)
+{
+    return ((rgb >> 16) & 0xFF) < 24 && ((rgb >> 8) & 0xFF) < 24 && (rgb & 0xFF) < 24;
+}
+
 bool IsWhite(uint32_t rgb)
 {
     return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) > 200 && (rgb & 0xFF) > 200;
@@ -50,6 +55,10 @@ protected:
                 "-c:v", "libx264", "-pix_fmt", "yuv420p", stored});
         s_rotated = s_dir->file("phone.mp4");
         Ffmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", s_rotated});
+        // An even grey 4:3 picture: any black in an output is a bar.
+        s_four_thirds = s_dir->file("four thirds.mp4");
+        Ffmpeg({"-f", "lavfi", "-i", "color=c=0x808080:s=640x480:r=25:d=0.4", "-c:v", "libx264",
+                "-pix_fmt", "yuv420p", s_four_thirds});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -57,11 +66,13 @@ protected:
 
     static std::unique_ptr<TempDir> s_dir;
     static std::string s_rotated;
+    static std::string s_four_thirds;
     TempDir m_dir;
 };
 
 std::unique_ptr<TempDir> SourcePicture::s_dir;
 std::string SourcePicture::s_rotated;
+std::string SourcePicture::s_four_thirds;
 
 } // namespace
 
@@ -98,4 +109,23 @@ TEST_F(SourcePicture, aPhoneClipIsProbedAndConvertedUpright)
         EXPECT_EQ(RunCommand({"ffprobe", "-v", "error", "-show_streams", out}).out.find("Display"),
                   std::string::npos);
     }
+}
+
+TEST_F(SourcePicture, aFourThirdsPictureOnAnHdDiscIsPillarboxedWithSquarePixels)
+{
+    const std::string out = Out("disc.m2ts");
+    ASSERT_EQ(RunEngine({"-i", s_four_thirds, "-vcodec", "h264", "-s", "1920x1080", "-aspect",
+                         "4:3", "-f", "mpegts", out})
+                  .result,
+              0);
+    // A transport stream lists its streams once per program too: the first line is enough.
+    EXPECT_EQ(StreamField(out, "v:0", "sample_aspect_ratio").substr(0, 4), "1:1\n");
+    EXPECT_EQ(StreamField(out, "v:0", "width").substr(0, 5), "1920\n");
+    const RgbFrame frame = GrabFrame(out, 0.0);
+    ASSERT_FALSE(frame.empty());
+    // 240-pixel bars on both sides of a 1440-pixel picture.
+    for (int x : {4, 230, 1690, 1915})
+        EXPECT_TRUE(IsBlack(frame.at(x, 540))) << x;
+    for (int x : {250, 960, 1670})
+        EXPECT_FALSE(IsBlack(frame.at(x, 540))) << x;
 }

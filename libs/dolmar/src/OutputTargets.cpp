@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -24,6 +25,24 @@ std::string RateText(AVRational rate)
     char text[32];
     std::snprintf(text, sizeof text, "%.5g", av_q2d(rate));
     return text;
+}
+
+/// AVCHD and Blu-ray players take their transport streams as .m2ts (.mts on cameras).
+bool IsDiscStream(const std::string &path)
+{
+    const auto dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.')
+        return false;
+    std::string extension = path.substr(dot + 1);
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "m2ts" || extension == "mts";
+}
+
+/// The HD disc frames whose only allowed pixel shape is square.
+bool IsSquarePixelDiscFrame(int width, int height)
+{
+    return (width == 1920 && height == 1080) || (width == 1280 && height == 720);
 }
 
 int RoundDownTo(int value, int multiple)
@@ -168,6 +187,13 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
         av_reduce(&target.sample_aspect.num, &target.sample_aspect.den,
                   int64_t{sar.num} * cropped_w * target.inner_height,
                   int64_t{sar.den} * target.inner_width * cropped_h, 255);
+    }
+    // AVCHD and Blu-ray allow 1920x1080 and 1280x720 only with square pixels (16:9): a picture
+    // of another shape is fitted inside with black bars instead of stretched pixels.
+    if (IsDiscStream(plan.output.path) && IsSquarePixelDiscFrame(target.width, target.height)
+        && av_cmp_q(target.sample_aspect, AVRational{1, 1}) != 0) {
+        target.sample_aspect = AVRational{1, 1};
+        target.letterbox = true;
     }
     return target;
 }
