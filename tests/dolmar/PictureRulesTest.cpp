@@ -123,3 +123,49 @@ TEST(DiscPicture, hdDiscFramesKeepSquarePixelsAndBarAnotherShape)
     const OutputTargets full = Decide({"-s", "1920x1080"}, wide, "/out/clip.m2ts");
     EXPECT_EQ(Chain(full, wide).find("pad="), std::string::npos);
 }
+
+namespace {
+
+AVRational RateFor(const std::vector<std::string> &options, AVRational source_rate,
+                   const std::string &output = "/out/clip.mp4", int width = 1280, int height = 720)
+{
+    SourceFacts source = CameraSource(width, height);
+    source.streams[0].guessed_frame_rate = source_rate;
+    source.streams[0].average_frame_rate = source_rate;
+    return Decide(options, source, output).video->frame_rate;
+}
+
+} // namespace
+
+TEST(LevelFrameRate, ratesAboveTheLevelAreDividedDownNeverAbove)
+{
+    const std::vector<std::string> ipad{"-vcodec", "h264", "-level", "31", "-s", "1024x768"};
+    EXPECT_TRUE(Is(RateFor(ipad, {60, 1}), 30, 1));
+    EXPECT_TRUE(Is(RateFor(ipad, {50, 1}), 25, 1));
+    EXPECT_TRUE(Is(RateFor(ipad, {60000, 1001}), 30000, 1001));
+    EXPECT_TRUE(Is(RateFor(ipad, {120, 1}), 30, 1));
+    EXPECT_TRUE(Is(RateFor(ipad, {25, 1}), 25, 1)); // within the level: untouched
+    // "3.1" is the same level; -r is held to it as well.
+    std::vector<std::string> dotted{"-vcodec", "h264", "-level", "3.1", "-r", "60"};
+    EXPECT_TRUE(Is(RateFor(dotted, {25, 1}), 30, 1));
+    // 1080 lines at level 4.1: 8160 macroblocks, at most 30 frames.
+    const std::vector<std::string> high{"-vcodec", "h264", "-level", "41", "-s", "1920x1080"};
+    EXPECT_TRUE(Is(RateFor(high, {60, 1}), 30, 1));
+    // Odd rates are divided too: each output frame stands for the same number of source ones.
+    EXPECT_TRUE(Is(RateFor({"-vcodec", "h264", "-level", "13", "-s", "320x240"}, {48, 1}), 24, 1));
+    EXPECT_TRUE(Is(RateFor({"-vcodec", "h264", "-level", "13", "-s", "320x240"}, {44, 1}), 22, 1));
+
+    // Without a level, or for an encoder whose levels are not H.264's, nothing changes.
+    EXPECT_TRUE(Is(RateFor({"-vcodec", "h264"}, {60, 1}), 60, 1));
+    EXPECT_TRUE(Is(RateFor({"-vcodec", "mpeg4", "-level", "31"}, {60, 1}), 60, 1));
+}
+
+TEST(LevelFrameRate, discFormatsEndAtTheirOwnRates)
+{
+    EXPECT_TRUE(Is(RateFor({"-s", "1920x1080"}, {60, 1}, "/out/clip.m2ts"), 30, 1));
+    EXPECT_TRUE(
+        Is(RateFor({"-s", "1920x1080", "-vcodec", "mpeg2video"}, {50, 1}, "/out/a.m2ts"), 25, 1));
+    EXPECT_TRUE(Is(RateFor({"-s", "1920x1080"}, {24000, 1001}, "/out/clip.m2ts"), 24000, 1001));
+    // 720p discs carry 50 and 59.94 frames.
+    EXPECT_TRUE(Is(RateFor({"-s", "1280x720"}, {60000, 1001}, "/out/clip.m2ts"), 60000, 1001));
+}

@@ -59,6 +59,9 @@ protected:
         s_four_thirds = s_dir->file("four thirds.mp4");
         Ffmpeg({"-f", "lavfi", "-i", "color=c=0x808080:s=640x480:r=25:d=0.4", "-c:v", "libx264",
                 "-pix_fmt", "yuv420p", s_four_thirds});
+        s_sixty = s_dir->file("sixty.mp4");
+        Ffmpeg({"-f", "lavfi", "-i", "testsrc2=s=320x240:r=60:d=1", "-c:v", "libx264", "-pix_fmt",
+                "yuv420p", s_sixty});
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -67,12 +70,14 @@ protected:
     static std::unique_ptr<TempDir> s_dir;
     static std::string s_rotated;
     static std::string s_four_thirds;
+    static std::string s_sixty; ///< 1 s at 60 fps, 320x240
     TempDir m_dir;
 };
 
 std::unique_ptr<TempDir> SourcePicture::s_dir;
 std::string SourcePicture::s_rotated;
 std::string SourcePicture::s_four_thirds;
+std::string SourcePicture::s_sixty;
 
 } // namespace
 
@@ -128,4 +133,21 @@ TEST_F(SourcePicture, aFourThirdsPictureOnAnHdDiscIsPillarboxedWithSquarePixels)
         EXPECT_TRUE(IsBlack(frame.at(x, 540))) << x;
     for (int x : {250, 960, 1670})
         EXPECT_FALSE(IsBlack(frame.at(x, 540))) << x;
+}
+
+TEST_F(SourcePicture, aSixtyFrameClipKeepsWithinTheLevelItIsFlaggedWith)
+{
+    const std::string out = Out("level.mp4");
+    ASSERT_EQ(
+        RunEngine({"-i", s_sixty, "-vcodec", "h264", "-level", "13", "-s", "320x240", out}).result,
+        0);
+    EXPECT_EQ(StreamField(out, "v:0", "level"), "13");
+    EXPECT_EQ(StreamField(out, "v:0", "r_frame_rate"), "30/1");
+    // 300 macroblocks at 30 frames: 9000 a second, within level 1.3's 11880.
+    EXPECT_EQ(StreamField(out, "v:0", "nb_frames"), "30");
+
+    // Without a level the rate is the source's.
+    const std::string free = Out("free.mp4");
+    ASSERT_EQ(RunEngine({"-i", s_sixty, "-vcodec", "h264", free}).result, 0);
+    EXPECT_EQ(StreamField(free, "v:0", "r_frame_rate"), "60/1");
 }
