@@ -4,6 +4,7 @@
 // progressive, and frame rates within the level or disc format the output names.
 
 #include "EngineUnit.h"
+#include "InterlaceProbe.h"
 #include "VideoFilter.h"
 
 #include <gtest/gtest.h>
@@ -168,4 +169,46 @@ TEST(LevelFrameRate, discFormatsEndAtTheirOwnRates)
     EXPECT_TRUE(Is(RateFor({"-s", "1920x1080"}, {24000, 1001}, "/out/clip.m2ts"), 24000, 1001));
     // 720p discs carry 50 and 59.94 frames.
     EXPECT_TRUE(Is(RateFor({"-s", "1280x720"}, {60000, 1001}, "/out/clip.m2ts"), 60000, 1001));
+}
+
+TEST(Interlacing, interlacedSourcesAreDeinterlacedBeforeAnythingElse)
+{
+    SourceFacts broadcast = CameraSource(1920, 1080);
+    broadcast.streams[0].field_order = AV_FIELD_TT;
+    const OutputTargets targets = Decide({"-s", "1024x576"}, broadcast);
+    const std::string tff = Chain(targets, broadcast);
+    EXPECT_EQ(tff.rfind("bwdif=mode=send_frame:parity=tff:deint=all,scale=w=1024:h=576", 0), 0u)
+        << tff;
+    // The frame rate stays the source's frame rate: one picture per field pair.
+    EXPECT_TRUE(Is(targets.video->frame_rate, 25, 1));
+
+    broadcast.streams[0].field_order = AV_FIELD_TB; // top coded first, bottom shown first
+    EXPECT_EQ(Chain(targets, broadcast).rfind("bwdif=mode=send_frame:parity=bff:", 0), 0u);
+    broadcast.streams[0].field_order = AV_FIELD_BT;
+    EXPECT_EQ(Chain(targets, broadcast).rfind("bwdif=mode=send_frame:parity=tff:", 0), 0u);
+
+    // Fields belong to the stored picture: they are woven before the picture is turned.
+    SourceFacts phone = Turned(90);
+    phone.streams[0].field_order = AV_FIELD_BB;
+    EXPECT_EQ(Chain(Decide({}, phone), phone)
+                  .rfind("bwdif=mode=send_frame:parity=bff:deint=all,transpose=dir=clock,", 0),
+              0u);
+
+    for (AVFieldOrder order : {AV_FIELD_PROGRESSIVE, AV_FIELD_UNKNOWN}) {
+        broadcast.streams[0].field_order = order;
+        EXPECT_EQ(Chain(targets, broadcast).find("bwdif"), std::string::npos);
+    }
+}
+
+TEST(Interlacing, idetCountsDecideOnlyWhenTheFieldsClearlyOutnumber)
+{
+    EXPECT_EQ((FieldCounts{30, 0, 2, 4}).Verdict(), AV_FIELD_TT);
+    EXPECT_EQ((FieldCounts{1, 25, 0, 10}).Verdict(), AV_FIELD_BB);
+    // Mostly progressive, a few combed-looking pictures (fast motion, the first frames).
+    EXPECT_EQ((FieldCounts{4, 0, 21, 0}).Verdict(), AV_FIELD_PROGRESSIVE);
+    EXPECT_EQ((FieldCounts{13, 0, 6, 0}).Verdict(), AV_FIELD_TT);
+    EXPECT_EQ((FieldCounts{12, 0, 6, 0}).Verdict(), AV_FIELD_PROGRESSIVE);
+    // A still or black start: undetermined pictures decide nothing.
+    EXPECT_EQ((FieldCounts{2, 1, 0, 33}).Verdict(), AV_FIELD_PROGRESSIVE);
+    EXPECT_EQ((FieldCounts{}).Verdict(), AV_FIELD_PROGRESSIVE);
 }

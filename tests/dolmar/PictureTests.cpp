@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -28,6 +29,23 @@ void Ffmpeg(std::vector<std::string> args)
     const CommandResult run = RunCommand(args);
     if (run.exit_code != 0)
         throw std::runtime_error("ffmpeg failed: " + run.err);
+}
+
+/// How idet judges a file's pictures one by one: the share it finds interlaced.
+double CombedShare(const std::string &path)
+{
+    const CommandResult run
+        = RunCommand({"ffmpeg", "-nostdin", "-i", path, "-vf", "idet", "-an", "-f", "null", "-"});
+    const auto line = run.err.find("Single frame detection:");
+    if (line == std::string::npos)
+        return -1;
+    int tff = 0, bff = 0, progressive = 0, undetermined = 0;
+    std::sscanf(run.err.c_str() + line,
+                "Single frame detection: TFF: %d BFF: %d Progressive: %d "
+                "Undetermined: %d",
+                &tff, &bff, &progressive, &undetermined);
+    const int all = tff + bff + progressive + undetermined;
+    return all ? static_cast<double>(tff + bff) / all : -1;
 }
 
 bool IsBlack(uint32_t rgb)
@@ -59,6 +77,15 @@ protected:
         s_four_thirds = s_dir->file("four thirds.mp4");
         Ffmpeg({"-f", "lavfi", "-i", "color=c=0x808080:s=640x480:r=25:d=0.4", "-c:v", "libx264",
                 "-pix_fmt", "yuv420p", s_four_thirds});
+        // 50 fields a second woven into 25 frames: once stating its field order (H.264 coded
+        // interlaced), once not (MPEG-4 in AVI), as capture cards write it.
+        const std::string woven
+            = "testsrc2=s=352x288:r=50:d=0.8,tinterlace=interleave_top,fieldorder=tff";
+        s_stated_fields = s_dir->file("stated.mp4");
+        Ffmpeg({"-f", "lavfi", "-i", woven, "-c:v", "libx264", "-flags", "+ildct+ilme",
+                "-x264-params", "tff=1", "-pix_fmt", "yuv420p", s_stated_fields});
+        s_unstated_fields = s_dir->file("unstated.avi");
+        Ffmpeg({"-f", "lavfi", "-i", woven, "-c:v", "mpeg4", "-q:v", "3", s_unstated_fields});
         s_sixty = s_dir->file("sixty.mp4");
         Ffmpeg({"-f", "lavfi", "-i", "testsrc2=s=320x240:r=60:d=1", "-c:v", "libx264", "-pix_fmt",
                 "yuv420p", s_sixty});
@@ -71,6 +98,8 @@ protected:
     static std::string s_rotated;
     static std::string s_four_thirds;
     static std::string s_sixty; ///< 1 s at 60 fps, 320x240
+    static std::string s_stated_fields;
+    static std::string s_unstated_fields;
     TempDir m_dir;
 };
 
@@ -78,6 +107,8 @@ std::unique_ptr<TempDir> SourcePicture::s_dir;
 std::string SourcePicture::s_rotated;
 std::string SourcePicture::s_four_thirds;
 std::string SourcePicture::s_sixty;
+std::string SourcePicture::s_stated_fields;
+std::string SourcePicture::s_unstated_fields;
 
 } // namespace
 
@@ -150,4 +181,19 @@ TEST_F(SourcePicture, aSixtyFrameClipKeepsWithinTheLevelItIsFlaggedWith)
     const std::string free = Out("free.mp4");
     ASSERT_EQ(RunEngine({"-i", s_sixty, "-vcodec", "h264", free}).result, 0);
     EXPECT_EQ(StreamField(free, "v:0", "r_frame_rate"), "60/1");
+}
+
+TEST_F(SourcePicture, interlacedSourcesComeOutProgressiveWhetherOrNotTheySaySo)
+{
+    for (const std::string &source : {s_stated_fields, s_unstated_fields}) {
+        SCOPED_TRACE(source);
+        EXPECT_GT(CombedShare(source), 0.8);
+        for (const std::string &name : {"out.mp4", "out.mpg"}) {
+            const std::string out = Out(name);
+            ASSERT_EQ(RunEngine({"-i", source, out}).result, 0);
+            EXPECT_LT(CombedShare(out), 0.15) << name;
+            EXPECT_EQ(StreamField(out, "v:0", "field_order"), "progressive") << name;
+            EXPECT_EQ(StreamField(out, "v:0", "r_frame_rate"), "25/1") << name;
+        }
+    }
 }

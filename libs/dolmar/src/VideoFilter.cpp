@@ -48,6 +48,21 @@ int RoundToStep(double value, int step)
     return rounded < step ? step : rounded;
 }
 
+/// The bwdif parity of an interlaced field order; null for progressive or unknown scanning.
+const char *FirstField(AVFieldOrder order)
+{
+    switch (order) {
+    case AV_FIELD_TT:
+    case AV_FIELD_BT: // bottom coded first, top shown first
+        return "tff";
+    case AV_FIELD_BB:
+    case AV_FIELD_TB:
+        return "bff";
+    default:
+        return nullptr;
+    }
+}
+
 /// Where the bitmap blend works: the encoder's own planar 8-bit YUV format when it has one.
 AVPixelFormat BlendFormat(AVPixelFormat target)
 {
@@ -118,6 +133,9 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
 
     int width = first->width;
     int height = first->height;
+    // Fields are woven from the stored picture, so deinterlacing comes before any turn or crop.
+    if (const char *parity = FirstField(m_setup.field_order))
+        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "all"}});
     Orientation::AddTurn(chain, m_setup.upright_turn);
     if (Orientation::SwapsSides(m_setup.upright_turn)) {
         std::swap(width, height);

@@ -33,7 +33,8 @@ struct VideoFilterSetup
     AVFieldOrder field_order = AV_FIELD_UNKNOWN;
 };
 
-/// The video path of one segment, in this order: turn the picture upright, crop the source, scale
+/// The video path of one segment, in this order: deinterlace an interlaced source, turn the
+/// picture upright, crop it, scale
 /// it to the picture size (a merged run fits each source inside it with bars), burn in subtitles so
 /// that they are sized for the output, add the pad bands, set the pixel aspect, convert to the
 /// encoder's pixel format and make the frame rate constant from the -ss point on.
