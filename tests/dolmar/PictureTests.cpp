@@ -67,10 +67,10 @@ protected:
         // Upright 360x640 with a white band across its top, stored on its side (640x360) with
         // a display matrix saying so, as a phone held upright writes it.
         const std::string stored = s_dir->file("stored.mp4");
-        Ffmpeg({"-f", "lavfi", "-i",
-                "testsrc2=s=360x640:r=25:d=1,drawbox=x=0:y=0:w=iw:h=64:color=white:t=fill,"
-                "transpose=clock",
-                "-c:v", "libx264", "-pix_fmt", "yuv420p", stored});
+        const std::string upright_with_band
+            = "testsrc2=s=360x640:r=25:d=1,drawbox=x=0:y=0:w=iw:h=64:color=white:t=fill";
+        Ffmpeg({"-f", "lavfi", "-i", upright_with_band + ",transpose=clock", "-c:v", "libx264",
+                "-pix_fmt", "yuv420p", stored});
         s_rotated = s_dir->file("phone.mp4");
         Ffmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", s_rotated});
         // An even grey 4:3 picture: any black in an output is a bar.

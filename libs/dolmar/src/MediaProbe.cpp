@@ -106,8 +106,8 @@ std::string MediaProbe::Describe(const AVFormatContext *format, const AVStream *
         const bool cover = stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
         line = (cover ? "Cover art: " : "Video: ") + CodecWithProfile(par);
         // The size as the picture is shown; a turned picture also says how it is stored.
-        const int turn = Orientation::UprightTurn(stream);
-        const bool swapped = Orientation::SwapsSides(turn);
+        const int turn = orientation::UprightTurn(stream);
+        const bool swapped = orientation::SwapsSides(turn);
         if (par->width > 0 && par->height > 0)
             add(std::to_string(swapped ? par->height : par->width) + "x"
                 + std::to_string(swapped ? par->width : par->height));
@@ -163,7 +163,7 @@ float MediaProbe::DisplayAspect(AVFormatContext *format, AVStream *stream)
     if (sar.num <= 0 || sar.den <= 0)
         return 0.0f;
     const float aspect = static_cast<float>(par->width * av_q2d(sar) / par->height);
-    return Orientation::SwapsSides(Orientation::UprightTurn(stream)) ? 1.0f / aspect : aspect;
+    return orientation::SwapsSides(orientation::UprightTurn(stream)) ? 1.0f / aspect : aspect;
 }
 
 int MediaProbe::Probe(const char *path, MediaContext *ctx, StreamInfo **streams)
@@ -208,7 +208,7 @@ int MediaProbe::Probe(const char *path, MediaContext *ctx, StreamInfo **streams)
         quillet::platform::AssignFixedText(info.description, Describe(format.get(), stream));
         if (info.kind == DOLMAR_KIND_VIDEO) {
             // Every size rule works on the upright picture.
-            const bool swapped = Orientation::SwapsSides(Orientation::UprightTurn(stream));
+            const bool swapped = orientation::SwapsSides(orientation::UprightTurn(stream));
             info.width = swapped ? stream->codecpar->height : stream->codecpar->width;
             info.height = swapped ? stream->codecpar->width : stream->codecpar->height;
             info.display_aspect = DisplayAspect(format.get(), stream);

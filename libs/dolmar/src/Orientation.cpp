@@ -10,7 +10,7 @@ extern "C" {
 
 #include <cmath>
 
-namespace dolmar::Orientation {
+namespace dolmar::orientation {
 
 int UprightTurn(const AVStream *stream)
 {
@@ -55,4 +55,4 @@ void AddTurn(FilterChain &chain, int turn)
     }
 }
 
-} // namespace dolmar::Orientation
+} // namespace dolmar::orientation

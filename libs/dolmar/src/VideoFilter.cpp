@@ -95,7 +95,7 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
         m_shaping->Add(
             "format", {{"pix_fmts", av_get_pix_fmt_name(BlendFormat(setup.target->pixel_format))}});
         m_shaping->Finish("buffersink");
-        const bool swapped = Orientation::SwapsSides(setup.upright_turn);
+        const bool swapped = orientation::SwapsSides(setup.upright_turn);
         setup.bitmap_subtitles->SetGeometry(
             swapped ? first->height : first->width, swapped ? first->width : first->height,
             setup.target->crop, setup.target->inner_width, setup.target->inner_height);
@@ -136,8 +136,8 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
     // Fields are woven from the stored picture, so deinterlacing comes before any turn or crop.
     if (const char *parity = FirstField(m_setup.field_order))
         chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "all"}});
-    Orientation::AddTurn(chain, m_setup.upright_turn);
-    if (Orientation::SwapsSides(m_setup.upright_turn)) {
+    orientation::AddTurn(chain, m_setup.upright_turn);
+    if (orientation::SwapsSides(m_setup.upright_turn)) {
         std::swap(width, height);
         sar = AVRational{sar.den, sar.num};
     }
