@@ -82,14 +82,28 @@ int EstimateVideoBitRate(const ProfileRecord &r)
     return low / 1000;
 }
 
+bool OutputFrame(const ProfileRecord &r, int &width, int &height)
+{
+    const int choice = r.nVideoRiszeOption;
+    if (choice >= 1 && choice <= 11 && choice != 9) {
+        width = kNamedFrames[choice - 1].width;
+        height = kNamedFrames[choice - 1].height;
+    } else if (choice == 9) {
+        // The argument builder raises both custom sides to a multiple of 16.
+        width = RoundUpTo16(r.nVideoCustomSizeX);
+        height = RoundUpTo16(r.nVideoCustomSizeY);
+    } else {
+        return false;
+    }
+    return width > 0 && height > 0;
+}
+
 void ApplyAutomaticAspect(ProfileRecord &r, int index)
 {
     if (index < 0 || index >= static_cast<int>(std::size(kTargetFrames)))
         return;
     const TargetFrame &target = kTargetFrames[index];
-    const int a = target.width;
-    const int b = target.height;
-    if (a <= 0 || b <= 0)
+    if (target.width <= 0 || target.height <= 0)
         return;
     float aspect = r.source_display_aspect;
     if (aspect > 1.28333f && aspect < 1.38333f) {
@@ -130,21 +144,39 @@ void ApplyAutomaticAspect(ProfileRecord &r, int index)
         }
     }
     r.nAspect = value;
-    if (exact)
+    if (exact || !(aspect > 0))
         return;
 
     const float g = value == 1 ? kFourThirds : kSixteenNinths;
     int left_right = 0, top_bottom = 0;
-    const int l = static_cast<int>(a - std::trunc(a / g) * aspect);
-    if (l > 0) {
-        left_right = l;
+    int a = 0, b = 0;
+    if (OutputFrame(r, a, b) || r.nVideoRiszeOption > 11) {
+        // The bars are worked out for the frame the output will have: the picture is scaled
+        // into that frame minus the bars, and the whole frame shows at g. A size choice the
+        // builder does not know falls back to the target frame of the index.
+        if (a <= 0 || b <= 0) {
+            a = target.width;
+            b = target.height;
+        }
+        const int l = static_cast<int>(a - std::trunc(a / g) * aspect);
+        if (l > 0) {
+            left_right = l;
+        } else {
+            const int m = static_cast<int>(b - std::trunc(b * g) / aspect);
+            if (m <= 0)
+                return;
+            top_bottom = m;
+        }
     } else {
-        if (!(aspect > 0))
+        // The source size is kept: the picture stays as it is and the bars widen or heighten
+        // the frame until the whole shows at g.
+        if (aspect < g) {
+            left_right = static_cast<int>(w0 * g / aspect - w0);
+        } else {
+            top_bottom = static_cast<int>(h0 * aspect / g - h0);
+        }
+        if (left_right <= 0 && top_bottom <= 0)
             return;
-        const int m = static_cast<int>(b - std::trunc(b * g) / aspect);
-        if (m <= 0)
-            return;
-        top_bottom = m;
     }
     r.bVideoEnablePad = 1;
     r.nVideoPadLeft = r.nVideoPadRight = HalfPad(left_right);

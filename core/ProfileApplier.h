@@ -37,7 +37,19 @@ void EstimateFrameSize(const ProfileRecord &record, int &width, int &height);
 /// The estimated video bit rate in kbit/s from the record's three coefficients.
 int EstimateVideoBitRate(const ProfileRecord &record);
 
-/// Sets the record's aspect (and letterbox pads when needed) for target frame index.
+/**
+ * The frame the output of record will have when its size choice names one (a preset, or the
+ * custom size raised to multiples of 16, as the argument builder writes it).
+ * @return false for "Original size" (the source's own size is kept) and unknown choices
+ */
+bool OutputFrame(const ProfileRecord &record, int &width, int &height);
+
+/**
+ * Sets the record's aspect (and letterbox pads when needed) for target frame index. Index
+ * chooses between 4:3 and 16:9; the bars are computed for the output's own frame, so the
+ * picture keeps its shape inside them. With "Original size" the bars are added around the
+ * unscaled picture.
+ */
 void ApplyAutomaticAspect(ProfileRecord &record, int index);
 
 /// Copies current into task and derives the values above.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/MediaProbe.h"
 
+#include "core/ProfileApplier.h"
+
 #include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
@@ -162,4 +164,39 @@ TEST(MediaProbe, routeFlagFollowsTheLastExtension)
     EXPECT_EQ(RouteFlag("/v/clip.wmv.avi"), 0);
     EXPECT_EQ(RouteFlag("/v/noextension"), 0);
     EXPECT_EQ(RouteFlag("/v/x.r"), 0);
+}
+
+TEST(MediaProbe, aClipStoredOnItsSideBecomesAnUprightTaskWithFittingBars)
+{
+    TempDir dir;
+    const std::string stored = dir.file("stored.mp4");
+    const std::string phone = dir.file("phone.mp4");
+    auto encode = quillet::test::RunCommand({"ffmpeg", "-v", "error", "-nostdin", "-f", "lavfi",
+                                             "-i", "testsrc2=s=360x640:r=10:d=0.3,transpose=clock",
+                                             "-c:v", "libx264", stored});
+    ASSERT_EQ(encode.exit_code, 0) << encode.err;
+    auto tag = quillet::test::RunCommand({"ffmpeg", "-v", "error", "-nostdin", "-i", stored, "-c",
+                                          "copy", "-metadata:s:v:0", "rotate=90", phone});
+    ASSERT_EQ(tag.exit_code, 0) << tag.err;
+
+    BuiltInTexts texts;
+    RecordingPrompter prompter;
+    auto task = CreateTask(phone, 0, -1, -1, texts, prompter);
+    EXPECT_EQ(task->source_width, 360);
+    EXPECT_EQ(task->source_height, 640);
+    EXPECT_NEAR(task->source_display_aspect, 0.5625, 0.001);
+    EXPECT_NE(task->information.view().find("360x640, rotation 90"), std::string_view::npos)
+        << task->information.view();
+
+    // A 320x240 profile pillarboxes the upright picture: 92 + 92 pixels of bars around 136.
+    task->aspect_index = 1;
+    ProfileRecord ipod;
+    ipod.nVideoRiszeOption = 5;
+    ipod.TargetType = "mp4";
+    ApplyProfile(*task, ipod, ApplyPath::AddFile,
+                 {dir.file(""), [](const std::string &) { return false; }});
+    EXPECT_EQ(task->settings.nAspect, 1);
+    EXPECT_EQ(task->settings.nVideoPadLeft, 92);
+    EXPECT_EQ(task->settings.nVideoPadRight, 92);
+    EXPECT_EQ(task->settings.nVideoPadTop, 0);
 }

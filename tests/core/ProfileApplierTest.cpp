@@ -69,6 +69,7 @@ TEST(ProfileApplier, estimatesTheVideoBitRateFromTheFrameSize)
 TEST(ProfileApplier, letterboxesAWideSourceForAPalFrame)
 {
     ProfileRecord r = Source(1920, 800, 0);
+    r.nVideoRiszeOption = 8; // 720x576
     ApplyAutomaticAspect(r, 1);
     EXPECT_FLOAT_EQ(r.source_display_aspect, 2.4f);
     EXPECT_EQ(r.nAspect, 2);
@@ -83,20 +84,85 @@ TEST(ProfileApplier, letterboxesAWideSourceForAPalFrame)
 TEST(ProfileApplier, narrowFramesTakeWideSourcesAsFourThirdsWithBars)
 {
     ProfileRecord r = Source(1920, 1080, 1.7778f);
+    r.nVideoRiszeOption = 3; // cif, 352x288
     ApplyAutomaticAspect(r, 4);
     EXPECT_EQ(r.nAspect, 1);
     EXPECT_EQ(r.bVideoEnablePad, 1);
-    EXPECT_GT(r.nVideoPadTop, 0);
-    EXPECT_EQ(r.nVideoPadTop % 2, 0);
+    EXPECT_EQ(r.nVideoPadTop, 36); // trunc(288 - 384 / 1.7778) = 72
     EXPECT_EQ(r.nVideoPadLeft, 0);
 
     // A tall source is pillarboxed: the pads go left and right, each half raised to even.
     ProfileRecord tall = Source(480, 640, 0);
+    tall.nVideoRiszeOption = 7; // 720x480
     ApplyAutomaticAspect(tall, 0);
     EXPECT_EQ(tall.nAspect, 1);
     EXPECT_EQ(tall.nVideoPadLeft, 158);
     EXPECT_EQ(tall.nVideoPadRight, 158);
     EXPECT_EQ(tall.nVideoPadTop, 0);
+}
+
+namespace {
+
+/// The display aspect of the picture inside the bars, as a player shows it.
+double PictureAspect(const ProfileRecord &r)
+{
+    int w = 0, h = 0;
+    if (!OutputFrame(r, w, h)) {
+        w = r.source_width + r.nVideoPadLeft + r.nVideoPadRight;
+        h = r.source_height + r.nVideoPadTop + r.nVideoPadBottom;
+    }
+    const double frame = r.nAspect == 1 ? 4.0 / 3.0 : 16.0 / 9.0;
+    const double inner_w = w - r.nVideoPadLeft - r.nVideoPadRight;
+    const double inner_h = h - r.nVideoPadTop - r.nVideoPadBottom;
+    return frame * (inner_w / w) / (inner_h / h);
+}
+
+} // namespace
+
+TEST(ProfileApplier, barsAreWorkedOutForTheOutputsOwnFrame)
+{
+    struct Case
+    {
+        int choice;
+        int custom_x;
+        int custom_y;
+        int index;
+    };
+    // iPad 1024x768, iPod 320x240, Apple TV HD 1280x720, NTSC DVD, cif, original size.
+    const Case cases[] = {{9, 1024, 768, 1}, {5, 0, 0, 1}, {9, 1280, 720, 1}, {7, 0, 0, 0},
+                          {3, 0, 0, 5},      {0, 0, 0, 1}, {9, 300, 200, 1}};
+    const std::pair<int, int> sources[] = {{1920, 800}, {720, 1280}, {1920, 1040}, {480, 640}};
+    for (const Case &c : cases) {
+        for (auto [w, h] : sources) {
+            SCOPED_TRACE(std::to_string(c.choice) + " " + std::to_string(c.custom_x) + " "
+                         + std::to_string(w) + "x" + std::to_string(h));
+            ProfileRecord r = Source(w, h, 0);
+            r.nVideoRiszeOption = c.choice;
+            r.nVideoCustomSizeX = c.custom_x;
+            r.nVideoCustomSizeY = c.custom_y;
+            ApplyAutomaticAspect(r, c.index);
+            ASSERT_EQ(r.bVideoEnablePad, 1);
+            EXPECT_NEAR(PictureAspect(r) / (static_cast<double>(w) / h), 1.0, 0.02);
+            int fw = 0, fh = 0;
+            if (OutputFrame(r, fw, fh)) {
+                EXPECT_GT(fw - r.nVideoPadLeft - r.nVideoPadRight, 0);
+                EXPECT_GT(fh - r.nVideoPadTop - r.nVideoPadBottom, 0);
+            }
+        }
+    }
+
+    // Original size keeps the picture and grows the frame: 1920x800 becomes 1920x1080 at 16:9.
+    ProfileRecord original = Source(1920, 800, 0);
+    ApplyAutomaticAspect(original, 1);
+    EXPECT_EQ(original.nAspect, 2);
+    EXPECT_EQ(original.nVideoPadTop + original.nVideoPadBottom, 280);
+    EXPECT_EQ(original.nVideoPadLeft, 0);
+
+    // A size choice the builder does not know uses the index's frame.
+    ProfileRecord unknown = Source(1920, 800, 0);
+    unknown.nVideoRiszeOption = 12;
+    ApplyAutomaticAspect(unknown, 1);
+    EXPECT_EQ(unknown.nVideoPadTop, 74);
 }
 
 TEST(ProfileApplier, matchingAspectsKeepTheProfilesPads)

@@ -320,6 +320,8 @@ const std::vector<Refused> &RefusedCases()
         {"-r", Out({"-vcodec", "mpeg1video", "-r", "20"}, "out.mpg"), "-r"},
         {"-s", Out({"-s", "wide"}), "-s"},
         {"-s", Out({"-s", "320x-240"}), "-s"},
+        {"-s", Out({"-s", "-96x240"}), "The picture size -96x240 of -s leaves no picture"},
+        {"-s", Out({"-s", "0x240"}), "leaves no picture"},
         {"-s", Out({"-s", "20000x10"}), "-s"},
         {"-croptop", Out({"-croptop", "-8"}), "-croptop"},
         {"-cropbottom", Out({"-cropbottom", "x"}), "-cropbottom"},

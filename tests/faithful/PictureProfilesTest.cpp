@@ -1,8 +1,317 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every built-in profile keeps the source picture's orientation, shape, progressive frames and a
 // frame rate its level allows.
+#include "core/ProfileFile.h"
+
 #include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace quillet;
+using namespace quillet::test;
+
+namespace {
+
+void Ffmpeg(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"ffmpeg", "-v", "error", "-y", "-nostdin"});
+    const CommandResult run = RunCommand(args);
+    if (run.exit_code != 0)
+        throw std::runtime_error("ffmpeg failed: " + run.err);
+}
+
+/// A first-line ffprobe field of the first video stream (transport streams repeat it).
+std::string VideoField(const std::string &path, const std::string &field)
+{
+    const CommandResult run
+        = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                      "stream=" + field, "-of", "default=noprint_wrappers=1:nokey=1", path});
+    return run.out.substr(0, run.out.find('\n'));
+}
+
+double Rational(const std::string &text)
+{
+    int num = 0, den = 0;
+    if (std::sscanf(text.c_str(), "%d%*[:/]%d", &num, &den) != 2 || den == 0)
+        return 0;
+    return static_cast<double>(num) / den;
+}
+
+bool IsDark(uint32_t rgb)
+{
+    return ((rgb >> 16) & 0xFF) < 40 && ((rgb >> 8) & 0xFF) < 40 && (rgb & 0xFF) < 40;
+}
+
+bool IsWhite(uint32_t rgb)
+{
+    return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) > 200 && (rgb & 0xFF) > 200;
+}
+
+/// The picture inside the bars of a frame of flat, bright content: its extent along the middle
+/// row and column, shown with the output's pixel aspect.
+struct Inner
+{
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    double aspect = 0;
+};
+
+Inner PictureInside(const RgbFrame &frame, double sample_aspect)
+{
+    Inner inner;
+    int first = -1, last = -1;
+    for (int x = 0; x < frame.width; ++x)
+        if (!IsDark(frame.at(x, frame.height / 2))) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    inner.left = first;
+    inner.width = first < 0 ? 0 : last - first + 1;
+    first = last = -1;
+    for (int y = 0; y < frame.height; ++y)
+        if (!IsDark(frame.at(frame.width / 2, y))) {
+            first = first < 0 ? y : first;
+            last = y;
+        }
+    inner.height = first < 0 ? 0 : last - first + 1;
+    if (inner.height > 0)
+        inner.aspect = inner.width * sample_aspect / inner.height;
+    return inner;
+}
+
+/// Macroblocks a second each H.264 level allows.
+int64_t LevelLimit(const std::string &level)
+{
+    static const std::map<std::string, int64_t> kLimits
+        = {{"13", 11880},  {"21", 19800},  {"30", 40500},  {"31", 108000},
+           {"32", 216000}, {"40", 245760}, {"41", 245760}, {"42", 522240}};
+    const auto it = kLimits.find(level);
+    return it == kLimits.end() ? 0 : it->second;
+}
+
+/// The -level a profile's options name, or "".
+std::string LevelOf(const std::string &para)
+{
+    const auto at = para.find("-level ");
+    if (at == std::string::npos)
+        return {};
+    const auto start = at + 7;
+    return para.substr(start, para.find(' ', start) - start);
+}
+
+struct VideoProfile
+{
+    std::string name; ///< FILE.ini:SECTION
+    ProfileRecord record;
+};
+
+std::vector<VideoProfile> BuiltInVideoProfiles()
+{
+    std::vector<VideoProfile> profiles;
+    for (const auto &entry : std::filesystem::directory_iterator(ProgramDir() / "ini")) {
+        const std::string file = entry.path().filename().string();
+        if (file == "kreldef.ini")
+            continue;
+        for (const auto &section : ProfileFile::ListNames(entry.path())) {
+            VideoProfile p;
+            ProfileFile::Read(section, p.record, entry.path());
+            const std::string type = p.record.TargetType.str();
+            // Copies that only add the output to the media library convert the same way.
+            if (p.record.bDisableVideo || type == "m4a" || type == "mp3" || type == "wav"
+                || !p.record.PostProcess.empty())
+                continue;
+            p.name = std::string(file).append(":").append(section);
+            profiles.push_back(p);
+        }
+    }
+    return profiles;
+}
+
+class PictureProfiles : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = std::make_unique<TempDir>();
+        // A phone clip: upright 360x640, flat grey with a white band across its top, stored
+        // on its side with a display matrix, at 60 frames a second.
+        const std::string stored = s_dir->file("stored.mp4");
+        Ffmpeg({"-f", "lavfi", "-i",
+                "color=c=0x808080:s=360x640:r=60:d=0.4,drawbox=x=0:y=0:w=iw:h=64:color=white:"
+                "t=fill,transpose=clock",
+                "-f", "lavfi", "-i", "sine=d=0.4", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a",
+                "aac", "-shortest", stored});
+        s_phone = s_dir->file("phone.mp4");
+        Ffmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", s_phone});
+        // A 2.40:1 film frame and a 4:3 picture, flat grey.
+        for (auto [name, size] : {std::pair<const char *, const char *>{"film.mp4", "480x200"},
+                                  {"four thirds.mp4", "640x480"}}) {
+            Ffmpeg({"-f", "lavfi", "-i", std::string("color=c=0x808080:r=25:d=0.4:s=") + size, "-f",
+                    "lavfi", "-i", "sine=d=0.4", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a",
+                    "aac", "-shortest", s_dir->file(name)});
+        }
+        s_film = s_dir->file("film.mp4");
+        s_four_thirds = s_dir->file("four thirds.mp4");
+        // A broadcast recording: 50 fields a second woven into frames, not saying so.
+        s_fields = s_dir->file("fields.avi");
+        Ffmpeg({"-f", "lavfi", "-i",
+                "testsrc2=s=352x288:r=50:d=0.8,tinterlace=interleave_top,fieldorder=tff", "-f",
+                "lavfi", "-i", "sine=d=0.8", "-c:v", "mpeg4", "-q:v", "3", "-c:a", "mp3",
+                "-shortest", s_fields});
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    /// Converts source with profile; the output's path, or "" (a test failure) when it failed.
+    std::string Convert(const VideoProfile &profile, const std::string &source)
+    {
+        const auto out = m_dir.path() / ("out-" + std::to_string(m_runs++));
+        const CommandResult run = RunCommand(
+            {(ProgramDir() / "quillet-cli").string(), "-p", profile.name, "-o", out.string(),
+             source},
+            {"QUILLET_SETTINGS_DIR=" + m_dir.file("settings"),
+             "DISPLAY=", "WAYLAND_DISPLAY=", "QUILLET_MEDIA_LIBRARY=" + m_dir.file("lib")});
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        return run.exit_code == 0 ? run.out.substr(0, run.out.find('\n')) : std::string();
+    }
+
+    static std::unique_ptr<TempDir> s_dir;
+    static std::string s_phone;
+    static std::string s_film;
+    static std::string s_four_thirds;
+    static std::string s_fields;
+    TempDir m_dir;
+    int m_runs = 0;
+};
+
+std::unique_ptr<TempDir> PictureProfiles::s_dir;
+std::string PictureProfiles::s_phone;
+std::string PictureProfiles::s_film;
+std::string PictureProfiles::s_four_thirds;
+std::string PictureProfiles::s_fields;
+
+/// A picture from the middle of a short output (some MPEG-4 AVI decoders start on a grey
+/// picture); program and transport streams seek only to their start.
+RgbFrame Picture(const std::string &out)
+{
+    RgbFrame frame = GrabFrame(out, 0.25);
+    return frame.empty() ? GrabFrame(out, 0.0) : frame;
+}
+
+/// The output frame's pixel aspect from ffprobe's display aspect, which every format states.
+double SampleAspect(const std::string &out)
+{
+    const double width = std::atof(VideoField(out, "width").c_str());
+    const double height = std::atof(VideoField(out, "height").c_str());
+    const double display = Rational(VideoField(out, "display_aspect_ratio"));
+    return display > 0 && width > 0 ? display * height / width : 1.0;
+}
+
+} // namespace
+
+TEST_F(PictureProfiles, phoneClipsStayUprightPortraitAndWithinTheLevel)
+{
+    int checked = 0;
+    for (const VideoProfile &profile : BuiltInVideoProfiles()) {
+        SCOPED_TRACE(profile.name);
+        const std::string out = Convert(profile, s_phone);
+        if (out.empty())
+            continue;
+        const RgbFrame frame = Picture(out);
+        ASSERT_FALSE(frame.empty());
+        const Inner inner = PictureInside(frame, SampleAspect(out));
+        EXPECT_NEAR(inner.aspect / (360.0 / 640.0), 1.0, 0.02)
+            << inner.width << "x" << inner.height;
+        // The band is at the top of the picture, not at a side.
+        EXPECT_TRUE(IsWhite(frame.at(frame.width / 2, 2)));
+        EXPECT_FALSE(IsWhite(frame.at(frame.width / 2, frame.height - 3)));
+
+        // 60 frames are divided by the smallest whole number that fits the level and the disc.
+        const double fps = Rational(VideoField(out, "r_frame_rate"));
+        const int width = std::atoi(VideoField(out, "width").c_str());
+        const int height = std::atoi(VideoField(out, "height").c_str());
+        const double macroblocks = std::ceil(width / 16.0) * std::ceil(height / 16.0);
+        const int64_t limit = LevelLimit(LevelOf(profile.record.Para.str()));
+        int divisor = 1;
+        if (limit > 0)
+            divisor = static_cast<int>(std::ceil(60.0 * macroblocks / limit - 1e-9));
+        if (profile.record.TargetType.view() == "m2ts")
+            divisor = std::max(divisor, 2);
+        if (profile.record.bVideoCustomFrameRate)
+            EXPECT_NEAR(fps, profile.record.nVideoCustomFrameRate, 0.01);
+        else
+            EXPECT_EQ(fps, 60.0 / std::max(divisor, 1));
+        if (limit > 0)
+            EXPECT_LE(macroblocks * fps, static_cast<double>(limit));
+        ++checked;
+    }
+    EXPECT_GE(checked, 20);
+}
+
+TEST_F(PictureProfiles, aWideFilmKeepsItsShapeInsideTheBars)
+{
+    for (const VideoProfile &profile : BuiltInVideoProfiles()) {
+        SCOPED_TRACE(profile.name);
+        const std::string out = Convert(profile, s_film);
+        if (out.empty())
+            continue;
+        const RgbFrame frame = Picture(out);
+        ASSERT_FALSE(frame.empty());
+        const Inner inner = PictureInside(frame, SampleAspect(out));
+        EXPECT_NEAR(inner.aspect / 2.4, 1.0, 0.02) << inner.width << "x" << inner.height;
+    }
+}
+
+TEST_F(PictureProfiles, hdDiscsPillarboxAFourThirdsPictureWithSquarePixels)
+{
+    int discs = 0;
+    for (const VideoProfile &profile : BuiltInVideoProfiles()) {
+        if (profile.record.TargetType.view() != "m2ts")
+            continue;
+        SCOPED_TRACE(profile.name);
+        const std::string out = Convert(profile, s_four_thirds);
+        if (out.empty())
+            continue;
+        EXPECT_EQ(VideoField(out, "sample_aspect_ratio"), "1:1");
+        const RgbFrame frame = Picture(out);
+        ASSERT_FALSE(frame.empty());
+        const Inner inner = PictureInside(frame, 1.0);
+        EXPECT_NEAR(inner.aspect / (4.0 / 3.0), 1.0, 0.02);
+        EXPECT_GT(inner.left, frame.width / 10); // bars at the sides
+        EXPECT_EQ(inner.height, frame.height);
+        ++discs;
+    }
+    EXPECT_EQ(discs, 4);
+}
+
+TEST_F(PictureProfiles, interlacedRecordingsComeOutProgressive)
+{
+    for (const VideoProfile &profile : BuiltInVideoProfiles()) {
+        SCOPED_TRACE(profile.name);
+        const std::string out = Convert(profile, s_fields);
+        if (out.empty())
+            continue;
+        const CommandResult idet = RunCommand(
+            {"ffmpeg", "-nostdin", "-i", out, "-vf", "idet", "-an", "-f", "null", "-"});
+        int tff = 0, bff = 0, progressive = 0, undetermined = 0;
+        const auto line = idet.err.find("Single frame detection:");
+        ASSERT_NE(line, std::string::npos);
+        std::sscanf(idet.err.c_str() + line,
+                    "Single frame detection: TFF: %d BFF: %d Progressive: %d Undetermined: %d",
+                    &tff, &bff, &progressive, &undetermined);
+        EXPECT_LE(tff + bff, (tff + bff + progressive + undetermined) / 6)
+            << tff << " " << bff << " " << progressive;
+        const std::string order = VideoField(out, "field_order");
+        EXPECT_TRUE(order == "progressive" || order == "unknown") << order;
+    }
+}

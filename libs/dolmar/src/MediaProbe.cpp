@@ -2,6 +2,7 @@
 #include "MediaProbe.h"
 
 #include "AvOwners.h"
+#include "Orientation.h"
 #include "platform/FixedText.h"
 
 extern "C" {
@@ -104,8 +105,15 @@ std::string MediaProbe::Describe(const AVFormatContext *format, const AVStream *
     case AVMEDIA_TYPE_VIDEO: {
         const bool cover = stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
         line = (cover ? "Cover art: " : "Video: ") + CodecWithProfile(par);
+        // The size as the picture is shown; a turned picture also says how it is stored.
+        const int turn = orientation::UprightTurn(stream);
+        const bool swapped = orientation::SwapsSides(turn);
         if (par->width > 0 && par->height > 0)
-            add(std::to_string(par->width) + "x" + std::to_string(par->height));
+            add(std::to_string(swapped ? par->height : par->width) + "x"
+                + std::to_string(swapped ? par->width : par->height));
+        // Stated as the display matrix counts it (counter-clockwise), as other tools show it.
+        if (turn != 0)
+            add("rotation " + std::to_string((360 - turn) % 360));
         if (!cover) {
             AVRational rate = av_guess_frame_rate(const_cast<AVFormatContext *>(format),
                                                   const_cast<AVStream *>(stream), nullptr);
@@ -154,7 +162,8 @@ float MediaProbe::DisplayAspect(AVFormatContext *format, AVStream *stream)
     const AVRational sar = av_guess_sample_aspect_ratio(format, stream, nullptr);
     if (sar.num <= 0 || sar.den <= 0)
         return 0.0f;
-    return static_cast<float>(par->width * av_q2d(sar) / par->height);
+    const float aspect = static_cast<float>(par->width * av_q2d(sar) / par->height);
+    return orientation::SwapsSides(orientation::UprightTurn(stream)) ? 1.0f / aspect : aspect;
 }
 
 int MediaProbe::Probe(const char *path, MediaContext *ctx, StreamInfo **streams)
@@ -198,8 +207,10 @@ int MediaProbe::Probe(const char *path, MediaContext *ctx, StreamInfo **streams)
         info.kind = KindOf(stream);
         quillet::platform::AssignFixedText(info.description, Describe(format.get(), stream));
         if (info.kind == DOLMAR_KIND_VIDEO) {
-            info.width = stream->codecpar->width;
-            info.height = stream->codecpar->height;
+            // Every size rule works on the upright picture.
+            const bool swapped = orientation::SwapsSides(orientation::UprightTurn(stream));
+            info.width = swapped ? stream->codecpar->height : stream->codecpar->width;
+            info.height = swapped ? stream->codecpar->width : stream->codecpar->height;
             info.display_aspect = DisplayAspect(format.get(), stream);
             if (ctx->video_stream_index < 0)
                 ctx->video_stream_index = static_cast<int32_t>(i);

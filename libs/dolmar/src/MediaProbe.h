@@ -23,10 +23,12 @@ public:
     /// The stream's kind for StreamInfo.kind: cover art counts as "other", not as video.
     static int KindOf(const AVStream *stream);
 
-    /// One line a user can read: "Video: h264 (High), 1920x1080, 25 fps, 4500 kb/s".
+    /// One line a user can read: "Video: h264 (High), 1920x1080, 25 fps, 4500 kb/s"; a picture
+    /// stored turned shows its upright size and the turn: "720x1280, rotation 90".
     static std::string Describe(const AVFormatContext *format, const AVStream *stream);
 
-    /// width * SAR / height, or 0 when neither the stream nor the container states an aspect.
+    /// width * SAR / height of the upright picture, or 0 when neither the stream nor the
+    /// container states an aspect.
     static float DisplayAspect(AVFormatContext *format, AVStream *stream);
 };
 

@@ -96,8 +96,16 @@ void ParseFrameSize(std::string_view option, std::string_view text, int &width, 
     const std::string copy(text);
     int w = 0;
     int h = 0;
-    if (copy.empty() || av_parse_video_size(&w, &h, copy.c_str()) < 0 || w <= 0 || h <= 0)
+    if (copy.empty() || av_parse_video_size(&w, &h, copy.c_str()) < 0) {
+        // Pad bands as wide or as tall as the frame leave a picture of no size ("-96x240");
+        // say so plainly rather than calling it a typing error.
+        char rest = 0;
+        if (std::sscanf(copy.c_str(), "%dx%d%c", &w, &h, &rest) == 2 && (w <= 0 || h <= 0))
+            ThrowBadArgs("The picture size " + copy + " of " + std::string(option)
+                         + " leaves no picture: the bars around it take up the whole frame."
+                           " Choose a larger output size or smaller pad bands.");
         Refuse(option, text, "a picture size (WxH or a size name such as cif or hd720)");
+    }
     // 16384 is the largest size the common encoders accept; larger is a typing error.
     if (w > 16384 || h > 16384)
         Refuse(option, text, "a picture size up to 16384x16384");

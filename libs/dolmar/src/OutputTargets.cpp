@@ -9,7 +9,9 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace dolmar {
@@ -24,6 +26,24 @@ std::string RateText(AVRational rate)
     char text[32];
     std::snprintf(text, sizeof text, "%.5g", av_q2d(rate));
     return text;
+}
+
+/// AVCHD and Blu-ray players take their transport streams as .m2ts (.mts on cameras).
+bool IsDiscStream(const std::string &path)
+{
+    const auto dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.')
+        return false;
+    std::string extension = path.substr(dot + 1);
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "m2ts" || extension == "mts";
+}
+
+/// The HD disc frames whose only allowed pixel shape is square.
+bool IsSquarePixelDiscFrame(int width, int height)
+{
+    return (width == 1920 && height == 1080) || (width == 1280 && height == 720);
 }
 
 int RoundDownTo(int value, int multiple)
@@ -71,9 +91,77 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
         list, source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P, 0, nullptr);
 }
 
-AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings,
-                           const SourceStream &source)
+/// Macroblocks per second an H.264 level allows (its MaxMBPS), by level times ten; 9 is 1b.
+int64_t LevelMacroblockRate(const std::string &level)
 {
+    if (level.empty())
+        return 0;
+    int tenths = 0;
+    if (level == "1b" || level == "9") {
+        tenths = 9;
+    } else {
+        char *end = nullptr;
+        const double value = std::strtod(level.c_str(), &end);
+        if (end == level.c_str() || *end != '\0' || !(value > 0))
+            return 0;
+        // "31" and "3.1" name the same level; "4" is 4.0.
+        tenths = level.find('.') != std::string::npos || value < 10
+            ? static_cast<int>(std::lround(value * 10))
+            : static_cast<int>(std::lround(value));
+    }
+    struct Level
+    {
+        int tenths;
+        int64_t macroblocks_per_s;
+    };
+    static constexpr Level kLevels[]
+        = {{9, 1485},    {10, 1485},   {11, 3000},   {12, 6000},   {13, 11880},  {20, 11880},
+           {21, 19800},  {22, 20250},  {30, 40500},  {31, 108000}, {32, 216000}, {40, 245760},
+           {41, 245760}, {42, 522240}, {50, 589824}, {51, 983040}, {52, 2073600}};
+    for (const Level &l : kLevels)
+        if (l.tenths == tenths)
+            return l.macroblocks_per_s;
+    return 0;
+}
+
+/// The highest frame rate the output may have: what the named H.264 level allows for the
+/// frame's macroblocks, and on an HD or SD disc the 30 frames (60 fields) its formats end at
+/// (720p discs go to 60). 0 when nothing limits it.
+double MaxFrameRate(const AVCodec *encoder, const ConversionPlan &plan, int width, int height)
+{
+    double most = 0;
+    auto limit = [&most](double fps) { most = most > 0 ? std::min(most, fps) : fps; };
+    if (encoder->id == AV_CODEC_ID_H264) {
+        if (const int64_t rate = LevelMacroblockRate(plan.output.video.level)) {
+            const int64_t macroblocks = int64_t{(width + 15) / 16} * ((height + 15) / 16);
+            if (macroblocks > 0)
+                limit(static_cast<double>(rate) / static_cast<double>(macroblocks));
+        }
+    }
+    if (IsDiscStream(plan.output.path))
+        limit(width == 1280 && height == 720 ? 60.0 : 30.0);
+    return most;
+}
+
+/// Brings rate within most: the rate divided by the smallest whole number that fits (60 to 30,
+/// 50 to 25, 59.94 to 29.97, 120 to 30), so frames are dropped evenly and motion keeps its
+/// cadence. A divided rate is always above half the limit.
+AVRational RateWithin(AVRational rate, double most)
+{
+    // A thousandth of slack: 30 fps must pass a limit worked out as 29.9999.
+    const double fps = av_q2d(rate);
+    if (most <= 0 || fps <= most * 1.001)
+        return rate;
+    const int divisor = static_cast<int>(std::ceil(fps / (most * 1.001)));
+    AVRational divided{};
+    av_reduce(&divided.num, &divided.den, rate.num, int64_t{rate.den} * divisor, 1 << 30);
+    return divided;
+}
+
+AVRational ChooseFrameRate(const AVCodec *encoder, const ConversionPlan &plan,
+                           const SourceStream &source, int width, int height)
+{
+    const VideoSettings &settings = plan.output.video;
     AVRational rate{settings.frame_rate.num, settings.frame_rate.den};
     const bool explicit_rate = settings.frame_rate.Valid();
     if (!explicit_rate) {
@@ -83,6 +171,9 @@ AVRational ChooseFrameRate(const AVCodec *encoder, const VideoSettings &settings
         if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
             rate = AVRational{25, 1};
     }
+    // A level or a disc format the output names is a promise to players: never more frames
+    // per second than it allows, whether the rate came from the source or from -r.
+    rate = RateWithin(rate, MaxFrameRate(encoder, plan, width, height));
     if (encoder->supported_framerates) {
         const int best = av_find_nearest_q_idx(rate, encoder->supported_framerates);
         const AVRational nearest = encoder->supported_framerates[best];
@@ -106,7 +197,10 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
 {
     const VideoSettings &settings = plan.output.video;
     const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
-    if (source.width <= 0 || source.height <= 0)
+    // Every size rule works on the picture as it is shown, turned upright.
+    const int source_width = source.UprightWidth();
+    const int source_height = source.UprightHeight();
+    if (source_width <= 0 || source_height <= 0)
         ThrowFailed("The picture size of the video in " + Quoted(facts.path)
                     + " cannot be read; the file seems damaged.");
 
@@ -116,7 +210,7 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
     target.letterbox = plan.merged;
     target.scaler = settings.high_quality ? "lanczos" : "bicubic";
 
-    const int planned_height = settings.height > 0 ? settings.height : source.height;
+    const int planned_height = settings.height > 0 ? settings.height : source_height;
     target.pixel_format
         = ChoosePixelFormat(encoder, settings, source.pixel_format,
                             planned_height + settings.pad.top + settings.pad.bottom);
@@ -127,15 +221,15 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
     const int step_y = desc ? 1 << desc->log2_chroma_h : 1;
 
     const CropBands &crop = settings.crop;
-    if (crop.left + crop.right >= source.width || crop.top + crop.bottom >= source.height)
+    if (crop.left + crop.right >= source_width || crop.top + crop.bottom >= source_height)
         ThrowBadArgs("Cropping " + std::to_string(crop.left) + "+" + std::to_string(crop.right)
                      + " by " + std::to_string(crop.top) + "+" + std::to_string(crop.bottom)
-                     + " pixels leaves nothing of the " + std::to_string(source.width) + "x"
-                     + std::to_string(source.height) + " picture of " + Quoted(facts.path) + ".");
+                     + " pixels leaves nothing of the " + std::to_string(source_width) + "x"
+                     + std::to_string(source_height) + " picture of " + Quoted(facts.path) + ".");
     target.crop = CropBands{RoundDownTo(crop.top, step_y), RoundDownTo(crop.bottom, step_y),
                             RoundDownTo(crop.left, step_x), RoundDownTo(crop.right, step_x)};
-    const int cropped_w = source.width - target.crop.left - target.crop.right;
-    const int cropped_h = source.height - target.crop.top - target.crop.bottom;
+    const int cropped_w = source_width - target.crop.left - target.crop.right;
+    const int cropped_h = source_height - target.crop.top - target.crop.bottom;
 
     const int inner_w = settings.width > 0 ? settings.width : cropped_w;
     const int inner_h = settings.height > 0 ? settings.height : cropped_h;
@@ -152,19 +246,26 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
         ThrowBadArgs("The output picture of " + std::to_string(target.width) + "x"
                      + std::to_string(target.height) + " pixels is larger than any encoder takes.");
 
-    target.frame_rate = ChooseFrameRate(encoder, settings, source);
+    target.frame_rate = ChooseFrameRate(encoder, plan, source, target.width, target.height);
 
     if (settings.display_aspect > 0) {
         target.sample_aspect = av_d2q(settings.display_aspect * target.height / target.width, 255);
     } else {
         // Scaling keeps the picture's shape: the pixels take the aspect that makes the scaled
         // picture show as the cropped source did, as FFmpeg's scale filter does.
-        AVRational sar = source.sample_aspect;
+        AVRational sar = source.UprightSampleAspect();
         if (sar.num <= 0 || sar.den <= 0)
             sar = AVRational{1, 1};
         av_reduce(&target.sample_aspect.num, &target.sample_aspect.den,
                   int64_t{sar.num} * cropped_w * target.inner_height,
                   int64_t{sar.den} * target.inner_width * cropped_h, 255);
+    }
+    // AVCHD and Blu-ray allow 1920x1080 and 1280x720 only with square pixels (16:9): a picture
+    // of another shape is fitted inside with black bars instead of stretched pixels.
+    if (IsDiscStream(plan.output.path) && IsSquarePixelDiscFrame(target.width, target.height)
+        && av_cmp_q(target.sample_aspect, AVRational{1, 1}) != 0) {
+        target.sample_aspect = AVRational{1, 1};
+        target.letterbox = true;
     }
     return target;
 }

@@ -1,7 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SourceFacts.h"
 
+#include "Orientation.h"
+
 namespace dolmar {
+
+int SourceStream::UprightWidth() const
+{
+    return orientation::SwapsSides(upright_turn) ? height : width;
+}
+
+int SourceStream::UprightHeight() const
+{
+    return orientation::SwapsSides(upright_turn) ? width : height;
+}
+
+AVRational SourceStream::UprightSampleAspect() const
+{
+    if (!orientation::SwapsSides(upright_turn) || sample_aspect.num <= 0 || sample_aspect.den <= 0)
+        return sample_aspect;
+    return AVRational{sample_aspect.den, sample_aspect.num};
+}
 
 int SourceFacts::FirstVideoStream() const
 {
@@ -36,6 +55,8 @@ SourceFacts SourceFacts::Read(AVFormatContext *format, const std::string &path)
             source.guessed_frame_rate = av_guess_frame_rate(format, stream, nullptr);
             source.average_frame_rate = stream->avg_frame_rate;
             source.sample_aspect = av_guess_sample_aspect_ratio(format, stream, nullptr);
+            source.upright_turn = orientation::UprightTurn(stream);
+            source.field_order = par->field_order;
         } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
             source.sample_rate = par->sample_rate;
             source.channels = par->ch_layout.nb_channels;

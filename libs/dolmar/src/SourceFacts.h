@@ -21,9 +21,17 @@ struct SourceStream
     AVRational guessed_frame_rate{0, 1}; ///< FFmpeg's best guess from stream and container
     AVRational average_frame_rate{0, 1}; ///< the stream's own average
     AVRational sample_aspect{0, 1}; ///< from the stream or the container; 0/1 when neither says
+    int upright_turn = 0; ///< clockwise degrees that show the stored picture upright
+    /// How the stream says its pictures are scanned; interlaced ones are made progressive.
+    AVFieldOrder field_order = AV_FIELD_UNKNOWN;
     int sample_rate = 0;
     int channels = 0;
     AVSampleFormat sample_format = AV_SAMPLE_FMT_NONE;
+
+    /// The picture as it is shown: width, height and pixel aspect after the upright turn.
+    int UprightWidth() const;
+    int UprightHeight() const;
+    AVRational UprightSampleAspect() const;
 };
 
 /// What the output decisions need to know of a source, read once from its demuxer: plain values,

@@ -4,6 +4,7 @@
 #include "BitmapSubtitles.h"
 #include "EngineError.h"
 #include "InputFile.h"
+#include "InterlaceProbe.h"
 #include "OutputSession.h"
 #include "OutputTargets.h"
 #include "ProgressReporter.h"
@@ -109,6 +110,16 @@ RunOutcome Transcoder::Run()
         ChooseStreams(m_plan, targets, *input, video_stream, audio_streams);
         VideoFilterSetup setup = video_setup;
         setup.threads = input->Options().decoder_threads;
+        if (video_stream >= 0) {
+            const SourceStream &source
+                = input->Facts().streams[static_cast<std::size_t>(video_stream)];
+            setup.upright_turn = source.upright_turn;
+            // A stream that does not state its scanning is looked at: broadcast recordings and
+            // old capture files are often interlaced without saying so.
+            setup.field_order = source.field_order != AV_FIELD_UNKNOWN
+                ? source.field_order
+                : InterlaceProbe::Detect(input->Path(), video_stream);
+        }
         SegmentRunner segment(*input, output, m_progress, setup, video_stream, audio_streams,
                               input->Options().decoder_threads);
         output.StartSegment();

@@ -3,6 +3,7 @@
 
 #include "BitmapSubtitles.h"
 #include "EngineError.h"
+#include "Orientation.h"
 
 extern "C" {
 #include <libavfilter/buffersink.h>
@@ -11,6 +12,7 @@ extern "C" {
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace dolmar {
 
@@ -46,6 +48,21 @@ int RoundToStep(double value, int step)
     return rounded < step ? step : rounded;
 }
 
+/// The bwdif parity of an interlaced field order; null for progressive or unknown scanning.
+const char *FirstField(AVFieldOrder order)
+{
+    switch (order) {
+    case AV_FIELD_TT:
+    case AV_FIELD_BT: // bottom coded first, top shown first
+        return "tff";
+    case AV_FIELD_BB:
+    case AV_FIELD_TB:
+        return "bff";
+    default:
+        return nullptr;
+    }
+}
+
 /// Where the bitmap blend works: the encoder's own planar 8-bit YUV format when it has one.
 AVPixelFormat BlendFormat(AVPixelFormat target)
 {
@@ -78,8 +95,10 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
         m_shaping->Add(
             "format", {{"pix_fmts", av_get_pix_fmt_name(BlendFormat(setup.target->pixel_format))}});
         m_shaping->Finish("buffersink");
-        setup.bitmap_subtitles->SetGeometry(first->width, first->height, setup.target->crop,
-                                            setup.target->inner_width, setup.target->inner_height);
+        const bool swapped = orientation::SwapsSides(setup.upright_turn);
+        setup.bitmap_subtitles->SetGeometry(
+            swapped ? first->height : first->width, swapped ? first->width : first->height,
+            setup.target->crop, setup.target->inner_width, setup.target->inner_height);
         m_between = MakeFrame();
         const AVFilterContext *sink = m_shaping->Sink();
         m_main = std::make_unique<FilterChain>(setup.threads);
@@ -112,9 +131,18 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
                {"time_base", Text(m_time_base)},
                {"pixel_aspect", Text(sar)}});
 
-    const CropBands &crop = target.crop;
     int width = first->width;
     int height = first->height;
+    // Fields are woven from the stored picture, so deinterlacing comes before any turn or crop.
+    if (const char *parity = FirstField(m_setup.field_order))
+        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "all"}});
+    orientation::AddTurn(chain, m_setup.upright_turn);
+    if (orientation::SwapsSides(m_setup.upright_turn)) {
+        std::swap(width, height);
+        sar = AVRational{sar.den, sar.num};
+    }
+
+    const CropBands &crop = target.crop;
     if (crop.left || crop.right || crop.top || crop.bottom) {
         // The bands were checked against the first input; a later segment may be smaller.
         if (crop.left + crop.right >= width || crop.top + crop.bottom >= height)

@@ -27,12 +27,17 @@ struct VideoFilterSetup
     BitmapSubtitles *bitmap_subtitles = nullptr;
     /// A rebuilt chain continues the segment: no lead-in frames from time 0.
     bool continuing = false;
+    /// Clockwise degrees that show this segment's pictures upright; done before cropping.
+    int upright_turn = 0;
+    /// The segment's scanning: interlaced pictures are deinterlaced first of all.
+    AVFieldOrder field_order = AV_FIELD_UNKNOWN;
 };
 
-/// The video path of one segment, in this order: crop the source, scale it to the picture size
-/// (a merged run fits each source inside it with bars), burn in subtitles so that they are sized
-/// for the output, add the pad bands, set the pixel aspect, convert to the encoder's pixel format
-/// and make the frame rate constant from the -ss point on.
+/// The video path of one segment, in this order: deinterlace an interlaced source, turn the
+/// picture upright, crop it, scale
+/// it to the picture size (a merged run fits each source inside it with bars), burn in subtitles so
+/// that they are sized for the output, add the pad bands, set the pixel aspect, convert to the
+/// encoder's pixel format and make the frame rate constant from the -ss point on.
 ///
 /// Frames come in with source-second timestamps (what subtitle files count in) and leave in units
 /// of 1/frame rate, counted from the -ss point. The caller keeps frames before -ss out and ends
