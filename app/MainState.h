@@ -17,7 +17,7 @@ struct MainState
     double total_size_mb = 0; ///< sum of the tasks' estimated sizes
     uint32_t start_tick = 0; ///< when the running conversion started (ms)
     std::string current_output_path; ///< the output being written
-    int converting = 0; ///< 1 while a batch runs
+    bool converting = false; ///< while a batch runs
 };
 
 } // namespace quillet

@@ -215,7 +215,7 @@ TEST(TaskListController, convertingSummaryShowsTimeLeft)
     f.tasks.Add(TimedTask("a.avi", 90, 782));
     uint32_t now = 5000;
     f.controller.SetTickSource([&] { return now; });
-    f.state.converting = 1;
+    f.state.converting = true;
     f.state.current_output_path = "/out/My Film.mp4";
 
     f.controller.ShowSummary(0);
