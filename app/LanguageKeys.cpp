@@ -2,26 +2,9 @@
 #include "app/LanguageKeys.h"
 
 #include "core/Texts.h"
-
-#include <algorithm>
+#include "platform/TextCase.h"
 
 namespace quillet {
-
-namespace {
-
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
-} // namespace
 
 std::span<const LanguageKey> AllLanguageKeys()
 {
@@ -31,7 +14,8 @@ std::span<const LanguageKey> AllLanguageKeys()
 const LanguageKey *FindLanguageKey(std::string_view section, std::string_view key)
 {
     for (const LanguageKey &entry : kLanguageKeys) {
-        if (EqualIgnoringCase(entry.section, section) && EqualIgnoringCase(entry.key, key))
+        if (platform::EqualsIgnoringCase(entry.section, section)
+            && platform::EqualsIgnoringCase(entry.key, key))
             return &entry;
     }
     return nullptr;

@@ -7,6 +7,7 @@
 #include "core/Texts.h"
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"
+#include "platform/Utf8.h"
 
 #include "TempDir.h"
 
@@ -89,25 +90,6 @@ KeyScan ScanKeys(const std::string &text)
             scan.addresses.push_back(Address(section, Trimmed(t.substr(0, eq))));
     }
     return scan;
-}
-
-bool IsValidUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1
-            : (lead >> 5) == 0x6               ? 2
-            : (lead >> 4) == 0xE               ? 3
-            : (lead >> 3) == 0x1E              ? 4
-                                               : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
 }
 
 /// Keyboard-shortcut markers: each "&" that is not half of a literal "&&".
@@ -215,7 +197,7 @@ TEST(LanguageFiles, valuesAreSingleUtf8LinesWithinTheLookupLimit)
         const std::filesystem::path path = kSourceFolder / file.file_name;
         const std::string bytes = test::ReadFile(path);
         ASSERT_FALSE(bytes.empty());
-        EXPECT_TRUE(IsValidUtf8(bytes));
+        EXPECT_TRUE(platform::IsValidUtf8(bytes));
         EXPECT_EQ(bytes.find('\r'), std::string::npos) << "line endings must be LF";
         EXPECT_EQ(bytes.back(), '\n');
 
