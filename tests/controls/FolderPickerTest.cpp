@@ -57,6 +57,13 @@ QPushButton *OkButton(FolderPickerDialog &dialog)
     return buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
 }
 
+// The dialog lists folders and checks choices from its event loop, which a loaded machine runs
+// late: waits (up to 5 s) until `state` holds, so that the check after it compares settled state.
+bool Settles(const std::function<bool()> &state)
+{
+    return QTest::qWaitFor(state, 5000);
+}
+
 TEST(FolderPicker, opensAtTheTrimmedInitialFolderAndReturnsTheChoice)
 {
     test::TempDir temp;
@@ -127,6 +134,10 @@ TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
         EXPECT_EQ(dialog.instructionLabel()->text(),
                   QStringLiteral("Choose where converted files go."));
         EXPECT_TRUE(dialog.statusLabel()->isVisibleTo(&dialog));
+        const auto status_is = [&dialog](const char *text) {
+            return [&dialog, text] { return dialog.statusLabel()->text() == QLatin1String(text); };
+        };
+        Settles(status_is("This folder is locked."));
         EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("This folder is locked."));
         QPushButton *ok = OkButton(dialog);
         ASSERT_TRUE(ok);
@@ -136,33 +147,39 @@ TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
 
         // The user goes up one level and clicks the locked folder, then the open one.
         dialog.setDirectory(QFileInfo(locked).absolutePath());
-        QTest::qWait(100);
         auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
         ASSERT_TRUE(view);
-        const auto clickFolder = [view](const QString &path) {
+        const auto row_of = [view](const QString &path) {
             const QModelIndex root = view->rootIndex();
             for (int row = 0; row < view->model()->rowCount(root); ++row) {
                 const QModelIndex index = view->model()->index(row, 0, root);
-                if (index.data(QFileSystemModel::FilePathRole).toString() == path) {
-                    view->setCurrentIndex(index);
-                    break;
-                }
+                if (index.data(QFileSystemModel::FilePathRole).toString() == path)
+                    return index;
             }
+            return QModelIndex();
+        };
+        // The listing arrives from the file system model's own thread.
+        ASSERT_TRUE(Settles([&] { return row_of(locked).isValid() && row_of(open).isValid(); }));
+        const auto clickFolder = [&](const QString &path) {
+            view->setCurrentIndex(row_of(path));
             QTest::qWait(50);
         };
         clickFolder(locked);
+        Settles([ok] { return !ok->isEnabled(); });
         EXPECT_FALSE(ok->isEnabled());
         clickFolder(open);
+        Settles(status_is("Fine."));
         EXPECT_TRUE(ok->isEnabled());
         EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
         clickFolder(locked);
+        Settles([ok] { return !ok->isEnabled(); });
         EXPECT_FALSE(ok->isEnabled());
 
         // The user types another folder into the name field.
         auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         ASSERT_TRUE(name);
         name->setText(open);
-        QTest::qWait(50);
+        Settles(status_is("Fine."));
         EXPECT_TRUE(ok->isEnabled());
         EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
         dialog.accept();
