@@ -188,7 +188,7 @@ TEST_F(SourcePicture, interlacedSourcesComeOutProgressiveWhetherOrNotTheySaySo)
     for (const std::string &source : {s_stated_fields, s_unstated_fields}) {
         SCOPED_TRACE(source);
         EXPECT_GT(CombedShare(source), 0.8);
-        for (const std::string &name : {"out.mp4", "out.mpg"}) {
+        for (const char *name : {"out.mp4", "out.mpg"}) {
             const std::string out = Out(name);
             ASSERT_EQ(RunEngine({"-i", source, out}).result, 0);
             EXPECT_LT(CombedShare(out), 0.15) << name;

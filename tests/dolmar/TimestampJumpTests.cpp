@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +37,7 @@ struct Recording
 
 std::string Make(const TempDir &dir, const std::string &name, const Recording &r)
 {
-    const std::string path = dir.file(name);
+    std::string path = dir.file(name);
     std::vector<std::string> argv{
         "ffmpeg",
         "-nostdin",
@@ -123,7 +124,7 @@ Marks FindMarks(const std::string &path)
 std::string Convert(const TempDir &dir, const std::string &input, const std::string &name,
                     std::vector<std::string> input_options = {})
 {
-    const std::string out = dir.file(name);
+    std::string out = dir.file(name);
     std::vector<std::string> args = std::move(input_options);
     args.insert(args.end(), {"-i", input, "-vcodec", "h264", "-acodec", "aac", out});
     const auto run = RunEngine(args, {.stop_at_position_s = 60});
@@ -139,7 +140,7 @@ void ExpectFlashesInStep(const std::string &out, double seconds)
     const auto probed = Ffprobe(out);
     EXPECT_NEAR(probed.duration, seconds, 0.1);
     const Marks marks = FindMarks(out);
-    const auto count = static_cast<std::size_t>(seconds + 0.5);
+    const auto count = static_cast<std::size_t>(std::lround(seconds));
     ASSERT_EQ(marks.flashes.size(), count);
     ASSERT_EQ(marks.beeps.size(), count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -151,7 +151,7 @@ TEST(TimestampMender, aDamagedTimestampIsPutBackAndTheStreamReturnsToItsClock)
     Mender mender;
     const auto mended = mender.Mend(damaged);
     // Shown where the file had got to: the picture's end, a little ahead of the sound.
-    EXPECT_NEAR(mended[hit].pts, packets[hit].pts, kSecond / 5);
+    EXPECT_NEAR(mended[hit].pts, packets[hit].pts, kSecond / 5.0);
     for (std::size_t i = hit + 1; i < packets.size(); ++i)
         ASSERT_EQ(mended[i].pts, packets[i].pts) << i;
 
@@ -165,9 +165,11 @@ TEST(TimestampMender, aDamagedTimestampIsPutBackAndTheStreamReturnsToItsClock)
     const auto clean = Stretch(0, 300.0);
     Mender fresh;
     const auto mended_riddled = fresh.Mend(riddled);
-    for (std::size_t i = 0; i < clean.size(); ++i)
-        if (!wild[i])
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        if (!wild[i]) {
             ASSERT_EQ(mended_riddled[i].pts, clean[i].pts) << i;
+        }
+    }
 }
 
 TEST(TimestampMender, pausesOffsetsAndFormatsWithoutJumpsAreLeftAlone)

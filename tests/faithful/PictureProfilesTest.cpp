@@ -247,12 +247,14 @@ TEST_F(PictureProfiles, phoneClipsStayUprightPortraitAndWithinTheLevel)
             divisor = static_cast<int>(std::ceil(60.0 * macroblocks / limit - 1e-9));
         if (profile.record.TargetType.view() == "m2ts")
             divisor = std::max(divisor, 2);
-        if (profile.record.bVideoCustomFrameRate)
+        if (profile.record.bVideoCustomFrameRate) {
             EXPECT_NEAR(fps, profile.record.nVideoCustomFrameRate, 0.01);
-        else
+        } else {
             EXPECT_EQ(fps, 60.0 / std::max(divisor, 1));
-        if (limit > 0)
+        }
+        if (limit > 0) {
             EXPECT_LE(macroblocks * fps, static_cast<double>(limit));
+        }
         ++checked;
     }
     EXPECT_GE(checked, 20);

@@ -30,7 +30,7 @@ std::string ReadBytes(const std::filesystem::path &path)
 {
     std::ifstream file(path, std::ios::binary);
     std::string bytes;
-    std::array<char, 64 * 1024> piece{};
+    std::array<char, std::size_t{64} * 1024> piece{};
     while (file && bytes.size() < kMaxSubtitleBytes) {
         const std::size_t wanted = std::min(piece.size(), kMaxSubtitleBytes - bytes.size());
         file.read(piece.data(), static_cast<std::streamsize>(wanted));

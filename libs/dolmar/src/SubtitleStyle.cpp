@@ -18,7 +18,7 @@ namespace {
 enum class FieldType { Text, Colour, Number, Flag };
 
 // A saved style is a few hundred bytes.
-constexpr std::uintmax_t kMaxStyleBytes = 1024 * 1024;
+constexpr std::uintmax_t kMaxStyleBytes = std::uintmax_t{1024} * 1024;
 
 struct StyleField
 {

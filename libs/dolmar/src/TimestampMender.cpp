@@ -33,7 +33,7 @@ bool Near(int64_t a_us, int64_t b_us, int64_t tolerance_us)
 
 } // namespace
 
-TimestampMender::TimestampMender(std::vector<StreamClock> streams, bool allows_jumps)
+TimestampMender::TimestampMender(const std::vector<StreamClock> &streams, bool allows_jumps)
     : m_active(allows_jumps)
 {
     m_streams.reserve(streams.size());
@@ -53,7 +53,7 @@ TimestampMender TimestampMender::For(const AVFormatContext *format)
                         (type == AVMEDIA_TYPE_VIDEO && !cover_art) || type == AVMEDIA_TYPE_AUDIO});
     }
     const bool allows_jumps = format->iformat && (format->iformat->flags & AVFMT_TS_DISCONT);
-    return TimestampMender(std::move(streams), allows_jumps);
+    return TimestampMender(streams, allows_jumps);
 }
 
 void TimestampMender::Restart()

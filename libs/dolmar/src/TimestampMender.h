@@ -39,7 +39,7 @@ public:
     };
 
     /// allows_jumps false: Mend changes nothing.
-    TimestampMender(std::vector<StreamClock> streams, bool allows_jumps);
+    TimestampMender(const std::vector<StreamClock> &streams, bool allows_jumps);
 
     /// The streams of an opened source, mended when its format allows jumps.
     static TimestampMender For(const AVFormatContext *format);
