@@ -157,6 +157,6 @@ TEST(AudioChain, setsTheVolumeCutsAndResamplesToTheTarget)
     const AudioFilter filter(setup, first.get(), AVRational{1, 48000});
     EXPECT_EQ(filter.Description(),
               "volume=volume=2.000000,atrim=start=1.500000:end=4.000000,"
-              "asetpts=expr=PTS-1.500000/TB,aresample=async=1:first_pts=0,"
+              "asetpts=expr=PTS-1.500000/TB,aresample=async=1:first_pts=0:rematrix_maxval=1,"
               "aformat=sample_fmts=fltp:sample_rates=44100:channel_layouts=mono");
 }

@@ -123,6 +123,27 @@ TEST_F(DownmixLevel, surroundMixedToMonoNeverClips)
     }
 }
 
+TEST_F(DownmixLevel, fullScaleStereoMixedToMonoNeverClips)
+{
+    // Both channels the same sine just under full scale, as a mono recording stored as stereo.
+    const std::string stereo = m_dir.file("loud-stereo.mka");
+    const CommandResult made
+        = RunCommand({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                      "aevalsrc=0.9*sin(2*PI*440*t)|0.9*sin(2*PI*440*t):s=48000:c=stereo:d=2",
+                      "-c:a", "flac", stereo});
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    // AC-3 works in floating point as AAC does, but adds no overshoot of its own to a sine this
+    // loud (AAC's is 1 to 2 dB), so the peak measured is the mix's.
+    const std::string out = m_dir.file("mono.ac3");
+    const auto run = RunEngine({"-i", stereo, "-acodec", "ac3", "-ac", "1", out});
+    ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+    const SoundLevels levels = MeasureSound(out);
+    ASSERT_TRUE(levels.measured);
+    EXPECT_LE(levels.peak_db, 0.0);
+    // The same sine on both sides stays as loud as it was, not halved.
+    EXPECT_GT(levels.peak_db, -3.0);
+}
+
 TEST_F(DownmixLevel, stereoSourcesKeepTheirLevelInEveryCodec)
 {
     // Nothing is mixed, so nothing is scaled: the result is as loud as the source.

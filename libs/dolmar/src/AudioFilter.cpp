@@ -29,9 +29,9 @@ std::string LayoutText(const AVChannelLayout &layout)
 
 } // namespace
 
-bool AudioFilter::MixesSurroundDown(const AVChannelLayout &source, const AVChannelLayout &target)
+bool AudioFilter::MixesDown(const AVChannelLayout &source, const AVChannelLayout &target)
 {
-    return source.nb_channels > 2 && target.nb_channels < source.nb_channels;
+    return target.nb_channels < source.nb_channels;
 }
 
 AudioFilter::AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AVRational time_base)
@@ -73,12 +73,13 @@ AudioFilter::AudioFilter(const AudioFilterSetup &setup, const AVFrame *first, AV
     FilterChain::Options resample{{"async", "1"}};
     if (!setup.continuing)
         resample.emplace_back("first_pts", "0");
-    // Mixing surround down adds the centre and surround channels into the fronts. Left to
+    // Mixing down adds channels together: the centre and surrounds into the fronts, or both
+    // fronts into one (at 0.707 each, so a full-scale stereo source reached +3 dBFS). Left to
     // itself the resampler scales that mix to full scale only when it works in integers, so a
     // float encoder (AAC, AC-3) got peaks above full scale and a level several dB above what an
     // integer one (PCM, often MP3) got from the same source. A mix whose coefficients sum to at
     // most 1 per output channel cannot clip and sounds the same whichever encoder follows.
-    if (MixesSurroundDown(m_layout, target.layout))
+    if (MixesDown(m_layout, target.layout))
         resample.emplace_back("rematrix_maxval", "1");
     m_chain.Add("aresample", resample);
     m_chain.Add("aformat",

@@ -37,9 +37,10 @@ public:
     /// The filters a frame passes, in order (FilterChain::Description).
     const std::string &Description() const { return m_chain.Description(); }
 
-    /// True when source has surround channels that the mix into target folds into fewer: then
-    /// the mix is scaled so that no output channel can pass full scale, whatever the encoder.
-    static bool MixesSurroundDown(const AVChannelLayout &source, const AVChannelLayout &target);
+    /// True when the mix into target folds source's channels into fewer (surround into stereo,
+    /// anything into mono): then the mix is scaled so that no output channel can pass full
+    /// scale, whatever the encoder.
+    static bool MixesDown(const AVChannelLayout &source, const AVChannelLayout &target);
 
 private:
     FilterChain m_chain;
