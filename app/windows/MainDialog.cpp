@@ -96,11 +96,7 @@ void MainDialog::InitWindow()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
     setFont(DialogUnits::DialogFont());
-    QIcon icon = SkinResources::icon(SkinResources::kProfileIconIds[0], 16);
-    const QIcon large = SkinResources::icon(SkinResources::kProfileIconIds[0], 32);
-    for (const QSize &size : large.availableSizes())
-        icon.addPixmap(large.pixmap(size));
-    setWindowIcon(icon);
+    setWindowIcon(SkinResources::programIcon());
     setAcceptDrops(true);
     g_main_dialog = this;
 
