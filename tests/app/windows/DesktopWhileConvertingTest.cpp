@@ -128,6 +128,13 @@ public slots:
     }
 };
 
+HarnessOptions OnTheBus()
+{
+    HarnessOptions options;
+    options.desktop_buses = true;
+    return options;
+}
+
 /// The fakes on a connection of their own, on the bus the test program runs under, which is
 /// both its session and its system bus.
 class DesktopBus : public ::testing::Test
@@ -197,7 +204,7 @@ protected:
 
 TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
 {
-    WindowHarness h;
+    WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4", "two.mp4"});
     Watch(w);
@@ -232,7 +239,7 @@ TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
 
 TEST_F(DesktopBus, theTaskbarShowsTheWholeBatchAndHidesTheBarAtTheEnd)
 {
-    WindowHarness h;
+    WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4", "two.mp4", "three.mp4"});
     QTest::mouseClick(w.convertButton(), Qt::LeftButton);
@@ -262,7 +269,7 @@ TEST_F(DesktopBus, theTaskbarShowsTheWholeBatchAndHidesTheBarAtTheEnd)
 
 TEST_F(DesktopBus, aBatchEndingUnwatchedIsNotifiedOnceBeforeItsFailureListWithAnOpenFolderAction)
 {
-    WindowHarness h;
+    WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4", "two.mp4", "gone.mp4"});
     fs::remove(h.MediaFolder() / "gone.mp4"); // fails in the engine
@@ -307,7 +314,7 @@ TEST_F(DesktopBus, aBatchEndingUnwatchedIsNotifiedOnceBeforeItsFailureListWithAn
 
 TEST_F(DesktopBus, aBatchTheUserWatchesOrCancelsIsNotNotified)
 {
-    WindowHarness h;
+    WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4"});
     Watch(w);
@@ -353,7 +360,7 @@ TEST_F(DesktopBus, withoutTheServicesOrWithoutAnyBusAConversionStillWorks)
         inhibitor.Release();
     }
 
-    WindowHarness h;
+    WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     const QDBusConnection none(QStringLiteral("never connected"));
     w.SetDesktopBuses(none, none);
