@@ -39,27 +39,28 @@ struct Shape
     bool Gradient() const { return from != to; }
 };
 
-Shape Filled(QPainterPath path, const QColor &colour)
+Shape Filled(const QPainterPath &path, const QColor &colour)
 {
     Shape shape;
-    shape.path = std::move(path);
+    shape.path = path;
     shape.fill = colour;
     return shape;
 }
 
-Shape Shaded(QPainterPath path, QPointF from, const QColor &start, QPointF to, const QColor &end)
+Shape Shaded(const QPainterPath &path, QPointF from, const QColor &start, QPointF to,
+             const QColor &end)
 {
-    Shape shape = Filled(std::move(path), start);
+    Shape shape = Filled(path, start);
     shape.from = from;
     shape.to = to;
     shape.fill_end = end;
     return shape;
 }
 
-Shape Stroked(QPainterPath path, const QColor &colour, double width)
+Shape Stroked(const QPainterPath &path, const QColor &colour, double width)
 {
     Shape shape;
-    shape.path = std::move(path);
+    shape.path = path;
     shape.stroke = colour;
     shape.stroke_width = width;
     return shape;
@@ -222,11 +223,11 @@ QString PathData(const QPainterPath &path)
             data += QStringLiteral("M") + Point(e);
             break;
         case QPainterPath::LineToElement:
-            // QPainterPath closes a subpath with a line back to its start.
-            if (QPointF(e) == start && i + 1 < path.elementCount()
-                && path.elementAt(i + 1).type == QPainterPath::MoveToElement)
-                data += QStringLiteral("Z");
-            else if (QPointF(e) == start && i + 1 == path.elementCount())
+            // QPainterPath closes a subpath with a line back to its start, the subpath's last
+            // element.
+            if (QPointF(e) == start
+                && (i + 1 == path.elementCount()
+                    || path.elementAt(i + 1).type == QPainterPath::MoveToElement))
                 data += QStringLiteral("Z");
             else
                 data += QStringLiteral("L") + Point(e);
