@@ -33,6 +33,7 @@ void RunUnderSessionBus(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         words.emplace_back(argv[i]);
     std::vector<char *> args;
+    args.reserve(words.size() + 1);
     for (auto &word : words)
         args.push_back(word.data());
     args.push_back(nullptr);
