@@ -110,6 +110,11 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strDestinationFileInfo", "Destination File"},
     {"MAIN_DLG", "strStartConvertingInfo", "Start converting"},
     {"MAIN_DLG", "strApplyAllTipsInfo", "Apply current Profile and Settings to All?"},
+    // The desktop notification at the end of a batch; "%d" are counts of files.
+    {"MAIN_DLG", "strBatchEndTitleInfo", "Conversion finished"},
+    {"MAIN_DLG", "strBatchConvertedOneInfo", "1 file converted"},
+    {"MAIN_DLG", "strBatchConvertedInfo", "%d files converted"},
+    {"MAIN_DLG", "strBatchFailedInfo", ", %d failed"},
 
     {"COMMON_INFO", "strOutofMemoryInfo", "Out of memory"},
 

@@ -74,4 +74,16 @@ QIcon SkinResources::icon(int id, int size)
     return icon;
 }
 
+QIcon SkinResources::programIcon()
+{
+    registerArtResources();
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/hicolor/%1x%1/apps/quillet.png").arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
+}
+
 } // namespace quillet

@@ -31,6 +31,9 @@ public:
     /// Icon number id drawn for the given size (16 or 32), with its @2x twin for dense screens;
     /// a null icon when there is no such icon.
     static QIcon icon(int id, int size);
+    /// The program's own icon (the desktop theme's picture, every size from 16 to 256 pixels),
+    /// for the windows' title bars and the taskbar.
+    static QIcon programIcon();
 
     /// Icon resources of the profile picker's image lists, in list order.
     static constexpr std::array<int, 13> kProfileIconIds{128, 290, 314, 313, 307, 308, 309,

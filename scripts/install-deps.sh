@@ -13,6 +13,7 @@ packages=(
     clang-format clang-tidy
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream lintian man-db bash-completion parallel shared-mime-info file
+    dbus-daemon libxml2-utils
 )
 
 missing=()

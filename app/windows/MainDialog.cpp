@@ -2,6 +2,7 @@
 // The main window's set-up, its texts and its closing rules.
 #include "MainDialog.h"
 
+#include "BatchNotifier.h"
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CMediaSizeList.h"
@@ -9,8 +10,10 @@
 #include "DesktopActions.h"
 #include "DialogUnits.h"
 #include "FileChooser.h"
+#include "LauncherProgress.h"
 #include "MessageBoxPrompter.h"
 #include "SkinResources.h"
+#include "SleepInhibitor.h"
 #include "TaskListView.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
@@ -50,6 +53,7 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     , m_desktop(m_own_desktop.get())
     , m_chooser(m_own_chooser.get())
 {
+    SetDesktopBuses(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     InitWindow();
 }
 
@@ -72,6 +76,15 @@ void MainDialog::SetPrompter(Prompter *prompter)
 void MainDialog::SetDesktop(DesktopActions *desktop)
 {
     m_desktop = desktop ? desktop : m_own_desktop.get();
+    m_notifier->SetDesktop(*m_desktop);
+}
+
+void MainDialog::SetDesktopBuses(const QDBusConnection &system_bus,
+                                 const QDBusConnection &session_bus)
+{
+    m_inhibitor = std::make_unique<SleepInhibitor>(system_bus);
+    m_launcher = std::make_unique<LauncherProgress>(session_bus);
+    m_notifier = std::make_unique<BatchNotifier>(*m_desktop, session_bus);
 }
 
 void MainDialog::SetFileChooser(FileChooser *chooser)
@@ -96,11 +109,7 @@ void MainDialog::InitWindow()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
     setFont(DialogUnits::DialogFont());
-    QIcon icon = SkinResources::icon(SkinResources::kProfileIconIds[0], 16);
-    const QIcon large = SkinResources::icon(SkinResources::kProfileIconIds[0], 32);
-    for (const QSize &size : large.availableSizes())
-        icon.addPixmap(large.pixmap(size));
-    setWindowIcon(icon);
+    setWindowIcon(SkinResources::programIcon());
     setAcceptDrops(true);
     g_main_dialog = this;
 
@@ -235,6 +244,11 @@ void MainDialog::AddStartFiles(const std::vector<std::string> &paths)
 
 void MainDialog::Tell(std::string_view text, std::string_view caption, Icon icon)
 {
+    // A message during a batch is the driver's last word (the failure list, a refused merge):
+    // the batch's work is over, and a user who is away must not find the session kept awake,
+    // nor go unnotified, until the box is answered.
+    if (m_state.converting)
+        EndBatchOnDesktop();
     m_prompter->Tell(text, caption, icon);
 }
 
@@ -247,6 +261,7 @@ bool MainDialog::Ask(std::string_view question, std::string_view caption)
 void MainDialog::reject()
 {
     if (m_state.converting) {
+        m_batch.cancel_asked = true;
         m_driver.RequestCancel();
         return;
     }
@@ -256,7 +271,8 @@ void MainDialog::reject()
 void MainDialog::closeEvent(QCloseEvent *event)
 {
     if (m_state.converting) {
-        Tell(kCloseRefused);
+        // The window's own refusal, not a message of the batch (see Tell).
+        m_prompter->Tell(kCloseRefused);
         event->ignore();
         return;
     }

@@ -9,6 +9,7 @@
 #include "core/ProfileApplier.h"
 #include "core/RunObserver.h"
 
+#include <QDBusConnection>
 #include <QDialog>
 #include <QMenu>
 #include <QPointer>
@@ -37,6 +38,7 @@ class QLineEdit;
  */
 namespace quillet {
 
+class BatchNotifier;
 class CFileInfoDlg;
 class CGradientProgress;
 class CLinkLabel;
@@ -47,11 +49,13 @@ class ConverterApp;
 class DesktopActions;
 class FileChooser;
 class LanguageTable;
+class LauncherProgress;
 class MatroskaBinding;
 struct Task;
 class TaskList;
 class TaskListView;
 class MessageBoxPrompter;
+class SleepInhibitor;
 
 class MainDialog : public QDialog, public TaskListHost, public RunObserver
 {
@@ -84,6 +88,10 @@ public:
     void SetPrompter(Prompter *prompter);
     void SetDesktop(DesktopActions *desktop);
     void SetFileChooser(FileChooser *chooser);
+    /// The buses the desktop is told about a batch on: logind's sleep lock on system_bus, the
+    /// taskbar progress and the end-of-batch notification on session_bus (the process's own
+    /// system and session buses until a test gives others).
+    void SetDesktopBuses(const QDBusConnection &system_bus, const QDBusConnection &session_bus);
 
     /// Re-reads every text of the window from the language file and redraws it.
     void RefreshTexts();
@@ -220,6 +228,8 @@ private:
     OutputPlace CurrentOutputPlace() const;
     QString Text(const LanguageKey &key) const;
     QString WindowCaption() const;
+    void EndBatchOnDesktop();
+    QString BatchEndText(int converted, int failed) const;
 
     ConverterApp &m_app;
     LanguageTable &m_languages;
@@ -259,6 +269,20 @@ private:
     CMediaSizeList *m_sizes = nullptr;
     CGradientProgress *m_progress = nullptr;
     QList<QFrame *> m_frames;
+
+    // What the desktop is told while a batch converts (MainDialog_Converting.cpp).
+    std::unique_ptr<SleepInhibitor> m_inhibitor;
+    std::unique_ptr<LauncherProgress> m_launcher;
+    std::unique_ptr<BatchNotifier> m_notifier;
+    struct DesktopBatch
+    {
+        bool open = false; ///< the desktop has been told that a batch runs
+        bool cancel_asked = false;
+        int runs_expected = 0; ///< engine runs the batch makes: one per task, or one merged
+        int runs_started = 0;
+        int outputs = 0;
+        std::string output_folder;
+    } m_batch;
 
     QTimer m_add_menu_timer;
     QTimer m_first_run_timer;

@@ -3,16 +3,27 @@
 // driver reports to. The batch runs inside OnConvert; every engine report comes back through
 // PumpEvents, which lets the window handle its events (repaints, the Cancel face of the Convert
 // button, Escape) before the engine goes on.
+//
+// The desktop hears of the batch too: a sleep lock while it runs (SleepInhibitor), its progress
+// on the taskbar entry (LauncherProgress) and, when it ends while the user is looking elsewhere,
+// a notification (BatchNotifier). All three are told from the run observer's calls.
 #include "MainDialog.h"
 
+#include "BatchNotifier.h"
 #include "CGradientProgress.h"
 #include "CMediaSizeList.h"
 #include "DesktopActions.h"
+#include "LauncherProgress.h"
+#include "SleepInhibitor.h"
 #include "app/ConverterApp.h"
+#include "app/LanguageKeys.h"
+#include "app/LanguageTable.h"
 #include "core/ProfileApplier.h"
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -22,6 +33,7 @@ void MainDialog::OnConvert()
 {
     // While a batch runs the button is the Cancel button.
     if (m_driver.Converting()) {
+        m_batch.cancel_asked = true;
         m_driver.RequestCancel();
         return;
     }
@@ -34,6 +46,9 @@ void MainDialog::OnConvert()
     request.current_profile = m_state.current_profile;
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;
+    m_batch = DesktopBatch{};
+    m_batch.runs_expected = request.merge && m_tasks.Count() > 1 ? 1 : m_tasks.Count();
+    m_batch.output_folder = request.output_folder;
     const RunOutcome outcome = m_driver.Convert(m_tasks, request);
     // The rows show the names the outputs were given.
     if (outcome.started)
@@ -43,6 +58,13 @@ void MainDialog::OnConvert()
 
 void MainDialog::SetConverting(bool converting)
 {
+    if (converting && !m_batch.open) {
+        m_batch.open = true;
+        m_inhibitor->Take(m_tasks.Count());
+        m_launcher->Show(0);
+    } else if (!converting) {
+        EndBatchOnDesktop();
+    }
     m_state.converting = converting ? 1 : 0;
     SetSummaryPosition(0);
     UpdateButtonStates();
@@ -51,11 +73,15 @@ void MainDialog::SetConverting(bool converting)
 void MainDialog::SetCurrentOutput(const std::string &path)
 {
     m_state.current_output_path = path;
+    ++m_batch.runs_started;
 }
 
 void MainDialog::ShowProgress(int percent)
 {
     m_controller.ShowSummary(percent);
+    // The percent is the current output's; the taskbar shows the whole batch.
+    if (m_batch.open && m_batch.runs_started > 0 && m_batch.runs_expected > 0)
+        m_launcher->Show((m_batch.runs_started - 1 + percent / 100.0) / m_batch.runs_expected);
 }
 
 void MainDialog::PumpEvents()
@@ -68,7 +94,43 @@ void MainDialog::LogCommandLine(const std::string &line)
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-void MainDialog::OutputFinished(const std::string &) { }
+void MainDialog::OutputFinished(const std::string &)
+{
+    ++m_batch.outputs;
+}
+
+void MainDialog::EndBatchOnDesktop()
+{
+    if (!m_batch.open)
+        return;
+    m_batch.open = false;
+    m_inhibitor->Release();
+    m_launcher->Hide();
+    // Told only of a batch that ran (not one the merge check refused, nor one the user
+    // cancelled) and only when the user is not looking at the window.
+    const bool ran = m_batch.runs_started > 0 || m_batch.outputs > 0;
+    const bool watched = isActiveWindow() && !isMinimized();
+    if (!ran || m_batch.cancel_asked || watched)
+        return;
+    const int failed = std::max(0, m_batch.runs_expected - m_batch.outputs);
+    m_notifier->Notify(Text(CataloguedKey("MAIN_DLG", "strBatchEndTitleInfo")),
+                       BatchEndText(m_batch.outputs, failed),
+                       Text(CataloguedKey("MAIN_DLG", "btnOpenOutputFolderTooltip")),
+                       m_batch.output_folder);
+}
+
+QString MainDialog::BatchEndText(int converted, int failed) const
+{
+    std::string text = converted == 1
+        ? LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strBatchConvertedOneInfo"))
+        : FormatText(
+            LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strBatchConvertedInfo")),
+            converted);
+    if (failed > 0)
+        text += FormatText(
+            LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strBatchFailedInfo")), failed);
+    return QString::fromStdString(text);
+}
 
 void MainDialog::ShowOutput(const std::string &path)
 {

@@ -3,6 +3,7 @@
 #include "MainDialog.h"
 #include "MessageBoxPrompter.h"
 #include "ProgramStartUp.h"
+#include "SkinResources.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
 #include "app/LanguageTable.h"
@@ -31,6 +32,8 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setDesktopFileName(QStringLiteral("quillet"));
+    // Every window, message boxes included, carries the program's icon.
+    QApplication::setWindowIcon(SkinResources::programIcon());
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     MessageBoxPrompter start_messages(nullptr, QString::fromStdString(app.DisplayName()));

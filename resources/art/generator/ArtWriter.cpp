@@ -72,10 +72,29 @@ void ArtWriter::translucent(const QString &name, QSize size, const Drawing &draw
     render(name, size, Kind::Translucent, Qt::transparent, draw);
 }
 
+void ArtWriter::exact(const QString &name, QSize size, const Drawing &draw)
+{
+    render(name, size, Kind::Translucent, Qt::transparent, draw, false);
+}
+
+void ArtWriter::text(const QString &relativePath, const QString &content)
+{
+    const QString path = m_dir.filePath(relativePath);
+    m_dir.mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(content.toUtf8()) != content.toUtf8().size() || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ++m_failures;
+    }
+}
+
 void ArtWriter::render(const QString &name, QSize size, Kind kind, const QColor &fill,
-                       const Drawing &draw)
+                       const Drawing &draw, bool twin)
 {
     for (const int scale : {1, 2}) {
+        if (scale == 2 && !twin)
+            break;
         QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
         image.fill(fill);
         {

@@ -32,6 +32,11 @@ public:
     void keyed(const QString &name, QSize size, const Drawing &draw);
     /// A picture with an alpha channel (icons).
     void translucent(const QString &name, QSize size, const Drawing &draw);
+    /// A picture with an alpha channel at exactly one size, without a 2x twin (the desktop
+    /// theme's icons, which come in a size per folder).
+    void exact(const QString &name, QSize size, const Drawing &draw);
+    /// A text file (the scalable icon); not part of the resource list.
+    void text(const QString &relativePath, const QString &content);
 
     /// Writes the resource list naming every file written so far. Returns false on failure.
     bool writeResourceList(const QString &fileName) const;
@@ -40,8 +45,8 @@ public:
 
 private:
     enum class Kind { Opaque, Mask, Keyed, Translucent };
-    void render(const QString &name, QSize size, Kind kind, const QColor &fill,
-                const Drawing &draw);
+    void render(const QString &name, QSize size, Kind kind, const QColor &fill, const Drawing &draw,
+                bool twin = true);
     void save(const QImage &image, const QString &relativePath);
 
     QDir m_dir;

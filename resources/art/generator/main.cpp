@@ -7,6 +7,7 @@
 #include "IconArt.h"
 #include "LeadingArt.h"
 #include "PictureArt.h"
+#include "ProgramIconArt.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     quillet::art::WriteLeadingArt(writer);
     quillet::art::WriteIconArt(writer);
     quillet::art::WritePictureArt(writer);
+    quillet::art::WriteProgramIconArt(writer);
     if (!writer.writeResourceList(QStringLiteral("quillet_art.qrc"))) {
         std::fprintf(stderr, "cannot write the resource list\n");
         return 1;

@@ -8,6 +8,7 @@
 #include "platform/SystemLanguage.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +55,7 @@ void CopyFolder(const fs::path &from, const fs::path &to)
 WindowHarness::WindowHarness(HarnessOptions options)
     : registry(platform::SettingsStore(settings.path()))
     , app(registry, program.path().string())
+    , m_options(options)
 {
     const fs::path build = ProgramDir();
     CopyFolder(build / "ini", program.path() / "ini");
@@ -81,6 +83,12 @@ MainDialog &WindowHarness::Create()
     m_window->SetPrompter(&prompter);
     m_window->SetDesktop(&desktop);
     m_window->SetFileChooser(&chooser);
+    // The machine's own desktop hears nothing of the tests' batches (no sleep locks, no
+    // notifications popping up on a developer's screen) unless a test asks for its buses.
+    if (!m_options.desktop_buses) {
+        const QDBusConnection none(QStringLiteral("quillet-test-no-bus"));
+        m_window->SetDesktopBuses(none, none);
+    }
     return *m_window;
 }
 

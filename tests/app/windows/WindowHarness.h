@@ -79,6 +79,7 @@ struct HarnessOptions
     bool first_use_done = true; ///< firstuse already 1 in the settings
     std::string language; ///< stored language name; empty: the system's default rule
     std::string output_folder; ///< ConvertDir; empty: the program folder's output/
+    bool desktop_buses = false; ///< the window talks to the process's system and session buses
 };
 
 /**
@@ -121,6 +122,7 @@ public:
     ScriptedChooser chooser;
 
 private:
+    HarnessOptions m_options;
     std::unique_ptr<MainDialog> m_window;
 };
 
