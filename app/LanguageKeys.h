@@ -115,6 +115,11 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strBatchConvertedOneInfo", "1 file converted"},
     {"MAIN_DLG", "strBatchConvertedInfo", "%d files converted"},
     {"MAIN_DLG", "strBatchFailedInfo", ", %d failed"},
+    // What the last run made of each task, as its row's tooltip says.
+    {"MAIN_DLG", "strTaskMadeInfo", "Converted"},
+    {"MAIN_DLG", "strTaskFailedInfo", "Failed"},
+    {"MAIN_DLG", "strTaskPostProcessFailedInfo", "Post-processing failed"},
+    {"MAIN_DLG", "strTaskCancelledInfo", "Cancelled"},
 
     {"COMMON_INFO", "strOutofMemoryInfo", "Out of memory"},
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -55,6 +56,47 @@ TaskListView::TaskListView(QWidget *parent)
     setPalette(colours);
     // The header keeps the desktop's own look.
     header()->setPalette(QPalette());
+}
+
+void TaskListView::SetOutcome(int row, Outcome outcome, const QString &tooltip)
+{
+    QTreeWidgetItem *item = topLevelItem(row);
+    if (!item)
+        return;
+    // The desktop style's own signs, so they read as they do in its message boxes.
+    QStyle::StandardPixmap sign = QStyle::SP_DialogApplyButton;
+    switch (outcome) {
+    case Outcome::None:
+    case Outcome::Made:
+        break;
+    case Outcome::Failed:
+        sign = QStyle::SP_MessageBoxCritical;
+        break;
+    case Outcome::PostProcessFailed:
+        sign = QStyle::SP_MessageBoxWarning;
+        break;
+    case Outcome::Cancelled:
+        sign = QStyle::SP_DialogCancelButton;
+        break;
+    }
+    item->setData(0, Qt::UserRole, static_cast<int>(outcome));
+    item->setIcon(kDestinationColumn,
+                  outcome == Outcome::None ? QIcon() : style()->standardIcon(sign));
+    for (int c = 0; c < kColumns; ++c)
+        item->setToolTip(c, tooltip);
+}
+
+TaskListView::Outcome TaskListView::OutcomeOf(int row) const
+{
+    const QTreeWidgetItem *item = topLevelItem(row);
+    return item ? static_cast<Outcome>(item->data(0, Qt::UserRole).toInt()) : Outcome::None;
+}
+
+void TaskListView::ClearOutcomes()
+{
+    for (int row = 0; row < topLevelItemCount(); ++row)
+        if (OutcomeOf(row) != Outcome::None)
+            SetOutcome(row, Outcome::None, QString());
 }
 
 QColor TaskListView::BackgroundColor() const

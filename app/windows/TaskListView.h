@@ -18,6 +18,11 @@ class TaskListView : public QTreeWidget
 
 public:
     static constexpr int kColumns = 5;
+    /// The destination column, where a row's outcome mark sits.
+    static constexpr int kDestinationColumn = 4;
+
+    /// What the last run made of a row's task.
+    enum class Outcome { None, Made, Failed, PostProcessFailed, Cancelled };
 
     explicit TaskListView(QWidget *parent = nullptr);
 
@@ -33,6 +38,14 @@ public:
     std::vector<int> SelectedRows() const;
     /// Selects row alone and makes it current (-1: no selection).
     void SelectOnly(int row);
+
+    /// Marks row with the outcome of the last run: a sign before its destination, and tooltip
+    /// as the tooltip of the whole row.
+    void SetOutcome(int row, Outcome outcome, const QString &tooltip);
+    Outcome OutcomeOf(int row) const;
+    /// Removes every row's mark and its tooltip (the cells' own tooltips are the caller's to
+    /// set again).
+    void ClearOutcomes();
 
 signals:
     /// The left button went down in the list while it had no rows.

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+/// What became of one task in a run: the front ends show it per row (the window) or per line
+/// (quillet-cli --summary, --json).
+struct TaskResult
+{
+    enum class Status {
+        Made, ///< the output was written (and its post-processing ran)
+        Failed, ///< no output: the engine or the arguments failed (reason says why)
+        PostProcessFailed, ///< the output was written, its post-processing command did not run
+        Cancelled, ///< stopped by Cancel, or never started because of it
+    };
+
+    std::string source;
+    std::string output; ///< the output path when one was written, else empty
+    Status status = Status::Failed;
+    std::string reason; ///< the engine's or the runner's words; empty when made
+    double seconds = 0; ///< wall time of the task's conversion and post-processing
+};
+
+/// The status as scripts read it: "made", "failed", "post-processing failed", "cancelled".
+constexpr std::string_view StatusName(TaskResult::Status status)
+{
+    switch (status) {
+    case TaskResult::Status::Made:
+        return "made";
+    case TaskResult::Status::Failed:
+        return "failed";
+    case TaskResult::Status::PostProcessFailed:
+        return "post-processing failed";
+    case TaskResult::Status::Cancelled:
+        return "cancelled";
+    }
+    return "failed";
+}
+
+} // namespace quillet
