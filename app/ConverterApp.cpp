@@ -33,7 +33,18 @@ std::string FileAddress(std::string_view path)
 ConverterApp::ConverterApp(RegistryAccess registry, std::string program_folder)
     : m_registry(std::move(registry))
     , m_program_folder(std::move(program_folder))
+    , m_data_folder(m_program_folder)
 { }
+
+platform::DataFolderChoice
+ConverterApp::ChooseDataFolder(const std::string &user_data_home,
+                               const std::function<bool(const std::string &)> &writable)
+{
+    platform::DataFolderChoice choice
+        = platform::ChooseDataFolder(m_program_folder, user_data_home, writable);
+    m_data_folder = choice.folder;
+    return choice;
+}
 
 void ConverterApp::StartUp(LanguageTable &languages, unsigned system_language_id)
 {
@@ -102,7 +113,7 @@ void ConverterApp::LoadSettings()
         // in a separator; a hand-edited value without one would scatter outputs one level up.
         SetOutputFolder(folder);
     } else {
-        m_output_folder = m_program_folder + "/output/";
+        m_output_folder = m_data_folder + "/output/";
         m_registry.WriteText(kSettingsKey, "ConvertDir", m_output_folder);
     }
     platform::CreateFolderLevels(m_output_folder);

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "app/RegistryAccess.h"
+#include "platform/DataFolder.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,21 @@ public:
     std::string DisplayName() const { return "Brontwick Quillet"; }
     const std::string &ProgramFolder() const { return m_program_folder; }
     std::string ProgramFolderWithSlash() const { return m_program_folder + "/"; }
+    /// Where the program writes beside itself: ini/ (profiles saved, the remembered pick) and the
+    /// default output/. The program folder, unless ChooseDataFolder took the per-user stand-in.
+    const std::string &DataFolder() const { return m_data_folder; }
+    /// The profile folder, ending with '/'.
+    std::string IniFolder() const { return m_data_folder + "/ini/"; }
+    /**
+     * Before start-up: keeps the program folder when it can be written, else sets up the per-user
+     * stand-in (its ini/ brought up to date with the built-in files) and writes there from now on.
+     * @param user_data_home the stand-in's base ($XDG_DATA_HOME or ~/.local/share)
+     * @return what was chosen; error says what could not be set up
+     */
+    platform::DataFolderChoice
+    ChooseDataFolder(const std::string &user_data_home,
+                     const std::function<bool(const std::string &)> &writable
+                     = platform::FolderWritable);
     const std::string &OutputFolder() const { return m_output_folder; }
     /// Sets the output folder (a '/' is appended when missing); SaveSettings stores it.
     void SetOutputFolder(std::string folder);
@@ -77,6 +94,7 @@ public:
 private:
     RegistryAccess m_registry;
     std::string m_program_folder;
+    std::string m_data_folder;
     std::string m_output_folder;
     uint32_t m_first_use = 0;
     std::string m_product_page;

@@ -11,6 +11,7 @@
 #include "core/ProfileFile.h"
 #include "core/SubtitleOffer.h"
 #include "disc/SplitList.h"
+#include "platform/DataFolder.h"
 #include "platform/IniDocument.h"
 #include "platform/Paths.h"
 #include "platform/SystemLanguage.h"
@@ -88,10 +89,21 @@ int CliApp::Run(const CliOptions &options)
     return kBadUsage;
 }
 
+/// Where ini/ and the default output/ are: the program folder, or the per-user stand-in of an
+/// installed, read-only program folder, brought up to date on the way.
+static std::string DataFolderOf(const std::string &program_folder)
+{
+    const platform::DataFolderChoice choice
+        = platform::ChooseDataFolder(program_folder, platform::UserDataHome());
+    if (!choice.error.empty())
+        std::fprintf(stderr, "quillet-cli: %s\n", choice.error.c_str());
+    return choice.folder;
+}
+
 int CliApp::ListProfiles()
 {
     ProfileCatalogue catalogue;
-    catalogue.Scan(m_program_folder + "/ini/");
+    catalogue.Scan(DataFolderOf(m_program_folder) + "/ini/");
     // Every group but "All Profiles", which only repeats the others.
     for (int g = 0; g + 1 < catalogue.GroupCount(); ++g)
         for (const auto *item : catalogue.ItemsShownFor(g))
@@ -144,7 +156,8 @@ int CliApp::Convert(const CliOptions &options)
             return Usage(options.subtitle + ": " + error);
     }
 
-    const std::string ini_folder = m_program_folder + "/ini/";
+    const std::string data_folder = DataFolderOf(m_program_folder);
+    const std::string ini_folder = data_folder + "/ini/";
     DefaultProfileStore defaults(ini_folder);
     MainState state;
     state.default_profile = defaults.Read();
@@ -192,7 +205,7 @@ int CliApp::Convert(const CliOptions &options)
     std::string output = options.output_dir;
     if (output.empty()
         && (!registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output) || output.empty()))
-        output = m_program_folder + "/output/";
+        output = data_folder + "/output/";
     std::error_code output_ec;
     const std::filesystem::path output_folder = std::filesystem::absolute(output, output_ec);
     if (output_ec)

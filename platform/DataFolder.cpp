@@ -84,7 +84,10 @@ DataFolderChoice ChooseDataFolder(const std::string &program_folder,
     std::error_code ec;
     fs::create_directories(own, ec);
     if (ec) {
+        // Without a stand-in the built-in profiles stay readable where they are; saving one
+        // then fails with its own message.
         choice.error = "cannot create " + own.string() + ": " + ec.message();
+        choice.folder = program_folder;
         return choice;
     }
     choice.files_added

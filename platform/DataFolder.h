@@ -30,7 +30,8 @@ std::string UserDataHome();
 /// Where the writing goes, and how it was set up.
 struct DataFolderChoice
 {
-    std::string folder; ///< without a trailing '/'; holds ini/ and output/
+    std::string folder; ///< without a trailing '/'; holds ini/ and output/ (the program folder
+                        ///< when the stand-in could not be made)
     bool stand_in = false; ///< the per-user stand-in, not the program folder
     int files_added = 0; ///< built-in profile files copied into the stand-in this time
     std::string error; ///< why the stand-in could not be fully set up (empty when it was)

@@ -23,7 +23,7 @@ namespace {
 
 std::string IniFolder(const ConverterApp &app)
 {
-    return app.ProgramFolder() + "/ini/";
+    return app.IniFolder();
 }
 
 /// Reads section of the profile file at path into record (when there is a file to read) and

@@ -23,7 +23,7 @@ void MainDialog::OnOptions()
         return;
     const ProfileSettingsResult result
         = RunProfileSettings(this, m_state.current_profile, m_tasks, SelectedRows(),
-                             m_app.ProgramFolder(), *m_prompter, m_languages);
+                             m_app.DataFolder(), *m_prompter, m_languages);
     if (result.refresh_row < 0)
         return;
     if (result.outcome == ProfileSettingsResult::Outcome::SavedAs)

@@ -15,6 +15,8 @@
 
 #include <QApplication>
 
+#include <iostream>
+
 using namespace quillet;
 
 int main(int argc, char **argv)
@@ -37,6 +39,12 @@ int main(int argc, char **argv)
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     MessageBoxPrompter start_messages(nullptr, QString::fromStdString(app.DisplayName()));
+    // An installed program folder is read-only: profiles and outputs then go to the per-user
+    // stand-in. What could not be set up is said on standard error (the journal of a desktop
+    // session); the program still starts with what it can read.
+    const platform::DataFolderChoice data = app.ChooseDataFolder(platform::UserDataHome());
+    if (!data.error.empty())
+        std::cerr << "quillet: " << data.error << '\n';
     ProgramStartUp program(app, languages, matroska, TheVeneer(), start_messages);
     program.StartUp(platform::SystemLanguageId());
     {

@@ -176,3 +176,35 @@ TEST(ConverterApp, productPageIsTheLocalGettingStartedPageAndSupportItsHelpSecti
               "file:///opt/My%20Programs/quillet%20%C3%BC/help/getting-started.html");
     EXPECT_EQ(app.SupportPage(), app.ProductPage() + "#help");
 }
+
+// An installed program folder cannot be written: the profiles the program saves and the default
+// output folder go to the per-user stand-in, which starts with the built-in profiles. A folder
+// that can be written is used as it always was.
+TEST(ConverterApp, aReadOnlyProgramFolderWritesToThePerUserStandIn)
+{
+    Fixture f;
+    TempDir home;
+    WriteFile(f.program.path() / "ini" / "ipadh264.ini", "[iPad Video]\nTargetType=mp4\n");
+    LanguageTable languages;
+
+    ConverterApp installed(f.registry, f.ProgramFolder());
+    const auto choice = installed.ChooseDataFolder(home.path().string(),
+                                                   [](const std::string &) { return false; });
+    EXPECT_TRUE(choice.stand_in);
+    EXPECT_EQ(choice.error, "");
+    const std::string stand_in = (home.path() / "quillet").string();
+    EXPECT_EQ(installed.DataFolder(), stand_in);
+    EXPECT_EQ(installed.IniFolder(), stand_in + "/ini/");
+    EXPECT_TRUE(std::filesystem::is_regular_file(home.path() / "quillet/ini/ipadh264.ini"));
+    installed.StartUp(languages, kEnglishUs);
+    EXPECT_EQ(installed.OutputFolder(), stand_in + "/output/");
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "quillet/output"));
+    EXPECT_FALSE(std::filesystem::exists(f.program.path() / "output"));
+    // The libraries, language files and pages are still the program folder's.
+    EXPECT_EQ(installed.ProgramFolder(), f.ProgramFolder());
+
+    Fixture writable;
+    ConverterApp copied(writable.registry, writable.ProgramFolder());
+    EXPECT_FALSE(copied.ChooseDataFolder(home.path().string()).stand_in);
+    EXPECT_EQ(copied.IniFolder(), writable.ProgramFolder() + "/ini/");
+}

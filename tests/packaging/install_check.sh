@@ -67,6 +67,46 @@ status=$?
 # No library is a failure of the post-processing step: ferrule says so and exits 4.
 same "ferrule by its link runs and finds no library folder" "4 Cannot Find iTunes" "$status $said"
 
+# An installed program folder the user cannot write (root's, as a package installs it): the
+# profiles and the default output folder are the per-user stand-in's, which starts as a copy of
+# the built-in profiles. Under root the programs run as nobody, from a copy of the install in a
+# folder nobody can reach; otherwise the copy is made read-only.
+readonly_root=$(mktemp -d /tmp/quillet-installed.XXXXXX)
+chmod 755 "$readonly_root"
+cp -a "$prefix" "$readonly_root/prefix"
+installed=$readonly_root/prefix/lib/quillet
+user_dir=$readonly_root/user
+mkdir -p "$user_dir/home" "$user_dir/data" "$user_dir/settings"
+cp "$work/clip.avi" "$user_dir/clip.avi"
+if [[ $(id -u) == 0 ]]; then
+    chmod -R a+rwX "$user_dir"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+else
+    chmod -R a-w "$readonly_root/prefix"
+    as_user=()
+fi
+run_as_user()
+{
+    env -i PATH="$readonly_root/prefix/bin:/usr/bin:/bin" HOME="$user_dir/home" \
+        XDG_DATA_HOME="$user_dir/data" QUILLET_SETTINGS_DIR="$user_dir/settings" \
+        "${as_user[@]}" "$@"
+}
+(cd "$installed" && find . -type f -exec md5sum {} + | sort) >"$work/installed-before.md5"
+same "a read-only program folder lists its profiles from the per-user copy" \
+    "$(cd "$installed/ini" && ls -- *.ini | grep -vx kreldef.ini)" \
+    "$(run_as_user quillet-cli --list-profiles | cut -f2 | sort -u)"
+check "the per-user copy holds every built-in profile file" \
+    diff -rq "$installed/ini" "$user_dir/data/quillet/ini"
+converted=$(run_as_user quillet-cli "$user_dir/clip.avi" 2>"$work/standin.log")
+status=$?
+same "a read-only program folder converts into the per-user output folder" \
+    "0 $user_dir/data/quillet/output/clip.mp4" "$status $converted"
+(cd "$installed" && find . -type f -exec md5sum {} + | sort) >"$work/installed-after.md5"
+check "the read-only program folder stayed as it was" \
+    cmp -s "$work/installed-before.md5" "$work/installed-after.md5"
+chmod -R u+w "$readonly_root"
+rm -rf "$readonly_root"
+
 # Every library each installed binary needs is found (the loaded-by-name libraries too).
 for binary in "$program_dir"/*; do
     [[ -f $binary ]] && file -b "$binary" | grep -q ELF || continue

@@ -91,6 +91,8 @@ TEST(DataFolder, aStandInThatCannotBeMadeSaysWhy)
     const DataFolderChoice choice = ChooseDataFolder(program.Path(), blocker.string(), Never);
     EXPECT_TRUE(choice.stand_in);
     EXPECT_NE(choice.error.find("cannot create"), std::string::npos) << choice.error;
+    // The built-in profiles stay readable where they are.
+    EXPECT_EQ(choice.folder, program.Path());
     EXPECT_EQ(choice.files_added, 0);
 }
 
