@@ -6,6 +6,7 @@
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
+#include "core/Texts.h"
 #include "disc/DiscImport.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
@@ -40,17 +41,6 @@ struct Clock
                 static_cast<int>((t / 10) % 60), static_cast<int>(t % 10)};
     }
 };
-
-template<typename... Args> std::string Printf(const std::string &format, Args... args)
-{
-    int n = std::snprintf(nullptr, 0, format.c_str(), args...);
-    if (n <= 0)
-        return {};
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format.c_str(), args...);
-    text.resize(static_cast<std::size_t>(n));
-    return text;
-}
 
 class WaitCursor
 {
@@ -245,7 +235,7 @@ void TaskListController::MoveSelectedDown()
 std::string TaskListController::DurationText(float seconds)
 {
     const Clock c = Clock::FromSeconds(seconds);
-    return Printf("%02d:%02d:%02d", c.hours, c.minutes, c.seconds);
+    return FormatText("%02d:%02d:%02d", c.hours, c.minutes, c.seconds);
 }
 
 void TaskListController::RefreshRow(int index)
@@ -257,7 +247,7 @@ void TaskListController::RefreshRow(int index)
     m_host.SetCell(index, 0, platform::FileNameOf(task->source_path));
     m_host.SetCell(index, 1, duration);
     m_host.SetCell(index, 2, duration);
-    m_host.SetCell(index, 3, Printf("%.2f MB", EstimatedSizeMb(*task)));
+    m_host.SetCell(index, 3, FormatText("%.2f MB", EstimatedSizeMb(*task)));
     m_host.SetCell(index, 4, platform::FileNameOf(task->destination_path));
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     if (index == m_tasks.Count() - 1)
@@ -301,7 +291,7 @@ void TaskListController::ShowIdleSummary(int position)
         m_host.SetSummaryPosition(std::min(fill, 100));
         media = choice;
     } else if (choice == split::kCustom) {
-        media = Printf("Split size: %s MB", std::to_string(m_host.CustomSplitSizeMb()).c_str());
+        media = FormatText("Split size: %s MB", std::to_string(m_host.CustomSplitSizeMb()).c_str());
     } else {
         media = std::string(split::kNoSplit);
     }
@@ -317,8 +307,8 @@ void TaskListController::ShowIdleSummary(int position)
         + ": %02d:%02d:%02d.%01d | "
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strTotalSizeInfo")) + ": %0.2f MB | "
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strMediaType")) + "%s";
-    m_host.SetSummary(Printf(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
-                             m_state.total_size_mb, media.c_str()));
+    m_host.SetSummary(FormatText(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
+                                 m_state.total_size_mb, media.c_str()));
 }
 
 void TaskListController::ShowConvertingSummary(int position)
@@ -338,7 +328,7 @@ void TaskListController::ShowConvertingSummary(int position)
         + ": %02d:%02d:%02d | "
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDestinationFileInfo")) + ": %s";
     const std::string file(platform::FileNameOf(m_state.current_output_path));
-    m_host.SetSummary(Printf(format, position, c.hours, c.minutes, c.seconds, file.c_str()));
+    m_host.SetSummary(FormatText(format, position, c.hours, c.minutes, c.seconds, file.c_str()));
     m_host.SetSummaryPosition(position);
 }
 
