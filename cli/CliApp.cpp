@@ -225,6 +225,7 @@ int CliApp::Convert(const CliOptions &options)
     CliFrontEnd front(state);
     front.SetSplit(split.SelectedText(), split.CustomSizeMb());
     front.SetAnswer(options.extract_subtitles);
+    front.SetReport(options.summary, options.json);
     TaskListController controller(tasks, front, app, state, languages);
     front.SetController(&controller);
 
@@ -298,6 +299,7 @@ int CliApp::Convert(const CliOptions &options)
     RunOutcome outcome;
     if (!CliFrontEnd::Interrupted())
         outcome = driver.Convert(tasks, request);
+    front.PrintResults(outcome.results);
 
     if (const int signal = CliFrontEnd::InterruptSignal())
         return signal == SIGINT ? kCancelled : 128 + signal;

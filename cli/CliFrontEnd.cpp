@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliFrontEnd.h"
 
+#include "cli/TaskReport.h"
+
 #include "app/TaskListController.h"
 
 #include <unistd.h>
@@ -138,7 +140,22 @@ void CliFrontEnd::LogCommandLine(const std::string &line)
 void CliFrontEnd::OutputFinished(const std::string &path)
 {
     EndProgressLine();
+    // With --json, standard output carries JSON lines only.
+    if (m_json)
+        return;
     std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+}
+
+void CliFrontEnd::PrintResults(const std::vector<TaskResult> &results)
+{
+    EndProgressLine();
+    if (m_json)
+        for (const TaskResult &result : results)
+            std::printf("%s\n", TaskJson(result).c_str());
+    // Beside JSON lines the summary goes to standard error, so standard output stays parseable.
+    if (m_summary)
+        std::fputs(SummaryText(results).c_str(), m_json ? stderr : stdout);
     std::fflush(stdout);
 }
 

@@ -4,6 +4,7 @@
 #include "app/MainState.h"
 #include "app/TaskListHost.h"
 #include "core/RunObserver.h"
+#include "core/TaskResult.h"
 
 #include <csignal>
 #include <functional>
@@ -30,6 +31,15 @@ public:
     void SetSplit(std::string choice, int custom_mb);
     /// Answer given to every Yes/No question (the Matroska subtitle offer).
     void SetAnswer(bool yes) { m_answer = yes; }
+    /// summary: print each task's result after the run; json: print each as a JSON line on
+    /// standard output, in place of the finished outputs.
+    void SetReport(bool summary, bool json)
+    {
+        m_summary = summary;
+        m_json = json;
+    }
+    /// Prints the run's per-task results as SetReport asked (nothing when it asked for none).
+    void PrintResults(const std::vector<TaskResult> &results);
     void SetCancelHandler(std::function<void()> cancel) { m_cancel = std::move(cancel); }
 
     /// Makes Ctrl+C, SIGHUP and SIGTERM ask for cancel instead of ending the program, so the
@@ -79,6 +89,8 @@ private:
     std::string m_split = "No split";
     int m_custom_mb = 4000;
     bool m_answer = false;
+    bool m_summary = false;
+    bool m_json = false;
     std::function<void()> m_cancel;
     bool m_tty = false;
     bool m_line_open = false;

@@ -37,6 +37,10 @@ std::string UsageText()
            "      --extract-subtitles         extract the subtitle tracks of Matroska files and\n"
            "                                  burn in the first one\n"
            "      --disc                      add the streams of an inserted AVCHD/Blu-ray disc\n"
+           "      --summary                   after the run, print what became of each file\n"
+           "      --json                      print what became of each file as one JSON object\n"
+           "                                  a line (source, output, status, reason, seconds)\n"
+           "                                  in place of the list of outputs\n"
            "      --list-profiles             list the profiles: group, file, profile\n"
            "      --probe FILE...             show what the converter reads of each file\n"
            "  -h, --help                      show this help\n"
@@ -155,6 +159,14 @@ CliOptions ParseCliOptions(const std::vector<std::string> &args)
             if (!no_value())
                 return o;
             o.disc = true;
+        } else if (arg == "--summary") {
+            if (!no_value())
+                return o;
+            o.summary = true;
+        } else if (arg == "--json") {
+            if (!no_value())
+                return o;
+            o.json = true;
         } else if (arg == "--list-profiles") {
             if (!no_value())
                 return o;

@@ -22,6 +22,8 @@ struct CliOptions
     std::string subtitle;
     bool extract_subtitles = false;
     bool disc = false;
+    bool summary = false; ///< print each task's result after the run
+    bool json = false; ///< print each task's result as one JSON object a line
     std::vector<std::string> files;
 
     std::string error; ///< why the command line was refused; empty when it was fine

@@ -93,9 +93,8 @@ std::string TaskJson(const TaskResult &result)
         return text.empty() ? std::string("null") : JsonString(text);
     };
     return "{\"source\":" + JsonString(result.source) + ",\"output\":" + text_or_null(result.output)
-        + ",\"status\":" + JsonString(StatusName(result.status))
-        + ",\"reason\":" + text_or_null(result.reason) + ",\"seconds\":" + Seconds(result.seconds)
-        + "}";
+        + ",\"status\":" + JsonString(StatusName(result.status)) + ",\"reason\":"
+        + text_or_null(result.reason) + ",\"seconds\":" + Seconds(result.seconds) + "}";
 }
 
 std::string SummaryText(const std::vector<TaskResult> &results)

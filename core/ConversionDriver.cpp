@@ -195,12 +195,19 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
 
     int64_t running_total_kib = 0;
     for (const auto &task : tasks) {
-        if (m_cancel)
-            break;
+        TaskResult &result = outcome.results.emplace_back();
+        result.source = task->source_path;
+        if (m_cancel || outcome.cancelled) {
+            // Never started: Cancel came before it.
+            result.status = TaskResult::Status::Cancelled;
+            continue;
+        }
+        const uint32_t started_ms = m_tick();
         // A step before the conversion (extracting its subtitles) failed: converting it anyway
         // would make something else than was asked for.
         if (!task->preparation_failure.empty()) {
             outcome.failures.push_back({task->source_path, task->preparation_failure});
+            result.reason = task->preparation_failure;
             continue;
         }
         std::optional<platform::OutputClaim> claim;
@@ -216,19 +223,26 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         BuildResult built = BuildTaskArguments(*task, context);
         if (!built.Ok()) {
             outcome.failures.push_back({task->source_path, built.Error()});
+            result.reason = built.Error();
             continue;
         }
         m_total_s = task->duration_s;
+        const std::size_t failures_before = outcome.failures.size();
         const std::optional<std::string> output
             = RunEngine(built.args.Entries(), *claim, task->source_path, task->route_flag, outcome);
         if (!output) {
+            result.seconds = SecondsSince(started_ms);
             if (outcome.cancelled)
-                break;
+                result.status = TaskResult::Status::Cancelled;
+            else if (outcome.failures.size() > failures_before)
+                result.reason = outcome.failures.back().reason;
             continue;
         }
         task->destination_path = *output;
         Finish(*output, task->settings.BurnType.str(), task->settings.PostProcess.view(), request,
                outcome);
+        SetMadeResult(result, *output, outcome, failures_before);
+        result.seconds = SecondsSince(started_ms);
         int64_t size = 0;
         if (counts_disc && IsRegularFile(*output, &size))
             running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
@@ -236,12 +250,43 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
     }
 }
 
+double ConversionDriver::SecondsSince(uint32_t started_ms) const
+{
+    return static_cast<double>(m_tick() - started_ms) / 1000.0;
+}
+
+void ConversionDriver::SetMadeResult(TaskResult &result, const std::string &output,
+                                     const RunOutcome &outcome, std::size_t failures_before)
+{
+    result.output = output;
+    // Finish lists a post-processing failure under the output it ran on.
+    if (outcome.failures.size() > failures_before) {
+        result.status = TaskResult::Status::PostProcessFailed;
+        result.reason = outcome.failures.back().reason;
+    } else {
+        result.status = TaskResult::Status::Made;
+    }
+}
+
 void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
 {
     m_same_profile = true;
+    const uint32_t started_ms = m_tick();
+    // Every task goes into the one output, so every task shares what became of it.
+    TaskResult shared;
+    const auto share = [&] {
+        shared.seconds = SecondsSince(started_ms);
+        for (const auto &task : tasks) {
+            TaskResult &result = outcome.results.emplace_back(shared);
+            result.source = task->source_path;
+        }
+    };
     for (const auto &task : tasks) {
         if (!task->preparation_failure.empty()) {
             outcome.failures.push_back({task->source_path, task->preparation_failure});
+            shared.reason = std::string(platform::FileNameOf(task->source_path)) + ": "
+                + task->preparation_failure;
+            share();
             return;
         }
     }
@@ -256,17 +301,26 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
     if (!built.Ok()) {
         outcome.failures.push_back({built.output_path, built.Error()});
+        shared.reason = built.Error();
+        share();
         return;
     }
     m_total_s = 0;
     for (const auto &task : tasks)
         m_total_s += EffectiveDuration(*task);
+    const std::size_t failures_before = outcome.failures.size();
     if (const auto output
         = RunEngine(built.args.Entries(), *claim, built.output_path, 0, outcome)) {
         Finish(*output, request.current_profile.BurnType.str(),
                request.current_profile.PostProcess.view(), request, outcome);
+        SetMadeResult(shared, *output, outcome, failures_before);
         m_observer.ShowProgress(100);
+    } else if (outcome.cancelled) {
+        shared.status = TaskResult::Status::Cancelled;
+    } else if (outcome.failures.size() > failures_before) {
+        shared.reason = outcome.failures.back().reason;
     }
+    share();
 }
 
 std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> args,

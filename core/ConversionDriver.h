@@ -6,6 +6,7 @@
 #include "core/RunObserver.h"
 #include "core/RunTexts.h"
 #include "core/TaskList.h"
+#include "core/TaskResult.h"
 #include "core/Texts.h"
 
 #include <dolmar.h>
@@ -81,6 +82,9 @@ struct RunOutcome
     std::vector<std::string> outputs; ///< finished outputs, in order
     std::vector<RunFailure> failures;
     std::string burn_type; ///< BurnType of the run's first output
+    /// What became of each task, in the list's order (every task of a merged run shares the
+    /// merged output's result); empty when the run was refused.
+    std::vector<TaskResult> results;
 };
 
 class ConversionDriver
@@ -131,6 +135,11 @@ private:
     std::optional<std::string> RunEngine(std::vector<std::string> args,
                                          platform::OutputClaim &claim, const std::string &source,
                                          int route_flag, RunOutcome &outcome);
+    /// Fills result for an output that was made: made, or its post-processing failed when
+    /// Finish listed a failure after failures_before.
+    static void SetMadeResult(TaskResult &result, const std::string &output,
+                              const RunOutcome &outcome, std::size_t failures_before);
+    double SecondsSince(uint32_t started_ms) const;
     void Finish(const std::string &output, const std::string &burn_type, std::string_view command,
                 const RunRequest &request, RunOutcome &outcome);
     /// The text of key in the user's language; a format when it holds conversions.

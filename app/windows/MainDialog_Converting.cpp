@@ -15,6 +15,7 @@
 #include "DesktopActions.h"
 #include "LauncherProgress.h"
 #include "SleepInhibitor.h"
+#include "TaskListView.h"
 #include "app/ConverterApp.h"
 #include "app/LanguageKeys.h"
 #include "app/LanguageTable.h"
@@ -28,6 +29,42 @@
 #include <cstdio>
 
 namespace quillet {
+
+namespace {
+
+/// The row's mark for a task's result.
+TaskListView::Outcome RowOutcome(TaskResult::Status status)
+{
+    switch (status) {
+    case TaskResult::Status::Made:
+        return TaskListView::Outcome::Made;
+    case TaskResult::Status::Failed:
+        return TaskListView::Outcome::Failed;
+    case TaskResult::Status::PostProcessFailed:
+        return TaskListView::Outcome::PostProcessFailed;
+    case TaskResult::Status::Cancelled:
+        return TaskListView::Outcome::Cancelled;
+    }
+    return TaskListView::Outcome::Failed;
+}
+
+/// The words a row's tooltip starts with.
+const LanguageKey &OutcomeKey(TaskResult::Status status)
+{
+    switch (status) {
+    case TaskResult::Status::Made:
+        return CataloguedKey("MAIN_DLG", "strTaskMadeInfo");
+    case TaskResult::Status::Failed:
+        break;
+    case TaskResult::Status::PostProcessFailed:
+        return CataloguedKey("MAIN_DLG", "strTaskPostProcessFailedInfo");
+    case TaskResult::Status::Cancelled:
+        return CataloguedKey("MAIN_DLG", "strTaskCancelledInfo");
+    }
+    return CataloguedKey("MAIN_DLG", "strTaskFailedInfo");
+}
+
+} // namespace
 
 void MainDialog::OnConvert()
 {
@@ -49,10 +86,20 @@ void MainDialog::OnConvert()
     m_batch = DesktopBatch{};
     m_batch.runs_expected = request.merge && m_tasks.Count() > 1 ? 1 : m_tasks.Count();
     m_batch.output_folder = request.output_folder;
+    // The marks of the previous run say nothing about this one.
+    m_list->ClearOutcomes();
     const RunOutcome outcome = m_driver.Convert(m_tasks, request);
     // The rows show the names the outputs were given.
     if (outcome.started)
         m_controller.RefreshAllRows();
+    // Marked after the refresh, which rewrites the cells' own tooltips.
+    for (std::size_t row = 0; row < outcome.results.size(); ++row) {
+        const TaskResult &result = outcome.results[row];
+        QString tooltip = Text(OutcomeKey(result.status));
+        if (!result.reason.empty())
+            tooltip += QStringLiteral(": ") + QString::fromStdString(result.reason);
+        m_list->SetOutcome(static_cast<int>(row), RowOutcome(result.status), tooltip);
+    }
     m_controller.ShowSummary(0);
 }
 

@@ -16,7 +16,10 @@ TEST(TaskReport, jsonStringsEscapeWhatJsonForbidsAndKeepEveryValidCharacter)
               R"("line\nnext\ttab\rcr\u0001\u001f\u007f")");
     EXPECT_EQ(JsonString("Fête – 日本 😀"), "\"Fête – 日本 😀\"");
     // Stray bytes of a file name become U+FFFD one by one; what is valid around them stays.
-    EXPECT_EQ(JsonString("a\xff" "b\xc3"), "\"a\xEF\xBF\xBD" "b\xEF\xBF\xBD\"");
+    EXPECT_EQ(JsonString("a\xff"
+                         "b\xc3"),
+              "\"a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD\"");
     // Overlong forms, surrogates and truncated sequences are not valid UTF-8.
     EXPECT_EQ(JsonString("\xc0\xaf"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\"");
     EXPECT_EQ(JsonString("\xed\xa0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
@@ -26,8 +29,9 @@ TEST(TaskReport, jsonStringsEscapeWhatJsonForbidsAndKeepEveryValidCharacter)
 TEST(TaskReport, oneObjectPerTaskWithNullForWhatIsNotThere)
 {
     TaskResult made{"/in/a b.avi", "/out/a b.mp4", TaskResult::Status::Made, "", 2.345};
-    EXPECT_EQ(TaskJson(made), R"({"source":"/in/a b.avi","output":"/out/a b.mp4","status":"made",)"
-                              R"("reason":null,"seconds":2.35})");
+    EXPECT_EQ(TaskJson(made),
+              R"({"source":"/in/a b.avi","output":"/out/a b.mp4","status":"made",)"
+              R"("reason":null,"seconds":2.35})");
     TaskResult failed{"/in/broken.avi", "", TaskResult::Status::Failed,
                       "Invalid data found when processing input", 0.1};
     EXPECT_EQ(TaskJson(failed),

@@ -468,3 +468,104 @@ TEST(ConversionDriver, aFailedPostProcessAndAFailedPreparationAreFailures)
     ASSERT_EQ(outcome.failures.size(), 1u);
     EXPECT_EQ(outcome.failures[0].reason, "its tracks could not be read");
 }
+
+namespace {
+
+using Status = TaskResult::Status;
+
+void ExpectResult(const TaskResult &result, const std::string &source, const std::string &output,
+                  Status status, const std::string &reason, double seconds)
+{
+    SCOPED_TRACE(source);
+    EXPECT_EQ(result.source, source);
+    EXPECT_EQ(result.output, output);
+    EXPECT_EQ(StatusName(result.status), StatusName(status));
+    EXPECT_EQ(result.reason, reason);
+    EXPECT_DOUBLE_EQ(result.seconds, seconds);
+}
+
+} // namespace
+
+TEST(ConversionDriver, eachTaskHasItsResultInTheListsOrder)
+{
+    Fixture f;
+    f.AddTask("made");
+    f.AddTask("broken");
+    f.AddTask("unprepared").preparation_failure = "its tracks could not be read";
+    f.AddTask("refused");
+    f.AddTask("unstarted");
+    f.engine.fail_for["/in/broken.avi"] = DOLMAR_FAILED;
+    f.post_process_status[f.out.file("refused.mp4")] = 4;
+    f.post_process_fails.insert(f.out.file("unstarted.mp4"));
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+
+    ASSERT_EQ(outcome.results.size(), 5u);
+    // The fake engine's clock moves 0.6 s per report, five reports per made output.
+    ExpectResult(outcome.results[0], "/in/made.avi", f.out.file("made.mp4"), Status::Made, "", 3.0);
+    ExpectResult(outcome.results[1], "/in/broken.avi", "", Status::Failed,
+                 "Cannot decode the input: invalid data", 0);
+    ExpectResult(outcome.results[2], "/in/unprepared.avi", "", Status::Failed,
+                 "its tracks could not be read", 0);
+    ExpectResult(outcome.results[3], "/in/refused.avi", f.out.file("refused.mp4"),
+                 Status::PostProcessFailed,
+                 "converted, but the post-processing command failed (status 4)", 3.0);
+    EXPECT_EQ(outcome.results[4].status, Status::PostProcessFailed);
+    EXPECT_NE(outcome.results[4].reason.find("cannot start ferrule"), std::string::npos);
+    EXPECT_EQ(outcome.results[4].output, f.out.file("unstarted.mp4"));
+
+    // A second run starts with no results of the first.
+    outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_EQ(outcome.results.size(), 5u);
+}
+
+TEST(ConversionDriver, cancelledAndUnstartedTasksAreCancelled)
+{
+    Fixture f;
+    f.AddTask("first");
+    f.AddTask("second");
+    f.AddTask("third");
+    f.observer.on_pump = [&] {
+        if (f.engine.runs == 2 && f.observer.pumps == 7)
+            f.driver.RequestCancel();
+    };
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    ASSERT_TRUE(outcome.cancelled);
+    ASSERT_EQ(outcome.results.size(), 3u);
+    ExpectResult(outcome.results[0], "/in/first.avi", f.out.file("first.mp4"), Status::Made, "",
+                 3.0);
+    // Stopped during its second report: two reports' time, no output, no reason.
+    ExpectResult(outcome.results[1], "/in/second.avi", "", Status::Cancelled, "", 1.2);
+    ExpectResult(outcome.results[2], "/in/third.avi", "", Status::Cancelled, "", 0);
+
+    // A run refused before it starts has no results.
+    Fixture refused;
+    refused.request.merge = true;
+    refused.tasks.Add(MakeProbedTask("/in/song.mp3", "", 1, false));
+    refused.tasks.Add(MakeProbedTask("/in/film.avi", "", 1, true));
+    EXPECT_TRUE(refused.driver.Convert(refused.tasks, refused.request).results.empty());
+}
+
+TEST(ConversionDriver, everyTaskOfAMergedRunSharesItsResult)
+{
+    Fixture f;
+    f.request.merge = true;
+    f.request.current_profile.TargetType = "mp4";
+    f.request.current_profile.PostProcess = "\"./ferrule\" \"%out\"";
+    f.AddTask("a");
+    f.AddTask("b");
+    RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    ASSERT_EQ(outcome.outputs.size(), 1u);
+    ASSERT_EQ(outcome.results.size(), 2u);
+    ExpectResult(outcome.results[0], "/in/a.avi", outcome.outputs[0], Status::Made, "", 3.0);
+    ExpectResult(outcome.results[1], "/in/b.avi", outcome.outputs[0], Status::Made, "", 3.0);
+
+    // A failing preparation names the file whose preparation failed on every row.
+    f.tasks.Get(1)->preparation_failure = "its tracks could not be read";
+    outcome = f.driver.Convert(f.tasks, f.request);
+    ASSERT_EQ(outcome.results.size(), 2u);
+    for (const TaskResult &result : outcome.results) {
+        EXPECT_EQ(result.status, Status::Failed);
+        EXPECT_EQ(result.reason, "b.avi: its tracks could not be read");
+        EXPECT_TRUE(result.output.empty());
+    }
+}

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Converting from the window with the real engine: a batch of three generated clips, then a
-// batch cancelled with the Convert button's Cancel face.
+// batch cancelled with the Convert button's Cancel face, and the rows' outcomes after a run.
 #include "CGradientProgress.h"
 #include "CSkinButton.h"
 #include "MediaFixtures.h"
+#include "TaskListView.h"
 #include "WindowHarness.h"
 
 #include <QTest>
@@ -100,4 +101,48 @@ TEST(ConvertInWindow, threeClipsConvertWithProgressAndACancelledRunLeavesNothing
     EXPECT_EQ(w.convertButton()->text(), "&Convert");
     EXPECT_TRUE(w.addButton()->isEnabled());
     EXPECT_TRUE(w.removeButton()->isEnabled());
+}
+
+TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    std::vector<std::string> sources;
+    for (const char *name : {"kept.mp4", "gone.avi", "last.mkv"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip(name, 1.0, 320, 240), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    ASSERT_EQ(h.tasks.Count(), 3);
+    fs::rename(sources[1], sources[1] + ".away"); // fails in the engine
+    TaskListView &list = *w.taskList();
+    EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::None);
+
+    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    ASSERT_EQ(h.prompter.told.size(), 1u);
+    EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::Made);
+    EXPECT_EQ(list.OutcomeOf(1), TaskListView::Outcome::Failed);
+    EXPECT_EQ(list.OutcomeOf(2), TaskListView::Outcome::Made);
+    const QTreeWidgetItem *failed = list.topLevelItem(1);
+    const QString tooltip = failed->toolTip(0);
+    ASSERT_TRUE(tooltip.startsWith("Failed: ")) << tooltip.toStdString();
+    // The reason is the engine's, the one the failure list gives for the file.
+    const std::string reason = tooltip.mid(8).toStdString();
+    EXPECT_FALSE(reason.empty());
+    EXPECT_NE(h.prompter.told[0].find("gone.avi: " + reason), std::string::npos)
+        << h.prompter.told[0];
+    for (int column = 1; column < list.columnCount(); ++column)
+        EXPECT_EQ(failed->toolTip(column), tooltip);
+    EXPECT_FALSE(failed->icon(TaskListView::kDestinationColumn).isNull());
+    EXPECT_EQ(list.topLevelItem(0)->toolTip(0), "Converted");
+
+    // The next run's marks replace these: the file is back, every row is made.
+    fs::rename(sources[1] + ".away", sources[1]);
+    h.prompter.told.clear();
+    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    EXPECT_TRUE(h.prompter.told.empty());
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::Made) << row;
+    EXPECT_EQ(list.topLevelItem(1)->toolTip(0), "Converted");
 }
