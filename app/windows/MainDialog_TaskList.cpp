@@ -39,6 +39,9 @@ void MainDialog::InsertRow(int index, std::string_view first_cell)
     for (int c = 0; c < TaskListView::kColumns; ++c)
         row->setTextAlignment(c, kCellAlignment[c] | Qt::AlignVCenter);
     row->setText(0, FromUtf8(first_cell));
+    // A run's marks describe the list it ran on; once rows come, go or move, a mark would sit
+    // on another task's row.
+    m_list->ClearOutcomes();
     m_list->insertTopLevelItem(index, row);
 }
 
@@ -59,6 +62,7 @@ void MainDialog::SetCell(int row, int column, std::string_view text)
 
 void MainDialog::DeleteRow(int row)
 {
+    m_list->ClearOutcomes();
     delete m_list->takeTopLevelItem(row);
 }
 
@@ -139,11 +143,13 @@ void MainDialog::OnRemoveAll()
 
 void MainDialog::OnUp()
 {
+    m_list->ClearOutcomes();
     m_controller.MoveSelectedUp();
 }
 
 void MainDialog::OnDown()
 {
+    m_list->ClearOutcomes();
     m_controller.MoveSelectedDown();
 }
 

@@ -145,4 +145,11 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::Made) << row;
     EXPECT_EQ(list.topLevelItem(1)->toolTip(0), "Converted");
+
+    // Moving a row clears the marks: they describe the list the run went through, and a mark
+    // left by position would now sit on another task's row.
+    ClickRow(w, 1);
+    QTest::mouseClick(w.upButton(), Qt::LeftButton);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::None) << row;
 }
