@@ -96,11 +96,7 @@ std::string Utf8ToUtf16(std::string_view text, bool big_endian)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1
-            : (lead >> 5) == 0x6               ? 2
-            : (lead >> 4) == 0xE               ? 3
-            : (lead >> 3) == 0x1E              ? 4
-                                               : 0;
+        const std::size_t length = Utf8SequenceLength(lead);
         char32_t c = kReplacement;
         std::size_t used = 1;
         if (length > 0 && i + length <= text.size() && IsValidUtf8(text.substr(i, length))) {
