@@ -216,7 +216,12 @@ std::string RecipeOf(const Task &task)
     for (const AudioTrack &track : task.audio_tracks)
         out.Open('[').Int(track.ordinal).Int(track.selected).Close(']');
     out.Close(']').Member("subtitle", task.subtitle_path).Member("aspect_index", task.aspect_index);
-    WriteProfile(out.Key("profile"), task.settings);
+    // Where the settings came from and their name make no difference to the output; leaving
+    // them out keeps a made output done when the program's profile folder moves (an upgrade).
+    ProfileRecord settings = task.settings;
+    settings.profile_path = "";
+    settings.section_name = "";
+    WriteProfile(out.Key("profile"), settings);
     out.Close('}');
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(Fnv1a(out.Str())));

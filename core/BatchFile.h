@@ -49,9 +49,10 @@ struct Decoded
 Decoded Decode(std::string_view text);
 
 /**
- * What the task's output is made from: its source, its own profile settings, trims, audio-track
- * choice, subtitle, aspect choice and route, as a short stable text. Two tasks with the same
- * recipe make the same output; an output made with another recipe is not this task's.
+ * What the task's output is made from: its source, its own profile settings (not their file or
+ * name), trims, audio-track choice, subtitle, aspect choice and route, as a short stable text.
+ * Two tasks with the same recipe make the same output; an output made with another recipe is not
+ * this task's.
  */
 std::string RecipeOf(const Task &task);
 

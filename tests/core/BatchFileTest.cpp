@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/BatchFile.h"
 
+#include "core/ArgumentBuilder.h"
+
 #include "TaskFixtures.h"
 
 #include <gtest/gtest.h>
@@ -193,6 +195,15 @@ TEST(BatchFile, everyMemberOfATaskAndItsHistoryComesBack)
     EXPECT_EQ(back.tasks[0].run, batch.tasks[0].run);
     // So does the copy a snapshot takes.
     ExpectSameTask(*batch.tasks[0].task, *CopyOf(*batch.tasks[0].task));
+
+    // What counts in the end: the engine is given the same run.
+    BuildContext context;
+    context.split_choice = "No split";
+    context.output_folder = "/media/out/";
+    context.file_exists = [](const std::string &) { return false; };
+    const auto arguments
+        = [&](Task &task) { return BuildTaskArguments(task, context).args.Entries(); };
+    EXPECT_EQ(arguments(*back.tasks[0].task), arguments(*batch.tasks[0].task));
 }
 
 TEST(BatchFile, probeStatesAndEmptyHistoryComeBack)
@@ -331,6 +342,8 @@ TEST(BatchFile, theRecipeChangesWithWhatTheOutputIsMadeOfOnly)
         {"source", [](Task &t) { t.source_path = "/media/in/other.mkv"; }, true},
         {"destination after a claim", [](Task &t) { t.destination_path += " (1)"; }, false},
         {"information text", [](Task &t) { t.information = "other"; }, false},
+        {"profile file after an upgrade",
+         [](Task &t) { t.settings.profile_path = "/usr/share/quillet/ini/tablet.ini"; }, false},
     };
     for (const Case &c : cases) {
         KeptTask changed = RichTask();
