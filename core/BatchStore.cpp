@@ -57,7 +57,7 @@ std::string Format(const Texts &texts, const batch_texts::Text &text, const std:
 BatchStore::BatchStore(const TaskList &tasks, std::filesystem::path folder,
                        const std::string &file_name)
     : m_tasks(tasks)
-    , m_folder(std::move(folder))
+    , m_folder(folder.empty() ? std::filesystem::path(".") : std::move(folder))
     , m_file(m_folder / file_name)
     , m_clock([] { return std::chrono::steady_clock::now(); })
     , m_writer(m_file)
