@@ -237,6 +237,7 @@ TEST(BatchFile, textsInAnyEncodingAndOddNumbersComeBackExactly)
         {"overlong slash", "/media/a\xc0\xaf.avi"},
         {"surrogate half", "/media/\xed\xa0\x80.avi"},
         {"cut sequence", "/media/\xe2\x82.avi"},
+        {"control characters", "/media/a\nb\tc\x01\x7f.avi"},
         {"UTF-8 name", "/media/Kl\xc3\xa4nge \xf0\x9f\x8e\xb5 \"quoted\" \\ x.avi"},
     };
     for (const Case &c : cases) {
