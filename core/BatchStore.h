@@ -25,38 +25,41 @@
  *
  * Who calls what, and when (all on the one thread that owns the task list):
  *
- *   front end (window, quillet-cli --queue)          BatchStore                   writer thread
- *   start-up   BatchStore store(tasks, folder)
- *              Open()        -> Busy: another program keeps this file (the CLI says so, the
- *                               window runs without keeping); the store then writes nothing
- *              Read(texts)   -> Kept: OfferRestore(batch)? "Restore the N tasks...?"
- * (kRestoreOffer) Restore -> Restore(batch): add the tasks it returns to the list Discard (or not
- * offered) -> Discard() quillet-cli --queue: build the tasks from the arguments, then Adopt(batch):
- * what earlier runs made is not made again
- *                            -> SetAside: show message (a damaged or newer file was renamed)
- *              Until Kept is answered (Restore, Adopt or Discard) nothing is written, so the
- *              kept file is never replaced before the user has chosen.
- *   the list   TaskAdded(task), TaskRemoved(task), NoteChange() (any other change of a task or
- *   changes    of the order)                      -> a snapshot (a copy) at most once a second;
- *                                                    encoding and writing ----------------------->
- *   a timer    Poll(): writes a change that waited for its second; TimeUntilDue() says when
- *   (window; the CLI's event pump)
- *   rows       Facts(task): source condition, made output, last result;
- *              ConvertAgain(task): the user's "Convert again" clears the done mark
- *   Convert    RunStarted()
- *   (driver)   per task: Resume(task) -> Convert / Done / SkipSourceGone / SkipSourceChanged
- *                        claim the output's final name; TaskStarted(task, final name): written
- *                        at once
- *                        ... engine ...
- *                        WaitUntilWritten() before OutputClaim::Commit: the claim is on disk
- *                        before the output can appear under its name
- *                        TaskFinished(task, result)
- *              RunEnded(completed)
- *   close      Close() before the list is cleared: the list as it is is written and kept
+ *   start-up    BatchStore store(tasks, folder); Open()
+ *                 Busy: another program keeps the file; the store writes nothing (the window
+ *                 runs without keeping, quillet-cli says kBusy and stops)
+ *               Read(texts)
+ *                 Kept: the window asks (kRestoreOffer) when OfferRestore(batch):
+ *                   Restore: Restore(batch), then adds the tasks it returns to the list
+ *                   Discard, or not offered: Discard()
+ *                 quillet-cli --queue builds its tasks from its arguments, then Adopt(batch)
+ *                 Until Kept is answered nothing is written: the kept file is never replaced
+ *                 before the user has chosen.
+ *                 SetAside: the window shows message (the file was damaged or newer)
+ *   the list    TaskAdded(task), TaskRemoved(task), NoteChange() for any other change (a task's
+ *   changes     settings, trims, subtitle, tracks, destination; the order): at most once a
+ *               second a snapshot (a copy) goes to the writer thread, which encodes it and
+ *               replaces the file; the caller does not wait
+ *   a timer     Poll() (the window's timer, the CLI's event pump) writes a change that waited
+ *               for its second; TimeUntilDue() says when it is due
+ *   rows        Facts(task): the source's condition, the made output, the last result;
+ *               ConvertAgain(task): the user's "Convert again" clears the done mark
+ *   Convert     RunStarted()
+ *   (driver)    for each task: Resume(task): Convert, Done, SkipSourceGone, SkipSourceChanged
+ *                 claim the output's final name, then TaskStarted(task, final name): written
+ *                 at once
+ *                 ... the engine writes the output under its temporary name ...
+ *                 WaitUntilWritten() before OutputClaim::Commit, so the claim is on disk
+ *                 before the output can have its final name
+ *                 TaskFinished(task, result)
+ *               RunEnded(completed)
+ *   closing     Close() before the list is cleared at exit: the list is written as it is
  *
  * What the store knows of a task beyond the task itself (the source's size and time when it was
  * added, what runs made of it) is held here, by the task's address: TaskRemoved forgets it, and
- * tasks no longer in the list are forgotten at the next write.
+ * tasks no longer in the list are forgotten at the next write. It is kept in memory whether or
+ * not the file could be opened, so Convert after a Cancel or a finished run resumes the same way
+ * in a window that keeps no file.
  */
 namespace quillet {
 
@@ -123,9 +126,10 @@ public:
         std::string set_aside_path; ///< SetAside: where the file went (empty if it could not)
         std::string reason; ///< SetAside: what was wrong with it, for the log
     };
-    /// Reads the kept file and validates it whole. A file of a newer format or a damaged one is
-    /// never taken in part: it is renamed beside itself (".newer", ".damaged", numbered when
-    /// taken) and never deleted; when it cannot be renamed, nothing is written over it.
+    /// Reads the kept file and validates it whole. A file of a newer format or a damaged one (or
+    /// one that cannot be read: not a regular file, too large, unreadable) is never taken in
+    /// part: it is renamed beside itself (".newer", ".damaged", numbered when taken) and never
+    /// deleted; when it cannot be renamed, nothing is written over it in this session.
     ReadResult Read(const Texts &texts);
 
     /// Takes the kept tasks back: returns them, in order, for the caller to add to the list.
@@ -162,7 +166,7 @@ public:
     /// Written at once, not after the interval.
     void TaskStarted(const Task &task, const std::string &claimed_output);
     /// Waits until what was handed to the writer is on disk.
-    /// @return false when the last write failed (LastError())
+    /// @return false when the last write failed (Error() says why)
     bool WaitUntilWritten();
     void TaskFinished(const Task &task, const TaskResult &result);
     /// completed: the run went through to its end (not cancelled, not refused).

@@ -360,6 +360,12 @@ TEST(BatchStore, oneStoreAtATimeKeepsAFile)
     EXPECT_EQ(second.Open(), BatchStore::OpenResult::Busy);
     EXPECT_EQ(second.Read(kTexts).status, Status::Nothing);
     second.TaskAdded(*other.Get(0));
+    // It keeps no file, yet a second Convert in its window does not make a made task again.
+    const Task &made = *other.Get(0);
+    WriteFile(batch.State().path() / "other.m4v", "made");
+    second.TaskFinished(
+        made, {made.source_path, batch.State().file("other.m4v"), TaskResult::Status::Made, {}, 1});
+    EXPECT_EQ(second.Resume(made), ResumeStep::Done);
     second.Close();
     EXPECT_EQ(Kept(first).batch.tasks[0].task->source_path, batch.List().Get(0)->source_path);
 
