@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
     ffmpeg mkvtoolnix
+    nlohmann-json3-dev
     libgtest-dev libgmock-dev
     clang-format clang-tidy
     xvfb xauth fonts-dejavu-core
