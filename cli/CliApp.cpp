@@ -177,7 +177,7 @@ int CliApp::Convert(const CliOptions &options)
     if (!profile_document.Load(profile_path, &profile_error))
         return Usage("cannot read the profile file " + profile_error);
     bool known = false;
-    for (const auto &name : ProfileFile::ListNames(profile_path))
+    for (const auto &name : ProfileFile::SectionNames(profile_path))
         known = known || platform::EqualsIgnoringCase(name, section);
     if (!known)
         return Usage("unknown profile " + profile_file + ":" + section
