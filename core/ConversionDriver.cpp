@@ -5,6 +5,7 @@
 #include "core/ProfileValueCheck.h"
 #include "core/SourceSnapshot.h"
 #include "core/SplitPresets.h"
+#include "platform/FreeMemory.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
 
@@ -375,6 +376,8 @@ std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> 
     const int result = m_engine(static_cast<int>(args.size()), argv.data(), &EngineReport);
     EnableDshow(0);
     g_active = previous;
+    // Thousands of outputs in one batch must not keep thousands of runs' worth of freed pages.
+    platform::ReturnFreeMemory();
 
     // Cancel wins even when it came as the engine finished: nothing of this output is kept.
     if (result == DOLMAR_STOPPED || m_cancel) {
