@@ -80,14 +80,36 @@ std::vector<std::string> Lines(const std::string &text)
     return ::testing::AssertionSuccess();
 }
 
-/// The hidden files of the output claims in folder.
-std::set<std::string> Hidden(const fs::path &folder)
+/// The state letter of process pid (R, S, T, Z, ...), or 0 once it is gone.
+char StateOf(int pid)
 {
-    std::set<std::string> hidden;
-    for (const std::string &name : Names(folder))
-        if (name.starts_with('.'))
-            hidden.insert(name);
-    return hidden;
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto state = stat.rfind(") ");
+    return state == std::string::npos || state + 2 >= stat.size() ? '\0' : stat[state + 2];
+}
+
+enum class Stage { NotYet, Unfinished, Finished };
+
+/**
+ * Holds the run still (SIGSTOP) and says how far its output is: claimed and unfinished means a
+ * hidden temporary file in out (with something written into it, when written is asked for) and
+ * no finished output. The run stays stopped.
+ */
+Stage HeldAt(int pid, const fs::path &out, bool written)
+{
+    ::kill(pid, SIGSTOP);
+    for (char state = StateOf(pid); state != 'T' && state != 'Z' && state != 0;
+         state = StateOf(pid))
+        ::poll(nullptr, 0, 1);
+    Stage stage = Stage::NotYet;
+    for (const std::string &name : Names(out)) {
+        if (!name.starts_with('.'))
+            return Stage::Finished;
+        std::error_code ec;
+        if (!name.ends_with("-claim") && (!written || fs::file_size(out / name, ec) > 0))
+            stage = Stage::Unfinished;
+    }
+    return stage;
 }
 
 } // namespace
@@ -95,9 +117,9 @@ std::set<std::string> Hidden(const fs::path &folder)
 // A logout, a crash or `kill -9` at any moment of a conversion never leaves a broken file under
 // an output's name, and what a killed run leaves hidden is cleared by the next run into the
 // folder, whatever it converts; SIGTERM and SIGHUP leave nothing but finished outputs. The
-// moments are chosen by what the run shows, not by a clock: its output claimed (the engine's
-// command line is logged), and its output nearly written (the first progress line, which for a
-// short clip comes with the engine's last reports).
+// moments are conditions, not times: the run is held still (SIGSTOP) from the moment it logs the
+// engine's command line, and signalled once its output is claimed, or once the engine has
+// written into it.
 TEST(CliOutputSafety, killedAtEveryMomentLeavesNoBrokenOutput)
 {
     TempDir home;
@@ -105,27 +127,33 @@ TEST(CliOutputSafety, killedAtEveryMomentLeavesNoBrokenOutput)
     recipe.seconds = 3;
     const fs::path clip = MakeClip(home.path() / "clip.avi", recipe);
     const fs::path other = MakeClip(home.path() / "other.avi", recipe);
-    struct Moment
-    {
-        const char *what;
-        const char *shows;
-    };
-    const Moment moments[] = {{"claimed", "ffmain "}, {"nearly written", "Completed:"}};
     for (const int signal : {SIGKILL, SIGTERM, SIGHUP}) {
-        for (const Moment &moment : moments) {
-            SCOPED_TRACE(std::string(moment.what) + ", signal " + std::to_string(signal));
-            const fs::path out = home.path() / ("out" + std::to_string(signal) + moment.what);
-            bool hidden_at_kill = false;
-            const auto run = RunCommand(
-                {Cli(), "-p", kFastProfile, "-o", out.string(), clip.string()},
-                Quiet(home).environment, [&](const std::string &err, int pid) {
-                    if (!hidden_at_kill && err.find(moment.shows) != std::string::npos) {
-                        hidden_at_kill = !Hidden(out).empty();
-                        ::kill(pid, signal);
-                    }
-                });
+        for (const bool written : {false, true}) {
+            SCOPED_TRACE(std::string(written ? "written" : "claimed") + ", signal "
+                         + std::to_string(signal));
+            const fs::path out
+                = home.path() / ("out" + std::to_string(signal) + "-" + std::to_string(written));
+            bool watched = false;
+            bool signalled = false;
+            const auto run
+                = RunCommand({Cli(), "-p", kFastProfile, "-o", out.string(), clip.string()},
+                             Quiet(home).environment, [&](const std::string &err, int pid) {
+                                 if (watched || err.find("ffmain ") == std::string::npos)
+                                     return;
+                                 watched = true;
+                                 for (;;) {
+                                     const Stage stage = HeldAt(pid, out, written);
+                                     signalled
+                                         = stage == Stage::Unfinished && ::kill(pid, signal) == 0;
+                                     ::kill(pid, SIGCONT);
+                                     const char state = StateOf(pid);
+                                     if (stage != Stage::NotYet || state == 0 || state == 'Z')
+                                         break;
+                                     ::poll(nullptr, 0, 1);
+                                 }
+                             });
             // The signal came while the output was claimed and unfinished.
-            ASSERT_TRUE(hidden_at_kill) << run.err;
+            ASSERT_TRUE(signalled) << run.err;
             EXPECT_EQ(run.exit_code, 128 + signal) << run.err;
             EXPECT_TRUE(Names(out).empty() || signal == SIGKILL) << *Names(out).begin();
             EXPECT_TRUE(OnlyWholeOutputs(out, 3.0));
@@ -227,9 +255,8 @@ std::string FastProfileRunning(const TempDir &home, const std::string &command)
 /// Whether the process pid has ended (gone, or a zombie nobody reaped yet).
 bool Ended(int pid)
 {
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto state = stat.find(") ");
-    return state == std::string::npos || stat[state + 2] == 'Z';
+    const char state = StateOf(pid);
+    return state == 0 || state == 'Z';
 }
 
 /// Waits until pid has ended; false when it still runs after a minute.
