@@ -2,6 +2,7 @@
 #include "app/ConverterApp.h"
 
 #include "app/LanguageTable.h"
+#include "core/ExtensionList.h"
 #include "platform/Paths.h"
 
 namespace quillet {
@@ -64,10 +65,8 @@ void ConverterApp::FillTexts()
     m_extensions = ".ts.m2ts.m2t.tp.mts.avi.avs.mp4.3gp.dat.qt.mov.mpg.mpeg.m1v.wmv.rmvb.rm.asf"
                    ".3gp2.3g2.3gpp.flv.fli.flc.m4v.dv.mkv.ogm.dsm.vob.gif";
     m_filter = {
-        {"All support files",
-         "*.ts; *.m2ts; *.m2t; *.tp; *.mts; *.avi; *.avs; *.mp4; *.3gp; *.dat; *.qt; *.mov; "
-         "*.mpg; *.mpeg; *.m1v; *.wmv; *.rmvb; *.rm; *.asf; *.3gp2; *.3g2; *.3gpp; *.flv; *.fli; "
-         "*.flc; *.m4v; *.dv; *.mkv; *.ogm; *.dsm; *.vob; *.gif"},
+        // Made from the accepted list, so the dialog offers exactly what a scan or a drop takes.
+        {"All support files", ExtensionPatterns(m_extensions)},
         {"HD video files(.ts,.m2ts,.m2t,.tp,.mts)", "*.ts;*.m2ts;*.m2t;*.tp;*.mts"},
         {"Directshow files",
          "*.rm; *.rmvb; *.avi; *.dat; *.qt; *.mov; *.mpg; *.mpeg; *.m1v; *.wmv; *.asf"},

@@ -138,6 +138,9 @@ inline constexpr LanguageKey kLanguageKeys[] = {
      run_texts::kPostProcessNotRun.default_text},
     {run_texts::kSection, run_texts::kPostProcessFailed.key,
      run_texts::kPostProcessFailed.default_text},
+    {run_texts::kSection, run_texts::kSourceChanged.key, run_texts::kSourceChanged.default_text},
+    {run_texts::kSection, run_texts::kFrameRateRefused.key,
+     run_texts::kFrameRateRefused.default_text},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},

@@ -3,6 +3,7 @@
 
 #include "app/ConverterApp.h"
 #include "app/LanguageKeys.h"
+#include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
@@ -10,7 +11,6 @@
 #include "disc/DiscImport.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
-#include "platform/TextCase.h"
 
 #include <sys/stat.h>
 
@@ -74,7 +74,7 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
 
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
-    return m_app.AcceptedExtensions().find(platform::ToLower(extension_text)) != std::string::npos;
+    return ExtensionInList(m_app.AcceptedExtensions(), extension_text);
 }
 
 int TaskListController::AddSourceFile(const std::string &path)

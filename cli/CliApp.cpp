@@ -91,19 +91,19 @@ int CliApp::Run(const CliOptions &options)
 
 /// Where ini/ and the default output/ are: the program folder, or the per-user stand-in of an
 /// installed, read-only program folder, brought up to date on the way.
-static std::string DataFolderOf(const std::string &program_folder)
+static platform::DataFolderChoice DataFolderFor(const std::string &program_folder)
 {
-    const platform::DataFolderChoice choice
+    platform::DataFolderChoice choice
         = platform::ChooseDataFolder(program_folder, platform::UserDataHome());
     if (!choice.error.empty())
         std::fprintf(stderr, "quillet-cli: %s\n", choice.error.c_str());
-    return choice.folder;
+    return choice;
 }
 
 int CliApp::ListProfiles()
 {
     ProfileCatalogue catalogue;
-    catalogue.Scan(DataFolderOf(m_program_folder) + "/ini/");
+    catalogue.Scan(DataFolderFor(m_program_folder).folder + "/ini/");
     // Every group but "All Profiles", which only repeats the others.
     for (int g = 0; g + 1 < catalogue.GroupCount(); ++g)
         for (const auto *item : catalogue.ItemsShownFor(g))
@@ -156,7 +156,8 @@ int CliApp::Convert(const CliOptions &options)
             return Usage(options.subtitle + ": " + error);
     }
 
-    const std::string data_folder = DataFolderOf(m_program_folder);
+    const platform::DataFolderChoice data = DataFolderFor(m_program_folder);
+    const std::string &data_folder = data.folder;
     const std::string ini_folder = data_folder + "/ini/";
     DefaultProfileStore defaults(ini_folder);
     MainState state;
@@ -177,7 +178,7 @@ int CliApp::Convert(const CliOptions &options)
     if (!profile_document.Load(profile_path, &profile_error))
         return Usage("cannot read the profile file " + profile_error);
     bool known = false;
-    for (const auto &name : ProfileFile::ListNames(profile_path))
+    for (const auto &name : ProfileFile::SectionNames(profile_path))
         known = known || platform::EqualsIgnoringCase(name, section);
     if (!known)
         return Usage("unknown profile " + profile_file + ":" + section
@@ -204,8 +205,13 @@ int CliApp::Convert(const CliOptions &options)
     app.FillTexts();
     std::string output = options.output_dir;
     if (output.empty()
-        && (!registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output) || output.empty()))
+        && (!registry.ReadText(ConverterApp::kSettingsKey, "ConvertDir", output)
+            || output.empty())) {
+        // An installed program without a home has no output folder of its own to offer.
+        if (data.stand_in && platform::UserDataHome().empty())
+            return Usage("no output folder without a home folder; name one with -o");
         output = data_folder + "/output/";
+    }
     std::error_code output_ec;
     const std::filesystem::path output_folder = std::filesystem::absolute(output, output_ec);
     if (output_ec)

@@ -4,6 +4,7 @@
 #include "cli/TaskReport.h"
 
 #include "app/TaskListController.h"
+#include "platform/ChildProcess.h"
 
 #include <unistd.h>
 
@@ -21,10 +22,16 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void OnInterrupt(int signal)
 {
-    if (g_interrupted == 0)
+    if (g_interrupted == 0) {
         g_interrupted = signal;
-    // A second one ends the program at once.
+        return;
+    }
+    // A second one ends the program at once, and its children with it: a post-processing
+    // command still running would otherwise go on alone. What it leaves of an output being
+    // written, the next run into that folder clears.
+    platform::ChildProcess::KillChildrenNow();
     std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 } // namespace
@@ -44,6 +51,8 @@ void CliFrontEnd::InstallInterruptHandler()
 {
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
+    // No SA_RESTART: a blocking wait returns EINTR and looks whether to stop.
+    action.sa_flags = 0;
     sigemptyset(&action.sa_mask);
     for (int signal : kStopSignals) {
         // A signal that was ignored when the program started (nohup) stays ignored.

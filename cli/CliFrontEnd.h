@@ -43,8 +43,10 @@ public:
     void SetCancelHandler(std::function<void()> cancel) { m_cancel = std::move(cancel); }
 
     /// Makes Ctrl+C, SIGHUP and SIGTERM ask for cancel instead of ending the program, so the
-    /// output being written is removed (a second one ends it at once). A signal ignored at
-    /// start-up (nohup) stays ignored.
+    /// output being written is removed and a post-processing command is stopped (a second one
+    /// ends the program at once, killing its children first). A signal ignored at start-up
+    /// (nohup) stays ignored. The handler does not restart interrupted calls, so a wait for a
+    /// child wakes at once.
     static void InstallInterruptHandler();
     static bool Interrupted();
     /// The first stop signal that came, or 0.

@@ -54,7 +54,11 @@ std::string Seconds(double seconds)
 
 } // namespace
 
-std::string JsonString(std::string_view text)
+namespace {
+
+enum class InvalidBytes { Replaced, Escaped };
+
+std::string Json(std::string_view text, InvalidBytes invalid)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
@@ -73,7 +77,15 @@ std::string JsonString(std::string_view text)
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
         } else if (const std::size_t length = Utf8Length(text, i); length == 0) {
-            out += "\xEF\xBF\xBD"; // U+FFFD for a byte that starts no valid sequence
+            if (invalid == InvalidBytes::Replaced) {
+                out += "\xEF\xBF\xBD"; // U+FFFD for a byte that starts no valid sequence
+            } else {
+                // The byte as a lone low surrogate, U+DC00 + byte, as Python's file names carry
+                // it: no valid text holds one, so the escape is never ambiguous.
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\udc%02x", c);
+                out += escaped;
+            }
             ++i;
             continue;
         } else {
@@ -87,12 +99,58 @@ std::string JsonString(std::string_view text)
     return out;
 }
 
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Hex(std::string_view bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex = "\"";
+    for (const char byte : bytes) {
+        hex += kDigits[static_cast<unsigned char>(byte) >> 4];
+        hex += kDigits[static_cast<unsigned char>(byte) & 0xF];
+    }
+    return hex + '"';
+}
+
+/// "name":path, and "name_bytes":hex after it when the path is not valid UTF-8.
+std::string PathFields(std::string_view name, const std::string &path)
+{
+    std::string fields = JsonString(name) + ":";
+    if (path.empty())
+        return fields + "null";
+    fields += JsonPath(path);
+    if (!IsUtf8(path))
+        fields += "," + JsonString(std::string(name) + "_bytes") + ":" + Hex(path);
+    return fields;
+}
+
+} // namespace
+
+std::string JsonString(std::string_view text)
+{
+    return Json(text, InvalidBytes::Replaced);
+}
+
+std::string JsonPath(std::string_view path)
+{
+    return Json(path, InvalidBytes::Escaped);
+}
+
 std::string TaskJson(const TaskResult &result)
 {
     const auto text_or_null = [](const std::string &text) {
         return text.empty() ? std::string("null") : JsonString(text);
     };
-    return "{\"source\":" + JsonString(result.source) + ",\"output\":" + text_or_null(result.output)
+    return "{" + PathFields("source", result.source) + "," + PathFields("output", result.output)
         + ",\"status\":" + JsonString(StatusName(result.status)) + ",\"reason\":"
         + text_or_null(result.reason) + ",\"seconds\":" + Seconds(result.seconds) + "}";
 }

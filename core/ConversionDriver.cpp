@@ -2,7 +2,10 @@
 #include "core/ConversionDriver.h"
 
 #include "core/ArgumentBuilder.h"
+#include "core/ProfileValueCheck.h"
+#include "core/SourceSnapshot.h"
 #include "core/SplitPresets.h"
+#include "platform/FreeMemory.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
 
@@ -210,6 +213,11 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
             result.reason = task->preparation_failure;
             continue;
         }
+        if (std::string refused = RefusedProfileValue(task->settings, m_texts); !refused.empty()) {
+            outcome.failures.push_back({task->source_path, refused});
+            result.reason = std::move(refused);
+            continue;
+        }
         std::optional<platform::OutputClaim> claim;
         BuildContext context;
         context.split_choice = request.split_choice;
@@ -229,7 +237,8 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         m_total_s = task->duration_s;
         const std::size_t failures_before = outcome.failures.size();
         const std::optional<std::string> output
-            = RunEngine(built.args.Entries(), *claim, task->source_path, task->route_flag, outcome);
+            = RunEngine(built.args.Entries(), *claim, task->source_path, {task->source_path},
+                        task->route_flag, outcome);
         if (!output) {
             result.seconds = SecondsSince(started_ms);
             if (outcome.cancelled)
@@ -260,7 +269,9 @@ void ConversionDriver::SetMadeResult(TaskResult &result, const std::string &outp
 {
     result.output = output;
     // Finish lists a post-processing failure under the output it ran on.
-    if (outcome.failures.size() > failures_before) {
+    if (outcome.cancelled) {
+        result.status = TaskResult::Status::Cancelled;
+    } else if (outcome.failures.size() > failures_before) {
         result.status = TaskResult::Status::PostProcessFailed;
         result.reason = outcome.failures.back().reason;
     } else {
@@ -290,6 +301,13 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
             return;
         }
     }
+    if (std::string refused = RefusedProfileValue(request.current_profile, m_texts);
+        !refused.empty()) {
+        outcome.failures.push_back({tasks.Get(0)->source_path, refused});
+        shared.reason = std::move(refused);
+        share();
+        return;
+    }
     std::optional<platform::OutputClaim> claim;
     BuildContext context;
     context.split_choice = request.split_choice;
@@ -309,8 +327,11 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     for (const auto &task : tasks)
         m_total_s += EffectiveDuration(*task);
     const std::size_t failures_before = outcome.failures.size();
+    std::vector<std::string> inputs;
+    for (const auto &task : tasks)
+        inputs.push_back(task->source_path);
     if (const auto output
-        = RunEngine(built.args.Entries(), *claim, built.output_path, 0, outcome)) {
+        = RunEngine(built.args.Entries(), *claim, built.output_path, inputs, 0, outcome)) {
         Finish(*output, request.current_profile.BurnType.str(),
                request.current_profile.PostProcess.view(), request, outcome);
         SetMadeResult(shared, *output, outcome, failures_before);
@@ -325,8 +346,9 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
 
 std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> args,
                                                        platform::OutputClaim &claim,
-                                                       const std::string &source, int route_flag,
-                                                       RunOutcome &outcome)
+                                                       const std::string &source,
+                                                       const std::vector<std::string> &inputs,
+                                                       int route_flag, RunOutcome &outcome)
 {
     std::string line;
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -341,6 +363,11 @@ std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> 
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    std::vector<SourceSnapshot> before;
+    before.reserve(inputs.size());
+    for (const auto &input : inputs)
+        before.push_back(SourceSnapshot::Of(input));
+
     m_engine_message.clear();
     m_last_report = m_tick();
     ConversionDriver *previous = g_active;
@@ -349,20 +376,32 @@ std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> 
     const int result = m_engine(static_cast<int>(args.size()), argv.data(), &EngineReport);
     EnableDshow(0);
     g_active = previous;
+    // Thousands of outputs in one batch must not keep thousands of runs' worth of freed pages.
+    platform::ReturnFreeMemory();
 
+    // Cancel wins even when it came as the engine finished: nothing of this output is kept.
+    if (result == DOLMAR_STOPPED || m_cancel) {
+        claim.Abandon();
+        outcome.cancelled = true;
+        return std::nullopt;
+    }
     // The temporary file was made empty for this run: an output is there only when the engine
     // wrote something into it.
     int64_t size = 0;
     const bool made
         = result == DOLMAR_OK && IsRegularFile(claim.TemporaryPath(), &size) && size > 0;
     std::string reason;
-    if (made) {
+    const auto changed = [&] {
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (before[i].ChangedBy(SourceSnapshot::Of(inputs[i])))
+                return true;
+        return false;
+    };
+    if (made && changed()) {
+        reason = Text(run_texts::kSourceChanged);
+    } else if (made) {
         if (claim.Commit(&reason))
             return claim.FinalPath();
-    } else if (result == DOLMAR_STOPPED || m_cancel) {
-        claim.Abandon();
-        outcome.cancelled = true;
-        return std::nullopt;
     } else {
         reason = m_engine_message;
         if (reason.empty() && result == DOLMAR_OK)
@@ -383,11 +422,20 @@ void ConversionDriver::Finish(const std::string &output, const std::string &burn
     if (outcome.outputs.empty() && outcome.burn_type.empty())
         outcome.burn_type = burn_type;
     if (!command.empty()) {
-        PostProcessResult post = m_post_process(output, command, request.program_folder);
+        // The front end's events are handled while the command runs, so Cancel (or Ctrl+C) stops
+        // it as it stops the engine.
+        const StopRequest stop = [this] {
+            m_observer.PumpEvents();
+            return m_cancel;
+        };
+        PostProcessResult post = m_post_process(output, command, request.program_folder, stop);
         m_observer.LogCommandLine(post.command_line);
         // The command was waited for; one that did not run, or ended with a failure (the
-        // library importer could not add the file), is a failure of this output's run.
-        if (!post.ran)
+        // library importer could not add the file), is a failure of this output's run. One that
+        // was stopped ends the batch as Cancel does.
+        if (post.stopped)
+            outcome.cancelled = true;
+        else if (!post.ran)
             outcome.failures.push_back(
                 {output, FormatText(Text(run_texts::kPostProcessNotRun), post.error.c_str())});
         else if (post.exit_status != 0)

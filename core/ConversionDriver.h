@@ -44,10 +44,13 @@
  * The claimed name may be a " (N)" name later than the one the task showed when it was added; the
  * task's output path then becomes it.
  *
- * A run that is cancelled stops at once: the output being written is deleted and nothing after
- * it starts. A run that fails is reported and deleted, and the batch goes on; a post-processing
- * command that fails is reported the same way. The failures are listed in one message at the
- * end.
+ * A run that is cancelled stops at once: the output being written is deleted (also when Cancel
+ * came as the engine finished it) and nothing after it starts; a post-processing command that
+ * runs is stopped, and its output, which is whole, stays. A run that fails is reported and
+ * deleted, and the batch goes on; a post-processing command that fails is reported the same way.
+ * A profile value no conversion can use fails its tasks before anything is claimed, and a source
+ * that was cut short, removed or rewritten while it was read fails its output, which is deleted.
+ * The failures are listed in one message at the end.
  */
 namespace quillet::platform {
 class OutputClaim;
@@ -91,8 +94,10 @@ class ConversionDriver
 {
 public:
     using EngineFn = std::function<int(int, char **, ProgressCallback)>;
+    /// Runs a post-processing command; stop is asked while it runs and says when to end it.
     using PostProcessFn = std::function<PostProcessResult(
-        const std::string &output, std::string_view command, const std::string &program_folder)>;
+        const std::string &output, std::string_view command, const std::string &program_folder,
+        const StopRequest &stop)>;
     using TickFn = std::function<uint32_t()>;
 
     /// The message shown when the estimate exceeds the chosen disc: a fixed English text by
@@ -131,12 +136,16 @@ private:
     void RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
     void RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
     /// One engine run into the claim's temporary file, named when complete.
+    /// @param source what a failure is listed under
+    /// @param inputs the files the engine reads, which must not change while it does
     /// @return the name the output got, or nothing when none was made
     std::optional<std::string> RunEngine(std::vector<std::string> args,
                                          platform::OutputClaim &claim, const std::string &source,
-                                         int route_flag, RunOutcome &outcome);
-    /// Fills result for an output that was made: made, or its post-processing failed when
-    /// Finish listed a failure after failures_before.
+                                         const std::vector<std::string> &inputs, int route_flag,
+                                         RunOutcome &outcome);
+    /// Fills result for an output that was made: made, cancelled when Cancel stopped its
+    /// post-processing, or its post-processing failed when Finish listed a failure after
+    /// failures_before.
     static void SetMadeResult(TaskResult &result, const std::string &output,
                               const RunOutcome &outcome, std::size_t failures_before);
     double SecondsSince(uint32_t started_ms) const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/PostProcessRunner.h"
 
-#include "platform/Process.h"
+#include "platform/ChildProcess.h"
 
 namespace quillet {
 
@@ -77,7 +77,7 @@ std::string CommandLineText(const std::vector<std::string> &arguments)
 }
 
 PostProcessResult RunPostProcess(const std::string &output_path, std::string_view command,
-                                 const std::string &program_folder)
+                                 const std::string &program_folder, const StopRequest &stop)
 {
     PostProcessResult result;
     CommandTokens tokens = BuildPostProcess(command, output_path, program_folder);
@@ -86,10 +86,18 @@ PostProcessResult RunPostProcess(const std::string &output_path, std::string_vie
         result.error = tokens.error;
         return result;
     }
-    platform::ProcessResult process = platform::RunAndWait(tokens.tokens);
-    result.ran = process.started;
-    result.exit_status = process.exit_status;
-    result.error = process.error;
+    platform::ChildOptions options;
+    options.output = platform::ChildStream::Errors;
+    platform::ChildProcess program(tokens.tokens, options);
+    if (!program.Started()) {
+        result.error = program.StartError();
+        return result;
+    }
+    result.ran = true;
+    result.exit_status
+        = program.WaitUnless(stop, kPostProcessPoll, kPostProcessGrace, result.stopped);
+    if (result.exit_status < 0)
+        result.error = "lost track of the program";
     return result;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,12 @@
  * "./" taking precedence). The tokens become the started program's argument vector directly, with
  * no shell in between, so a path holding spaces, quotes, ';' or "$(...)" arrives as one intact
  * argument and is never interpreted.
+ *
+ * What the program prints goes to this process's standard error, never to its standard output,
+ * which carries quillet-cli's results (the finished files, --json). The wait has no time limit (an
+ * import may take long), but it asks the caller at least every kPostProcessPoll whether to stop,
+ * and at once when a signal arrives; a program told to stop gets SIGTERM, and SIGKILL after
+ * kPostProcessGrace.
  */
 namespace quillet {
 
@@ -43,6 +51,12 @@ CommandTokens BuildPostProcess(std::string_view command, const std::string &outp
 /// The command line as text: each argument followed by one space.
 std::string CommandLineText(const std::vector<std::string> &arguments);
 
+/// How often a running post-processing program's caller is asked whether to stop: as often as
+/// the engine reports, so Cancel is as quick as during a conversion.
+inline constexpr std::chrono::milliseconds kPostProcessPoll{100};
+/// How long a program told to stop (SIGTERM) has to end before it is killed.
+inline constexpr std::chrono::milliseconds kPostProcessGrace{3000};
+
 /// How a post-process went.
 struct PostProcessResult
 {
@@ -50,10 +64,14 @@ struct PostProcessResult
     int exit_status = -1;
     std::string command_line;
     std::string error; ///< why it did not run
+    bool stopped = false; ///< ended because the caller asked (Cancel, Ctrl+C)
 };
 
-/// Runs command for output_path and waits until the program ends.
+/// Asked while the program runs: true to stop it.
+using StopRequest = std::function<bool()>;
+
+/// Runs command for output_path and waits until the program ends, or until stop says so.
 PostProcessResult RunPostProcess(const std::string &output_path, std::string_view command,
-                                 const std::string &program_folder);
+                                 const std::string &program_folder, const StopRequest &stop = {});
 
 } // namespace quillet

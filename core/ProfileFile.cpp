@@ -189,4 +189,12 @@ std::vector<std::string> ListNames(const std::filesystem::path &file)
     return platform::ReadWholeSectionNames(kSectionListSize, file);
 }
 
+std::vector<std::string> SectionNames(const std::filesystem::path &file)
+{
+    IniDocument doc;
+    if (!doc.Load(file))
+        return {};
+    return doc.SectionNames();
+}
+
 } // namespace quillet::ProfileFile

@@ -46,4 +46,10 @@ std::size_t List(const std::filesystem::path &file, char *buffer, std::size_t si
 /// cuts is left out.
 std::vector<std::string> ListNames(const std::filesystem::path &file);
 
+/// Every section name of the file, in file order, however many there are: the profiles a user
+/// can pick. A file grows with each "Save as" into it, and a profile saved past the first
+/// kSectionListSize bytes of names is as much the user's as the first one. Empty when the file
+/// cannot be read.
+std::vector<std::string> SectionNames(const std::filesystem::path &file);
+
 } // namespace quillet::ProfileFile

@@ -36,5 +36,13 @@ inline constexpr RunText kPostProcessNotRun{
 /// The output was made but its post-processing program failed; %d is its exit status.
 inline constexpr RunText kPostProcessFailed{
     "strPostProcessFailedInfo", "converted, but the post-processing command failed (status %d)"};
+/// The source was cut short, removed or rewritten while the engine read it.
+inline constexpr RunText kSourceChanged{"strSourceChangedInfo",
+                                        "the file changed while it was converted"};
+/// The profile's custom frame rate is out of range; the value as text, then the profile's name.
+inline constexpr RunText kFrameRateRefused{
+    "strFrameRateRefusedInfo",
+    "the value \"%s\" of nVideoCustomFrameRate in the profile \"%s\" is not a frame rate "
+    "between 1 and 1000"};
 
 } // namespace quillet::run_texts

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LibraryLocation.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/BaseDirectories.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,15 +27,6 @@ std::optional<std::string> NonEmpty(const EnvironmentLookup &environment, const 
     if (value && value->empty())
         return std::nullopt;
     return value;
-}
-
-std::filesystem::path HomeFolder(const EnvironmentLookup &environment)
-{
-    if (std::optional<std::string> home = NonEmpty(environment, "HOME"))
-        return *home;
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return "/";
 }
 
 std::string ReadText(const std::filesystem::path &path)
@@ -86,6 +75,9 @@ std::optional<std::filesystem::path> ParseUserDirLine(std::string_view line, std
     std::string_view rest = *value;
     std::filesystem::path folder;
     if (rest.starts_with("$HOME")) {
+        // Without a usable home a folder under it names nothing.
+        if (home.empty())
+            return std::nullopt;
         rest.remove_prefix(5);
         if (!rest.empty() && rest.front() != '/')
             return std::nullopt;
@@ -107,15 +99,6 @@ std::optional<std::filesystem::path> ParseUserDirLine(std::string_view line, std
 }
 
 } // namespace
-
-EnvironmentLookup SystemEnvironment()
-{
-    return [](const char *name) -> std::optional<std::string> {
-        if (const char *value = std::getenv(name))
-            return std::string(value);
-        return std::nullopt;
-    };
-}
 
 MediaKind MediaKindOf(std::string_view path)
 {
@@ -152,18 +135,19 @@ std::filesystem::path LocateLibraryFolder(std::string_view media_path,
     if (std::optional<std::string> configured = NonEmpty(environment, "QUILLET_MEDIA_LIBRARY"))
         return *configured;
 
-    const std::filesystem::path home = HomeFolder(environment);
-    std::filesystem::path config_home = home / ".config";
-    // Relative values are to be ignored, as the base-directory rules say.
-    if (std::optional<std::string> value = NonEmpty(environment, "XDG_CONFIG_HOME");
-        value && value->front() == '/')
-        config_home = *value;
-
+    // The base directory rules decide the home and the configuration folder; without a usable
+    // home only a folder named in full (above, or absolute in user-dirs.dirs) can be the library.
+    const std::filesystem::path home = platform::UserHome(environment).value_or(std::string());
     const bool audio = MediaKindOf(media_path) == MediaKind::Audio;
-    const std::string user_dirs = ReadText(config_home / "user-dirs.dirs");
-    if (std::optional<std::filesystem::path> folder
-        = FindUserDir(user_dirs, audio ? "XDG_MUSIC_DIR" : "XDG_VIDEOS_DIR", home))
-        return *folder;
+    if (std::optional<std::string> config_home = platform::ConfigHome(environment)) {
+        const std::string user_dirs
+            = ReadText(std::filesystem::path(*config_home) / "user-dirs.dirs");
+        if (std::optional<std::filesystem::path> folder
+            = FindUserDir(user_dirs, audio ? "XDG_MUSIC_DIR" : "XDG_VIDEOS_DIR", home))
+            return *folder;
+    }
+    if (home.empty())
+        return {};
     return home / (audio ? "Music" : "Videos");
 }
 

@@ -5,9 +5,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -24,6 +27,48 @@ namespace {
 constexpr std::chrono::milliseconds kWaitPoll{10};
 // A child's status while it still runs.
 constexpr int kStillRunning = -2;
+// Without a pidfd (a kernel before 5.3) the end of a child is looked for this often.
+constexpr std::chrono::milliseconds kPidFdlessPoll{10};
+
+// The children started and not yet reaped, for KillChildrenNow. Slots of plain atomics, so a
+// signal handler can read them; a program has a handful of children at once, and one beyond the
+// slots still runs, it is only not killed from a handler.
+std::array<std::atomic<pid_t>, 64> g_live_children{};
+
+void Track(pid_t pid)
+{
+    for (auto &slot : g_live_children) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, pid))
+            return;
+    }
+}
+
+void Untrack(pid_t pid)
+{
+    for (auto &slot : g_live_children) {
+        pid_t expected = pid;
+        if (slot.compare_exchange_strong(expected, 0))
+            return;
+    }
+}
+
+/// A descriptor that becomes readable when pid ends, or an empty one where the kernel has none.
+UniqueFd PidFdOf(pid_t pid)
+{
+    return UniqueFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+}
+
+/// Sleeps until the child behind pidfd ends, a signal arrives or timeout passes.
+void Doze(const UniqueFd &pidfd, std::chrono::milliseconds timeout)
+{
+    if (pidfd) {
+        pollfd fd{pidfd.Get(), POLLIN, 0};
+        ::poll(&fd, 1, static_cast<int>(timeout.count()));
+    } else {
+        ::poll(nullptr, 0, static_cast<int>(std::min(timeout, kPidFdlessPoll).count()));
+    }
+}
 
 int StatusOf(int wait_status)
 {
@@ -84,6 +129,8 @@ public:
             posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0);
         if (options.output == ChildStream::Discard)
             posix_spawn_file_actions_addopen(&m_actions, 1, "/dev/null", O_WRONLY, 0);
+        else if (options.output == ChildStream::Errors)
+            posix_spawn_file_actions_adddup2(&m_actions, 2, 1);
         if (options.errors == ChildStream::Discard)
             posix_spawn_file_actions_addopen(&m_actions, 2, "/dev/null", O_WRONLY, 0);
         if (output_pipe >= 0)
@@ -159,6 +206,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const ChildOpti
         m_start_error = "cannot start " + argv.front() + ": " + std::strerror(rc);
         return;
     }
+    Track(m_pid);
     m_started = true;
 }
 
@@ -186,6 +234,7 @@ ChildProcess ChildProcess::Fork(const std::function<int()> &body, const ChildOpt
         // _exit: the child must not run this process's atexit handlers or flush its buffers.
         ::_exit(status);
     }
+    Track(pid);
     child.m_pid = pid;
     child.m_started = true;
     return child;
@@ -324,6 +373,7 @@ int ChildProcess::Reap(int options, rusage *usage)
     while ((rc = ::wait4(m_pid, &wait_status, options, usage)) < 0 && errno == EINTR) { }
     if (rc == 0)
         return kStillRunning;
+    Untrack(m_pid);
     m_pid = -1;
     return rc < 0 ? -1 : StatusOf(wait_status);
 }
@@ -350,6 +400,58 @@ std::optional<int> ChildProcess::WaitFor(std::chrono::milliseconds timeout)
     }
 }
 
+int ChildProcess::WaitUnless(const std::function<bool()> &stop, std::chrono::milliseconds interval,
+                             std::chrono::milliseconds grace, bool &stopped)
+{
+    m_output.Close();
+    m_errors.Close();
+    stopped = false;
+    if (m_pid <= 0)
+        return -1;
+    const UniqueFd pidfd = PidFdOf(m_pid);
+    for (;;) {
+        const int status = Reap(WNOHANG);
+        if (status != kStillRunning)
+            return status;
+        if (stop && stop()) {
+            stopped = true;
+            return Terminate(grace);
+        }
+        // A signal (Ctrl+C) ends the doze early, so stop() hears of it at once.
+        Doze(pidfd, interval);
+    }
+}
+
+int ChildProcess::Terminate(std::chrono::milliseconds grace)
+{
+    m_output.Close();
+    m_errors.Close();
+    if (m_pid <= 0)
+        return -1;
+    ::kill(m_pid, SIGTERM);
+    const UniqueFd pidfd = PidFdOf(m_pid);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    for (;;) {
+        const int status = Reap(WNOHANG);
+        if (status != kStillRunning)
+            return status;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        Doze(pidfd, left);
+    }
+    ::kill(m_pid, SIGKILL);
+    return Reap(0);
+}
+
+void ChildProcess::KillChildrenNow()
+{
+    for (auto &slot : g_live_children)
+        if (const pid_t pid = slot.load(); pid > 0)
+            ::kill(pid, SIGKILL);
+}
+
 void ChildProcess::Kill()
 {
     m_output.Close();
@@ -364,6 +466,8 @@ void ChildProcess::Release()
 {
     m_output.Close();
     m_errors.Close();
+    if (m_pid > 0)
+        Untrack(m_pid);
     m_pid = -1;
 }
 

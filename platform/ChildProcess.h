@@ -20,6 +20,8 @@ enum class ChildStream {
     Inherit, ///< this process's own
     Discard, ///< /dev/null
     Pipe, ///< a pipe read by this process (standard output and standard error only)
+    Errors, ///< this process's standard error (standard output only): what a child prints
+            ///< never mixes with results this process writes to its own standard output
 };
 
 /// How a child is started.
@@ -42,6 +44,9 @@ struct ChildOptions
  * its three standard streams. The destructor kills and reaps a child that was neither waited for
  * nor released, so an exception between start and Wait() leaves no process behind. Exit
  * statuses read as the shell reads them: the status, or 128 + the signal that ended the child.
+ *
+ * A process that is ended by a signal before it could stop its children in order (a second
+ * Ctrl+C) calls KillChildrenNow() from its signal handler, so no child runs on on its own.
  */
 class ChildProcess
 {
@@ -103,8 +108,28 @@ public:
     /// @return the exit status, or nullopt while the child still runs
     std::optional<int> WaitFor(std::chrono::milliseconds timeout);
 
+    /**
+     * Waits for the end, asking stop() each time a signal interrupts the wait and at least every
+     * interval; once stop() says so, the child is ended as Terminate does.
+     * @param stopped set to whether the child was ended that way
+     * @return the exit status, 128 + signal, or -1 when there is no child to wait for
+     */
+    int WaitUnless(const std::function<bool()> &stop, std::chrono::milliseconds interval,
+                   std::chrono::milliseconds grace, bool &stopped);
+
+    /// Ends the child politely: SIGTERM, then SIGKILL when it has not ended after grace; reaps it.
+    /// @return its exit status (128 + the signal that ended it)
+    int Terminate(std::chrono::milliseconds grace);
+
     /// Ends the child at once (SIGKILL) and reaps it.
     void Kill();
+
+    /**
+     * Sends SIGKILL to every child of this copy of the library that is started and not yet
+     * reaped or released. Only async-signal-safe calls: for a signal handler that is about to
+     * end the process.
+     */
+    static void KillChildrenNow();
 
     /// Lets the child run on: it is neither waited for nor killed by this object.
     void Release();

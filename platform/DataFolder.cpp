@@ -2,6 +2,7 @@
 #include "DataFolder.h"
 
 #include "AtomicFile.h"
+#include "BaseDirectories.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -63,10 +64,7 @@ bool FolderWritable(const std::string &folder)
 
 std::string UserDataHome()
 {
-    if (const char *data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
-        return data;
-    const char *home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.local/share";
+    return DataHome().value_or(std::string());
 }
 
 DataFolderChoice ChooseDataFolder(const std::string &program_folder,
@@ -79,6 +77,13 @@ DataFolderChoice ChooseDataFolder(const std::string &program_folder,
         return choice;
     }
     choice.stand_in = true;
+    if (user_data_home.empty()) {
+        // Nowhere of the user's own to write: the built-in profiles stay readable where they
+        // are, and nothing is made in whatever folder the program was started from.
+        choice.error = NoHomeReason("XDG_DATA_HOME") + "; profiles cannot be saved";
+        choice.folder = program_folder;
+        return choice;
+    }
     choice.folder = user_data_home + "/" + kStandInName;
     const fs::path own = fs::path(choice.folder) / kProfileFolder;
     std::error_code ec;

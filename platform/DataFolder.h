@@ -23,8 +23,8 @@ namespace quillet::platform {
 /// or a superuser, whom permission bits do not stop, on a file system that refuses writes.
 bool FolderWritable(const std::string &folder);
 
-/// $XDG_DATA_HOME when it is an absolute path (the base directory rules ignore relative ones),
-/// else $HOME/.local/share. Without a trailing '/'.
+/// The data home of the base directory rules (platform/BaseDirectories.h): $XDG_DATA_HOME when
+/// absolute, else $HOME/.local/share; empty without a usable home. Without a trailing '/'.
 std::string UserDataHome();
 
 /// Where the writing goes, and how it was set up.
@@ -41,7 +41,8 @@ struct DataFolderChoice
  * Chooses the folder for program_folder and, for the stand-in, brings its ini/ up to date with
  * the program folder's and creates its output/.
  * @param program_folder without a trailing '/'
- * @param user_data_home the base the stand-in goes under (UserDataHome() in the programs)
+ * @param user_data_home the base the stand-in goes under (UserDataHome() in the programs); empty
+ *        when the user has none, and then the program folder stays the folder, with an error
  * @param writable the writability check (FolderWritable in the programs)
  */
 DataFolderChoice

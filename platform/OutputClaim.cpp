@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -105,33 +106,71 @@ bool AllDigits(std::string_view text)
     return true;
 }
 
-/// Whether name is a temporary file made for final's tag and extension: ".TAG.quillet-P-N.EXT".
-bool IsTemporaryFor(std::string_view name, const PathParts &final_parts)
+/// The claim file that guards a temporary file ".TAG.quillet-P-N.EXT": ".TAG.EXT.quillet-claim";
+/// empty when name is no temporary file.
+std::string ClaimNameOfTemporary(std::string_view name)
 {
-    const std::string prefix = "." + final_parts.tag + std::string(kMarker);
-    if (!name.starts_with(prefix) || !name.ends_with(final_parts.extension))
-        return false;
-    std::string_view middle = name.substr(prefix.size());
-    middle.remove_suffix(final_parts.extension.size());
-    const auto dash = middle.find('-');
-    return dash != std::string_view::npos && AllDigits(middle.substr(0, dash))
-        && AllDigits(middle.substr(dash + 1));
+    const auto marker = name.rfind(kMarker);
+    if (!name.starts_with('.') || name.ends_with(kClaimSuffix) || marker == std::string_view::npos
+        || marker == 0)
+        return {};
+    const std::string_view tag = name.substr(1, marker - 1);
+    std::string_view rest = name.substr(marker + kMarker.size());
+    const auto dot = rest.find('.');
+    const std::string_view extension = dot == std::string_view::npos ? "" : rest.substr(dot);
+    rest = rest.substr(0, dot);
+    const auto dash = rest.find('-');
+    if (dash == std::string_view::npos || !AllDigits(rest.substr(0, dash))
+        || !AllDigits(rest.substr(dash + 1)))
+        return {};
+    return "." + std::string(tag) + std::string(extension) + std::string(kClaimSuffix);
 }
 
-/// Removes the temporary files of writers that held final_path's claim and were killed.
-void RemoveLeftovers(const std::string &final_path)
+/**
+ * Removes what writers that ended without tidying up (SIGKILL, a crash, a power cut) left in
+ * folder: each claim file nobody holds, with the temporary files it guarded. A name is cleared
+ * only while its claim is held here, taken as a writer takes it, so a writer at work is never
+ * touched and one that starts meanwhile sees the claim file go and takes a new one.
+ * @param held_claim the claim file (a name in folder) this writer holds and has no temporary
+ *        file for yet: its temporary files are a dead writer's too
+ */
+void RemoveLeftovers(const std::string &folder, const std::string &held_claim)
 {
-    const PathParts parts = Split(final_path);
-    DIR *folder = ::opendir(parts.folder.empty() ? "." : parts.folder.c_str());
-    if (!folder)
+    DIR *listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!listing)
         return;
-    std::vector<std::string> leftovers;
-    while (const dirent *entry = ::readdir(folder))
-        if (IsTemporaryFor(entry->d_name, parts))
-            leftovers.push_back(parts.folder + entry->d_name);
-    ::closedir(folder);
-    for (const auto &leftover : leftovers)
-        ::unlink(leftover.c_str());
+    // Claim file -> the temporary files it guards.
+    std::map<std::string, std::vector<std::string>> leftovers;
+    while (const dirent *entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with('.') || name.find(kMarker) == std::string_view::npos)
+            continue;
+        if (name.ends_with(kClaimSuffix))
+            leftovers[std::string(name)];
+        else if (std::string claim = ClaimNameOfTemporary(name); !claim.empty())
+            leftovers[claim].emplace_back(name);
+    }
+    ::closedir(listing);
+    for (const auto &[claim, temporaries] : leftovers) {
+        if (claim == held_claim) {
+            for (const std::string &temporary : temporaries)
+                ::unlink((folder + temporary).c_str());
+            continue;
+        }
+        const std::string claim_path = folder + claim;
+        const UniqueFd fd(
+            ::open(claim_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+        if (!fd || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue; // held: its writer is at work
+        struct stat held;
+        struct stat named;
+        if (::fstat(fd.Get(), &held) != 0 || ::lstat(claim_path.c_str(), &named) != 0
+            || held.st_dev != named.st_dev || held.st_ino != named.st_ino)
+            continue; // taken over meanwhile
+        for (const std::string &temporary : temporaries)
+            ::unlink((folder + temporary).c_str());
+        ::unlink(claim_path.c_str());
+    }
 }
 
 void SyncFolderOf(const std::string &path)
@@ -142,6 +181,14 @@ void SyncFolderOf(const std::string &path)
     if (folder)
         ::fsync(folder.Get());
 }
+
+int SyncFile(int fd)
+{
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Set before any writer starts (tests only), so it needs no lock.
+CommitSteps g_commit_steps{SyncFile, RenameWithoutReplacing};
 
 void SetError(std::string *error, const std::string &what, int code)
 {
@@ -262,7 +309,7 @@ OutputClaim OutputClaim::Claim(const NumberedName &numbered, std::string *error)
     claim.m_numbered = numbered;
     if (!claim.ClaimNext(error))
         return {};
-    RemoveLeftovers(claim.m_final);
+    RemoveLeftovers(Split(claim.m_final).folder, Split(ClaimPathFor(claim.m_final)).name);
 
     const PathParts parts = Split(claim.m_final);
     const std::string base
@@ -327,17 +374,19 @@ bool OutputClaim::Commit(std::string *error)
             *error = "no output to name";
         return false;
     }
+    const CommitSteps steps = g_commit_steps;
     // The data reaches the disk before the name does, so even a power cut never leaves an empty
     // or partial file under the final name.
     {
         const UniqueFd fd(::open(m_temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-        if (!fd || ::fsync(fd.Get()) != 0) {
-            SetError(error, "cannot write " + m_temporary, errno);
+        const int code = fd ? steps.sync(fd.Get()) : errno;
+        if (code != 0) {
+            SetError(error, "cannot write " + m_temporary, code);
             return false;
         }
     }
     for (;;) {
-        const int result = RenameWithoutReplacing(m_temporary, m_final);
+        const int result = steps.rename(m_temporary, m_final);
         if (result == 0)
             break;
         if (result != EEXIST) {
@@ -352,7 +401,21 @@ bool OutputClaim::Commit(std::string *error)
     m_temporary.clear();
     m_committed = true;
     SyncFolderOf(m_final);
+    // The name is taken for good now, which keeps every other writer off it: the claim files go
+    // at once rather than when the claim does, so nothing hidden stays while the output is
+    // post-processed (for minutes, or until a kill).
+    Release();
     return true;
+}
+
+void OutputClaim::SetCommitSteps(CommitSteps steps)
+{
+    g_commit_steps = steps;
+}
+
+CommitSteps OutputClaim::DefaultCommitSteps()
+{
+    return {SyncFile, RenameWithoutReplacing};
 }
 
 void OutputClaim::Abandon()

@@ -17,11 +17,13 @@
  * hidden temporary name in the same folder that keeps the extension (".STEM.quillet-PID-N.EXT";
  * a stem too long for the file system to take in these names is cut and ends in a hash),
  * and only a complete output is renamed to its final name, by a rename that never replaces a
- * file. A failed or cancelled output removes its temporary file and nothing else.
+ * file; the claim file goes as soon as the output has its name. A failed or cancelled output
+ * removes its temporary file and nothing else.
  *
- * Temporary files of a writer that was killed are removed by the next writer that claims the
- * same final name (while a name is held, only its holder writes temporary files for it), and they
- * are never taken for outputs: their names say what they are.
+ * A writer that was killed leaves its claim file and its temporary file. Every claim into a
+ * folder clears such leftovers of any name there: a claim file that nobody holds goes, with the
+ * temporary files of its name (while a name is held, only its holder writes temporary files for
+ * it). Leftovers are never taken for outputs: their names say what they are.
  */
 namespace quillet::platform {
 
@@ -38,6 +40,14 @@ bool IsOutputClaimLeftover(std::string_view name);
 
 /// The n-th name of an output's sequence: n = 0 the wanted name, then its " (N)" forms.
 using NumberedName = std::function<std::string(unsigned n)>;
+
+/// The two steps of OutputClaim::Commit that reach the disk, each giving 0 or an errno value:
+/// flushing the temporary file, and naming it without replacing a file.
+struct CommitSteps
+{
+    int (*sync)(int fd);
+    int (*rename)(const std::string &from, const std::string &to);
+};
 
 class OutputClaim
 {
@@ -75,6 +85,11 @@ public:
 
     /// Removes the temporary file; the final name is never touched. Releases nothing.
     void Abandon();
+
+    /// Replaces the commit's disk steps, so that tests can fail them as a disk or a file system
+    /// may (EIO from the flush, EROFS or EXDEV from the rename). Process-wide.
+    static void SetCommitSteps(CommitSteps steps);
+    static CommitSteps DefaultCommitSteps();
 
 private:
     struct Lock

@@ -2,6 +2,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/BaseDirectories.h"
 #include "platform/DebugOutput.h"
 #include "platform/TextCase.h"
 
@@ -268,12 +269,10 @@ SettingsStore::SettingsStore(std::filesystem::path folder, std::string root_name
 
 std::filesystem::path SettingsStore::DefaultFolder()
 {
+    // A folder named on purpose is taken as given, relative or not.
     if (const char *dir = std::getenv("QUILLET_SETTINGS_DIR"); dir && *dir)
         return dir;
-    if (const char *dir = std::getenv("XDG_CONFIG_HOME"); dir && *dir)
-        return dir;
-    const char *home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : ".") / ".config";
+    return ConfigHome().value_or(std::string());
 }
 
 std::filesystem::path SettingsStore::FileFor(std::string_view key_path) const
@@ -305,6 +304,8 @@ std::filesystem::path SettingsStore::FileFor(std::string_view key_path) const
 std::optional<SettingsStore::Value> SettingsStore::Read(std::string_view key_path,
                                                         std::string_view name) const
 {
+    if (m_folder.empty())
+        return std::nullopt;
     const Values *values = Load(FileFor(key_path));
     const Value *value = values ? values->Find(name) : nullptr;
     if (!value)
@@ -315,6 +316,9 @@ std::optional<SettingsStore::Value> SettingsStore::Read(std::string_view key_pat
 bool SettingsStore::Write(std::string_view key_path, std::string_view name,
                           const Value &value) const
 {
+    // No folder: the user has no home to keep settings in, and the current folder is not one.
+    if (m_folder.empty())
+        return false;
     const auto file = FileFor(key_path);
     const Values *loaded = Load(file);
     // A settings file that is there but refused (no regular file, too large, unreadable) is

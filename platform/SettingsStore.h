@@ -50,12 +50,13 @@ public:
         std::string bytes; ///< for other types
     };
 
-    /// A store under folder. The folder and the files are created on the first write.
+    /// A store under folder. The folder and the files are created on the first write. An empty
+    /// folder is no store: nothing is read and every write fails.
     explicit SettingsStore(std::filesystem::path folder,
                            std::string root_name = "HKEY_LOCAL_MACHINE");
 
-    /// The folder of the user's settings: $QUILLET_SETTINGS_DIR, else $XDG_CONFIG_HOME, else
-    /// ~/.config.
+    /// The folder of the user's settings: $QUILLET_SETTINGS_DIR, else the configuration home of
+    /// the base directory rules (platform/BaseDirectories.h); empty when there is none.
     static std::filesystem::path DefaultFolder();
 
     /// The file that holds key_path.

@@ -140,7 +140,7 @@ void ProfileCatalogue::Scan(const std::string &ini_folder)
         if (it->is_directory(type_ec) || !platform::EndsWithIgnoringCase(name, ".ini")
             || name == "kreldef.ini")
             continue;
-        for (const auto &section : ProfileFile::ListNames(it->path()))
+        for (const auto &section : ProfileFile::SectionNames(it->path()))
             AddProfile(name, section);
     }
     FinishGroups();

@@ -66,7 +66,7 @@ public:
     /**
      * The start-up scan: every "*.ini" file of ini_folder in the order the file system lists
      * them, except the default-profile file "kreldef.ini"; each file's sections are added in file
-     * order (as many as a 5120-byte name list holds). Then FinishGroups.
+     * order, every one of them. Then FinishGroups.
      */
     void Scan(const std::string &ini_folder);
 

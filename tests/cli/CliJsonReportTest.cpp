@@ -131,3 +131,43 @@ TEST(CliJsonReport, summaryListsEachFileAndWithJsonLeavesStandardOutputToIt)
     EXPECT_EQ(JsonLines(run.out).size(), 2u) << run.out;
     EXPECT_NE(run.err.find("1 of 2 made\n"), std::string::npos) << run.err;
 }
+
+// File names are bytes: two names that differ only in a byte that is not UTF-8 are reported so
+// that a script opens each file it is told of, through the escaped text or the bytes.
+TEST(CliJsonReport, namesThatAreNotUtf8NameTheirFilesExactly)
+{
+    TempDir home;
+    ClipRecipe recipe;
+    recipe.seconds = 0.4;
+    recipe.width = 160;
+    recipe.height = 120;
+    const auto acute = MakeClip(home.path() / "caf\xe9.avi", recipe);
+    const auto grave = MakeClip(home.path() / "caf\xe8.avi", recipe);
+    const auto run = RunCommand({Cli(), "--json", "-p", kFastProfile, "-o", home.file("out"),
+                                 acute.string(), grave.string()},
+                                Environment(home));
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const std::vector<QJsonObject> objects = JsonLines(run.out);
+    ASSERT_EQ(objects.size(), 2u) << run.out;
+    EXPECT_TRUE(objects[0].contains(QLatin1String("output_bytes")));
+    // Every path given, read back by a script as a script reads it: each names its own file.
+    const std::string script = home.file("open.py");
+    WriteFile(script,
+              "import json, os, sys\n"
+              "for line in sys.stdin:\n"
+              "    result = json.loads(line)\n"
+              "    for key in ('source', 'output'):\n"
+              "        escaped = os.fsencode(result[key])\n"
+              "        raw = bytes.fromhex(result[key + '_bytes'])\n"
+              "        assert escaped == raw, (escaped, raw)\n"
+              "        with open(result[key], 'rb') as f:\n"
+              "            f.read(1)\n"
+              "        sys.stdout.buffer.write(raw + b'\\n')\n");
+    const std::string listed = home.file("listed");
+    WriteFile(listed, run.out);
+    const auto opened = RunCommand({"sh", "-c", "python3 \"$0\" < \"$1\"", script, listed});
+    ASSERT_EQ(opened.exit_code, 0) << opened.err;
+    EXPECT_EQ(opened.out,
+              acute.string() + "\n" + home.file("out/caf\xe9.mp4") + "\n" + grave.string() + "\n"
+                  + home.file("out/caf\xe8.mp4") + "\n");
+}

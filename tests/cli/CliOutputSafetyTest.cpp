@@ -6,15 +6,16 @@
 #include "TempDir.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/PrivateProfile.h"
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 
-#include <chrono>
-#include <random>
+#include <cstdlib>
+
 #include <set>
-#include <thread>
 
 using namespace quillet::test;
 using quillet::platform::ChildOptions;
@@ -79,66 +80,92 @@ std::vector<std::string> Lines(const std::string &text)
     return ::testing::AssertionSuccess();
 }
 
+/// The state letter of process pid (R, S, T, Z, ...), or 0 once it is gone.
+char StateOf(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto state = stat.rfind(") ");
+    return state == std::string::npos || state + 2 >= stat.size() ? '\0' : stat[state + 2];
+}
+
+enum class Stage { NotYet, Unfinished, Finished };
+
+/**
+ * Holds the run still (SIGSTOP) and says how far its output is: claimed and unfinished means a
+ * hidden temporary file in out (with something written into it, when written is asked for) and
+ * no finished output. The run stays stopped.
+ */
+Stage HeldAt(int pid, const fs::path &out, bool written)
+{
+    ::kill(pid, SIGSTOP);
+    for (char state = StateOf(pid); state != 'T' && state != 'Z' && state != 0;
+         state = StateOf(pid))
+        ::poll(nullptr, 0, 1);
+    Stage stage = Stage::NotYet;
+    for (const std::string &name : Names(out)) {
+        if (!name.starts_with('.'))
+            return Stage::Finished;
+        std::error_code ec;
+        if (!name.ends_with("-claim") && (!written || fs::file_size(out / name, ec) > 0))
+            stage = Stage::Unfinished;
+    }
+    return stage;
+}
+
 } // namespace
 
 // A logout, a crash or `kill -9` at any moment of a conversion never leaves a broken file under
-// an output's name; SIGTERM and SIGHUP leave nothing but finished outputs.
-TEST(CliOutputSafety, killedAtRandomMomentsLeavesNoBrokenOutput)
+// an output's name, and what a killed run leaves hidden is cleared by the next run into the
+// folder, whatever it converts; SIGTERM and SIGHUP leave nothing but finished outputs. The
+// moments are conditions, not times: the run is held still (SIGSTOP) from the moment it logs the
+// engine's command line, and signalled once its output is claimed, or once the engine has
+// written into it.
+TEST(CliOutputSafety, killedAtEveryMomentLeavesNoBrokenOutput)
 {
     TempDir home;
     ClipRecipe recipe;
     recipe.seconds = 3;
     const fs::path clip = MakeClip(home.path() / "clip.avi", recipe);
-    const fs::path out = home.path() / "out";
-    const std::vector<std::string> argv
-        = {Cli(), "-p", kFastProfile, "-o", out.string(), clip.string()};
-
-    // How long one conversion takes here, so that the kills fall inside one.
-    const auto start = std::chrono::steady_clock::now();
-    ChildProcess timed(argv, Quiet(home));
-    ASSERT_EQ(timed.Wait(), 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
-    fs::remove_all(out);
-
-    std::random_device seed_source;
-    const unsigned seed = seed_source();
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<long> moment(0, whole.count() * 11 / 10);
-    int caught_writing = 0;
-    for (int round = 0; round < 20; ++round) {
-        ChildProcess run(argv, Quiet(home));
-        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
-        for (const std::string &name : Names(out))
-            caught_writing += name.starts_with(".clip") && name.find(".quillet-") != name.npos
-                && !name.ends_with("-claim");
-        run.Kill();
-        ASSERT_TRUE(OnlyWholeOutputs(out, 3.0)) << "round " << round;
-    }
-    // The kills did fall while outputs were being written.
-    EXPECT_GE(caught_writing, 3);
-
-    // The next run names its output after the finished ones and removes what the killed runs
-    // left under the name it takes.
-    ChildProcess next(argv, Quiet(home));
-    ASSERT_EQ(next.Wait(), 0);
-    EXPECT_TRUE(OnlyWholeOutputs(out, 3.0));
-
-    for (int signal : {SIGTERM, SIGHUP, SIGTERM, SIGHUP, SIGTERM}) {
-        const fs::path polite = home.path() / ("polite" + std::to_string(signal));
-        std::vector<std::string> args = argv;
-        args[4] = polite.string();
-        for (int round = 0; round < 2; ++round) {
-            ChildProcess run(args, Quiet(home));
-            std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
-            ::kill(run.Pid(), signal);
-            const int status = run.Wait();
-            EXPECT_TRUE(status == 0 || status == 128 + signal) << status;
+    const fs::path other = MakeClip(home.path() / "other.avi", recipe);
+    for (const int signal : {SIGKILL, SIGTERM, SIGHUP}) {
+        for (const bool written : {false, true}) {
+            SCOPED_TRACE(std::string(written ? "written" : "claimed") + ", signal "
+                         + std::to_string(signal));
+            const fs::path out
+                = home.path() / ("out" + std::to_string(signal) + "-" + std::to_string(written));
+            bool watched = false;
+            bool signalled = false;
+            const auto run
+                = RunCommand({Cli(), "-p", kFastProfile, "-o", out.string(), clip.string()},
+                             Quiet(home).environment, [&](const std::string &err, int pid) {
+                                 if (watched || err.find("ffmain ") == std::string::npos)
+                                     return;
+                                 watched = true;
+                                 for (;;) {
+                                     const Stage stage = HeldAt(pid, out, written);
+                                     signalled
+                                         = stage == Stage::Unfinished && ::kill(pid, signal) == 0;
+                                     ::kill(pid, SIGCONT);
+                                     const char state = StateOf(pid);
+                                     if (stage != Stage::NotYet || state == 0 || state == 'Z')
+                                         break;
+                                     ::poll(nullptr, 0, 1);
+                                 }
+                             });
+            // The signal came while the output was claimed and unfinished.
+            ASSERT_TRUE(signalled) << run.err;
+            EXPECT_EQ(run.exit_code, 128 + signal) << run.err;
+            EXPECT_TRUE(Names(out).empty() || signal == SIGKILL) << *Names(out).begin();
+            EXPECT_TRUE(OnlyWholeOutputs(out, 3.0));
+            if (signal != SIGKILL)
+                continue;
+            // A run of another name into the folder clears what the killed one left.
+            const auto next
+                = RunCommand({Cli(), "-p", kFastProfile, "-o", out.string(), other.string()},
+                             Quiet(home).environment);
+            ASSERT_EQ(next.exit_code, 0) << next.err;
+            EXPECT_EQ(Names(out), (std::set<std::string>{"other.mp4"}));
         }
-        for (const std::string &name : Names(polite))
-            EXPECT_FALSE(name.starts_with('.')) << name << " was left by signal " << signal;
-        EXPECT_TRUE(OnlyWholeOutputs(polite, 3.0));
     }
 }
 
@@ -210,4 +237,114 @@ TEST(CliOutputSafety, fiftyClipsJoinAndLongPathsConvert)
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.out, (out / (std::string(200, 'h') + ".mp4")).string() + "\n");
     EXPECT_TRUE(Ffprobe(out / (std::string(200, 'h') + ".mp4")).ok);
+}
+
+namespace {
+
+/// The fast profile, copied beside home with command as its post-processing command; the -p
+/// argument that names it (the profile file is named from the program's ini folder).
+std::string FastProfileRunning(const TempDir &home, const std::string &command)
+{
+    const fs::path file = home.path() / "post.ini";
+    fs::copy_file(ProgramDir() / "ini/ipodmp4.ini", file, fs::copy_options::overwrite_existing);
+    const std::string section = "iPod Video MPEG-4 (320x240)";
+    EXPECT_TRUE(quillet::platform::WriteProfileString(section, "PostProcess", command, file));
+    return "../../../../../../../../../../../../../.." + file.string() + ":" + section;
+}
+
+/// Whether the process pid has ended (gone, or a zombie nobody reaped yet).
+bool Ended(int pid)
+{
+    const char state = StateOf(pid);
+    return state == 0 || state == 'Z';
+}
+
+/// Waits until pid has ended; false when it still runs after a minute.
+bool AwaitEnd(int pid)
+{
+    for (int i = 0; i < 6000 && !Ended(pid); ++i)
+        ::poll(nullptr, 0, 10);
+    return Ended(pid);
+}
+
+// Prints "started PID", then answers SIGTERM with "term PID" but goes on; it would end by itself
+// after eight seconds ("end PID"). Its output must not reach quillet-cli's results. (The log of
+// the command line holds the words with "$$", never with the number.)
+constexpr const char *kStubbornCommand
+    = "\"sh\" \"-c\" \"trap 'echo term $$' TERM; echo started $$; sleep 8 >/dev/null 2>&1 & "
+      "while kill -0 $! 2>/dev/null; do wait $!; done; echo end $$\" \"%out\"";
+
+int PidAfter(const std::string &err, const std::string &word)
+{
+    const auto at = err.find(word + " ");
+    return at == std::string::npos ? -1 : std::atoi(err.c_str() + at + word.size() + 1);
+}
+
+/// Whether the command printed word with its pid.
+bool Said(const std::string &err, const std::string &word)
+{
+    const int pid = PidAfter(err, "started");
+    return pid > 0 && err.find(word + " " + std::to_string(pid)) != std::string::npos;
+}
+
+} // namespace
+
+// Ctrl+C while a post-processing command runs stops the command (SIGTERM, then SIGKILL) and the
+// batch, as Cancel does; the command's output goes to standard error, so --json stays readable.
+TEST(CliOutputSafety, anInterruptStopsAPostProcessingCommandAndTheBatch)
+{
+    TempDir home;
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    const fs::path first = MakeClip(home.path() / "first.avi", recipe);
+    const fs::path second = MakeClip(home.path() / "second.avi", recipe);
+    const fs::path out = home.path() / "out";
+    bool interrupted = false;
+    const auto run = RunCommand({Cli(), "--json", "-p", FastProfileRunning(home, kStubbornCommand),
+                                 "-o", out.string(), first.string(), second.string()},
+                                Quiet(home).environment, [&](const std::string &err, int pid) {
+                                    if (!interrupted && PidAfter(err, "started") > 0) {
+                                        ::kill(pid, SIGINT);
+                                        interrupted = true;
+                                    }
+                                });
+    ASSERT_TRUE(interrupted) << run.err;
+    EXPECT_EQ(run.exit_code, 130) << run.err;
+    EXPECT_TRUE(Said(run.err, "term")) << run.err;
+    EXPECT_FALSE(Said(run.err, "end")) << "the command ran to its end";
+    EXPECT_TRUE(Ended(PidAfter(run.err, "started")));
+    // Standard output holds the two results only: the first output stays, whole.
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0].rfind("{\"source\":", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("\"output\":\"" + (out / "first.mp4").string() + "\""),
+              std::string::npos);
+    EXPECT_NE(lines[1].find("\"status\":\"cancelled\""), std::string::npos) << lines[1];
+    EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4"}));
+    EXPECT_TRUE(OnlyWholeOutputs(out, 1.0));
+}
+
+// A second Ctrl+C ends quillet-cli at once: it takes the command with it and leaves no claim.
+TEST(CliOutputSafety, aSecondInterruptLeavesNoCommandRunningAndNoClaim)
+{
+    TempDir home;
+    ClipRecipe recipe;
+    recipe.seconds = 1;
+    const fs::path clip = MakeClip(home.path() / "clip.avi", recipe);
+    const fs::path out = home.path() / "out";
+    int interrupts = 0;
+    const auto run = RunCommand({Cli(), "-p", FastProfileRunning(home, kStubbornCommand), "-o",
+                                 out.string(), clip.string()},
+                                Quiet(home).environment, [&](const std::string &err, int pid) {
+                                    // The second comes once the first has reached the command.
+                                    const bool started = PidAfter(err, "started") > 0;
+                                    const bool termed = Said(err, "term");
+                                    if ((interrupts == 0 && started) || (interrupts == 1 && termed))
+                                        interrupts += ::kill(pid, SIGINT) == 0;
+                                });
+    ASSERT_EQ(interrupts, 2) << run.err;
+    EXPECT_EQ(run.exit_code, 128 + SIGINT);
+    EXPECT_TRUE(AwaitEnd(PidAfter(run.err, "started"))) << "the command runs on its own";
+    EXPECT_FALSE(Said(run.err, "end"));
+    EXPECT_EQ(Names(out), (std::set<std::string>{"clip.mp4"}));
 }

@@ -211,3 +211,113 @@ TEST(CliRobustness, hangUpAndTerminateCancelLikeControlC)
         EXPECT_TRUE(Names(out).empty()) << *Names(out).begin();
     }
 }
+
+// A source cut short while it converts is read by the engine as if it ended there: the run must
+// not report the shorter output as made.
+TEST(CliRobustness, aSourceCutShortWhileItConvertsFails)
+{
+    TempDir home;
+    ClipRecipe recipe;
+    recipe.seconds = 12;
+    recipe.width = 480;
+    recipe.height = 360;
+    const auto clip = MakeClip(home.path() / "long.mp4", recipe);
+    const std::string out = home.file("out");
+    bool cut = false;
+    const auto run = RunCommand(
+        {Cli(), "-p", "ipadh264.ini:iPad Video H.264 (1024x768)", "-o", out, clip.string()},
+        Environment(home), [&](const std::string &err, int pid) {
+            if (!cut && err.find("Completed:") != std::string::npos) {
+                // Held still while the file is cut, so the cut lands inside the conversion.
+                ::kill(pid, SIGSTOP);
+                fs::resize_file(clip, fs::file_size(clip) / 3);
+                ::kill(pid, SIGCONT);
+                cut = true;
+            }
+        });
+    ASSERT_TRUE(cut) << run.err;
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_NE(run.err.find("long.mp4: the file changed while it was converted"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_TRUE(Names(out).empty());
+}
+
+// A folder scan takes the files whose extension is one the converter accepts, as a whole:
+// ".a" is no ".avi", ".t" no ".ts".
+TEST(CliRobustness, aFolderScanTakesOnlyMediaExtensions)
+{
+    TempDir home;
+    const fs::path folder = home.path() / "mixed";
+    fs::create_directories(folder);
+    fs::rename(ShortClip(home, "clip.mp4"), folder / "clip.mp4");
+    WriteFile(folder / "lib.a", "!<arch>\n");
+    WriteFile(folder / "notes.t", "not media\n");
+    const auto run = RunCommand(
+        {Cli(), "-p", kFastProfile, "-o", home.file("out"), folder.string()}, Environment(home));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("out/clip.mp4") + "\n");
+}
+
+// A profile file grows with every "Save as"; a profile saved past the first 5,120 bytes of
+// section names is chosen and converts like the first.
+TEST(CliRobustness, aProfileFarDownALongProfileFileCanBeChosen)
+{
+    TempDir home;
+    const auto clip = ShortClip(home, "clip.avi");
+    const std::string built_in = ReadFile(ProgramDir() / "ini/ipodmp4.ini");
+    const std::string body = built_in.substr(built_in.find('\n') + 1);
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "[Saved profile with a long descriptive name " + std::to_string(i) + "]\n" + body;
+    const fs::path file = WriteFile(home.path() / "saved.ini", text);
+    const std::string up = "../../../../../../../../../../../../../..";
+    const auto run = RunCommand({Cli(), "-p",
+                                 up + file.string()
+                                     + ":Saved profile with a long descriptive "
+                                       "name 199",
+                                 "-o", home.file("out"), clip.string()},
+                                Environment(home));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("out/clip.mp4") + "\n");
+}
+
+// Settings follow the base directory rules: a relative XDG_CONFIG_HOME is ignored (it would make
+// the settings depend on the folder the program starts in), and without a usable home nothing is
+// read or made in the current folder.
+TEST(CliRobustness, settingsComeFromTheHomeNeverFromTheCurrentFolder)
+{
+    TempDir home;
+    const auto clip = ShortClip(home, "clip.avi");
+    const auto settings = [](const fs::path &folder, const std::string &output) {
+        WriteFile(folder / "Brontwick/Pellumo.reg",
+                  "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Brontwick\\Pellumo]\n"
+                  "\"ConvertDir\"=\""
+                      + output + "\"\n");
+    };
+    const fs::path here = home.path() / "here";
+    settings(here / "rel/dir", home.file("wrong") + "/");
+    settings(home.path() / "user/.config", home.file("right") + "/");
+    const std::vector<std::string> environment
+        = {"QUILLET_SETTINGS_DIR",    "HOME=" + home.file("user"),
+           "XDG_CONFIG_HOME=rel/dir", "DISPLAY=",
+           "WAYLAND_DISPLAY=",        "LANG=C"};
+    const std::string in_here = "cd \"$0\" && exec \"$@\"";
+    auto run
+        = RunCommand({"sh", "-c", in_here, here.string(), Cli(), "-p", kFastProfile, clip.string()},
+                     environment);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("right/clip.mp4") + "\n");
+
+    // No home at all: an output folder named on the command line is all it needs, and the
+    // current folder stays as it was.
+    const fs::path bare = home.path() / "bare";
+    fs::create_directories(bare);
+    run = RunCommand({"sh", "-c", in_here, bare.string(), Cli(), "-p", kFastProfile, "-o",
+                      home.file("named"), clip.string()},
+                     {"QUILLET_SETTINGS_DIR", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                      "DISPLAY=", "WAYLAND_DISPLAY=", "LANG=C"});
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("named/clip.mp4") + "\n");
+    EXPECT_TRUE(Names(bare).empty());
+}

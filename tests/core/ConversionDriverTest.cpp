@@ -2,12 +2,15 @@
 #include "core/ConversionDriver.h"
 
 #include "app/LanguageTable.h"
+#include "platform/OutputClaim.h"
 
 #include "TaskFixtures.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <set>
@@ -58,6 +61,7 @@ struct FakeEngine
     std::vector<std::vector<std::string>> seen;
     uint32_t *clock = nullptr;
     std::function<void(const std::string &output)> during_run; ///< another program at work
+    bool ignores_cancel = false; ///< goes on to the end whatever the reports answer
 
     int operator()(int argc, char **argv, ProgressCallback report)
     {
@@ -87,7 +91,7 @@ struct FakeEngine
         for (int i = 1; i <= reports_per_run; ++i) {
             if (clock)
                 *clock += 600;
-            if (report(nullptr, i * 1.0) < 0)
+            if (report(nullptr, i * 1.0) < 0 && !ignores_cancel)
                 return DOLMAR_STOPPED;
         }
         if (failure != fail_for.end())
@@ -125,18 +129,18 @@ struct Fixture
         engine.clock = &clock;
         driver.SetEngine(std::ref(engine));
         driver.SetTickSource([this] { return clock; });
-        driver.SetPostProcessRunner(
-            [this](const std::string &output, std::string_view, const std::string &) {
-                PostProcessResult r;
-                if (post_process_fails.count(output)) {
-                    r.error = "cannot start ferrule: No such file or directory";
-                    return r;
-                }
-                post_processed.push_back(output);
-                r.ran = true;
-                r.exit_status = post_process_status.count(output) ? post_process_status[output] : 0;
+        driver.SetPostProcessRunner([this](const std::string &output, std::string_view,
+                                           const std::string &, const StopRequest &) {
+            PostProcessResult r;
+            if (post_process_fails.count(output)) {
+                r.error = "cannot start ferrule: No such file or directory";
                 return r;
-            });
+            }
+            post_processed.push_back(output);
+            r.ran = true;
+            r.exit_status = post_process_status.count(output) ? post_process_status[output] : 0;
+            return r;
+        });
         request.split_choice = "No split";
         request.output_folder = out.path().string() + "/";
         request.current_profile.profile_path = "/ini/ipadh264.ini";
@@ -321,7 +325,7 @@ TEST(ConversionDriver, discRunsShareTheDiscBetweenTheirOutputs)
         t->settings.profile_path = "/ini/paldvd.ini";
     // The fake output is 7 bytes: the running total stays 0 KiB, so make the first one larger.
     f.driver.SetPostProcessRunner(
-        [&](const std::string &output, std::string_view, const std::string &) {
+        [&](const std::string &output, std::string_view, const std::string &, const StopRequest &) {
             std::ofstream(output) << std::string(std::size_t{10} * 1024, 'x');
             return PostProcessResult{true, 0, {}, {}};
         });
@@ -568,4 +572,169 @@ TEST(ConversionDriver, everyTaskOfAMergedRunSharesItsResult)
         EXPECT_EQ(result.reason, "b.avi: its tracks could not be read");
         EXPECT_TRUE(result.output.empty());
     }
+}
+
+// The engine reads a source that is cut short as if it ended there, and one that is removed to its
+// end through the descriptor it holds; only the file can tell. A source that only grows (a
+// recording still being written) converts what was there.
+TEST(ConversionDriver, aSourceThatChangesWhileItIsReadFailsAndLeavesNothing)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(const std::filesystem::path &)> change;
+        Status status;
+    };
+    const auto sized = [](std::uintmax_t size) {
+        return [size](const std::filesystem::path &source) {
+            std::filesystem::resize_file(source, size);
+        };
+    };
+    const Case cases[] = {
+        {"cut to a third", sized(100), Status::Failed},
+        {"cut to nothing", sized(0), Status::Failed},
+        {"removed", [](const auto &source) { std::filesystem::remove(source); }, Status::Failed},
+        {"rewritten to the same size",
+         [](const auto &source) {
+             std::ofstream(source) << std::string(300, 'y');
+             std::filesystem::last_write_time(
+                 source, std::filesystem::last_write_time(source) + std::chrono::seconds(1));
+         },
+         Status::Failed},
+        {"grown", sized(900), Status::Made},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        TempDir in;
+        const auto source = quillet::test::WriteFile(in.path() / "film.avi", std::string(300, 'x'));
+        f.tasks.Add(MakeProbedTask(source.string(), f.out.file("film.mp4")));
+        f.engine.during_run = [&](const std::string &) { c.change(source); };
+        const RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+        ASSERT_EQ(outcome.results.size(), 1u);
+        EXPECT_EQ(StatusName(outcome.results[0].status), StatusName(c.status));
+        if (c.status == Status::Failed) {
+            EXPECT_EQ(outcome.results[0].reason, "the file changed while it was converted");
+            EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
+            EXPECT_TRUE(f.post_processed.empty());
+        }
+    }
+}
+
+TEST(ConversionDriver, cancelDuringAMergedRunOrAsTheEngineFinishesKeepsNothing)
+{
+    Fixture merged;
+    merged.request.merge = true;
+    merged.request.current_profile.TargetType = "mp4";
+    merged.AddTask("a");
+    merged.AddTask("b");
+    merged.observer.on_pump = [&] { merged.driver.RequestCancel(); };
+    RunOutcome outcome = merged.driver.Convert(merged.tasks, merged.request);
+    EXPECT_TRUE(outcome.cancelled);
+    ASSERT_EQ(outcome.results.size(), 2u);
+    for (const TaskResult &result : outcome.results)
+        EXPECT_EQ(result.status, Status::Cancelled);
+    EXPECT_TRUE(std::filesystem::is_empty(merged.out.path()));
+
+    // Cancel pressed during the last report, which the engine no longer answers: its output is
+    // complete, but the user asked for nothing more, so it goes and nothing else runs.
+    Fixture late;
+    late.AddTask("first");
+    late.AddTask("second");
+    late.observer.on_pump = [&] {
+        if (late.observer.pumps == late.engine.reports_per_run)
+            late.driver.RequestCancel();
+    };
+    late.engine.reports_per_run = 5;
+    late.engine.ignores_cancel = true;
+    outcome = late.driver.Convert(late.tasks, late.request);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(late.engine.runs, 1);
+    EXPECT_TRUE(outcome.outputs.empty());
+    EXPECT_TRUE(late.post_processed.empty());
+    EXPECT_EQ(outcome.results[0].status, Status::Cancelled);
+    EXPECT_TRUE(std::filesystem::is_empty(late.out.path()));
+}
+
+// Cancel (or Ctrl+C) while a post-processing command runs stops the command and the batch; the
+// output it ran on is whole and stays.
+TEST(ConversionDriver, cancelWhilePostProcessingStopsTheCommandAndTheBatch)
+{
+    Fixture f;
+    f.AddTask("first");
+    f.AddTask("second");
+    int asked = 0;
+    f.driver.SetPostProcessRunner(
+        [&](const std::string &, std::string_view, const std::string &, const StopRequest &stop) {
+            PostProcessResult result{true, 128 + 15, "ferrule", {}, false};
+            while (!result.stopped)
+                result.stopped = (++asked, stop());
+            return result;
+        });
+    f.observer.on_pump = [&] {
+        if (asked == 2)
+            f.driver.RequestCancel();
+    };
+    const RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(f.engine.runs, 1);
+    EXPECT_EQ(outcome.outputs, (std::vector<std::string>{f.out.file("first.mp4")}));
+    EXPECT_TRUE(f.observer.told.empty()) << "a cancel is no failure";
+    ExpectResult(outcome.results[0], "/in/first.avi", f.out.file("first.mp4"), Status::Cancelled,
+                 "", 3.0);
+    EXPECT_EQ(outcome.results[1].status, Status::Cancelled);
+}
+
+// A frame rate no clip can be converted at is refused before anything is claimed, naming the
+// profile's key and value, as the engine names the values it refuses.
+TEST(ConversionDriver, anAbsurdFrameRateInTheProfileIsRefusedBeforeConverting)
+{
+    struct Case
+    {
+        float rate;
+        int custom;
+        bool refused;
+    };
+    const Case cases[] = {
+        {0.001f, 1, true},        {0, 1, true},  {-25, 1, true},     {1001, 1, true},
+        {std::nanf(""), 1, true}, {1, 1, false}, {29.97f, 1, false}, {1000, 1, false},
+        {0.001f, 0, false}, // not used: the source's rate is kept
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rate);
+        Fixture f;
+        Task &task = f.AddTask("clip");
+        task.settings.section_name = "Slow motion";
+        task.settings.bVideoCustomFrameRate = c.custom;
+        task.settings.nVideoCustomFrameRate = c.rate;
+        const RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+        EXPECT_EQ(f.engine.runs, c.refused ? 0 : 1);
+        if (c.refused) {
+            char value[32];
+            std::snprintf(value, sizeof value, "%g", static_cast<double>(c.rate));
+            EXPECT_EQ(outcome.results[0].reason,
+                      std::string("the value \"") + value
+                          + "\" of nVideoCustomFrameRate in the profile \"Slow motion\" is not a "
+                            "frame rate between 1 and 1000");
+            EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
+        }
+    }
+}
+
+// The claim's commit fails (a disk error on the flush, a file system that refuses the name): the
+// task fails with the reason and nothing is left, hidden or not.
+TEST(ConversionDriver, anOutputThatCannotBeNamedFailsItsTask)
+{
+    Fixture f;
+    f.AddTask("clip");
+    const platform::CommitSteps normal = platform::OutputClaim::DefaultCommitSteps();
+    platform::OutputClaim::SetCommitSteps({[](int) { return EIO; }, normal.rename});
+    const RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+    platform::OutputClaim::SetCommitSteps(normal);
+    EXPECT_EQ(outcome.results[0].status, Status::Failed);
+    EXPECT_NE(outcome.results[0].reason.find("Input/output error"), std::string::npos)
+        << outcome.results[0].reason;
+    EXPECT_TRUE(f.post_processed.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
 }

@@ -75,3 +75,21 @@ TEST(PostProcessRunner, reportsAProgramThatCannotStartAndWaitsForOneThatRuns)
     EXPECT_TRUE(failing.ran);
     EXPECT_EQ(failing.exit_status, 1);
 }
+
+// An import may take long: the command is waited for without a limit, its caller asked all the
+// while whether to stop; told to, the command is ended.
+TEST(PostProcessRunner, waitsWithoutALimitUntilTheCommandEndsOrIsStopped)
+{
+    int asked = 0;
+    PostProcessResult slow = RunPostProcess("/o.mp4", "\"sh\" \"-c\" \"sleep 0.5; exit 3\"", "/App",
+                                            [&] { return ++asked < 0; });
+    EXPECT_TRUE(slow.ran);
+    EXPECT_FALSE(slow.stopped);
+    EXPECT_EQ(slow.exit_status, 3);
+    EXPECT_GT(asked, 1);
+
+    PostProcessResult stopped
+        = RunPostProcess("/o.mp4", "\"sleep\" \"60\"", "/App", [] { return true; });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.exit_status, 128 + 15);
+}

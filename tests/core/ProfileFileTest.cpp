@@ -132,3 +132,22 @@ TEST(ProfileFile, writeIfAbsentRefusesAnExistingNameIgnoringCase)
     EXPECT_EQ(ProfileFile::WriteIfAbsent("Hall", Sample(), dir.path() / "none" / "x.ini"),
               ProfileFile::WriteIfAbsentResult::Failed);
 }
+
+// Each "Save as" adds a section; the newest ones, past what a 5120-byte name list holds, are
+// offered and read like the first.
+TEST(ProfileFile, everySectionIsListedHoweverManyThereAre)
+{
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "[Saved profile with a long descriptive name " + std::to_string(i)
+            + "]\nTargetType=mp" + std::to_string(i % 5) + "\n";
+    const auto file = WriteFile(dir.path() / "many.ini", text);
+    const std::vector<std::string> names = ProfileFile::SectionNames(file);
+    ASSERT_EQ(names.size(), 200u);
+    EXPECT_EQ(names.back(), "Saved profile with a long descriptive name 199");
+    ProfileRecord last;
+    ProfileFile::Read(names.back(), last, file);
+    EXPECT_EQ(last.TargetType.str(), "mp4");
+    EXPECT_TRUE(ProfileFile::SectionNames(dir.path() / "missing.ini").empty());
+}

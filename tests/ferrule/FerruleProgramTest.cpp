@@ -3,12 +3,19 @@
 #include "Command.h"
 #include "TempDir.h"
 
+#include "platform/UniqueFd.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
 
 using quillet::test::CommandResult;
 using quillet::test::ProgramDir;
@@ -147,6 +154,35 @@ TEST_F(FerruleProgram, unreachableDisplayFallsBackToStandardError)
     CommandResult result = RunCommand({(ProgramDir() / "ferrule").string(), m_dir.file("missing")},
                                       {"DISPLAY=:4711", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
                                        "XAUTHORITY=" + m_dir.file("no-xauthority")});
+    EXPECT_EQ(result.exit_code, 5);
+    EXPECT_EQ(result.err, "Cannot open file " + m_dir.file("missing") + "\n");
+}
+
+// A display that takes the connection and never answers (a stalled X server, a dead forwarding)
+// must not hold ferrule, and with it the converter, which waits for ferrule without a limit:
+// the probe is given up, and the message goes to standard error.
+TEST_F(FerruleProgram, aDisplayThatNeverAnswersIsGivenUp)
+{
+    // The X server's socket in the abstract namespace, where the X library looks first; held
+    // here, listening, never read.
+    const quillet::platform::UniqueFd server(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_TRUE(server);
+    int display = 4800;
+    for (; display < 4900; ++display) {
+        const std::string name = "/tmp/.X11-unix/X" + std::to_string(display);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size());
+        const auto length
+            = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        if (::bind(server.Get(), reinterpret_cast<const sockaddr *>(&address), length) == 0)
+            break;
+    }
+    ASSERT_EQ(::listen(server.Get(), 16), 0);
+    const CommandResult result = RunCommand(
+        {(ProgramDir() / "ferrule").string(), m_dir.file("missing")},
+        {"DISPLAY=:" + std::to_string(display),
+         "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "XAUTHORITY=" + m_dir.file("no-xauthority")});
     EXPECT_EQ(result.exit_code, 5);
     EXPECT_EQ(result.err, "Cannot open file " + m_dir.file("missing") + "\n");
 }

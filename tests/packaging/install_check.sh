@@ -101,6 +101,17 @@ converted=$(run_as_user quillet-cli "$user_dir/clip.avi" 2>"$work/standin.log")
 status=$?
 same "a read-only program folder converts into the per-user output folder" \
     "0 $user_dir/data/quillet/output/clip.mp4" "$status $converted"
+# Without a home (a service, cron, a container) nothing of the user's is there to write to: the
+# program says so and stops, and makes nothing in the folder it was started from.
+started_in=$user_dir/started-in
+mkdir -p "$started_in"
+chmod a+rwx "$started_in"
+said=$(cd "$started_in" && env -i PATH="$readonly_root/prefix/bin:/usr/bin:/bin" \
+    "${as_user[@]}" quillet-cli "$user_dir/clip.avi" 2>&1 >/dev/null)
+status=$?
+same "without a home an installed program stops with status 2" 2 "$status"
+check "without a home it says that HOME is missing" grep -q "HOME" <<<"$said"
+same "without a home nothing is made in the folder it started in" "" "$(ls -A "$started_in")"
 (cd "$installed" && find . -type f -exec md5sum {} + | sort) >"$work/installed-after.md5"
 check "the read-only program folder stayed as it was" \
     cmp -s "$work/installed-before.md5" "$work/installed-after.md5"

@@ -177,3 +177,63 @@ TEST(ChildProcess, aDetachedProgramRunsOnItsOwn)
     EXPECT_TRUE(std::filesystem::exists(mark));
     EXPECT_FALSE(ChildProcess::StartDetached({"quillet-no-such-program"}));
 }
+
+// A wait that is told to stop ends the child politely, and by force when it will not go.
+TEST(ChildProcess, aStoppedWaitEndsTheChildWithTermThenKill)
+{
+    struct Case
+    {
+        const char *script;
+        int status;
+    };
+    const Case cases[] = {
+        {"echo ready; exec sleep 60", 128 + SIGTERM},
+        {"trap '' TERM; echo ready; exec sleep 60", 128 + SIGKILL},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.script);
+        ChildProcess child({"sh", "-c", c.script}, Piped());
+        ASSERT_EQ(child.ReadLine(), "ready");
+        int asked = 0;
+        bool stopped = false;
+        const int status = child.WaitUnless([&] { return ++asked == 3; }, 1ms, 50ms, stopped);
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(asked, 3);
+        EXPECT_EQ(status, c.status);
+    }
+    // A child that ends by itself is waited for however long it takes, and not stopped.
+    ChildProcess quick({"sh", "-c", "sleep 0.3; exit 4"});
+    bool stopped = true;
+    EXPECT_EQ(quick.WaitUnless([] { return false; }, 1ms, 1ms, stopped), 4);
+    EXPECT_FALSE(stopped);
+}
+
+// What a child prints can go to this process's standard error, away from its results.
+TEST(ChildProcess, standardOutputCanGoToStandardError)
+{
+    ChildOptions options;
+    options.output = ChildStream::Errors;
+    ChildProcess child = ChildProcess::Fork([&] {
+        // This copy's standard error is a pipe the test reads; the child's output must land there.
+        int fds[2];
+        if (::pipe(fds) != 0 || ::dup2(fds[1], STDERR_FILENO) < 0)
+            return 2;
+        ChildProcess printer({"echo", "to the results?"}, options);
+        if (printer.Wait() != 0)
+            return 3;
+        char said[64] = {};
+        const ssize_t n = ::read(fds[0], said, sizeof said - 1);
+        return n > 0 && std::string(said) == "to the results?\n" ? 0 : 4;
+    });
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+// A signal handler that ends the program takes its children with it.
+TEST(ChildProcess, killChildrenNowEndsEveryChildStillRunning)
+{
+    ChildProcess first({"sleep", "60"});
+    ChildProcess second({"sleep", "60"});
+    ChildProcess::KillChildrenNow();
+    EXPECT_EQ(first.Wait(), 128 + SIGKILL);
+    EXPECT_EQ(second.Wait(), 128 + SIGKILL);
+}

@@ -2,13 +2,16 @@
 // The folder the programs write to: the program folder when it can be written, else the
 // per-user stand-in with its copy of the built-in profile files.
 #include "platform/DataFolder.h"
+#include "platform/ChildProcess.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <grp.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 using namespace quillet;
 using namespace quillet::platform;
@@ -104,11 +107,51 @@ TEST(DataFolder, writabilityIsProbedNotOnlyAskedOf)
     EXPECT_FALSE(FolderWritable((dir.path() / "missing").string()));
     // /proc refuses new files even to the superuser, whom access() lets through.
     EXPECT_FALSE(FolderWritable("/proc"));
-    // Permission bits stop everyone but the superuser, for whom the folder stays writable, as
-    // it is.
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(FolderWritable(dir.path().string()), ::geteuid() == 0);
-    fs::permissions(dir.path(), fs::perms::owner_all);
+}
+
+// An installed program folder belongs to root and is only read by the user. CI runs the tests as
+// root, whom permission bits do not stop, so there the user's side is played by nobody.
+TEST(DataFolder, aProgramFolderTheUserCannotWriteGetsTheStandIn)
+{
+    ProgramFolder program;
+    test::TempDir home;
+    const auto as_the_user = [&] {
+        if (FolderWritable(program.Path()))
+            return 1;
+        const DataFolderChoice choice = ChooseDataFolder(program.Path(), home.path().string());
+        const bool copied = fs::is_regular_file(home.path() / "quillet/ini/mp3c.ini");
+        return choice.stand_in && choice.files_added == 3 && choice.error.empty() && copied ? 0 : 3;
+    };
+    const auto read_only = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
+        | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(program.dir.path(), read_only);
+    int status = 0;
+    if (::geteuid() != 0) {
+        status = as_the_user();
+    } else {
+        constexpr uid_t kNobody = 65534;
+        ASSERT_EQ(::chown(home.path().c_str(), kNobody, kNobody), 0);
+        platform::ChildProcess user = platform::ChildProcess::Fork([&] {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
+                || ::setresuid(kNobody, kNobody, kNobody) != 0)
+                return 2;
+            return as_the_user();
+        });
+        status = user.Wait();
+    }
+    fs::permissions(program.dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(status, 0) << "1: the folder counted as writable, 2: no unprivileged user, "
+                            "3: no stand-in";
+}
+
+TEST(DataFolder, withoutAHomeNothingIsMadeAndTheProgramFolderStays)
+{
+    ProgramFolder program;
+    const DataFolderChoice choice = ChooseDataFolder(program.Path(), "", Never);
+    EXPECT_TRUE(choice.stand_in);
+    EXPECT_EQ(choice.folder, program.Path());
+    EXPECT_NE(choice.error.find("HOME"), std::string::npos) << choice.error;
+    EXPECT_EQ(choice.files_added, 0);
 }
 
 TEST(DataFolder, theUsersDataHomeFollowsTheBaseDirectoryRules)
@@ -124,6 +167,8 @@ TEST(DataFolder, theUsersDataHomeFollowsTheBaseDirectoryRules)
     EXPECT_EQ(UserDataHome(), "/home/ann/.local/share");
     ::unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(UserDataHome(), "/home/ann/.local/share");
+    ::unsetenv("HOME");
+    EXPECT_EQ(UserDataHome(), "");
     saved_data ? ::setenv("XDG_DATA_HOME", data.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
     saved_home ? ::setenv("HOME", home.c_str(), 1) : ::unsetenv("HOME");
 }

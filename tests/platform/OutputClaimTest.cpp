@@ -155,3 +155,88 @@ TEST(OutputClaim, renamingNeverReplacesAFile)
     EXPECT_TRUE(IsOutputClaimLeftover(".clip.mp4.quillet-claim"));
     EXPECT_TRUE(IsOutputClaimLeftover(".clip (1).quillet-4711-0.mp4"));
 }
+
+// A writer killed at any name leaves its claim and temporary files; the next claim into the
+// folder, of any name, clears them, and leaves a writer at work alone.
+TEST(OutputClaim, leftoversOfKilledWritersGoWithTheNextClaimOfAnyName)
+{
+    TempDir dir;
+    ChildProcess writer = ChildProcess::Fork([&]() -> int {
+        OutputClaim claim = OutputClaim::Claim(Sequence(dir, "killed"));
+        WriteFile(claim.TemporaryPath(), "half written");
+        std::_Exit(claim.Claimed() ? 0 : 1); // no destructor runs, as under SIGKILL
+    });
+    ASSERT_EQ(writer.Wait(), 0);
+    ASSERT_EQ(Names(dir).size(), 2u);
+    const OutputClaim at_work = OutputClaim::Claim(Sequence(dir, "busy"));
+    const std::set<std::string> busy_files = Names(dir);
+
+    const OutputClaim next = OutputClaim::Claim(Sequence(dir, "other"));
+    ASSERT_TRUE(next.Claimed());
+    std::set<std::string> left = Names(dir);
+    for (const std::string &name : busy_files)
+        EXPECT_EQ(left.erase(name), name.find("killed") == std::string::npos ? 1u : 0u) << name;
+    // Only the new claim's own two files remain beside the busy writer's.
+    EXPECT_EQ(left.size(), 2u);
+    for (const std::string &name : left)
+        EXPECT_NE(name.find("other"), std::string::npos) << name;
+}
+
+// Once the output has its name no other writer can take it: the claim file goes at once, so
+// nothing hidden stays while the output is post-processed.
+TEST(OutputClaim, theClaimFileGoesWhenTheOutputIsNamed)
+{
+    TempDir dir;
+    OutputClaim claim = OutputClaim::Claim(Sequence(dir));
+    WriteFile(claim.TemporaryPath(), "whole");
+    ASSERT_TRUE(claim.Commit());
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"clip.mp4"}));
+    EXPECT_EQ(OutputClaim::Claim(Sequence(dir)).FinalPath(), dir.file("clip (1).mp4"));
+}
+
+// A commit that the disk or the file system refuses fails with the reason, and what it leaves
+// goes with the claim: nothing under the final name, nothing hidden.
+TEST(OutputClaim, aCommitThatCannotFlushOrNameFailsAndLeavesNothing)
+{
+    struct Case
+    {
+        const char *what;
+        CommitSteps steps;
+        bool remove_folder;
+        const char *reason;
+    };
+    const CommitSteps normal = OutputClaim::DefaultCommitSteps();
+    const Case cases[] = {
+        {"flush fails", {[](int) { return EIO; }, normal.rename}, false, "Input/output error"},
+        {"cross-device rename",
+         {normal.sync, [](const std::string &, const std::string &) { return EXDEV; }},
+         false,
+         "Invalid cross-device link"},
+        {"read-only file system",
+         {normal.sync, [](const std::string &, const std::string &) { return EROFS; }},
+         false,
+         "Read-only file system"},
+        {"folder removed", normal, true, "No such file or directory"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir parent;
+        const std::filesystem::path folder = parent.path() / "out";
+        std::filesystem::create_directory(folder);
+        const std::string stem = (folder / "clip").string();
+        std::optional<OutputClaim> claim
+            = OutputClaim::Claim([&](unsigned n) { return stem + std::to_string(n) + ".mp4"; });
+        ASSERT_TRUE(claim->Claimed());
+        WriteFile(claim->TemporaryPath(), "whole");
+        if (c.remove_folder)
+            std::filesystem::remove_all(folder);
+        OutputClaim::SetCommitSteps(c.steps);
+        std::string error;
+        const bool committed = claim->Commit(&error);
+        OutputClaim::SetCommitSteps(normal);
+        EXPECT_FALSE(committed);
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        claim.reset();
+        EXPECT_TRUE(!std::filesystem::exists(folder) || std::filesystem::is_empty(folder));
+    }
+}

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SubtitleStyle.h"
 
+#include "platform/BaseDirectories.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <strings.h>
 #include <system_error>
@@ -117,14 +120,11 @@ std::filesystem::path SubtitleStyle::Location()
     if (const char *explicit_path = std::getenv("QUILLET_SUBTITLE_STYLE");
         explicit_path && *explicit_path)
         return explicit_path;
-    std::filesystem::path config;
-    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        config = xdg;
-    else if (const char *home = std::getenv("HOME"); home && *home)
-        config = std::filesystem::path(home) / ".config";
-    else
+    // The base directory rules: no style of the user's own without a usable home.
+    const std::optional<std::string> config = quillet::platform::ConfigHome();
+    if (!config)
         return {};
-    return config / "quillet" / "subtitle-style.ini";
+    return std::filesystem::path(*config) / "quillet" / "subtitle-style.ini";
 }
 
 std::string SubtitleStyle::ForceStyle()

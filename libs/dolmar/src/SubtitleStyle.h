@@ -11,7 +11,9 @@ namespace dolmar {
 /// subtitles filter ("Fontname=DejaVu Sans,Fontsize=24,PrimaryColour=&H00FFFFFF").
 ///
 /// The file is an INI file: QUILLET_SUBTITLE_STYLE names it, else
-/// ${XDG_CONFIG_HOME:-$HOME/.config}/quillet/subtitle-style.ini. Its [Style] section holds keys
+/// ${XDG_CONFIG_HOME:-$HOME/.config}/quillet/subtitle-style.ini as the base directory rules have
+/// it (platform/BaseDirectories.h: relative values ignored, none without a usable home). Its
+/// [Style] section holds keys
 /// named as ASS style fields. Values that are not what the field takes are left out, so that a
 /// damaged file falls back to libass's defaults field by field instead of failing the run.
 class SubtitleStyle

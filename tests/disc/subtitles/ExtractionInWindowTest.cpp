@@ -26,6 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+
 using namespace quillet;
 using quillet::test::TempDir;
 
@@ -71,6 +76,55 @@ struct AddingInTheWindow
     }
 };
 
+/**
+ * A stand-in for mkvextract, first on PATH for its lifetime: it reports two steps of its own,
+ * each only once the window has shown the step before (it waits for a file named after the
+ * value), then hands over to the real mkvextract. A tiny file is extracted faster than a window
+ * could show the real tool's steps; these are shown whatever the machine's speed.
+ */
+class SteppedMkvextract
+{
+public:
+    explicit SteppedMkvextract(std::string seen_prefix)
+        : m_seen(std::move(seen_prefix))
+        , m_old_path(std::getenv("PATH"))
+    {
+        std::string real;
+        std::string_view rest = m_old_path;
+        while (real.empty() && !rest.empty()) {
+            const auto colon = rest.find(':');
+            const auto candidate = std::filesystem::path(rest.substr(0, colon)) / "mkvextract";
+            if (::access(candidate.c_str(), X_OK) == 0)
+                real = candidate.string();
+            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        }
+        const auto script = quillet::test::WriteFile(
+            m_dir.path() / "mkvextract",
+            "#!/bin/sh\n" + Await(0) + "echo '#GUI#progress 25%'\n" + Await(25)
+                + "echo '#GUI#progress 50%'\n" + Await(50) + "exec '" + real + "' \"$@\"\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        ::setenv("PATH", (m_dir.path().string() + ":" + m_old_path).c_str(), 1);
+    }
+    ~SteppedMkvextract() { ::setenv("PATH", m_old_path.c_str(), 1); }
+    SteppedMkvextract(const SteppedMkvextract &) = delete;
+    SteppedMkvextract &operator=(const SteppedMkvextract &) = delete;
+
+    /// Tells the stand-in that the window showed percent.
+    void Seen(int percent) const { quillet::test::WriteFile(m_seen + std::to_string(percent), ""); }
+
+private:
+    /// Waits for the window to show percent; gives up (and fails the extraction) after a minute.
+    std::string Await(int percent) const
+    {
+        return "n=0; while [ ! -e '" + m_seen + std::to_string(percent)
+            + "' ]; do n=$((n+1)); [ $n -gt 6000 ] && exit 3; sleep 0.01; done\n";
+    }
+
+    TempDir m_dir;
+    std::string m_seen;
+    std::string m_old_path;
+};
+
 } // namespace
 
 TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaittingWindow)
@@ -80,9 +134,17 @@ TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaitti
     main_window.show();
     AddingInTheWindow f(&main_window);
     f.host.answers = {true};
+    const SteppedMkvextract tool(f.dir.file("seen-"));
 
-    // What a user would see while the extraction runs, looked at on every pass of the events.
+    // What a user would see while the extraction runs, looked at on every pass of the events,
+    // and every value the bar takes, as it takes it.
     std::vector<int> bar_values;
+    const auto show = [&](int value) {
+        if (bar_values.empty() || bar_values.back() != value)
+            bar_values.push_back(value);
+        tool.Seen(value);
+    };
+    bool bar_watched = false;
     std::vector<std::string> messages;
     bool owner_enabled_while_waiting = false;
     QTimer watcher;
@@ -91,8 +153,12 @@ TEST(ExtractionInWindow, addingAMatroskaFileAndAnsweringYesExtractsWithTheWaitti
         CWaittingDlg *window = CWaittingDlg::Current();
         if (!window)
             return;
-        if (bar_values.empty() || bar_values.back() != window->ProgressBar()->value())
-            bar_values.push_back(window->ProgressBar()->value());
+        if (!bar_watched) {
+            QObject::connect(window->ProgressBar(), &QProgressBar::valueChanged, &main_window,
+                             show);
+            bar_watched = true;
+        }
+        show(window->ProgressBar()->value());
         messages.push_back(window->MessageLabel()->text().toStdString());
         owner_enabled_while_waiting |= main_window.isEnabled();
         // The main window has something to paint, as it has while its timers run.
