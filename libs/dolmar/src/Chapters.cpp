@@ -3,6 +3,7 @@
 
 #include "AvOwners.h"
 #include "EngineError.h"
+#include "LeadingPictures.h"
 #include "LogCapture.h"
 
 extern "C" {
@@ -11,9 +12,9 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <new>
-#include <system_error>
 
 namespace dolmar {
 
@@ -29,6 +30,14 @@ std::optional<double> StreamSeconds(const AVFormatContext *file, const AVStream 
 {
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
         return stream->duration * av_q2d(stream->time_base);
+    // Matroska states no stream lengths of its own; its muxers write them as a tag.
+    if (const AVDictionaryEntry *tag = av_dict_get(stream->metadata, "DURATION", nullptr, 0)) {
+        int hours = 0;
+        int minutes = 0;
+        double seconds = 0;
+        if (std::sscanf(tag->value, "%d:%d:%lf", &hours, &minutes, &seconds) == 3)
+            return hours * 3600.0 + minutes * 60.0 + seconds;
+    }
     if (file->duration != AV_NOPTS_VALUE && file->duration > 0)
         return file->duration / double(AV_TIME_BASE);
     return std::nullopt;
@@ -43,19 +52,12 @@ double TrimmedLength(double length_s, const InputOptions &segment)
 }
 
 /// What a segment adds to a merged output, and its title tag.
-double SegmentLength(const InputOptions &segment, std::string &title_tag)
+double SegmentLength(const InputOptions &segment, const AVIOInterruptCB &interrupt,
+                     std::string &title_tag)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(segment.path, error))
+    const InputContextPtr file(LeadingPictures::Open(segment.path, segment.format, interrupt));
+    if (!file)
         return 0;
-    const AVInputFormat *forced
-        = segment.format.empty() ? nullptr : av_find_input_format(segment.format.c_str());
-    AVFormatContext *raw = nullptr;
-    if (avformat_open_input(&raw, segment.path.c_str(), forced, nullptr) < 0) {
-        LogCapture::TakeLastError();
-        return 0;
-    }
-    const InputContextPtr file(raw);
     // Headers that state no length (raw and transport streams) are read a little further.
     if ((file->duration == AV_NOPTS_VALUE || file->nb_streams == 0)
         && avformat_find_stream_info(file.get(), nullptr) < 0) {
@@ -130,13 +132,14 @@ std::vector<Chapter> Chapters::Trimmed(const std::vector<Chapter> &chapters, dou
     return kept;
 }
 
-std::vector<Chapter> Chapters::PerSegment(const std::vector<InputOptions> &segments)
+std::vector<Chapter> Chapters::PerSegment(const std::vector<InputOptions> &segments,
+                                          const AVIOInterruptCB &interrupt)
 {
     std::vector<Chapter> chapters;
     double at_s = 0;
     for (const InputOptions &segment : segments) {
         std::string title_tag;
-        const double length_s = SegmentLength(segment, title_tag);
+        const double length_s = SegmentLength(segment, interrupt, title_tag);
         Chapter chapter;
         chapter.start_s = at_s;
         chapter.end_s = at_s + length_s;

@@ -8,6 +8,10 @@
 #include <utility>
 #include <vector>
 
+extern "C" {
+#include <libavformat/avio.h>
+}
+
 struct AVFormatContext;
 
 namespace dolmar {
@@ -41,7 +45,8 @@ public:
      * longer of picture and sound after -ss/-t, less the sound's codec padding past the picture,
      * as the run joins them). A file that cannot be read adds no length and keeps its name.
      */
-    static std::vector<Chapter> PerSegment(const std::vector<InputOptions> &segments);
+    static std::vector<Chapter> PerSegment(const std::vector<InputOptions> &segments,
+                                           const AVIOInterruptCB &interrupt);
 
     /// A segment's title: its title tag, else its file name without folder and extension.
     static std::string SegmentTitle(const std::string &path, const std::string &title_tag);

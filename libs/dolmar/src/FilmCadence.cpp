@@ -41,7 +41,7 @@ bool FilmCadence::IsPulldown(const std::vector<bool> &woven)
 }
 
 std::optional<bool> FilmCadence::Detect(const std::string &path, const std::string &format,
-                                        int stream_index)
+                                        int stream_index, const AVIOInterruptCB &interrupt)
 {
     CombDetector detector;
     std::vector<bool> woven;
@@ -53,10 +53,13 @@ std::optional<bool> FilmCadence::Detect(const std::string &path, const std::stri
         if (judged->interlaced_frame)
             top_first += judged->top_field_first ? 1 : -1;
     };
-    LeadingPictures::Decode(path, format, stream_index, kPictures, [&](const AVFrame *frame) {
-        note(detector.Take(frame));
-        return true;
-    });
+    LeadingPictures::Decode(
+        path, format, stream_index, kPictures,
+        [&](const AVFrame *frame) {
+            note(detector.Take(frame));
+            return true;
+        },
+        interrupt);
     note(detector.Flush());
     if (!IsPulldown(woven))
         return std::nullopt;

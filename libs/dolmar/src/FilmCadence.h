@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+extern "C" {
+#include <libavformat/avio.h>
+}
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +35,7 @@ public:
     /// Looks at the first pictures of the stream. The top field's first-ness of the film's
     /// fields when they are pulled down, else nothing.
     static std::optional<bool> Detect(const std::string &path, const std::string &format,
-                                      int stream_index);
+                                      int stream_index, const AVIOInterruptCB &interrupt);
 };
 
 } // namespace dolmar

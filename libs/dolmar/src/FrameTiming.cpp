@@ -2,19 +2,19 @@
 #include "FrameTiming.h"
 
 #include "AvOwners.h"
+#include "LeadingPictures.h"
 #include "LogCapture.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace dolmar {
 
 namespace {
 
-// Enough to find the densest second of a clip, little enough to read in a blink: the packets of
-// a minute of video, without decoding.
-constexpr double kLookSeconds = 60.0;
-constexpr int kMaxPackets = 4000;
+// Enough to find the densest second of a clip, little enough to read in a blink before the
+// conversion reports its first progress: twenty seconds of video, or 32 MiB of the file,
+// without decoding.
+constexpr double kLookSeconds = 20.0;
+constexpr int kMaxPackets = 1500;
+constexpr int64_t kMaxBytes = int64_t{32} * 1024 * 1024;
 // An index that lists fewer pictures than this share of the stream's is an index of key frames.
 constexpr double kCompleteIndex = 0.9;
 
@@ -48,19 +48,12 @@ std::vector<double> FrameTiming::FromIndex(AVStream *stream)
 }
 
 std::vector<double> FrameTiming::FromPackets(const std::string &path, const std::string &format,
-                                             int stream_index)
+                                             int stream_index, const AVIOInterruptCB &interrupt)
 {
     std::vector<double> times;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    const InputContextPtr input(LeadingPictures::Open(path, format, interrupt));
+    if (!input)
         return times;
-    const AVInputFormat *forced = format.empty() ? nullptr : av_find_input_format(format.c_str());
-    AVFormatContext *raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), forced, nullptr) < 0) {
-        LogCapture::TakeLastError();
-        return times;
-    }
-    const InputContextPtr input(raw);
     if (stream_index >= static_cast<int>(input->nb_streams)
         && avformat_find_stream_info(input.get(), nullptr) < 0) {
         LogCapture::TakeLastError();
@@ -73,7 +66,9 @@ std::vector<double> FrameTiming::FromPackets(const std::string &path, const std:
             input->streams[i]->discard = AVDISCARD_ALL;
     const double seconds_per_tick = av_q2d(input->streams[stream_index]->time_base);
     PacketPtr packet = MakePacket();
-    for (int read = 0; read < kMaxPackets && av_read_frame(input.get(), packet.get()) >= 0;
+    const auto position = [&] { return input->pb ? avio_tell(input->pb) : int64_t{0}; };
+    for (int read = 0; read < kMaxPackets && position() < kMaxBytes
+         && av_read_frame(input.get(), packet.get()) >= 0;
          ++read) {
         const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         const bool ours = packet->stream_index == stream_index;

@@ -22,10 +22,10 @@ public:
     static std::vector<double> FromIndex(AVStream *stream);
 
     /// From the packets of the stream, read from a second opening of the file (a regular file
-    /// only: a pipe's data belongs to the conversion), at most the first minute. Empty when the
-    /// file cannot be read.
+    /// only: a pipe's data belongs to the conversion), at most its first 20 seconds or 32 MiB.
+    /// Empty when the file cannot be read.
     static std::vector<double> FromPackets(const std::string &path, const std::string &format,
-                                           int stream_index);
+                                           int stream_index, const AVIOInterruptCB &interrupt);
 };
 
 } // namespace dolmar

@@ -125,13 +125,16 @@ HdrMetadata HdrMetadata::FromFrame(const AVFrame *frame)
 }
 
 HdrMetadata HdrMetadata::FromFirstPicture(const std::string &path, const std::string &format,
-                                          int stream_index)
+                                          int stream_index, const AVIOInterruptCB &interrupt)
 {
     HdrMetadata metadata;
-    LeadingPictures::Decode(path, format, stream_index, 1, [&](const AVFrame *frame) {
-        metadata = FromFrame(frame);
-        return false;
-    });
+    LeadingPictures::Decode(
+        path, format, stream_index, 1,
+        [&](const AVFrame *frame) {
+            metadata = FromFrame(frame);
+            return false;
+        },
+        interrupt);
     return metadata;
 }
 

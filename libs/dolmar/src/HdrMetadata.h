@@ -34,7 +34,7 @@ struct HdrMetadata
     static HdrMetadata FromFrame(const AVFrame *frame);
     /// From the first picture of a stream whose file keeps the data in its pictures only.
     static HdrMetadata FromFirstPicture(const std::string &path, const std::string &format,
-                                        int stream_index);
+                                        int stream_index, const AVIOInterruptCB &interrupt);
 };
 
 /// How a picture's brightness is coded: the rules that tell HDR from SDR.

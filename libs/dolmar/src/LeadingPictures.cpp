@@ -22,19 +22,33 @@ constexpr int kMaxPackets = 2000;
 
 } // namespace
 
-int LeadingPictures::Decode(const std::string &path, const std::string &format, int stream_index,
-                            int max_pictures, const Sink &sink)
+AVFormatContext *LeadingPictures::Open(const std::string &path, const std::string &format,
+                                       const AVIOInterruptCB &interrupt)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || max_pictures <= 0)
-        return 0;
+    if (!std::filesystem::is_regular_file(path, error))
+        return nullptr;
     const AVInputFormat *forced = format.empty() ? nullptr : av_find_input_format(format.c_str());
-    AVFormatContext *raw = nullptr;
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        throw std::bad_alloc();
+    raw->interrupt_callback = interrupt;
+    // avformat_open_input frees the context when it fails.
     if (avformat_open_input(&raw, path.c_str(), forced, nullptr) < 0) {
         LogCapture::TakeLastError();
-        return 0;
+        return nullptr;
     }
-    const InputContextPtr input(raw);
+    return raw;
+}
+
+int LeadingPictures::Decode(const std::string &path, const std::string &format, int stream_index,
+                            int max_pictures, const Sink &sink, const AVIOInterruptCB &interrupt)
+{
+    if (max_pictures <= 0)
+        return 0;
+    const InputContextPtr input(Open(path, format, interrupt));
+    if (!input)
+        return 0;
     if (avformat_find_stream_info(input.get(), nullptr) < 0 || stream_index < 0
         || stream_index >= static_cast<int>(input->nb_streams)
         || input->streams[stream_index]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO) {
@@ -54,7 +68,8 @@ int LeadingPictures::Decode(const std::string &path, const std::string &format, 
             if (enough)
                 return;
             ++pictures;
-            enough = !sink(frame) || pictures >= max_pictures;
+            enough = !sink(frame) || pictures >= max_pictures
+                || (interrupt.callback && interrupt.callback(interrupt.opaque) != 0);
         };
         PacketPtr packet = MakePacket();
         for (int read = 0;

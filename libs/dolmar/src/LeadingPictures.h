@@ -2,6 +2,7 @@
 #pragma once
 
 extern "C" {
+#include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 }
 
@@ -24,10 +25,17 @@ public:
      * Decodes up to max_pictures pictures of stream_index from path and hands each to sink.
      * Only a regular file is opened again (a pipe's data belongs to the conversion); a file
      * that cannot be read gives no pictures, as the conversion reports its own errors.
+     * @param interrupt called inside the reads and between pictures (the caller's progress
+     *        reports); a non-zero answer ends the look
      * @return the number of pictures handed on
      */
     static int Decode(const std::string &path, const std::string &format, int stream_index,
-                      int max_pictures, const Sink &sink);
+                      int max_pictures, const Sink &sink, const AVIOInterruptCB &interrupt);
+
+    /// Opens path for one of these looks: a regular file only, its reads interrupted by
+    /// interrupt. Null when it cannot be opened.
+    static AVFormatContext *Open(const std::string &path, const std::string &format,
+                                 const AVIOInterruptCB &interrupt);
 };
 
 } // namespace dolmar

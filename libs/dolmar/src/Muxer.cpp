@@ -114,8 +114,9 @@ void Muxer::Describe(const SourceTags &source)
 {
     source.ApplyTags(m_ctx.get());
     // A merged output is marked where each joined file begins; a single one keeps the source's.
-    Chapters::Apply(m_output.joined.empty() ? source.ChapterList()
-                                            : Chapters::PerSegment(m_output.joined),
+    Chapters::Apply(m_output.joined.empty()
+                        ? source.ChapterList()
+                        : Chapters::PerSegment(m_output.joined, source.Interrupt()),
                     m_ctx.get());
     bool has_video = false;
     for (unsigned i = 0; i < m_ctx->nb_streams; ++i)

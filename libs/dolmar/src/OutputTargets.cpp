@@ -133,8 +133,8 @@ AVRational SourceRate(const ConversionPlan &plan, const SourceFacts &facts, int 
     if (source.VariableRate()) {
         AVRational sustained = source.sustained_frame_rate;
         if (!Valid(sustained))
-            sustained = frame_rate::Sustained(
-                FrameTiming::FromPackets(facts.path, plan.inputs.front().format, stream_index));
+            sustained = frame_rate::Sustained(FrameTiming::FromPackets(
+                facts.path, plan.inputs.front().format, stream_index, facts.interrupt));
         if (Valid(sustained))
             return sustained;
     }
@@ -206,8 +206,8 @@ void DecideFilm(const ConversionPlan &plan, const SourceFacts &facts, int stream
         = RateForOutput(kFilm, false, target.encoder, plan, format, target.width, target.height);
     if (av_cmp_q(film, kFilm) != 0)
         return; // a DVD, say, that keeps 29.97 keeps the fields
-    const std::optional<bool> top_first
-        = FilmCadence::Detect(facts.path, plan.inputs.front().format, stream_index);
+    const std::optional<bool> top_first = FilmCadence::Detect(
+        facts.path, plan.inputs.front().format, stream_index, facts.interrupt);
     if (!top_first)
         return;
     target.film = true;
@@ -244,7 +244,8 @@ void DecideDynamicRange(const ConversionPlan &plan, const SourceFacts &facts, in
             = source.color_range != AVCOL_RANGE_UNSPECIFIED ? source.color_range : AVCOL_RANGE_MPEG;
         target.hdr = source.hdr.Any()
             ? source.hdr
-            : HdrMetadata::FromFirstPicture(facts.path, plan.inputs.front().format, stream_index);
+            : HdrMetadata::FromFirstPicture(facts.path, plan.inputs.front().format, stream_index,
+                                            facts.interrupt);
         return;
     }
     target.dynamic_range = DynamicRange::ToneMapped;

@@ -82,6 +82,7 @@ SourceFacts SourceFacts::Read(AVFormatContext *format, const std::string &path)
 {
     SourceFacts facts;
     facts.path = path;
+    facts.interrupt = format->interrupt_callback;
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         AVStream *stream = format->streams[i];
         const AVCodecParameters *par = stream->codecpar;

@@ -61,6 +61,10 @@ struct SourceFacts
 {
     std::string path;
     std::vector<SourceStream> streams;
+    /// The opened input's interrupt callback: a second look into the file (its first pictures,
+    /// its packets' times) keeps the caller's progress reports going through it, and ends when
+    /// the caller stops. Null for facts made up by tests.
+    AVIOInterruptCB interrupt{};
 
     /// The first real video stream (cover art excluded) and the first audio stream, or -1.
     int FirstVideoStream() const;

@@ -169,6 +169,7 @@ SourceTags SourceTags::ReadFile(const InputOptions &input, int audio_stream,
     if (input.duration_us)
         length_s = *input.duration_us / 1e6;
     tags.m_chapters = Chapters::Trimmed(tags.m_chapters, input.start_us / 1e6, length_s);
+    tags.m_interrupt = interrupt;
     return tags;
 }
 

@@ -55,6 +55,8 @@ public:
     const Entries &Tags() const { return m_tags; }
     /// The chapters, on the source's clock (Read) or on the output's (ReadFile).
     const std::vector<Chapter> &ChapterList() const { return m_chapters; }
+    /// The interrupt callback ReadFile was given, for further looks into the inputs.
+    const AVIOInterruptCB &Interrupt() const { return m_interrupt; }
     bool HasCover() const { return m_cover != nullptr; }
 
     /// Gives output the tags: on the container, and on its audio streams where the format keeps
@@ -70,6 +72,7 @@ public:
 private:
     Entries m_tags;
     std::vector<Chapter> m_chapters;
+    AVIOInterruptCB m_interrupt{};
     std::shared_ptr<const AVPacket> m_cover; ///< shared: the copies a session makes are cheap
     std::shared_ptr<const AVCodecParameters> m_cover_parameters;
 };

@@ -160,8 +160,10 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
 {
     // A stream that states its scanning is taken at its word; of one that states nothing, each
     // picture is judged (film restored from pulldown has its own chain).
+    // (bwdif needs three columns and four rows; a smaller picture has no fields to speak of).
     if (!setup.target->film && setup.field_order == AV_FIELD_UNKNOWN
-        && Deinterlaceable(static_cast<AVPixelFormat>(first->format)))
+        && Deinterlaceable(static_cast<AVPixelFormat>(first->format)) && first->width >= 3
+        && first->height >= 4)
         m_detector = std::make_unique<CombDetector>();
     if (setup.bitmap_subtitles) {
         m_shaping = std::make_unique<FilterChain>(setup.threads);
@@ -350,8 +352,12 @@ void VideoFilter::BuildFinishing(FilterChain &chain)
 
 bool VideoFilter::Accepts(const AVFrame *frame) const
 {
+    // Only a stated transfer can turn a stream between SDR and HDR: HEVC keeps its mastering
+    // data in some pictures only, and the pictures between say nothing.
+    const bool same_range = frame->color_trc == AVCOL_TRC_UNSPECIFIED
+        || dynamic_range::IsHdrTransfer(frame->color_trc) == m_hdr;
     return frame->width == m_width && frame->height == m_height && frame->format == m_format
-        && dynamic_range::IsHdrFrame(frame) == m_hdr;
+        && same_range;
 }
 
 void VideoFilter::Push(AVFrame *frame)
