@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,15 +30,6 @@ void Ffmpeg(std::vector<std::string> args)
     const CommandResult run = RunCommand(args);
     if (run.exit_code != 0)
         throw std::runtime_error("ffmpeg failed: " + run.err);
-}
-
-/// A first-line ffprobe field of the first video stream (transport streams repeat it).
-std::string VideoField(const std::string &path, const std::string &field)
-{
-    const CommandResult run
-        = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                      "stream=" + field, "-of", "default=noprint_wrappers=1:nokey=1", path});
-    return run.out.substr(0, run.out.find('\n'));
 }
 
 double Rational(const std::string &text)
@@ -212,13 +204,51 @@ std::string PictureProfiles::s_film;
 std::string PictureProfiles::s_four_thirds;
 std::string PictureProfiles::s_fields;
 
+/// What ffprobe says of an output's first video stream, asked once per output (every call
+/// costs a program start, and a profile loop makes hundreds of them).
+struct OutputVideo
+{
+    int width = 0;
+    int height = 0;
+    double fps = 0;
+    std::string sample_aspect_ratio; ///< as stated, "1:1"
+    double sample_aspect = 1.0; ///< from the display aspect, which every format states
+    std::string field_order;
+};
+
+OutputVideo ProbeVideo(const std::string &out)
+{
+    const CommandResult run = RunCommand(
+        {"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+         "stream=width,height,r_frame_rate,sample_aspect_ratio,display_aspect_ratio,field_order",
+         "-of", "default=noprint_wrappers=1", out});
+    // Transport streams list their streams once per programme too: the first value counts.
+    std::map<std::string, std::string> fields;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos)
+            fields.emplace(line.substr(0, equals), line.substr(equals + 1));
+    }
+    OutputVideo video;
+    video.width = std::atoi(fields["width"].c_str());
+    video.height = std::atoi(fields["height"].c_str());
+    video.fps = Rational(fields["r_frame_rate"]);
+    video.sample_aspect_ratio = fields["sample_aspect_ratio"];
+    video.field_order = fields["field_order"];
+    const double display = Rational(fields["display_aspect_ratio"]);
+    if (display > 0 && video.width > 0)
+        video.sample_aspect = display * video.height / video.width;
+    return video;
+}
+
 /// The second picture of a short output, decoded from the start: a seek into an MPEG-4 AVI
 /// lands on a picture that needs an earlier one and decodes grey.
-RgbFrame Picture(const std::string &out)
+RgbFrame Picture(const std::string &out, const OutputVideo &video)
 {
     RgbFrame frame;
-    frame.width = std::atoi(VideoField(out, "width").c_str());
-    frame.height = std::atoi(VideoField(out, "height").c_str());
+    frame.width = video.width;
+    frame.height = video.height;
     const CommandResult raw
         = RunCommand({"ffmpeg", "-nostdin", "-v", "error", "-i", out, "-vf", "select=eq(n\\,1)",
                       "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
@@ -227,15 +257,6 @@ RgbFrame Picture(const std::string &out)
         return {};
     frame.pixels.assign(raw.out.begin(), raw.out.end());
     return frame;
-}
-
-/// The output frame's pixel aspect from ffprobe's display aspect, which every format states.
-double SampleAspect(const std::string &out)
-{
-    const double width = std::atof(VideoField(out, "width").c_str());
-    const double height = std::atof(VideoField(out, "height").c_str());
-    const double display = Rational(VideoField(out, "display_aspect_ratio"));
-    return display > 0 && width > 0 ? display * height / width : 1.0;
 }
 
 } // namespace
@@ -248,9 +269,10 @@ TEST_F(PictureProfiles, phoneClipsStayUprightPortraitAndWithinTheLevel)
         const std::string out = Convert(profile, s_phone);
         if (out.empty())
             continue;
-        const RgbFrame frame = Picture(out);
+        const OutputVideo video = ProbeVideo(out);
+        const RgbFrame frame = Picture(out, video);
         ASSERT_FALSE(frame.empty());
-        const Inner inner = PictureInside(frame, SampleAspect(out));
+        const Inner inner = PictureInside(frame, video.sample_aspect);
         EXPECT_NEAR(inner.aspect / (360.0 / 640.0), 1.0, 0.02)
             << inner.width << "x" << inner.height;
         // The band is at the top of the picture, not at a side.
@@ -259,10 +281,8 @@ TEST_F(PictureProfiles, phoneClipsStayUprightPortraitAndWithinTheLevel)
 
         // 60 frames are divided by the smallest whole number that fits the level; an HD disc
         // takes the nearest rate it allows, 29.97.
-        const double fps = Rational(VideoField(out, "r_frame_rate"));
-        const int width = std::atoi(VideoField(out, "width").c_str());
-        const int height = std::atoi(VideoField(out, "height").c_str());
-        const double macroblocks = std::ceil(width / 16.0) * std::ceil(height / 16.0);
+        const double fps = video.fps;
+        const double macroblocks = std::ceil(video.width / 16.0) * std::ceil(video.height / 16.0);
         const int64_t limit = LevelLimit(LevelOf(profile.record.Para.str()));
         int divisor = 1;
         if (limit > 0)
@@ -289,9 +309,10 @@ TEST_F(PictureProfiles, aWideFilmKeepsItsShapeInsideTheBars)
         const std::string out = Convert(profile, s_film);
         if (out.empty())
             continue;
-        const RgbFrame frame = Picture(out);
+        const OutputVideo video = ProbeVideo(out);
+        const RgbFrame frame = Picture(out, video);
         ASSERT_FALSE(frame.empty());
-        const Inner inner = PictureInside(frame, SampleAspect(out));
+        const Inner inner = PictureInside(frame, video.sample_aspect);
         EXPECT_NEAR(inner.aspect / 2.4, 1.0, 0.02) << inner.width << "x" << inner.height;
     }
 }
@@ -306,8 +327,9 @@ TEST_F(PictureProfiles, hdDiscsPillarboxAFourThirdsPictureWithSquarePixels)
         const std::string out = Convert(profile, s_four_thirds);
         if (out.empty())
             continue;
-        EXPECT_EQ(VideoField(out, "sample_aspect_ratio"), "1:1");
-        const RgbFrame frame = Picture(out);
+        const OutputVideo video = ProbeVideo(out);
+        EXPECT_EQ(video.sample_aspect_ratio, "1:1");
+        const RgbFrame frame = Picture(out, video);
         ASSERT_FALSE(frame.empty());
         const Inner inner = PictureInside(frame, 1.0);
         EXPECT_NEAR(inner.aspect / (4.0 / 3.0), 1.0, 0.02);
@@ -335,7 +357,7 @@ TEST_F(PictureProfiles, interlacedRecordingsComeOutProgressive)
                     &tff, &bff, &progressive, &undetermined);
         EXPECT_LE(tff + bff, (tff + bff + progressive + undetermined) / 6)
             << tff << " " << bff << " " << progressive;
-        const std::string order = VideoField(out, "field_order");
+        const std::string order = ProbeVideo(out).field_order;
         EXPECT_TRUE(order == "progressive" || order == "unknown") << order;
     }
 }
