@@ -55,6 +55,8 @@ VideoCase DecideVideo(const std::vector<std::string> &options,
     VideoCase c{Parse(args), {}, {}};
     c.targets = OutputTargets::Decide(c.plan, source);
     c.setup.target = &*c.targets.video;
+    // A camera's progressive stream: no picture is judged for combing.
+    c.setup.field_order = AV_FIELD_PROGRESSIVE;
     return c;
 }
 
@@ -133,6 +135,7 @@ TEST(VideoChain, joinedSegmentsKeepTheirShapeInsideThePicture)
     const OutputTargets targets = OutputTargets::Decide(plan, wide);
     VideoFilterSetup setup;
     setup.target = &*targets.video;
+    setup.field_order = AV_FIELD_PROGRESSIVE;
     EXPECT_EQ(VideoChain(setup, 320, 180),
               "scale=w=320:h=180:flags=bicubic,setsar=sar=1/1:max=255" + kFinish);
     EXPECT_EQ(VideoChain(setup, 160, 120),

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -129,6 +130,35 @@ TEST(MergedRun, outputSizeComesFromDashSAndAudioOnlyInputsJoinToo)
     const auto probed = Ffprobe(dir.file("joined.mp3"));
     EXPECT_EQ(probed.count("video"), 0);
     EXPECT_NEAR(probed.duration, 2.4, 0.1);
+}
+
+TEST(MergedRun, eachJoinedFileBecomesAChapterNamedByItsTitleOrName)
+{
+    TempDir dir;
+    ClipRecipe titled;
+    titled.seconds = 1.0;
+    titled.output_options = {"-metadata", "title=The Beach"};
+    ClipRecipe plain;
+    plain.seconds = 1.5;
+    const std::string a = MakeClip(dir.path() / "beach.mp4", titled).string();
+    const std::string b = MakeClip(dir.path() / "second clip.mkv", plain).string();
+    auto args = Segments({a, b});
+    args.push_back(dir.file("day.mp4"));
+    ASSERT_EQ(RunEngine(args).result, DOLMAR_OK);
+    const CommandResult chapters = RunCommand({"ffprobe", "-v", "error", "-show_entries",
+                                               "chapter=start_time,end_time:chapter_tags=title",
+                                               "-of", "csv=p=0", dir.file("day.mp4")});
+    double start[2] = {}, end[2] = {};
+    char title[2][64] = {};
+    ASSERT_EQ(std::sscanf(chapters.out.c_str(), "%lf,%lf,%63[^\n]\n%lf,%lf,%63[^\n]", &start[0],
+                          &end[0], title[0], &start[1], &end[1], title[1]),
+              6)
+        << chapters.out;
+    EXPECT_EQ(std::string(title[0]), "The Beach");
+    EXPECT_EQ(std::string(title[1]), "second clip");
+    EXPECT_DOUBLE_EQ(start[0], 0.0);
+    EXPECT_NEAR(start[1], 1.0, 0.1);
+    EXPECT_NEAR(end[1], 2.5, 0.15);
 }
 
 TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)

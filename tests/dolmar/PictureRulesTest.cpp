@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The picture as the source meant it, decided without a media file: turned upright before
 // anything else, square pixels where a disc allows nothing else, interlaced sources made
-// progressive, and frame rates within the level or disc format the output names.
+// progressive, frame rates within the level or disc format the output names, and HDR shown as
+// it was meant on SDR outputs.
 
 #include "EngineUnit.h"
-#include "InterlaceProbe.h"
 #include "VideoFilter.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 using namespace dolmar;
@@ -21,6 +22,13 @@ struct FreeFrame
 {
     void operator()(AVFrame *frame) const { av_frame_free(&frame); }
 };
+
+/// A camera's source as it states its scanning: progressive.
+SourceFacts Progressive(SourceFacts source)
+{
+    source.streams[0].field_order = AV_FIELD_PROGRESSIVE;
+    return source;
+}
 
 OutputTargets Decide(const std::vector<std::string> &options, const SourceFacts &source,
                      const std::string &output = "/out/clip.mp4")
@@ -49,7 +57,7 @@ std::string Chain(const OutputTargets &targets, const SourceFacts &source)
 
 SourceFacts Turned(int turn)
 {
-    SourceFacts phone = CameraSource(1280, 720);
+    SourceFacts phone = Progressive(CameraSource(1280, 720));
     phone.streams[0].upright_turn = turn;
     return phone;
 }
@@ -100,7 +108,7 @@ TEST(UprightPicture, anamorphicPixelsTurnWithThePicture)
 
 TEST(DiscPicture, hdDiscFramesKeepSquarePixelsAndBarAnotherShape)
 {
-    const SourceFacts four_thirds = CameraSource(640, 480);
+    const SourceFacts four_thirds = Progressive(CameraSource(640, 480));
     const std::vector<std::string> options{"-s", "1920x1080", "-aspect", "4:3"};
     const OutputTargets disc = Decide(options, four_thirds, "/out/clip.m2ts");
     EXPECT_TRUE(Is(disc.video->sample_aspect, 1, 1));
@@ -120,7 +128,7 @@ TEST(DiscPicture, hdDiscFramesKeepSquarePixelsAndBarAnotherShape)
                        .video->sample_aspect,
                    64, 45));
     // A 16:9 source fills the disc frame without bars.
-    const SourceFacts wide = CameraSource(1280, 720);
+    const SourceFacts wide = Progressive(CameraSource(1280, 720));
     const OutputTargets full = Decide({"-s", "1920x1080"}, wide, "/out/clip.m2ts");
     EXPECT_EQ(Chain(full, wide).find("pad="), std::string::npos);
 }
@@ -161,14 +169,47 @@ TEST(LevelFrameRate, ratesAboveTheLevelAreDividedDownNeverAbove)
     EXPECT_TRUE(Is(RateFor({"-vcodec", "mpeg4", "-level", "31"}, {60, 1}), 60, 1));
 }
 
-TEST(LevelFrameRate, discFormatsEndAtTheirOwnRates)
+TEST(LevelFrameRate, discsTakeTheNearestRateTheirFormatAllows)
 {
-    EXPECT_TRUE(Is(RateFor({"-s", "1920x1080"}, {60, 1}, "/out/clip.m2ts"), 30, 1));
-    EXPECT_TRUE(
-        Is(RateFor({"-s", "1920x1080", "-vcodec", "mpeg2video"}, {50, 1}, "/out/a.m2ts"), 25, 1));
-    EXPECT_TRUE(Is(RateFor({"-s", "1920x1080"}, {24000, 1001}, "/out/clip.m2ts"), 24000, 1001));
-    // 720p discs carry 50 and 59.94 frames.
-    EXPECT_TRUE(Is(RateFor({"-s", "1280x720"}, {60000, 1001}, "/out/clip.m2ts"), 60000, 1001));
+    struct Case
+    {
+        std::vector<std::string> options;
+        const char *output;
+        AVRational source;
+        AVRational expected;
+    };
+    const std::vector<Case> cases{
+        // HD discs at 1080 lines: 23.976, 24, 25, 29.97; whole frames dropped or repeated.
+        {{"-s", "1920x1080"}, "/out/clip.m2ts", {60, 1}, {30000, 1001}},
+        {{"-s", "1920x1080"}, "/out/clip.mts", {30, 1}, {30000, 1001}},
+        {{"-s", "1920x1080"}, "/out/clip.m2ts", {50, 1}, {25, 1}},
+        {{"-s", "1920x1080"}, "/out/clip.m2ts", {48, 1}, {24, 1}},
+        {{"-s", "1920x1080"}, "/out/clip.m2ts", {15, 1}, {30000, 1001}},
+        {{"-s", "1920x1080"}, "/out/clip.m2ts", {24000, 1001}, {24000, 1001}},
+        {{"-s", "1440x1080", "-vcodec", "mpeg2video"}, "/out/a.m2ts", {120, 1}, {30000, 1001}},
+        // ... within the level: 1080 lines at 4.1 allow 30.
+        {{"-s", "1920x1080", "-level", "41"}, "/out/clip.m2ts", {60, 1}, {30000, 1001}},
+        // 720 lines: 23.976, 24, 50, 59.94; a 720 at level 3.1 allows only film rates.
+        {{"-s", "1280x720"}, "/out/clip.m2ts", {60, 1}, {60000, 1001}},
+        {{"-s", "1280x720"}, "/out/clip.m2ts", {25, 1}, {50, 1}},
+        {{"-s", "1280x720", "-level", "31"}, "/out/clip.m2ts", {60, 1}, {24, 1}},
+        // SD on HD discs, DVD and (S)VCD: the television system's rate.
+        {{"-s", "720x576"}, "/out/clip.m2ts", {30, 1}, {25, 1}},
+        {{"-s", "720x480"}, "/out/clip.m2ts", {25, 1}, {30000, 1001}},
+        {{"-f", "dvd", "-s", "720x480"}, "/out/a.mpg", {60, 1}, {30000, 1001}},
+        {{"-s", "720x576"}, "/out/a.vob", {50, 1}, {25, 1}},
+        {{"-f", "svcd", "-s", "480x576"}, "/out/a.mpg", {24, 1}, {25, 1}},
+        // -r is held to the disc as well.
+        {{"-s", "1920x1080", "-r", "30"}, "/out/clip.m2ts", {25, 1}, {30000, 1001}},
+        // Not a disc: the source's rate.
+        {{"-s", "1920x1080"}, "/out/clip.ts", {60, 1}, {60, 1}},
+    };
+    for (const Case &c : cases) {
+        const AVRational rate = RateFor(c.options, c.source, c.output);
+        EXPECT_TRUE(Is(rate, c.expected.num, c.expected.den))
+            << c.output << " " << c.options[1] << " from " << c.source.num << "/" << c.source.den
+            << ": " << rate.num << "/" << rate.den;
+    }
 }
 
 TEST(Interlacing, interlacedSourcesAreDeinterlacedBeforeAnythingElse)
@@ -194,21 +235,123 @@ TEST(Interlacing, interlacedSourcesAreDeinterlacedBeforeAnythingElse)
                   .rfind("bwdif=mode=send_frame:parity=bff:deint=all,transpose=dir=clock,", 0),
               0u);
 
-    for (AVFieldOrder order : {AV_FIELD_PROGRESSIVE, AV_FIELD_UNKNOWN}) {
-        broadcast.streams[0].field_order = order;
-        EXPECT_EQ(Chain(targets, broadcast).find("bwdif"), std::string::npos);
-    }
+    // A stream that states nothing is judged picture by picture: only the pictures found woven
+    // are deinterlaced, each by the field order found in it.
+    broadcast.streams[0].field_order = AV_FIELD_UNKNOWN;
+    EXPECT_EQ(
+        Chain(targets, broadcast).rfind("bwdif=mode=send_frame:parity=auto:deint=interlaced,", 0),
+        0u);
+    broadcast.streams[0].field_order = AV_FIELD_PROGRESSIVE;
+    EXPECT_EQ(Chain(targets, broadcast).find("bwdif"), std::string::npos);
 }
 
-TEST(Interlacing, idetCountsDecideOnlyWhenTheFieldsClearlyOutnumber)
+namespace {
+
+/// A 4K HDR10 clip as a camera or a download has it: HEVC Main10, BT.2020, PQ, 1000 cd/m2
+/// mastering display, light levels 1000/400.
+SourceFacts Hdr10Source(AVColorTransferCharacteristic transfer = AVCOL_TRC_SMPTE2084)
 {
-    EXPECT_EQ((FieldCounts{30, 0, 2, 4}).Verdict(), AV_FIELD_TT);
-    EXPECT_EQ((FieldCounts{1, 25, 0, 10}).Verdict(), AV_FIELD_BB);
-    // Mostly progressive, a few combed-looking pictures (fast motion, the first frames).
-    EXPECT_EQ((FieldCounts{4, 0, 21, 0}).Verdict(), AV_FIELD_PROGRESSIVE);
-    EXPECT_EQ((FieldCounts{13, 0, 6, 0}).Verdict(), AV_FIELD_TT);
-    EXPECT_EQ((FieldCounts{12, 0, 6, 0}).Verdict(), AV_FIELD_PROGRESSIVE);
-    // A still or black start: undetermined pictures decide nothing.
-    EXPECT_EQ((FieldCounts{2, 1, 0, 33}).Verdict(), AV_FIELD_PROGRESSIVE);
-    EXPECT_EQ((FieldCounts{}).Verdict(), AV_FIELD_PROGRESSIVE);
+    SourceFacts hdr = Progressive(CameraSource(3840, 2160));
+    SourceStream &video = hdr.streams[0];
+    video.pixel_format = AV_PIX_FMT_YUV420P10;
+    video.color_primaries = AVCOL_PRI_BT2020;
+    video.color_transfer = transfer;
+    video.color_space = AVCOL_SPC_BT2020_NCL;
+    video.color_range = AVCOL_RANGE_MPEG;
+    AVMasteringDisplayMetadata mastering{};
+    const int primaries[3][2] = {{34000, 16000}, {13250, 34500}, {7500, 3000}};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 2; ++i)
+            mastering.display_primaries[c][i] = AVRational{primaries[c][i], 50000};
+    mastering.white_point[0] = AVRational{15635, 50000};
+    mastering.white_point[1] = AVRational{16450, 50000};
+    mastering.max_luminance = AVRational{1000, 1};
+    mastering.min_luminance = AVRational{1, 10000};
+    mastering.has_primaries = 1;
+    mastering.has_luminance = 1;
+    video.hdr.mastering = mastering;
+    video.hdr.light = AVContentLightMetadata{1000, 400};
+    return hdr;
+}
+
+/// The filters a first picture of source passes, coded as the stream says.
+std::string HdrChain(const OutputTargets &targets, const SourceFacts &source)
+{
+    const SourceStream &video = source.streams[0];
+    VideoFilterSetup setup;
+    setup.target = &*targets.video;
+    setup.field_order = video.field_order;
+    std::unique_ptr<AVFrame, FreeFrame> frame(av_frame_alloc());
+    frame->width = video.width;
+    frame->height = video.height;
+    frame->format = video.pixel_format;
+    frame->color_trc = video.color_transfer;
+    frame->color_primaries = video.color_primaries;
+    frame->colorspace = video.color_space;
+    frame->color_range = video.color_range;
+    VideoFilter filter(setup, frame.get(), AVRational{1, 90000});
+    // The chain is rebuilt when a stream turns between HDR and SDR.
+    frame->color_trc = AVCOL_TRC_BT709;
+    EXPECT_EQ(filter.Accepts(frame.get()), !video.Hdr());
+    return filter.Description();
+}
+
+} // namespace
+
+TEST(DynamicRange, hdrIsToneMappedToBt709ForOutputsThatCannotShowIt)
+{
+    const std::string tone_map = "scale=w=1920:h=1080:flags=bicubic,"
+                                 "zscale=tin=%s:pin=2020:min=2020_ncl:rin=limited:t=linear:npl=100,"
+                                 "format=pix_fmts=gbrpf32le,zscale=p=709,"
+                                 "tonemap=tonemap=mobius:desat=0,zscale=t=709:m=709:r=limited,"
+                                 "format=pix_fmts=yuv420p,setsar";
+    for (AVColorTransferCharacteristic transfer : {AVCOL_TRC_SMPTE2084, AVCOL_TRC_ARIB_STD_B67}) {
+        const SourceFacts source = Hdr10Source(transfer);
+        for (const std::vector<std::string> &options :
+             {std::vector<std::string>{"-vcodec", "h264", "-s", "1920x1080"},
+              // HEVC in 8 bits cannot carry HDR either.
+              std::vector<std::string>{"-vcodec", "hevc", "-s", "1920x1080"}}) {
+            const VideoTarget video = *Decide(options, source).video;
+            EXPECT_EQ(video.dynamic_range, DynamicRange::ToneMapped);
+            EXPECT_EQ(video.pixel_format, AV_PIX_FMT_YUV420P);
+            EXPECT_EQ(video.color_primaries, AVCOL_PRI_BT709);
+            EXPECT_EQ(video.color_transfer, AVCOL_TRC_BT709);
+            EXPECT_EQ(video.color_space, AVCOL_SPC_BT709);
+            EXPECT_EQ(video.color_range, AVCOL_RANGE_MPEG);
+            char expected[512];
+            std::snprintf(expected, sizeof expected, tone_map.c_str(),
+                          transfer == AVCOL_TRC_SMPTE2084 ? "smpte2084" : "arib-std-b67");
+            const std::string chain = HdrChain(Decide(options, source), source);
+            EXPECT_EQ(chain.rfind(expected, 0), 0u) << chain;
+        }
+    }
+    // An SDR source is left as it was: untagged, nothing mapped.
+    const SourceFacts sdr = Progressive(CameraSource(1920, 1080));
+    const OutputTargets plain = Decide({"-vcodec", "h264"}, sdr);
+    EXPECT_EQ(plain.video->dynamic_range, DynamicRange::Standard);
+    EXPECT_EQ(plain.video->color_transfer, AVCOL_TRC_UNSPECIFIED);
+    EXPECT_EQ(HdrChain(plain, sdr).find("tonemap"), std::string::npos);
+}
+
+TEST(DynamicRange, tenBitHevcKeepsTheTagsAndTheMasteringData)
+{
+    const SourceFacts source = Hdr10Source();
+    const OutputTargets kept = Decide({"-vcodec", "hevc", "-pix_fmt", "yuv420p10le"}, source);
+    const VideoTarget &video = *kept.video;
+    EXPECT_EQ(video.dynamic_range, DynamicRange::Kept);
+    EXPECT_EQ(video.color_primaries, AVCOL_PRI_BT2020);
+    EXPECT_EQ(video.color_transfer, AVCOL_TRC_SMPTE2084);
+    EXPECT_EQ(video.color_space, AVCOL_SPC_BT2020_NCL);
+    EXPECT_EQ(HdrChain(kept, source).find("tonemap"), std::string::npos);
+    // libx265 gets them as its own settings, in its units (0.00002 and 0.0001 cd/m2).
+    EXPECT_EQ(video.hdr.X265Params(),
+              "master-display=G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)"
+              "L(10000000,1):max-cll=1000,400");
+    // A stream stating only its mastering display on 10-bit pictures is HDR10.
+    SourceFacts unstated = Hdr10Source(AVCOL_TRC_UNSPECIFIED);
+    EXPECT_EQ(
+        Decide({"-vcodec", "hevc", "-pix_fmt", "yuv420p10le"}, unstated).video->color_transfer,
+        AVCOL_TRC_SMPTE2084);
+    unstated.streams[0].hdr = {};
+    EXPECT_FALSE(unstated.streams[0].Hdr());
 }

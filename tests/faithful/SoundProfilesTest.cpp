@@ -120,7 +120,7 @@ TEST(SoundProfiles, everyProfileKeepsTheTagsAndTheCoverWhereItsContainerCan)
                                      "-f",
                                      "lavfi",
                                      "-i",
-                                     "sine=f=440:d=1:r=44100",
+                                     "sine=f=440:d=0.2:r=44100",
                                      "-i",
                                      cover.string(),
                                      "-map",

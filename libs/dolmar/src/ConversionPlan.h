@@ -109,6 +109,9 @@ struct OutputOptions
     int packet_size = 0; ///< -packetsize, bytes
     std::optional<int> strictness; ///< -strict
     int encoder_threads = 0; ///< -threads after the input; 0 = every core
+    /// In a merged run, its segments in order (as ConversionPlan::inputs): the output has a
+    /// chapter for each. Empty otherwise.
+    std::vector<InputOptions> joined;
 };
 
 struct ConversionPlan

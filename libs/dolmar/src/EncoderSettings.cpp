@@ -135,6 +135,26 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
     ctx->framerate = target.frame_rate;
     ctx->time_base = av_inv_q(target.frame_rate);
     ctx->sample_aspect_ratio = target.sample_aspect;
+    // The picture says how it is coded: a tone-mapped HDR source is BT.709, a kept one carries its
+    // own tags and mastering data. Other sources stay untagged, as they always were.
+    if (target.color_primaries != AVCOL_PRI_UNSPECIFIED)
+        ctx->color_primaries = target.color_primaries;
+    if (target.color_transfer != AVCOL_TRC_UNSPECIFIED)
+        ctx->color_trc = target.color_transfer;
+    if (target.color_space != AVCOL_SPC_UNSPECIFIED)
+        ctx->colorspace = target.color_space;
+    if (target.color_range != AVCOL_RANGE_UNSPECIFIED)
+        ctx->color_range = target.color_range;
+    if (target.dynamic_range == DynamicRange::Kept)
+        target.hdr.AddTo(ctx);
+    if (HasPrivateOption(ctx, "x265-params")) {
+        // libx265 reports to stderr on its own unless told otherwise; a desktop program's user
+        // sees FFmpeg's errors only.
+        std::string x265 = "log-level=error";
+        if (target.dynamic_range == DynamicRange::Kept && target.hdr.Any())
+            x265 += ":" + target.hdr.X265Params();
+        SetPrivate(ctx, "x265-params", x265, "-vcodec hevc");
+    }
     ApplyCommon(ctx, output);
 
     if (video.bit_rate > 0) {

@@ -93,6 +93,19 @@ int Muxer::AddStream(const AVCodecContext *encoder)
         stream->r_frame_rate = encoder->framerate;
         stream->sample_aspect_ratio = encoder->sample_aspect_ratio;
     }
+    // An HDR picture's mastering display and light levels (EncoderSettings puts them there):
+    // MP4 writes them as its mdcv and clli boxes, Matroska in its colour element. Nothing else
+    // of the encoder's side data is copied, so every other stream is written as before.
+    for (int i = 0; i < encoder->nb_coded_side_data; ++i) {
+        const AVPacketSideData &side = encoder->coded_side_data[i];
+        if (side.type != AV_PKT_DATA_MASTERING_DISPLAY_METADATA
+            && side.type != AV_PKT_DATA_CONTENT_LIGHT_LEVEL)
+            continue;
+        uint8_t *copy = av_stream_new_side_data(stream, side.type, side.size);
+        if (!copy)
+            throw std::bad_alloc();
+        std::memcpy(copy, side.data, side.size);
+    }
     m_queues.emplace_back();
     return stream->index;
 }
@@ -100,6 +113,11 @@ int Muxer::AddStream(const AVCodecContext *encoder)
 void Muxer::Describe(const SourceTags &source)
 {
     source.ApplyTags(m_ctx.get());
+    // A merged output is marked where each joined file begins; a single one keeps the source's.
+    Chapters::Apply(m_output.joined.empty()
+                        ? source.ChapterList()
+                        : Chapters::PerSegment(m_output.joined, source.Interrupt()),
+                    m_ctx.get());
     bool has_video = false;
     for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
         has_video = has_video || m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;

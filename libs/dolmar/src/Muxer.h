@@ -36,8 +36,9 @@ public:
     /// Adds a stream carrying what encoder produces; returns its index.
     int AddStream(const AVCodecContext *encoder);
 
-    /// Gives the file the source's tags, and its cover picture where the format keeps one
-    /// beside the sound. Call after the last AddStream and before Start.
+    /// Gives the file the source's tags and chapters (in a merged run, one chapter per joined
+    /// file), and its cover picture where the format keeps one beside the sound. Call after the
+    /// last AddStream and before Start.
     void Describe(const SourceTags &source);
 
     /// Creates the file and writes the header (and the cover picture). Throws EngineError.

@@ -431,6 +431,7 @@ ConversionPlan OptionParser::Parse(const std::vector<std::string> &argv)
             ThrowBadArgs("Subtitles cannot be burnt into a merged run.");
         if (output.audio.size() > 1)
             ThrowBadArgs("-newaudio cannot add audio tracks to a merged run.");
+        plan.output.joined = plan.inputs;
     }
     return plan;
 }

@@ -3,6 +3,9 @@
 
 #include "CodecCatalog.h"
 #include "EngineError.h"
+#include "FilmCadence.h"
+#include "FrameRateRules.h"
+#include "FrameTiming.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -13,6 +16,7 @@ extern "C" {
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace dolmar {
 
@@ -91,89 +95,82 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
         list, source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P, 0, nullptr);
 }
 
-/// Macroblocks per second an H.264 level allows (its MaxMBPS), by level times ten; 9 is 1b.
-int64_t LevelMacroblockRate(const std::string &level)
+/// The highest frame rate the named H.264 level allows for the frame's macroblocks; 0 when
+/// nothing limits it.
+double LevelMaxFrameRate(const AVCodec *encoder, const ConversionPlan &plan, int width, int height)
 {
-    if (level.empty())
+    if (encoder->id != AV_CODEC_ID_H264)
         return 0;
-    int tenths = 0;
-    if (level == "1b" || level == "9") {
-        tenths = 9;
-    } else {
-        char *end = nullptr;
-        const double value = std::strtod(level.c_str(), &end);
-        if (end == level.c_str() || *end != '\0' || !(value > 0))
-            return 0;
-        // "31" and "3.1" name the same level; "4" is 4.0.
-        tenths = level.find('.') != std::string::npos || value < 10
-            ? static_cast<int>(std::lround(value * 10))
-            : static_cast<int>(std::lround(value));
-    }
-    struct Level
-    {
-        int tenths;
-        int64_t macroblocks_per_s;
-    };
-    static constexpr Level kLevels[]
-        = {{9, 1485},    {10, 1485},   {11, 3000},   {12, 6000},   {13, 11880},  {20, 11880},
-           {21, 19800},  {22, 20250},  {30, 40500},  {31, 108000}, {32, 216000}, {40, 245760},
-           {41, 245760}, {42, 522240}, {50, 589824}, {51, 983040}, {52, 2073600}};
-    for (const Level &l : kLevels)
-        if (l.tenths == tenths)
-            return l.macroblocks_per_s;
-    return 0;
+    const int64_t rate = frame_rate::LevelMacroblockRate(plan.output.video.level);
+    const int64_t macroblocks = int64_t{(width + 15) / 16} * ((height + 15) / 16);
+    return rate > 0 && macroblocks > 0
+        ? static_cast<double>(rate) / static_cast<double>(macroblocks)
+        : 0.0;
 }
 
-/// The highest frame rate the output may have: what the named H.264 level allows for the
-/// frame's macroblocks, and on an HD or SD disc the 30 frames (60 fields) its formats end at
-/// (720p discs go to 60). 0 when nothing limits it.
-double MaxFrameRate(const AVCodec *encoder, const ConversionPlan &plan, int width, int height)
+frame_rate::Disc DiscOf(const ConversionPlan &plan, const AVOutputFormat *format)
 {
-    double most = 0;
-    auto limit = [&most](double fps) { most = most > 0 ? std::min(most, fps) : fps; };
-    if (encoder->id == AV_CODEC_ID_H264) {
-        if (const int64_t rate = LevelMacroblockRate(plan.output.video.level)) {
-            const int64_t macroblocks = int64_t{(width + 15) / 16} * ((height + 15) / 16);
-            if (macroblocks > 0)
-                limit(static_cast<double>(rate) / static_cast<double>(macroblocks));
-        }
-    }
     if (IsDiscStream(plan.output.path))
-        limit(width == 1280 && height == 720 ? 60.0 : 30.0);
-    return most;
+        return frame_rate::Disc::HdDisc;
+    const std::string_view name = format ? format->name : "";
+    if (name == "dvd" || name == "vob")
+        return frame_rate::Disc::Dvd;
+    if (name == "vcd" || name == "svcd")
+        return frame_rate::Disc::VideoCd;
+    return frame_rate::Disc::None;
 }
 
-/// Brings rate within most: the rate divided by the smallest whole number that fits (60 to 30,
-/// 50 to 25, 59.94 to 29.97, 120 to 30), so frames are dropped evenly and motion keeps its
-/// cadence. A divided rate is always above half the limit.
-AVRational RateWithin(AVRational rate, double most)
+bool Valid(AVRational rate)
 {
-    // A thousandth of slack: 30 fps must pass a limit worked out as 29.9999.
-    const double fps = av_q2d(rate);
-    if (most <= 0 || fps <= most * 1.001)
-        return rate;
-    const int divisor = static_cast<int>(std::ceil(fps / (most * 1.001)));
-    AVRational divided{};
-    av_reduce(&divided.num, &divided.den, rate.num, int64_t{rate.den} * divisor, 1 << 30);
-    return divided;
+    return rate.num > 0 && rate.den > 0 && av_q2d(rate) <= kMaxPlausibleFps;
 }
 
-AVRational ChooseFrameRate(const AVCodec *encoder, const ConversionPlan &plan,
-                           const SourceStream &source, int width, int height)
+/// The rate the source's pictures are shown at. A stream whose pictures come at varying times
+/// (a phone's) gets the highest rate it keeps up for a second, not its container's clock.
+AVRational SourceRate(const ConversionPlan &plan, const SourceFacts &facts, int stream_index)
 {
-    const VideoSettings &settings = plan.output.video;
-    AVRational rate{settings.frame_rate.num, settings.frame_rate.den};
-    const bool explicit_rate = settings.frame_rate.Valid();
-    if (!explicit_rate) {
-        rate = source.guessed_frame_rate;
-        if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
-            rate = source.average_frame_rate;
-        if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > kMaxPlausibleFps)
-            rate = AVRational{25, 1};
+    const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
+    if (source.VariableRate()) {
+        AVRational sustained = source.sustained_frame_rate;
+        if (!Valid(sustained))
+            sustained = frame_rate::Sustained(FrameTiming::FromPackets(
+                facts.path, plan.inputs.front().format, stream_index, facts.interrupt));
+        if (Valid(sustained))
+            return sustained;
     }
+    AVRational rate = source.guessed_frame_rate;
+    if (!Valid(rate))
+        rate = source.average_frame_rate;
+    if (!Valid(rate))
+        rate = AVRational{25, 1};
+    return rate;
+}
+
+/// rate as the output can carry it: within the level, on a rate the disc format allows, on the
+/// encoder's list.
+AVRational RateForOutput(AVRational rate, bool explicit_rate, const AVCodec *encoder,
+                         const ConversionPlan &plan, const AVOutputFormat *format, int width,
+                         int height)
+{
     // A level or a disc format the output names is a promise to players: never more frames
     // per second than it allows, whether the rate came from the source or from -r.
-    rate = RateWithin(rate, MaxFrameRate(encoder, plan, width, height));
+    const double level_most = LevelMaxFrameRate(encoder, plan, width, height);
+    std::vector<AVRational> disc_rates = frame_rate::DiscRates(DiscOf(plan, format), height);
+    if (disc_rates.empty()) {
+        rate = frame_rate::Within(rate, level_most);
+    } else {
+        if (level_most > 0) {
+            std::vector<AVRational> within;
+            for (const AVRational &allowed : disc_rates)
+                if (av_q2d(allowed) <= level_most * 1.001)
+                    within.push_back(allowed);
+            if (!within.empty())
+                disc_rates = within;
+            else
+                disc_rates.resize(1); // the lowest: each list starts with it
+        }
+        rate = frame_rate::NearestAllowed(rate, disc_rates);
+    }
     if (encoder->supported_framerates) {
         const int best = av_find_nearest_q_idx(rate, encoder->supported_framerates);
         const AVRational nearest = encoder->supported_framerates[best];
@@ -192,8 +189,75 @@ AVRational ChooseFrameRate(const AVCodec *encoder, const ConversionPlan &plan,
     return rate;
 }
 
+/// Film pulled down into 29.97 interlaced pictures is restored to its 23.976 frames when the
+/// output can have that rate: a look at the first pictures tells (FilmCadence), which only a
+/// single source at 29.97 that does not state progressive scanning, given no -r, needs.
+void DecideFilm(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
+                const AVOutputFormat *format, VideoTarget &target)
+{
+    constexpr AVRational kNtsc{30000, 1001};
+    constexpr AVRational kFilm{24000, 1001};
+    const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
+    if (plan.merged || plan.output.video.frame_rate.Valid()
+        || source.field_order == AV_FIELD_PROGRESSIVE
+        || std::abs(av_q2d(source.guessed_frame_rate) / av_q2d(kNtsc) - 1.0) > 0.0005)
+        return;
+    const AVRational film
+        = RateForOutput(kFilm, false, target.encoder, plan, format, target.width, target.height);
+    if (av_cmp_q(film, kFilm) != 0)
+        return; // a DVD, say, that keeps 29.97 keeps the fields
+    const std::optional<bool> top_first = FilmCadence::Detect(
+        facts.path, plan.inputs.front().format, stream_index, facts.interrupt);
+    if (!top_first)
+        return;
+    target.film = true;
+    target.film_top_first = *top_first;
+    target.film_source_rate = kNtsc;
+    target.frame_rate = kFilm;
+}
+
+bool IsFullRangeFormat(AVPixelFormat format)
+{
+    return format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P
+        || format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P
+        || format == AV_PIX_FMT_YUVJ411P;
+}
+
+/// An HDR source keeps its HDR where the output can (10-bit HEVC, AV1, VP9: its colour tags and
+/// mastering data go with it) and is tone-mapped to BT.709 everywhere else, which the output
+/// then says of itself.
+void DecideDynamicRange(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
+                        VideoTarget &target)
+{
+    const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
+    if (!source.Hdr())
+        return;
+    if (dynamic_range::KeepsHdr(target.encoder, target.pixel_format)) {
+        target.dynamic_range = DynamicRange::Kept;
+        target.color_primaries = source.color_primaries != AVCOL_PRI_UNSPECIFIED
+            ? source.color_primaries
+            : AVCOL_PRI_BT2020;
+        target.color_transfer = source.HdrTransfer();
+        target.color_space = source.color_space != AVCOL_SPC_UNSPECIFIED ? source.color_space
+                                                                         : AVCOL_SPC_BT2020_NCL;
+        target.color_range
+            = source.color_range != AVCOL_RANGE_UNSPECIFIED ? source.color_range : AVCOL_RANGE_MPEG;
+        target.hdr = source.hdr.Any()
+            ? source.hdr
+            : HdrMetadata::FromFirstPicture(facts.path, plan.inputs.front().format, stream_index,
+                                            facts.interrupt);
+        return;
+    }
+    target.dynamic_range = DynamicRange::ToneMapped;
+    target.color_primaries = AVCOL_PRI_BT709;
+    target.color_transfer = AVCOL_TRC_BT709;
+    target.color_space = AVCOL_SPC_BT709;
+    target.color_range
+        = IsFullRangeFormat(target.pixel_format) ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+}
+
 VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
-                        const AVCodec *encoder)
+                        const AVCodec *encoder, const AVOutputFormat *format)
 {
     const VideoSettings &settings = plan.output.video;
     const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
@@ -246,7 +310,13 @@ VideoTarget DecideVideo(const ConversionPlan &plan, const SourceFacts &facts, in
         ThrowBadArgs("The output picture of " + std::to_string(target.width) + "x"
                      + std::to_string(target.height) + " pixels is larger than any encoder takes.");
 
-    target.frame_rate = ChooseFrameRate(encoder, plan, source, target.width, target.height);
+    const bool explicit_rate = settings.frame_rate.Valid();
+    target.frame_rate
+        = RateForOutput(explicit_rate ? AVRational{settings.frame_rate.num, settings.frame_rate.den}
+                                      : SourceRate(plan, facts, stream_index),
+                        explicit_rate, encoder, plan, format, target.width, target.height);
+    DecideFilm(plan, facts, stream_index, format, target);
+    DecideDynamicRange(plan, facts, stream_index, target);
 
     if (settings.display_aspect > 0) {
         target.sample_aspect = av_d2q(settings.display_aspect * target.height / target.width, 255);
@@ -400,7 +470,7 @@ OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFact
         // An audio format (.mp3, .m4a) simply leaves the picture out.
         if (encoder) {
             CodecCatalog::CheckFits(targets.format, encoder, output.path);
-            targets.video = DecideVideo(plan, first, video_stream, encoder);
+            targets.video = DecideVideo(plan, first, video_stream, encoder, targets.format);
         }
     }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ConversionPlan.h"
+#include "HdrMetadata.h"
 #include "SourceFacts.h"
 
 extern "C" {
@@ -15,6 +16,13 @@ extern "C" {
 #include <vector>
 
 namespace dolmar {
+
+/// How an output carries its source's brightness.
+enum class DynamicRange {
+    Standard, ///< an SDR source, as it is
+    ToneMapped, ///< an HDR source mapped to BT.709 for an output that cannot show HDR
+    Kept, ///< an HDR source kept HDR (10-bit HEVC, AV1, VP9), with its mastering data
+};
 
 /// The one picture format every segment is filtered into and the encoder receives.
 struct VideoTarget
@@ -32,6 +40,18 @@ struct VideoTarget
     PadBands pad; ///< rounded to the chroma grid
     bool letterbox = false; ///< fit each segment into the inner size keeping its shape
     const char *scaler = "bicubic";
+    DynamicRange dynamic_range = DynamicRange::Standard;
+    /// The colour tags the output states; unspecified ones are left out.
+    AVColorPrimaries color_primaries = AVCOL_PRI_UNSPECIFIED;
+    AVColorTransferCharacteristic color_transfer = AVCOL_TRC_UNSPECIFIED;
+    AVColorSpace color_space = AVCOL_SPC_UNSPECIFIED;
+    AVColorRange color_range = AVCOL_RANGE_UNSPECIFIED;
+    HdrMetadata hdr; ///< what a kept HDR output says of its mastering
+    /// Film pulled down to 29.97 interlaced pictures, restored to its frames: fields matched
+    /// into whole frames, then the one repeated picture of every five dropped.
+    bool film = false;
+    bool film_top_first = true;
+    AVRational film_source_rate{0, 1}; ///< the pulled-down pictures' rate
 };
 
 /// One audio stream of the output and the single format every segment is resampled to.

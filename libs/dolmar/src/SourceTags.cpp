@@ -118,6 +118,8 @@ SourceTags SourceTags::Read(const AVFormatContext *source, int audio_stream)
         if (const AVStream *stream = TaggedAudioStream(source, audio_stream))
             Collect(stream->metadata, tags.m_tags);
 
+    tags.m_chapters = Chapters::Read(source);
+
     for (unsigned i = 0; i < source->nb_streams; ++i) {
         const AVStream *stream = source->streams[i];
         if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->attached_pic.size <= 0
@@ -162,7 +164,13 @@ SourceTags SourceTags::ReadFile(const InputOptions &input, int audio_stream,
         return {};
     }
     const InputContextPtr source(raw);
-    return Read(source.get(), audio_stream);
+    SourceTags tags = Read(source.get(), audio_stream);
+    std::optional<double> length_s;
+    if (input.duration_us)
+        length_s = *input.duration_us / 1e6;
+    tags.m_chapters = Chapters::Trimmed(tags.m_chapters, input.start_us / 1e6, length_s);
+    tags.m_interrupt = interrupt;
+    return tags;
 }
 
 void SourceTags::ApplyTags(AVFormatContext *output) const

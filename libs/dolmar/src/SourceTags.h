@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What of the source's description an output keeps: its tags (the container's, and those an
-// audio stream carries) and an attached cover picture.
+// audio stream carries), its chapters and an attached cover picture.
 #pragma once
 
 #include "AvOwners.h"
+#include "Chapters.h"
 #include "ConversionPlan.h"
 
 #include <memory>
@@ -34,10 +35,10 @@ public:
     static SourceTags Read(const AVFormatContext *source, int audio_stream);
 
     /**
-     * Opens input just far enough to read its header, where tags and cover pictures are kept,
-     * and reads them (Read). Only a regular file is opened again (a pipe's data belongs to the
-     * conversion). A file that cannot be opened has no tags: that is for the conversion to
-     * report, not for its description.
+     * Opens input just far enough to read its header, where tags, chapters and cover pictures
+     * are kept, and reads them (Read); the chapters as input's -ss and -t leave them. Only a
+     * regular file is opened again (a pipe's data belongs to the conversion). A file that cannot be
+     * opened has no tags: that is for the conversion to report, not for its description.
      * @param interrupt lets a stop end a slow open
      */
     static SourceTags ReadFile(const InputOptions &input, int audio_stream,
@@ -52,6 +53,10 @@ public:
     static bool KeepsCover(std::string_view format_name, bool has_video);
 
     const Entries &Tags() const { return m_tags; }
+    /// The chapters, on the source's clock (Read) or on the output's (ReadFile).
+    const std::vector<Chapter> &ChapterList() const { return m_chapters; }
+    /// The interrupt callback ReadFile was given, for further looks into the inputs.
+    const AVIOInterruptCB &Interrupt() const { return m_interrupt; }
     bool HasCover() const { return m_cover != nullptr; }
 
     /// Gives output the tags: on the container, and on its audio streams where the format keeps
@@ -66,6 +71,8 @@ public:
 
 private:
     Entries m_tags;
+    std::vector<Chapter> m_chapters;
+    AVIOInterruptCB m_interrupt{};
     std::shared_ptr<const AVPacket> m_cover; ///< shared: the copies a session makes are cheap
     std::shared_ptr<const AVCodecParameters> m_cover_parameters;
 };

@@ -3,6 +3,7 @@
 
 #include "BitmapSubtitles.h"
 #include "EngineError.h"
+#include "HdrMetadata.h"
 #include "Orientation.h"
 
 extern "C" {
@@ -63,6 +64,73 @@ const char *FirstField(AVFieldOrder order)
     }
 }
 
+/// True for pictures the deinterlacer takes as they are (planar YUV, grey or RGB of up to 16
+/// bits): a picture of another kind judged progressive must not be converted on its way.
+bool Deinterlaceable(AVPixelFormat format)
+{
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
+    if (!desc || !(desc->flags & AV_PIX_FMT_FLAG_PLANAR)
+        || (desc->flags
+            & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_HWACCEL
+               | AV_PIX_FMT_FLAG_FLOAT | AV_PIX_FMT_FLAG_BAYER)))
+        return false;
+    const int depth = desc->comp[0].depth;
+    return depth <= 16 && (depth <= 8 || !(desc->flags & AV_PIX_FMT_FLAG_BE));
+}
+
+// zimg's names for the colour properties of an HDR picture; what is not stated is what HDR10
+// and HLG sources are made in: BT.2020 primaries and matrix, limited range.
+const char *ZimgTransfer(AVColorTransferCharacteristic transfer)
+{
+    return transfer == AVCOL_TRC_ARIB_STD_B67 ? "arib-std-b67" : "smpte2084";
+}
+
+const char *ZimgPrimaries(AVColorPrimaries primaries)
+{
+    switch (primaries) {
+    case AVCOL_PRI_BT709:
+        return "709";
+    case AVCOL_PRI_SMPTE431:
+        return "smpte431";
+    case AVCOL_PRI_SMPTE432:
+        return "smpte432";
+    default:
+        return "2020";
+    }
+}
+
+const char *ZimgMatrix(AVColorSpace matrix)
+{
+    switch (matrix) {
+    case AVCOL_SPC_BT709:
+        return "709";
+    case AVCOL_SPC_BT2020_CL:
+        return "2020_cl";
+    default:
+        return "2020_ncl";
+    }
+}
+
+/// The YUV format the tone-mapped picture leaves in: the encoder's, or its limited-range twin
+/// (the final conversion then only stretches the range, which needs no colour matrix).
+AVPixelFormat ToneMappedFormat(AVPixelFormat target)
+{
+    switch (target) {
+    case AV_PIX_FMT_YUVJ420P:
+        return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+        return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+        return AV_PIX_FMT_YUV444P;
+    default:
+        break;
+    }
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(target);
+    if (desc && (desc->flags & AV_PIX_FMT_FLAG_RGB))
+        return AV_PIX_FMT_GBRP;
+    return Deinterlaceable(target) ? target : AV_PIX_FMT_YUV420P;
+}
+
 /// Where the bitmap blend works: the encoder's own planar 8-bit YUV format when it has one.
 AVPixelFormat BlendFormat(AVPixelFormat target)
 {
@@ -88,7 +156,15 @@ VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AV
     , m_width(first->width)
     , m_height(first->height)
     , m_format(first->format)
+    , m_hdr(dynamic_range::IsHdrFrame(first))
 {
+    // A stream that states its scanning is taken at its word; of one that states nothing, each
+    // picture is judged (film restored from pulldown has its own chain).
+    // (bwdif needs three columns and four rows; a smaller picture has no fields to speak of).
+    if (!setup.target->film && setup.field_order == AV_FIELD_UNKNOWN
+        && Deinterlaceable(static_cast<AVPixelFormat>(first->format)) && first->width >= 3
+        && first->height >= 4)
+        m_detector = std::make_unique<CombDetector>();
     if (setup.bitmap_subtitles) {
         m_shaping = std::make_unique<FilterChain>(setup.threads);
         BuildShaping(*m_shaping, first);
@@ -125,17 +201,19 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
     AVRational sar = first->sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0)
         sar = AVRational{1, 1};
-    chain.Add("buffer",
-              {{"video_size", Text(first->width) + "x" + Text(first->height)},
-               {"pix_fmt", av_get_pix_fmt_name(static_cast<AVPixelFormat>(first->format))},
-               {"time_base", Text(m_time_base)},
-               {"pixel_aspect", Text(sar)}});
+    FilterChain::Options source{
+        {"video_size", Text(first->width) + "x" + Text(first->height)},
+        {"pix_fmt", av_get_pix_fmt_name(static_cast<AVPixelFormat>(first->format))},
+        {"time_base", Text(m_time_base)},
+        {"pixel_aspect", Text(sar)}};
+    // Dropping one picture in five needs the rate the five come at.
+    if (target.film)
+        source.emplace_back("frame_rate", Text(target.film_source_rate));
+    chain.Add("buffer", source);
 
     int width = first->width;
     int height = first->height;
-    // Fields are woven from the stored picture, so deinterlacing comes before any turn or crop.
-    if (const char *parity = FirstField(m_setup.field_order))
-        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "all"}});
+    AddProgressive(chain);
     orientation::AddTurn(chain, m_setup.upright_turn);
     if (orientation::SwapsSides(m_setup.upright_turn)) {
         std::swap(width, height);
@@ -176,6 +254,10 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
                              RoundToStep(target.inner_height * source_dar / pixel_aspect, step_x));
     }
     chain.Add("scale", {{"w", Text(fit_w)}, {"h", Text(fit_h)}, {"flags", target.scaler}});
+    // At the output's size, where it costs least (a 4K source mapped after its scaling to
+    // 1080 lines maps a quarter of the pixels).
+    if (m_hdr && target.dynamic_range != DynamicRange::Kept)
+        AddToneMapping(chain, first);
     if (fit_w != target.inner_width || fit_h != target.inner_height) {
         const int x = (target.inner_width - fit_w) / 2 / step_x * step_x;
         const int y = (target.inner_height - fit_h) / 2 / step_y * step_y;
@@ -194,6 +276,55 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
             options.emplace_back("force_style", m_setup.subtitle_style);
         chain.Add("subtitles", options);
     }
+}
+
+void VideoFilter::AddProgressive(FilterChain &chain)
+{
+    const VideoTarget &target = *m_setup.target;
+    // Fields are woven from the stored picture, so this comes before any turn or crop.
+    if (target.film) {
+        // The two woven pictures of each five are rebuilt from the fields that belong together;
+        // one still woven (a cut) is deinterlaced; then the repeated picture of the five goes.
+        const char *parity = target.film_top_first ? "tff" : "bff";
+        chain.Add("fieldmatch", {{"order", parity}});
+        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "interlaced"}});
+        chain.Add("decimate");
+        // The pictures kept keep their 29.97 times, four of five unevenly spaced: set on the
+        // film's own grid, one slot after another (back on their own times after a gap), they
+        // each get a place in the output instead of two falling into one.
+        chain.Add("settb", {{"expr", Text(av_inv_q(target.frame_rate))}});
+        chain.Add(
+            "setpts",
+            {{"expr", "if(isnan(PREV_OUTPTS),PTS,if(gt(PTS-PREV_OUTPTS,2),PTS,PREV_OUTPTS+1))"}});
+    } else if (const char *parity = FirstField(m_setup.field_order)) {
+        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", parity}, {"deint", "all"}});
+    } else if (m_detector) {
+        // Only the pictures CombDetector marks as woven, each with the field order it found.
+        chain.Add("bwdif", {{"mode", "send_frame"}, {"parity", "auto"}, {"deint", "interlaced"}});
+    }
+}
+
+void VideoFilter::AddToneMapping(FilterChain &chain, const AVFrame *first)
+{
+    // Into linear light with 100 cd/m2 as 1.0, BT.709 primaries, the highlights rolled off
+    // (mobius: linear up to 30 % of SDR white, then compressed up to the source's peak), back
+    // to BT.709. Of the operators FFmpeg 5.1 has, mobius puts HDR reference white (203 cd/m2)
+    // at about 85 % of SDR white whatever the stated peak, and a 40 cd/m2 grey at 64 %, for PQ
+    // and HLG alike; hable left white at 70 % and below with brighter masters.
+    const bool full_range = first->color_range == AVCOL_RANGE_JPEG;
+    chain.Add("zscale",
+              {{"tin", ZimgTransfer(dynamic_range::FrameTransfer(first))},
+               {"pin", ZimgPrimaries(first->color_primaries)},
+               {"min", ZimgMatrix(first->colorspace)},
+               {"rin", full_range ? "full" : "limited"},
+               {"t", "linear"},
+               {"npl", "100"}});
+    chain.Add("format", {{"pix_fmts", "gbrpf32le"}});
+    chain.Add("zscale", {{"p", "709"}});
+    chain.Add("tonemap", {{"tonemap", "mobius"}, {"desat", "0"}});
+    chain.Add("zscale", {{"t", "709"}, {"m", "709"}, {"r", "limited"}});
+    chain.Add("format",
+              {{"pix_fmts", av_get_pix_fmt_name(ToneMappedFormat(m_setup.target->pixel_format))}});
 }
 
 void VideoFilter::BuildFinishing(FilterChain &chain)
@@ -221,15 +352,40 @@ void VideoFilter::BuildFinishing(FilterChain &chain)
 
 bool VideoFilter::Accepts(const AVFrame *frame) const
 {
-    return frame->width == m_width && frame->height == m_height && frame->format == m_format;
+    // Only a stated transfer can turn a stream between SDR and HDR: HEVC keeps its mastering
+    // data in some pictures only, and the pictures between say nothing.
+    const bool same_range = frame->color_trc == AVCOL_TRC_UNSPECIFIED
+        || dynamic_range::IsHdrTransfer(frame->color_trc) == m_hdr;
+    return frame->width == m_width && frame->height == m_height && frame->format == m_format
+        && same_range;
 }
 
 void VideoFilter::Push(AVFrame *frame)
 {
     if (!frame) {
+        FlushDetector();
         CloseChains(0, true);
         return;
     }
+    if (m_detector) {
+        // Judged one picture late, when the picture after it is known.
+        if (FramePtr judged = m_detector->Take(frame))
+            PushJudged(judged.get());
+        return;
+    }
+    PushJudged(frame);
+}
+
+void VideoFilter::FlushDetector()
+{
+    if (!m_detector)
+        return;
+    if (FramePtr last = m_detector->Flush())
+        PushJudged(last.get());
+}
+
+void VideoFilter::PushJudged(AVFrame *frame)
+{
     if (m_shaping) {
         m_shaping->Push(frame);
         PassThroughBlend();
@@ -240,6 +396,7 @@ void VideoFilter::Push(AVFrame *frame)
 
 void VideoFilter::Close(int64_t pts)
 {
+    FlushDetector();
     CloseChains(pts, false);
 }
 

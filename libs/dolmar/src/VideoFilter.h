@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AvOwners.h"
+#include "CombDetector.h"
 #include "FilterChain.h"
 #include "OutputTargets.h"
 
@@ -29,15 +30,18 @@ struct VideoFilterSetup
     bool continuing = false;
     /// Clockwise degrees that show this segment's pictures upright; done before cropping.
     int upright_turn = 0;
-    /// The segment's scanning: interlaced pictures are deinterlaced first of all.
+    /// The segment's scanning as its stream states it: interlaced pictures are deinterlaced first
+    /// of all; where the stream states nothing, each picture is judged on its own.
     AVFieldOrder field_order = AV_FIELD_UNKNOWN;
 };
 
-/// The video path of one segment, in this order: deinterlace an interlaced source, turn the
-/// picture upright, crop it, scale
-/// it to the picture size (a merged run fits each source inside it with bars), burn in subtitles so
-/// that they are sized for the output, add the pad bands, set the pixel aspect, convert to the
-/// encoder's pixel format and make the frame rate constant from the -ss point on.
+/// The video path of one segment, in this order: make the pictures progressive (deinterlace a
+/// stream that states interlaced scanning; of one that states nothing, only the pictures found
+/// woven; restore film from 3:2 pulldown), turn the picture upright, crop it, scale it to the
+/// picture size (a merged run fits each source inside it with bars), tone-map an HDR picture
+/// for an output that cannot show HDR, burn in subtitles so that they are sized for the output,
+/// add the pad bands, set the pixel aspect, convert to the encoder's pixel format and make the
+/// frame rate constant from the -ss point on.
 ///
 /// Frames come in with source-second timestamps (what subtitle files count in) and leave in units
 /// of 1/frame rate, counted from the -ss point. The caller keeps frames before -ss out and ends
@@ -49,7 +53,8 @@ public:
     VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AVRational time_base);
     ~VideoFilter();
 
-    /// False when frame has another size or format than the chain was built for.
+    /// False when frame has another size or format than the chain was built for, or switches
+    /// between SDR and HDR.
     bool Accepts(const AVFrame *frame) const;
 
     /// Filters frame (source-second timestamps in the time base given); null ends the input.
@@ -69,7 +74,11 @@ public:
 
 private:
     void BuildShaping(FilterChain &chain, const AVFrame *first);
+    void AddProgressive(FilterChain &chain);
+    void AddToneMapping(FilterChain &chain, const AVFrame *first);
     void BuildFinishing(FilterChain &chain);
+    void PushJudged(AVFrame *frame);
+    void FlushDetector();
     void PassThroughBlend();
     void CloseChains(int64_t pts, bool at_last_frame);
 
@@ -78,6 +87,9 @@ private:
     int m_width;
     int m_height;
     int m_format;
+    bool m_hdr; ///< the pictures are coded in HDR
+    /// Judges each picture of a stream that states no scanning; null otherwise.
+    std::unique_ptr<CombDetector> m_detector;
     std::unique_ptr<FilterChain> m_shaping; ///< only with bitmap subtitles: up to the blend
     std::unique_ptr<FilterChain> m_main;
     FramePtr m_between;
