@@ -7,28 +7,29 @@ namespace quillet::sizing {
 
 namespace {
 
-// Measured with bench/sizeplan/measure_overhead.py (FFmpeg 5.1 on Debian 12): generated clips of
-// 3 and 12 s (testsrc2 640x360, a sine tone) converted by quillet-cli at fixed rates of 300 and
-// 1500 kbit/s, 15 and 30 pictures a second and two audio sample rates, each container with the
-// codecs its built-in profiles use. A container's bytes are the file's size less the sum of its
-// packets (ffprobe), fitted by least squares over the 16 outputs of each video container (4 of
-// each audio one). Each row keeps the terms the measurement could tell apart (MP4 and MOV index
-// every packet, AVI frames picture and sound alike, MPEG streams add a share of the payload and
-// periodic tables); the worst fit was 0.9 % of the file (MPEG-TS), most within 0.2 %.
+// Measured with bench/sizeplan/measure_overhead.py (FFmpeg 5.1 on Debian 12): grainy generated
+// clips (testsrc2 640x360 with noise, a sine tone) of 3 and 12 s, converted by quillet-cli at
+// fixed rates of 300, 2000 and 6000 kbit/s, 15 and 30 pictures a second and two audio sample
+// rates, each container with the codecs its built-in profiles use. A container's bytes are the
+// file's size less the sum of its packets (ffprobe), fitted by least squares over the 24 outputs
+// of each video container (4 of each audio one). Each row keeps the terms the measurement could
+// tell apart and that came out positive (MP4 and MOV index every packet, AVI frames picture and
+// sound alike, MPEG and ASF packets add a share of the payload and a cost per picture); the worst
+// fit was 1.6 % of the file (ASF), 1.0 % for MPEG-TS, within 0.2 % for the others.
 constexpr ContainerOverhead kTable[] = {
-    {Container::Mp4, "mp4", 1298, 0, 26.42, 4.54, 0},
+    {Container::Mp4, "mp4", 1343, 0, 26.80, 4.66, 0},
     {Container::Mov, "mov", 1418, 0, 18.84, 4.69, 0},
     {Container::M4a, "m4a", 807, 0, 0, 4.00, 0},
-    {Container::MpegTs, "mpegts", 3974, 3921.1, 186.66, 1.75, 0.0430},
-    {Container::MpegPs, "mpeg-ps", 920, 555.9, 161.94, 1.70, 0.0139},
-    {Container::Avi, "avi", 10040, 0, 24.61, 24.61, 0},
-    {Container::Asf, "asf", 2139, 7750.1, 18.69, 0, -0.0046},
-    {Container::Matroska, "matroska", 685, 2.4, 7.10, 7.00, 0},
+    {Container::MpegTs, "mpegts", 4204, 4107.3, 174.80, 0, 0.0435},
+    {Container::MpegPs, "mpeg-ps", 1336, 390.1, 162.39, 0, 0.0128},
+    {Container::Avi, "avi", 10036, 0, 24.61, 24.61, 0},
+    {Container::Asf, "asf", 5137, 0, 219.59, 0, 0.0081},
+    {Container::Matroska, "matroska", 663, 12.9, 7.30, 7.00, 0},
     {Container::Mp3, "mp3", 619, 0, 0, 0, 0},
     {Container::Wav, "wav", 78, 0, 0, 0, 0},
-    // Not measured (FLV, Ogg, 3GP's relatives ...): as much as the costliest of the measured
-    // containers that are not packetised, so an estimate errs on the large side.
-    {Container::Other, "other", 10040, 0, 26.42, 24.61, 0},
+    // Not measured (FLV, Ogg, ...): as much as the costliest of the measured containers that are
+    // not packetised, so an estimate errs on the large side.
+    {Container::Other, "other", 10036, 0, 26.80, 24.61, 0},
 };
 
 struct FormatName

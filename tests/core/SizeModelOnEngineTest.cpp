@@ -33,7 +33,9 @@ TEST(SizeModelOnEngine, estimatesFixedRateProfilesWithin5Percent)
 {
     test::TempDir dir;
     test::ClipRecipe recipe;
-    recipe.seconds = 12;
+    // Long enough that a one-pass encoder's miss at its start (FFmpeg's MPEG-4 Part 2 overspends
+    // its first second) stays below the model's own tolerance.
+    recipe.seconds = 20;
     recipe.width = 640;
     recipe.height = 360;
     recipe.sample_rate = 48000;
