@@ -49,7 +49,8 @@
  *       Continue: the next task (the rest has been re-planned). A task that made no output:
  *       OutputMissing(i). quillet-cli --json gives each task's planned size (TaskPlan::bytes
  *       before its run) and its real size.
- *     EachOutput: every task alone, PlanBatch({PlanTaskOf(task)}, capacity).
+ *     EachOutput: every task alone, PlanBatch({PlanTaskOf(task)}, capacity); a task that
+ *       cannot fit is not converted, and its result says CannotFitText(texts, 1, ...).
  *     A profile with TargetSizeMB (SizeTarget.h): PlanForTarget(PlanTaskOf(task), bytes).
  *     After every output with a -fs limit: JudgeOutput (CutRule.h); a cut output is renamed with
  *       CutOutputPath and its result says CutText.

@@ -65,7 +65,7 @@ TEST(DiscBudget, sharesACustomDiscByPictureLengthAndComplexity)
     const BatchPlan plan = PlanBatch(tasks, kTwentyMb);
     ASSERT_EQ(plan.status, PlanStatus::Planned);
     EXPECT_GE(plan.planned_bytes, 0.9 * kTwentyMb);
-    EXPECT_LE(plan.planned_bytes, kTwentyMb);
+    EXPECT_LE(plan.planned_bytes, 20e6); // within 20 MB whatever a megabyte is taken to be
     EXPECT_DOUBLE_EQ(plan.planned_bytes, RealTotal(plan));
 
     double shared_bpp = -1;
