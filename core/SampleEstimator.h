@@ -24,8 +24,9 @@ struct SampleOptions
     int places = 3;
     double longest_s = 2.0; ///< each sample at most this long
     double shortest_s = 1.0; ///< and at least this long, whatever the share says
-    /// The samples together take at most this share of the source (between the two lengths
-    /// above): what keeps the estimate's cost small beside the conversion's.
+    /// The samples together take this share of the source, within the two lengths above: what
+    /// keeps the estimate's cost small beside the conversion's (sources shorter than 75 s pay
+    /// more, as each sample takes at least shortest_s).
     double share = 0.04;
     /// Where the temporary folder goes; empty: the system's temporary folder.
     std::filesystem::path folder;

@@ -131,8 +131,8 @@ TEST(SampleEstimator, spreadsItsSamplesOverTheSource)
         const auto windows = SampleEstimator::WindowsFor(c.seconds, {});
         ASSERT_EQ(windows.size(), c.windows.size()) << c.seconds;
         for (std::size_t i = 0; i < windows.size(); ++i) {
-            EXPECT_DOUBLE_EQ(windows[i].start_s, c.windows[i].start_s) << c.seconds;
-            EXPECT_DOUBLE_EQ(windows[i].length_s, c.windows[i].length_s) << c.seconds;
+            EXPECT_NEAR(windows[i].start_s, c.windows[i].start_s, 1e-9) << c.seconds;
+            EXPECT_NEAR(windows[i].length_s, c.windows[i].length_s, 1e-9) << c.seconds;
         }
     }
 }
