@@ -13,7 +13,9 @@
 /**
  * Measuring what the size model cannot know: the bytes of a quality-based output (-crf, -qscale,
  * -b 0), from a few seconds encoded at three places of the source with the task's own settings,
- * extrapolated to its whole length. The runs go through the engine function the driver uses, into
+ * extrapolated to its whole length. It measures fixed-rate outputs as well: an encoder cannot
+ * spend its rate on a still picture (a 10 s slide show at 1.7 Mbit/s comes out a sixth of that),
+ * which only an encode shows. The runs go through the engine function the driver uses, into
  * a temporary folder that is removed afterwards (SampleFolder); a run can be cancelled between any
  * two engine reports. The engine does one conversion at a time: never call this during a run.
  */
@@ -22,11 +24,11 @@ namespace quillet::sizing {
 struct SampleOptions
 {
     int places = 3;
-    double longest_s = 2.0; ///< each sample at most this long
+    double longest_s = 2.0; ///< the samples at most this long on average
     double shortest_s = 1.0; ///< and at least this long, whatever the share says
     /// The samples together take this share of the source, within the two lengths above: what
     /// keeps the estimate's cost small beside the conversion's (sources shorter than 75 s pay
-    /// more, as each sample takes at least shortest_s).
+    /// more, as the samples take at least places x shortest_s).
     double share = 0.04;
     /// Where the temporary folder goes; empty: the system's temporary folder.
     std::filesystem::path folder;
@@ -71,11 +73,16 @@ public:
     SampleResult Estimate(Task &task, const ProgressFn &progress = {});
 
     /// Where the samples of a source of duration_s go: evenly spread, each in the middle of its
-    /// part; a source too short for separate samples is encoded whole, in one.
+    /// part, the k-th of them k parts long; a source too short for separate samples is encoded
+    /// whole, in one.
     static std::vector<SampleWindow> WindowsFor(double duration_s, const SampleOptions &options);
 
 private:
     static int EngineReport(const char *message, double position);
+    /// Encodes one window into folder; bytes receives the sample's size.
+    SampleResult::Status RunWindow(Task &task, const std::filesystem::path &folder,
+                                   const SampleWindow &window, std::size_t number, double &bytes,
+                                   std::string &error);
 
     ConversionDriver::EngineFn m_engine;
     SampleOptions m_options;

@@ -122,8 +122,8 @@ TEST(SampleEstimator, spreadsItsSamplesOverTheSource)
         std::vector<SampleWindow> windows;
     };
     const Case cases[] = {
-        {600, {{99, 2}, {299, 2}, {499, 2}}},
-        {60, {{9.5, 1}, {29.5, 1}, {49.5, 1}}},
+        {600, {{99.5, 1}, {299, 2}, {498.5, 3}}},
+        {60, {{9.75, 0.5}, {29.5, 1}, {49.25, 1.5}}},
         {5, {{0, 5}}},
         {0, {}},
     };
@@ -155,8 +155,8 @@ TEST(SampleEstimator, extrapolatesWhatTheSamplesMeasuredWithinTheTrimmedRange)
     EXPECT_DOUBLE_EQ(result.sampled_s, 6);
     // Within the trimmed 100 to 400 s, in place of the task's own trim points.
     ASSERT_EQ(fake.runs.size(), 3u);
-    EXPECT_DOUBLE_EQ(fake.runs[0].first, 149);
-    EXPECT_DOUBLE_EQ(fake.runs[2].first, 349);
+    EXPECT_DOUBLE_EQ(fake.runs[0].first, 149.5);
+    EXPECT_DOUBLE_EQ(fake.runs[2].first, 348.5);
     for (const auto &v : fake.vectors) {
         EXPECT_EQ(v.find("-ss"), v.rfind("-ss")) << v;
         EXPECT_EQ(v.find("-fs 0 "), v.rfind("-fs")) << v; // no size limit on a sample
@@ -214,8 +214,12 @@ TEST(SampleEstimator, removesWhatAKilledEstimateLeftButNotARunningOnesFolder)
 }
 
 // The estimate of quality-based profiles against what the engine really makes of the whole
-// source, on a moving picture: within the 20 % it promises.
-TEST(SampleOnEngine, estimatesQualityBasedOutputsWithin20Percent)
+// source: within the 20 % it promises on a moving picture. A still slide show is harder: a second
+// of its film costs a picture change or none, and three short samples catch too few of them to
+// say which (on 40 s they come out 25 to 45 % high; on 90 s within 20 %); the bound there keeps
+// the estimate from the 70 to 80 % too high that equal samples gave before their start cost was
+// told apart.
+TEST(SampleOnEngine, estimatesQualityBasedOutputsFromThreeSamples)
 {
     test::TempDir dir;
     test::ClipRecipe recipe;
@@ -223,7 +227,11 @@ TEST(SampleOnEngine, estimatesQualityBasedOutputsWithin20Percent)
     recipe.width = 480;
     recipe.height = 270;
     recipe.sample_rate = 48000;
-    const auto clip = test::MakeClip(dir.path() / "moving.mkv", recipe);
+    const auto moving = test::MakeClip(dir.path() / "moving.mkv", recipe);
+    // A new picture every 3 s, each kept as it is.
+    recipe.video_codec = "libx264";
+    recipe.output_options = {"-vf", "fps=1/3,fps=25", "-preset", "ultrafast", "-qp", "10"};
+    const auto still = test::MakeClip(dir.path() / "still.mkv", recipe);
 
     struct Profile
     {
@@ -232,42 +240,48 @@ TEST(SampleOnEngine, estimatesQualityBasedOutputsWithin20Percent)
         const char *video_codec;
         const char *para;
     };
-    for (const Profile p : {Profile{"H.264 at constant quality", "mp4", "h264", "-crf 26"},
-                            Profile{"MPEG-4 at its quantiser", "avi", "mpeg4", ""}}) {
-        SCOPED_TRACE(p.name);
-        const BuiltInTexts texts;
-        struct SilentPrompter : Prompter
-        {
-            void Tell(std::string_view, std::string_view, Icon) override { }
-            bool Ask(std::string_view, std::string_view) override { return false; }
-        } prompter;
-        auto task = CreateTask(clip.string(), 0, -1, -1, texts, prompter);
-        ProfileRecord record;
-        record.TargetType = p.extension;
-        record.cVideoCodec = p.video_codec;
-        record.cAudioCodec = "auto";
-        record.Para = p.para;
-        record.bAudioCustomBitRate = 1;
-        record.nAudioCustomBitRate = 96;
-        const std::string out_folder = (dir.path() / "out").string() + "/";
-        std::filesystem::create_directories(out_folder);
-        ApplyProfile(*task, record, ApplyPath::AddFile,
-                     {out_folder, [](const std::string &) { return false; }});
+    const Profile profiles[] = {{"H.264 at constant quality", "mp4", "h264", "-crf 26"},
+                                {"MPEG-4 at its quantiser", "avi", "mpeg4", ""}};
+    struct SilentPrompter : Prompter
+    {
+        void Tell(std::string_view, std::string_view, Icon) override { }
+        bool Ask(std::string_view, std::string_view) override { return false; }
+    } prompter;
+    const BuiltInTexts texts;
+    const std::string out_folder = (dir.path() / "out").string() + "/";
+    std::filesystem::create_directories(out_folder);
+    const std::pair<std::filesystem::path, double> sources[] = {{moving, 0.2}, {still, 0.5}};
+    for (const auto &[clip, tolerance] : sources) {
+        for (const Profile &p : profiles) {
+            SCOPED_TRACE(clip.filename().string() + ", " + p.name);
+            auto task = CreateTask(clip.string(), 0, -1, -1, texts, prompter);
+            ProfileRecord record;
+            record.TargetType = p.extension;
+            record.cVideoCodec = p.video_codec;
+            record.cAudioCodec = "auto";
+            record.Para = p.para;
+            record.bAudioCustomBitRate = 1;
+            record.nAudioCustomBitRate = 96;
+            ApplyProfile(*task, record, ApplyPath::AddFile,
+                         {out_folder, [](const std::string &) { return false; }});
 
-        SampleEstimator estimator(ffmain, {.folder = dir.path()});
-        const SampleResult estimate = estimator.Estimate(*task);
-        ASSERT_EQ(estimate.status, SampleResult::Status::Measured) << estimate.error;
+            SampleEstimator estimator(ffmain, {.folder = dir.path()});
+            const SampleResult estimate = estimator.Estimate(*task);
+            ASSERT_EQ(estimate.status, SampleResult::Status::Measured) << estimate.error;
 
-        BuildContext context;
-        context.split_choice = "No split";
-        const BuildResult built = BuildTaskArguments(*task, context);
-        ASSERT_TRUE(built.Ok());
-        ArgumentVector args = built.args;
-        ASSERT_EQ(ffmain(static_cast<int>(args.Count()), args.Argv().data(), nullptr), DOLMAR_OK);
-        const double real = static_cast<double>(std::filesystem::file_size(built.output_path));
-        EXPECT_NEAR(estimate.bytes / real, 1.0, 0.2)
-            << "estimate " << estimate.bytes << ", real " << real;
-        std::printf("[ %s ] estimate %.0f, real %.0f (%+.1f %%), %.1f s sampled\n", p.name,
-                    estimate.bytes, real, (estimate.bytes / real - 1) * 100, estimate.sampled_s);
+            BuildContext context;
+            context.split_choice = "No split";
+            const BuildResult built = BuildTaskArguments(*task, context);
+            ASSERT_TRUE(built.Ok());
+            ArgumentVector args = built.args;
+            ASSERT_EQ(ffmain(static_cast<int>(args.Count()), args.Argv().data(), nullptr),
+                      DOLMAR_OK);
+            const double real = static_cast<double>(std::filesystem::file_size(built.output_path));
+            EXPECT_NEAR(estimate.bytes / real, 1.0, tolerance)
+                << "estimate " << estimate.bytes << ", real " << real;
+            std::printf("[ %s, %s ] estimate %.0f, real %.0f (%+.1f %%)\n", clip.filename().c_str(),
+                        p.name, estimate.bytes, real, (estimate.bytes / real - 1) * 100);
+            std::filesystem::remove(built.output_path);
+        }
     }
 }
