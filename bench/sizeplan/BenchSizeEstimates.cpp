@@ -76,6 +76,7 @@ std::filesystem::path MakeSource(const std::filesystem::path &path, double secon
 int main(int argc, char **argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10;
+    VCInit(); // FFmpeg's own log kept to errors, as in the program
     test::TempDir dir;
     const std::pair<const char *, std::filesystem::path> sources[] = {
         {"still", MakeSource(dir.path() / "still.mkv", seconds, "fps=1/3,fps=25")},

@@ -164,6 +164,7 @@ void SampleCost(const std::vector<double> &lengths)
 int main(int argc, char **argv)
 {
     const int files = argc > 1 ? std::atoi(argv[1]) : 50;
+    VCInit(); // FFmpeg's own log kept to errors, as in the program
     std::vector<double> lengths;
     for (int i = 2; i < argc; ++i)
         lengths.push_back(std::atof(argv[i]));
