@@ -174,8 +174,10 @@ BatchPlan PlanBatch(const std::vector<PlanTask> &tasks, double capacity_bytes,
     for (const auto &o : open) {
         TaskPlan &out = plan.tasks[o.index];
         const double natural = tasks[o.index].natural_kbps;
-        out.change_rate
-            = plan.status != PlanStatus::Unchanged && (!(natural > 0) || out.video_kbps < natural);
+        // A rate of 0 would read as the encoder's own quality: a task of which nothing is known
+        // (no picture facts, no rate) keeps its profile's settings.
+        out.change_rate = plan.status != PlanStatus::Unchanged && out.video_kbps > 0
+            && (!(natural > 0) || out.video_kbps < natural);
         out.two_pass = out.change_rate;
     }
     plan.planned_bytes = total();
