@@ -16,8 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 using namespace quillet::test;
@@ -126,6 +129,51 @@ TEST_F(StageFailure, endsTheRunWithThatStagesMessageAndNoFile)
         EXPECT_EQ(reported, message) << Name(failing);
         EXPECT_FALSE(std::filesystem::exists(out)) << Name(failing);
     }
+}
+
+// The callback is a plain function: what it sees is kept here.
+std::mutex g_mutex;
+std::condition_variable g_called;
+int g_reports = 0;
+int g_reports_elsewhere = 0;
+std::thread::id g_caller;
+
+int CountingCallback(const char * /*message*/, double position)
+{
+    std::lock_guard lock(g_mutex);
+    if (std::this_thread::get_id() != g_caller)
+        ++g_reports_elsewhere;
+    if (position >= 0)
+        ++g_reports;
+    g_called.notify_all();
+    return 0;
+}
+
+class CallerThread : public StageFailure
+{
+};
+
+TEST_F(CallerThread, hearsFromTheRunWhileAStageIsStuckInOneFrame)
+{
+    // The window's thread pumps its events from the callback: it must hear from the run however
+    // long one unit of work takes. Here the encoder is held inside a frame until the caller has
+    // heard five more reports (the wait's bound is only there to end a broken engine's test).
+    const dolmar::ConversionPlan plan
+        = dolmar::OptionParser::Parse({"ffmain", "-i", s_clip, m_dir.file("out.mp4")});
+    g_caller = std::this_thread::get_id();
+    dolmar::ProgressReporter progress(&CountingCallback);
+    bool heard = false;
+    dolmar::Transcoder transcoder(plan, progress, [&](dolmar::StageKind kind, int64_t item) {
+        if (kind != dolmar::StageKind::Encoder || item != 2)
+            return;
+        std::unique_lock lock(g_mutex);
+        const int wanted = g_reports + 5;
+        heard
+            = g_called.wait_for(lock, std::chrono::minutes(1), [&] { return g_reports >= wanted; });
+    });
+    EXPECT_EQ(transcoder.Run(), dolmar::RunOutcome::Finished);
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(g_reports_elsewhere, 0);
 }
 
 } // namespace

@@ -165,8 +165,9 @@ bool OutputSession::SendAudio(std::size_t index, const AVFrame *frame)
 {
     AudioOut &audio = m_audio[index];
     audio.queue->Push(frame);
+    const bool go_on = DrainQueue(audio, false);
     m_progress.SetPosition(PositionSeconds());
-    return DrainQueue(audio, false);
+    return go_on;
 }
 
 void OutputSession::StartSegment()
@@ -226,17 +227,19 @@ void OutputSession::Finish()
     m_finished = true;
     if (m_scheduler.Failed())
         return;
-    // After a stop or at the size limit not every stream has reached the end: the muxer leaves
-    // out the tail where some have no data.
-    m_muxer->Finish(!m_scheduler.Cut());
+    // After a stop what reached the muxer belongs in the file; at the size limit nothing more
+    // may be written.
+    m_muxer->Finish(!m_scheduler.SizeLimited());
 }
 
 double OutputSession::PositionSeconds() const
 {
+    // What has gone to the encoders: sound waiting in its queue for the picture is not there yet
+    // (the stages decode sound far faster than pictures, so it is often seconds ahead).
     double position = VideoEndSeconds();
     for (const AudioOut &audio : m_audio)
         position
-            = std::max(position, audio.queue->EndSamples() / double(audio.queue->SampleRate()));
+            = std::max(position, audio.queue->SamplesOut() / double(audio.queue->SampleRate()));
     return position;
 }
 
