@@ -19,12 +19,20 @@ bool ProgressReporter::Poll()
 {
     if (m_stop || m_interrupted)
         return true;
+    // The time of the last report is the caller's thread's alone.
+    if (std::this_thread::get_id() != m_caller
+        || std::chrono::steady_clock::now() - m_last_report < kInterval)
+        return false;
+    return Report();
+}
+
+bool ProgressReporter::Report()
+{
+    if (m_stop || m_interrupted)
+        return true;
     if (!m_callback || m_in_callback || std::this_thread::get_id() != m_caller)
         return false;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_last_report < kInterval)
-        return false;
-    m_last_report = now;
+    m_last_report = std::chrono::steady_clock::now();
     // The callback pumps the caller's event loop; a nested FFmpeg interrupt check must not call
     // back into it from inside that pump.
     m_in_callback = true;

@@ -36,6 +36,9 @@ public:
     /// On the caller's thread: reports when the interval has passed. Anywhere: true once the
     /// caller asked to stop or the run is being ended.
     bool Poll();
+    /// On the caller's thread: reports now, whenever the last report was. Returns Poll()'s
+    /// answer.
+    bool Report();
 
     /// True once the caller asked to stop.
     bool StopRequested() const { return m_stop.load(); }

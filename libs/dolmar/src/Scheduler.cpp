@@ -86,8 +86,9 @@ void Scheduler::Run(const std::function<void()> &conduct)
     while (!m_conducted) {
         m_conducted_changed.wait_for(lock, ProgressReporter::kInterval);
         lock.unlock();
-        // The caller hears from the run here and only here, on its own thread.
-        if (m_progress.Poll() && m_progress.StopRequested() && !stop_sent) {
+        // The caller hears from the run here and only here, on its own thread, on every wake-up:
+        // a report skipped for coming a hair early would leave a gap of two intervals.
+        if (m_progress.Report() && m_progress.StopRequested() && !stop_sent) {
             stop_sent = true;
             Stop();
         }

@@ -91,9 +91,10 @@ private:
 class Scheduler
 {
 public:
-    /// After a stop the encoders hand over what they hold for at most this long; a stop must end
-    /// the run within half a second.
-    static constexpr std::chrono::milliseconds kStopDrain{200};
+    /// After a stop the encoders hand over what they hold for at most this long: a stop must end
+    /// the run within half a second, and one more call into a busy encoder on a loaded machine
+    /// can take as long again.
+    static constexpr std::chrono::milliseconds kStopDrain{100};
 
     explicit Scheduler(ProgressReporter &progress, StageFault fault = {});
     ~Scheduler();
