@@ -110,6 +110,7 @@ int RunThreadsChild(int argc, char **argv)
                                          "h264", "-acodec", "aac",      "-ab",     "128",
                                          "-b",   "0",       argv[i + 1]};
             std::vector<char *> args;
+            args.reserve(job.size());
             for (std::string &arg : job)
                 args.push_back(arg.data());
             if (RunOnce(args) != DOLMAR_OK)

@@ -72,11 +72,19 @@ OutputSession::OutputSession(const ConversionPlan &plan, const OutputTargets &ta
     for (AudioOut &audio : m_audio)
         audio.stage = std::make_unique<EncoderStage>(scheduler, *audio.encoder, *m_muxer_stage,
                                                      audio.stream_index, kSoundLimits);
-    m_muxer_stage->Start();
-    if (m_video_stage)
-        m_video_stage->Start();
-    for (AudioOut &audio : m_audio)
-        audio.stage->Start();
+    try {
+        m_muxer_stage->Start();
+        if (m_video_stage)
+            m_video_stage->Start();
+        for (AudioOut &audio : m_audio)
+            audio.stage->Start();
+    } catch (...) {
+        // No destructor runs for a constructor that throws: the stages that did start must end
+        // here, before the members they use go.
+        m_scheduler.AbortAll();
+        JoinStages();
+        throw;
+    }
 }
 
 OutputSession::~OutputSession()

@@ -28,10 +28,12 @@ bool ProgressReporter::Poll()
 
 bool ProgressReporter::Report()
 {
-    if (m_stop || m_interrupted)
+    // Once the caller has said stop it hears no more; a run ending for another reason (a
+    // failure, the -fs size) still reports until it has ended.
+    if (m_stop)
         return true;
     if (!m_callback || m_in_callback || std::this_thread::get_id() != m_caller)
-        return false;
+        return m_interrupted;
     m_last_report = std::chrono::steady_clock::now();
     // The callback pumps the caller's event loop; a nested FFmpeg interrupt check must not call
     // back into it from inside that pump.
@@ -40,7 +42,7 @@ bool ProgressReporter::Report()
     m_in_callback = false;
     if (answer == -1)
         m_stop = true;
-    return m_stop;
+    return m_stop || m_interrupted;
 }
 
 void ProgressReporter::ReportError(const std::string &message)
