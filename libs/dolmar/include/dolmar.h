@@ -81,7 +81,7 @@ enum {
  * conversion itself runs on threads of the engine's own, so the caller's thread is free for
  * this).
  *   position >= 0: the output position in seconds (what has reached the encoders); called about
- *     every 50 ms while the conversion runs, however long a single step of it takes.
+ *     every 40 ms while the conversion runs, however long a single step of it takes.
  *   -2 < position < 0: message is text for the user (what failed, on which file, and why).
  * Return 0 to continue, -1 to stop the conversion; ffmain then returns within half a second.
  */

@@ -5,7 +5,7 @@
  * The scheduler of one conversion: which thread does what, what joins them, and how a run ends.
  *
  *   caller's thread       ffmain's caller. It does no conversion work: it waits on the scheduler
- *                         and makes every callback itself, the output position every 50 ms; a -1
+ *                         and makes every callback itself, the output position every 40 ms; a -1
  *                         from the caller becomes Stop().
  *   conductor             Transcoder's run, on a thread of its own: opens the inputs in turn,
  *                         decides the output, opens the encoders and the file, and for each input

@@ -33,7 +33,7 @@
  *                                 -> the session (OutputSession::Feed)
  *
  *   ProgressReporter  the caller's callback, called on the caller's thread only: the scheduler
- *                     reports the output position from there every 50 ms; on the stage threads
+ *                     reports the output position from there every 40 ms; on the stage threads
  *                     it only answers whether to stop, which is what FFmpeg's interrupt
  *                     callback asks inside long opens and reads.
  *   EngineError       every failure, thrown with the step and the file; the scheduler keeps the
