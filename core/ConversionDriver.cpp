@@ -120,6 +120,7 @@ std::optional<TaskResult> ConversionDriver::NotConverted(const Task &task, Resum
         const TaskFacts *facts = m_kept ? m_kept->Facts(task) : nullptr;
         result.output = facts && facts->run.made ? facts->run.made->path : task.destination_path;
         result.status = TaskResult::Status::Made;
+        result.made_earlier = true;
         result.reason = FormatText(KeptText(batch_texts::kAlreadyMade), result.output.c_str());
         return result;
     }

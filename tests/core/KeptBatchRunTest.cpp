@@ -73,6 +73,7 @@ void ExpectResults(const std::vector<TaskResult> &results, const std::vector<Exp
         EXPECT_EQ(std::filesystem::path(results[i].source).stem(), expected[i].task);
         EXPECT_EQ(StatusName(results[i].status), StatusName(expected[i].status));
         EXPECT_EQ(results[i].reason, expected[i].reason);
+        EXPECT_EQ(results[i].made_earlier, expected[i].reason.starts_with("already made"));
     }
 }
 
