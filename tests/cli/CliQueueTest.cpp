@@ -197,3 +197,28 @@ TEST(CliQueue, anUnreadableQueueIsSetAsideAndAFolderRefused)
     EXPECT_NE(run.err.find("is not a regular file"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::is_directory(home.path() / "folder"));
 }
+
+// Extracting a kept task's subtitles again would give them new " (N)" names, the task another
+// recipe, and its finished output a second copy: a second run takes them over.
+TEST(CliQueue, extractedSubtitlesAreTakenOverNotExtractedAgain)
+{
+    TempDir home;
+    const fs::path clip = Clip(home, "clip.mkv");
+    WriteFile(home.path() / "words.srt", "1\n00:00:00,000 --> 00:00:01,000\nWORDS\n");
+    const std::string source = home.file("film.mkv");
+    const auto merged
+        = RunCommand({"mkvmerge", "-q", "-o", source, clip.string(), home.file("words.srt")});
+    ASSERT_LE(merged.exit_code, 1) << merged.err; // 1 means warnings only
+    auto argv = QueueRun(home, {source});
+    argv.insert(argv.begin() + 1, "--extract-subtitles");
+
+    auto run = RunCommand(argv, Environment(home));
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const std::set<std::string> made = Names(home.path() / "out");
+    EXPECT_EQ(made, (std::set<std::string>{"film.mp4", "film_0.srt"}));
+
+    run = RunCommand(argv, Environment(home));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_EQ(Names(home.path() / "out"), made);
+}
