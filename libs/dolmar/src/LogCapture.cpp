@@ -17,8 +17,8 @@ std::mutex g_mutex; // guards the installation only
 // Kept per thread: several conversions may run at once, and a failing FFmpeg call logs on the
 // thread that made it, so a run's message never takes another run's complaint. A line logged on
 // a codec's own worker thread is not kept; the stage's own message still says what failed.
-thread_local std::string t_partial; // a line FFmpeg is still writing in pieces
-thread_local std::string t_last; // the last finished error line
+thread_local std::string g_partial; // a line FFmpeg is still writing in pieces
+thread_local std::string g_last; // the last finished error line
 bool g_installed = false;
 
 void Callback(void *avcl, int level, const char *fmt, va_list vl)
@@ -30,12 +30,12 @@ void Callback(void *avcl, int level, const char *fmt, va_list vl)
     char text[1024];
     std::vsnprintf(text, sizeof text, fmt, copy);
     va_end(copy);
-    t_partial += text;
-    if (!t_partial.empty() && t_partial.back() == '\n') {
-        t_partial.pop_back();
-        if (!t_partial.empty())
-            t_last = t_partial;
-        t_partial.clear();
+    g_partial += text;
+    if (!g_partial.empty() && g_partial.back() == '\n') {
+        g_partial.pop_back();
+        if (!g_partial.empty())
+            g_last = g_partial;
+        g_partial.clear();
     }
     av_log_default_callback(avcl, level, fmt, vl);
 }
@@ -59,14 +59,14 @@ void LogCapture::Uninstall()
         return;
     av_log_set_callback(av_log_default_callback);
     g_installed = false;
-    t_last.clear();
-    t_partial.clear();
+    g_last.clear();
+    g_partial.clear();
 }
 
 std::string LogCapture::TakeLastError()
 {
     std::string last;
-    last.swap(t_last);
+    last.swap(g_last);
     return last;
 }
 
