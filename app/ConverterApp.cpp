@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConverterApp.h"
 
-#include "app/LanguageTable.h"
 #include "platform/Paths.h"
+#include "texts/LanguageTable.h"
 
 namespace quillet {
 
@@ -146,30 +146,30 @@ void ConverterApp::MarkFirstUseDone()
 void ConverterApp::LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id)
 {
     std::string folder;
-    if (!m_registry.ReadText(kSettingsKey, "languagefolder", folder)) {
+    if (!m_registry.ReadText(kSettingsKey, kLanguageFolderValue, folder)) {
         folder = kDefaultLanguageFolder;
-        m_registry.WriteText(kSettingsKey, "languagefolder", folder);
+        m_registry.WriteText(kSettingsKey, kLanguageFolderValue, folder);
     }
     languages.ScanLanguageFolder(m_program_folder + folder);
 
     std::string common;
-    if (!m_registry.ReadText(kSettingsKey, "commonlanguagefolder", common)) {
+    if (!m_registry.ReadText(kSettingsKey, kCommonLanguageFolderValue, common)) {
         common = kDefaultCommonLanguageFolder;
-        m_registry.WriteText(kSettingsKey, "commonlanguagefolder", common);
+        m_registry.WriteText(kSettingsKey, kCommonLanguageFolderValue, common);
     }
     languages.SetCommonLanguageFolder(m_program_folder + common);
 
     std::string name;
-    if (!m_registry.ReadText(kSettingsKey, "language", name)) {
+    if (!m_registry.ReadText(kSettingsKey, kLanguageNameValue, name)) {
         name = languages.DefaultLanguageName(system_language_id);
-        m_registry.WriteText(kSettingsKey, "language", name);
+        m_registry.WriteText(kSettingsKey, kLanguageNameValue, name);
     }
     languages.SelectLanguage(name);
 }
 
 void ConverterApp::SaveLanguage(const LanguageTable &languages)
 {
-    m_registry.WriteText(kSettingsKey, "language", languages.CurrentLanguageName());
+    m_registry.WriteText(kSettingsKey, kLanguageNameValue, languages.CurrentLanguageName());
 }
 
 } // namespace quillet

@@ -3,6 +3,7 @@
 
 #include "app/RegistryAccess.h"
 #include "platform/DataFolder.h"
+#include "texts/StoredLanguage.h"
 
 #include <functional>
 #include <string>
@@ -28,9 +29,10 @@ struct FileFilter
 class ConverterApp
 {
 public:
-    static constexpr const char *kSettingsKey = "Software\\Brontwick\\Pellumo";
-    static constexpr const char *kDefaultLanguageFolder = "/language/tesk/";
-    static constexpr const char *kDefaultCommonLanguageFolder = "/language/";
+    static constexpr const char *kSettingsKey = kProgramSettingsKey;
+    static constexpr const char *kDefaultLanguageFolder = quillet::kDefaultLanguageFolder;
+    static constexpr const char *kDefaultCommonLanguageFolder
+        = quillet::kDefaultCommonLanguageFolder;
     /// The product page, relative to the program folder.
     static constexpr const char *kProductPageFile = "help/getting-started.html";
 

@@ -2,15 +2,15 @@
 #include "app/TaskListController.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
-#include "core/Texts.h"
 #include "disc/DiscImport.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
+#include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
 
 #include <sys/stat.h>
 

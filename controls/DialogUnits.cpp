@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DialogUnits.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 
 namespace quillet {
@@ -17,14 +16,6 @@ int mulDiv(int a, int b, int c)
 }
 
 } // namespace
-
-QFont DialogUnits::DialogFont()
-{
-    QFont font(QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                   : QStringLiteral("DejaVu Sans"));
-    font.setPointSize(8);
-    return font;
-}
 
 DialogUnits::DialogUnits(const QFont &font)
 {

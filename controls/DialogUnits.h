@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DialogLook.h"
+
 #include <QFont>
 #include <QRect>
 
@@ -14,9 +16,6 @@ class DialogUnits
 public:
     /// Units of the given font (by default the dialogs' font).
     explicit DialogUnits(const QFont &font = DialogFont());
-
-    /// Verdana 8 pt where it is installed, else DejaVu Sans 8 pt, whose letters are as wide.
-    static QFont DialogFont();
 
     /// Average width of the 52 letters A-Z a-z, rounded, in pixels.
     int baseX() const { return m_baseX; }

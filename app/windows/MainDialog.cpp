@@ -2,6 +2,8 @@
 // The main window's set-up, its texts and its closing rules.
 #include "MainDialog.h"
 
+#include "texts/ui/UiText.h"
+
 #include "BatchNotifier.h"
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
@@ -17,10 +19,10 @@
 #include "TaskListView.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "disc/subtitles/SubtitleOfferHook.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,11 +94,6 @@ void MainDialog::SetFileChooser(FileChooser *chooser)
     m_chooser = chooser ? chooser : m_own_chooser.get();
 }
 
-QString MainDialog::Text(const LanguageKey &key) const
-{
-    return QString::fromStdString(LookupKey(m_languages, key));
-}
-
 QString MainDialog::WindowCaption() const
 {
     return QString::fromStdString(m_app.DisplayName() + " ");
@@ -108,7 +105,7 @@ void MainDialog::InitWindow()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogFont());
     setWindowIcon(SkinResources::programIcon());
     setAcceptDrops(true);
     g_main_dialog = this;
@@ -133,8 +130,9 @@ void MainDialog::InitWindow()
     // A Matroska file with subtitle tracks offers their extraction as it is added; the Waitting
     // window shows the extraction over this window. Questions go through the window's
     // prompter of the moment.
-    m_controller.SetFileAddedHook(
-        SubtitleOfferHook(this, static_cast<TaskListHost &>(*this), m_app, m_matroska));
+    m_controller.SetFileAddedHook(SubtitleOfferHook(
+        this, static_cast<TaskListHost &>(*this), [this] { return m_app.OutputFolder(); },
+        m_matroska));
 
     RefreshTexts();
 
@@ -184,8 +182,9 @@ void MainDialog::RefreshTexts()
         0, std::snprintf(tip.data(), tip.size(), website.c_str(), m_app.DisplayName().c_str())));
     m_banner->SetTooltip(QString::fromStdString(tip));
 
-    m_profile_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
-    m_output_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputFolderInfo")));
+    m_profile_label->setText(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
+    m_output_label->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "strOutputFolderInfo")));
     struct Captioned
     {
         CSkinButton *button;
@@ -215,19 +214,19 @@ void MainDialog::RefreshTexts()
     };
     for (const Captioned &c : captioned) {
         if (c.caption)
-            c.button->setText(Text(*c.caption));
-        c.button->SetTooltipText(Text(*c.tooltip));
+            c.button->setText(UiText(m_languages, *c.caption));
+        c.button->SetTooltipText(UiText(m_languages, *c.tooltip));
     }
     SetConvertFace(m_state.converting != 0);
-    m_apply_all->setText(Text(CataloguedKey("MAIN_DLG", "btnApplyAllInfo")));
-    m_merge->setText(Text(CataloguedKey("MAIN_DLG", "btnMergeFileInfo")));
+    m_apply_all->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "btnApplyAllInfo")));
+    m_merge->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "btnMergeFileInfo")));
     const LanguageKey *headers[]
         = {&CataloguedKey("MAIN_DLG", "strList0Info"), &CataloguedKey("MAIN_DLG", "strList1Info"),
            &CataloguedKey("MAIN_DLG", "strList2Info"), &CataloguedKey("MAIN_DLG", "strList3Info"),
            &CataloguedKey("MAIN_DLG", "strList4Info")};
     QStringList header_texts;
     for (const LanguageKey *key : headers)
-        header_texts << Text(*key);
+        header_texts << UiText(m_languages, *key);
     m_list->SetHeaders(header_texts);
 
     // Texts of another language are longer or shorter: the controls are fitted to them again.

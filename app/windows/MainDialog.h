@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/LanguageKeys.h"
 #include "app/MainState.h"
 #include "app/TaskListController.h"
 #include "app/TaskListHost.h"
 #include "core/ConversionDriver.h"
 #include "core/ProfileApplier.h"
 #include "core/RunObserver.h"
+#include "texts/LanguageKeys.h"
 
 #include <QDBusConnection>
 #include <QDialog>
@@ -226,7 +226,6 @@ private:
     void OpenWithWaitCursor(const std::string &target);
     void StartWithWaitCursor(const std::string &program);
     OutputPlace CurrentOutputPlace() const;
-    QString Text(const LanguageKey &key) const;
     QString WindowCaption() const;
     void EndBatchOnDesktop();
     QString BatchEndText(int converted, int failed) const;

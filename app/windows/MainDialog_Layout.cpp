@@ -2,12 +2,17 @@
 // The main window's controls, their places in dialog units and their skin.
 #include "MainDialog.h"
 
+#include "texts/LanguageTable.h"
+#include "texts/ui/UiText.h"
+
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CMediaSizeList.h"
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "ColorRef.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "SkinImageSet.h"
 #include "SkinResources.h"
@@ -53,9 +58,6 @@ constexpr QRect kProgressRect(86, 276, 284, 14);
 constexpr QRect kFrameRects[] = {{7, 39, 365, 173}, {7, 211, 365, 62}, {7, 275, 365, 16}};
 // Where rows that must grow for their texts end on the right.
 constexpr int kRowRightEdge = 370;
-
-// Labels are drawn transparent in this muted blue.
-const QColor kLabelText(93, 121, 161);
 
 /// Width a control needs to show its caption whole.
 int NeededWidth(const QWidget *widget, const QString &caption, int extra)
@@ -138,20 +140,15 @@ void MainDialog::ApplySkin()
 {
     // The window's own colours; the skin library may paint over the background.
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(217, 234, 255));
+    colours.setColor(QPalette::Window, DialogBackground());
     setPalette(colours);
     setAutoFillBackground(true);
-    for (QLabel *label : {m_profile_label, m_output_label}) {
-        QPalette text = label->palette();
-        text.setColor(QPalette::WindowText, kLabelText);
-        label->setPalette(text);
-        label->setAutoFillBackground(false);
-    }
+    for (QLabel *label : {m_profile_label, m_output_label})
+        ApplyLabelLook(label);
 
     for (CSkinButton *button : {m_options, m_add, m_convert, m_audio, m_subtitle, m_remove, m_up,
                                 m_down, m_change_folder, m_open_folder}) {
-        button->SetImages(kDialogTextButtonSet);
-        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        ApplyDialogButtonLook(button);
         // Enter does nothing on this window: no button is pressed by it.
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -177,10 +174,11 @@ void MainDialog::SetUpProgressBar()
     m_progress->SetCaptionMode(QStringLiteral("Done"), CGradientProgress::kCaptionBits);
     m_progress->SetBarTextColor(ColorFromRef(0xFFFFFF));
     m_progress->SetBackgroundTextColor(ColorFromRef(0x000000));
-    m_progress->SetBkColor(ColorFromRef(0xFFEAD9));
+    m_progress->SetBkColor(DialogBackground());
     m_progress->SetGradientColors({ColorFromRef(0xEEAA86), ColorFromRef(0x9E5D3A)});
     m_progress->SetBorder(QMargins(1, 1, 1, 1));
-    m_progress->SetCaption(Text(CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")), false);
+    m_progress->SetCaption(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")), false);
 }
 
 void MainDialog::PlaceControls()
@@ -247,8 +245,9 @@ void MainDialog::PlaceControls()
     QRect add = du.rect(kAddRect);
     add.setWidth(ButtonWidth(m_add, add.width(), true));
     QRect convert = du.rect(kConvertRect);
-    convert.setWidth(ButtonWidth(m_convert, convert.width(), true,
-                                 Text(CataloguedKey("MAIN_DLG", "btnConvert2Info"))));
+    convert.setWidth(
+        ButtonWidth(m_convert, convert.width(), true,
+                    UiText(m_languages, CataloguedKey("MAIN_DLG", "btnConvert2Info"))));
     const int pair_gap = spacing(kAddRect, kConvertRect);
     const int centre = (du.rect(kAddRect).left() + du.rect(kConvertRect).right()) / 2;
     add.moveLeft(centre - (add.width() + pair_gap + convert.width()) / 2);

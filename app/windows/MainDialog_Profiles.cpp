@@ -7,13 +7,13 @@
 #include "CProfileComboBox.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/ProfileApplier.h"
 #include "core/ProfileFile.h"
 #include "core/Task.h"
 #include "platform/Paths.h"
 #include "profiles/DefaultProfileStore.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QCheckBox>
 

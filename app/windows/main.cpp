@@ -6,12 +6,12 @@
 #include "SkinResources.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/TaskList.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemLanguage.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 

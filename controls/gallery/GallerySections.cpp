@@ -14,8 +14,8 @@ namespace quillet::gallery {
 
 namespace {
 
-// Colours the main window gives its controls, 0x00BBGGRR as the layouts state them.
-constexpr quint32 kProgressBackground = 0xFFEAD9;
+// Colours the main window gives its progress bar, 0x00BBGGRR as the layouts state them; its
+// background is the dialogs'.
 constexpr quint32 kProgressFrom = 0xEEAA86;
 constexpr quint32 kProgressTo = 0x9E5D3A;
 constexpr quint32 kOptionSheetTabs = 0xDAB3A6;
@@ -48,8 +48,7 @@ CSkinButton *textButton(const QString &text, QWidget *parent, const QSize &size)
 {
     auto *button = new CSkinButton(text, parent);
     button->setFixedSize(size);
-    button->SetImages(kDialogTextButtonSet);
-    button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+    ApplyDialogButtonLook(button);
     return button;
 }
 
@@ -236,7 +235,7 @@ QWidget *ProgressSection()
                             CGradientProgress::CaptionText | CGradientProgress::CaptionShown);
         bar->SetBarTextColor(Qt::white);
         bar->SetBackgroundTextColor(Qt::black);
-        bar->SetBkColor(ColorFromRef(kProgressBackground));
+        bar->SetBkColor(DialogBackground());
         bar->SetBarColor(ColorFromRef(kProgressFrom), ColorFromRef(kProgressTo));
         bar->SetBorder(QMargins(1, 1, 1, 1));
         bar->setRange(0, 100);
@@ -247,7 +246,7 @@ QWidget *ProgressSection()
     auto *empty = new CGradientProgress(content);
     empty->setFixedSize(size);
     empty->SetCaptionMode(QStringLiteral("Done"), CGradientProgress::kCaptionBits);
-    empty->SetBkColor(ColorFromRef(kProgressBackground));
+    empty->SetBkColor(DialogBackground());
     empty->SetBorder(QMargins(1, 1, 1, 1));
     empty->setRange(0, 0);
     empty->setValue(0);

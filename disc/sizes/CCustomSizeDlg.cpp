@@ -2,8 +2,9 @@
 #include "CCustomSizeDlg.h"
 
 #include "CSkinButton.h"
-#include "ColorRef.h"
 #include "DataExchange.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
 #include "core/SplitPresets.h"
@@ -24,8 +25,6 @@ const char *const kPrompt = "Please enter the split size:";
 const char *const kUnit = "MB";
 const char *const kOk = "OK";
 const char *const kCancel = "Cancel";
-
-const QColor kLabelText(93, 121, 161);
 
 // The template, in dialog units: 143 x 49.
 constexpr QRect kPromptRect(7, 9, 86, 8);
@@ -50,15 +49,11 @@ CCustomSizeDlg::CCustomSizeDlg(Prompter &prompter, QWidget *parent)
 {
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFont(DialogUnits::DialogFont());
-    for (QLabel *label : {m_prompt, m_unit}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, kLabelText);
-        label->setPalette(palette);
-    }
+    setFont(DialogFont());
+    for (QLabel *label : {m_prompt, m_unit})
+        ApplyLabelLook(label);
     for (CSkinButton *button : {m_ok, m_cancel}) {
-        button->SetImages(kDialogTextButtonSet);
-        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        ApplyDialogButtonLook(button);
         button->setAutoDefault(false);
     }
     m_ok->setDefault(true);

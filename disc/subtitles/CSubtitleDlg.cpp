@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/subtitles/CSubtitleDlg.h"
 
-#include "disc/subtitles/DialogLook.h"
 #include "disc/subtitles/NameFilters.h"
 
 #include "CSkinButton.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -24,11 +26,6 @@ namespace {
 consteval const LanguageKey &Key(std::string_view key)
 {
     return CataloguedKey("SUBTITLE_DLG", key);
-}
-
-QString Text(const Texts &texts, const LanguageKey &key)
-{
-    return QString::fromStdString(LookupKey(texts, key));
 }
 
 /// Paths are kept as the file system's bytes; the window shows them decoded.
@@ -54,7 +51,7 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
     , m_cancel(new CSkinButton(this))
 {
     ApplyDialogLook(this);
-    setWindowTitle(Text(texts, Key("strTitleInfo")));
+    setWindowTitle(UiText(texts, Key("strTitleInfo")));
     const DialogUnits du(font());
     setFixedSize(du.x(187), du.y(131));
 
@@ -81,13 +78,13 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
     m_cancel->setGeometry(du.rect(130, 110, 50, 14));
     m_ok->setDefault(true);
 
-    SetUpTextButton(m_cancel, Text(texts, Key("btnCancelInfo")),
-                    Text(texts, Key("btnCancelTooltip")));
-    SetUpTextButton(m_ok, Text(texts, Key("btnOKInfo")), Text(texts, Key("btnOKTooltip")));
-    SetUpTextButton(m_style, Text(texts, Key("btnSubtitleStyleInfo")),
-                    Text(texts, Key("btnSubtitleStyleTooltip")));
-    SetUpTextButton(m_add, Text(texts, Key("btnAddSubtitleInfo")),
-                    Text(texts, Key("btnAddSubtitleTooltip")));
+    SetUpTextButton(m_cancel, UiText(texts, Key("btnCancelInfo")),
+                    UiText(texts, Key("btnCancelTooltip")));
+    SetUpTextButton(m_ok, UiText(texts, Key("btnOKInfo")), UiText(texts, Key("btnOKTooltip")));
+    SetUpTextButton(m_style, UiText(texts, Key("btnSubtitleStyleInfo")),
+                    UiText(texts, Key("btnSubtitleStyleTooltip")));
+    SetUpTextButton(m_add, UiText(texts, Key("btnAddSubtitleInfo")),
+                    UiText(texts, Key("btnAddSubtitleTooltip")));
     ShowPath();
 
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CSubtitleDlg::SelectionChanged);

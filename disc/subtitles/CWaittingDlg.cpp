@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/subtitles/CWaittingDlg.h"
 
-#include "disc/subtitles/DialogLook.h"
-
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
 

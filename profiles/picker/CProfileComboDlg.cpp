@@ -32,7 +32,7 @@ CProfileComboDlg::CProfileComboDlg(QWidget *focus_owner, const QSize &size)
 {
     setWindowTitle(QLatin1String(kWindowText));
     setObjectName(QLatin1String(kWindowText));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogFont());
     setAutoFillBackground(true);
     m_groups->SetPaneId(0);
     m_items->SetPaneId(1);

@@ -2,7 +2,6 @@
 #include "profiles/sheet/CExPropertySheet.h"
 
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "controls/CSkinTabCtrl.h"
 #include "controls/ColorRef.h"
 #include "controls/DialogUnits.h"
@@ -12,6 +11,8 @@
 #include "profiles/sheet/COptionResizeDlg.h"
 #include "profiles/sheet/COptionVideoDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QFrame>
 #include <QMenu>
@@ -31,11 +32,6 @@ constexpr int kMarginDu = 7;
 constexpr int kButtonWidthDu = 50;
 constexpr int kButtonHeightDu = 14;
 constexpr int kButtonGapDu = 4;
-
-QString TextOf(const Texts &texts, const LanguageKey &key)
-{
-    return QString::fromStdString(LookupKey(texts, key));
-}
 
 } // namespace
 
@@ -126,17 +122,17 @@ void CExPropertySheet::CreateButtons()
 void CExPropertySheet::RefreshTexts()
 {
     m_tabs->setTabText(kAudioPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabAudioPageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabAudioPageInfo")));
     m_tabs->setTabText(kVideoPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabVideoPageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabVideoPageInfo")));
     m_tabs->setTabText(kResizePage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabResizePageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabResizePageInfo")));
     m_tabs->setTabText(kCropPadPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabCropPadPageInfo")));
-    m_ok->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnOKInfo")));
-    m_cancel->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnCancelInfo")));
-    m_save->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnSaveApplyInfo")));
-    m_default->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnDefaultInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabCropPadPageInfo")));
+    m_ok->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnOKInfo")));
+    m_cancel->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnCancelInfo")));
+    m_save->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnSaveApplyInfo")));
+    m_default->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnDefaultInfo")));
 }
 
 void CExPropertySheet::LayOut()
@@ -230,9 +226,9 @@ void CExPropertySheet::ShowSaveMenu()
 {
     // The menu's texts are looked up each time it opens.
     QMenu menu(this);
-    QAction *save = menu.addAction(TextOf(m_texts, CataloguedKey("OPTION_DLG", "strSaveInfo")));
+    QAction *save = menu.addAction(UiText(m_texts, CataloguedKey("OPTION_DLG", "strSaveInfo")));
     QAction *save_as
-        = menu.addAction(TextOf(m_texts, CataloguedKey("OPTION_DLG", "strSaveAsInfo")));
+        = menu.addAction(UiText(m_texts, CataloguedKey("OPTION_DLG", "strSaveAsInfo")));
     QAction *chosen = menu.exec(m_save->mapToGlobal(m_save->rect().bottomLeft()));
     if (chosen == save)
         ChooseSaveCommand(kSaveAndApply);

@@ -1,22 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionPage.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/DataExchange.h"
+#include "controls/DialogLook.h"
 #include "core/Prompter.h"
+#include "texts/LanguageKeys.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QLineEdit>
 
 namespace quillet {
 
 QFont COptionPage::PageFont()
 {
-    QFont font(QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                   : QStringLiteral("DejaVu Sans"));
+    QFont font(DialogFontFamily());
     font.setPixelSize(13);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
@@ -93,11 +92,6 @@ void COptionPage::MakeRadioGroup(const QList<QAbstractButton *> &buttons)
     auto *group = new QButtonGroup(this);
     for (QAbstractButton *button : buttons)
         group->addButton(button);
-}
-
-QString COptionPage::Text(const LanguageKey &key) const
-{
-    return QString::fromStdString(LookupKey(m_texts, key));
 }
 
 void COptionPage::ExchangeReal(DataExchange &dx, QLineEdit *edit, float &value)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "platform/SystemLanguage.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 

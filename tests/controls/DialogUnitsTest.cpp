@@ -11,7 +11,7 @@ namespace {
 
 TEST(DialogUnits, theDialogFontIsVerdanaOrItsSubstituteAtEightPoints)
 {
-    const QFont font = DialogUnits::DialogFont();
+    const QFont font = DialogFont();
     EXPECT_EQ(font.pointSize(), 8);
     const QString expected = QFontDatabase::hasFamily(QStringLiteral("Verdana"))
         ? QStringLiteral("Verdana")

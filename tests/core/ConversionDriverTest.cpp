@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ConversionDriver.h"
 
-#include "app/LanguageTable.h"
+#include "texts/LanguageTable.h"
 
 #include "TaskFixtures.h"
 #include "TempDir.h"

@@ -5,10 +5,10 @@
 #include "FileChooser.h"
 #include "MainDialog.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 

@@ -6,7 +6,6 @@
 #include "ModalDriver.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "app/RegistryAccess.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
@@ -14,6 +13,7 @@
 #include "disc/subtitles/CAudioTrackDlg.h"
 #include "disc/subtitles/CSubtitleDlg.h"
 #include "disc/subtitles/CWaittingDlg.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 

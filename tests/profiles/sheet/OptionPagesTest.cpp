@@ -4,11 +4,11 @@
 
 #include "controls/CColorButton.h"
 #include "controls/CSkinTabCtrl.h"
-#include "core/Texts.h"
 #include "profiles/sheet/COptionAudioDlg.h"
 #include "profiles/sheet/COptionCropandPadDlg.h"
 #include "profiles/sheet/COptionResizeDlg.h"
 #include "profiles/sheet/COptionVideoDlg.h"
+#include "texts/Texts.h"
 
 #include "SheetTestSupport.h"
 #include "TempDir.h"

@@ -6,11 +6,11 @@
 #include "core/ProfileApplier.h"
 #include "core/ProfileFile.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
 #include "platform/PrivateProfile.h"
 #include "profiles/sheet/CExPropertySheet.h"
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/COptionResizeDlg.h"
+#include "texts/Texts.h"
 
 #include "SheetTestSupport.h"
 #include "TempDir.h"

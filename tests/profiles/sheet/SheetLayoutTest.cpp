@@ -3,11 +3,11 @@
 // covers another. With QUILLET_SHOTS_DIR set, the windows are also saved as pictures there.
 #include "profiles/sheet/CExPropertySheet.h"
 
-#include "app/LanguageTable.h"
 #include "controls/CSkinButton.h"
 #include "controls/CSkinTabCtrl.h"
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/COptionPage.h"
+#include "texts/LanguageTable.h"
 
 #include "SheetTestSupport.h"
 

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/RunTexts.h"
-
 #include <span>
 #include <string>
 #include <string_view>
 
 /**
- * The catalogue of every user-visible text the windows look up: its language-file section, its
- * key and its built-in English text. The windows take their defaults from here, so the English
- * texts live in one place; the shipped language files are checked against it (a key missing from
- * a file, or one a file spells differently, would silently show English).
+ * The catalogue of every user-visible text the program looks up: its language-file section, its
+ * key and its built-in English text. The windows, the core's run messages and the subtitle style
+ * library take their defaults from here, so the English texts live in one place; the shipped
+ * language files are checked against it (a key missing from a file, or one a file spells
+ * differently, would silently show English).
  *
  * Call sites name a text with CataloguedKey("MAIN_DLG", "btnAddInfo"), which is evaluated while
- * compiling: a misspelt section or key does not build.
+ * compiling: a misspelt section or key does not build. Windows show one through UiText
+ * (texts/ui/UiText.h); toolkit-free code through LookupKey.
  */
 namespace quillet {
 
@@ -129,15 +129,15 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"CONVERSION_INFO", "strReadfileFailInfo", "Read file Error."},
     {"CONVERSION_INFO", "strGetMediaFileFailInfo", "GetMediaFileInfo Error."},
 
-    // A conversion run's own messages; their English texts are core/RunTexts.h's.
-    {run_texts::kSection, run_texts::kFailedFiles.key, run_texts::kFailedFiles.default_text},
-    {run_texts::kSection, run_texts::kNoOutputWritten.key,
-     run_texts::kNoOutputWritten.default_text},
-    {run_texts::kSection, run_texts::kEngineResult.key, run_texts::kEngineResult.default_text},
-    {run_texts::kSection, run_texts::kPostProcessNotRun.key,
-     run_texts::kPostProcessNotRun.default_text},
-    {run_texts::kSection, run_texts::kPostProcessFailed.key,
-     run_texts::kPostProcessFailed.default_text},
+    // A conversion run's own messages. The core fills the two formats: %d is the engine's
+    // result or the post-processing command's exit status, %s why the command did not start.
+    {"CONVERSION_RUN", "strFailedFilesInfo", "These files could not be converted:"},
+    {"CONVERSION_RUN", "strNoOutputWrittenInfo", "no output file was written"},
+    {"CONVERSION_RUN", "strEngineResultInfo", "the conversion failed (engine result %d)"},
+    {"CONVERSION_RUN", "strPostProcessNotRunInfo",
+     "converted, but the post-processing command did not run: %s"},
+    {"CONVERSION_RUN", "strPostProcessFailedInfo",
+     "converted, but the post-processing command failed (status %d)"},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},

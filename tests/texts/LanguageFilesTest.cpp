@@ -2,12 +2,13 @@
 // The language files the program ships, checked against the key catalogue: a key a file lacks or
 // misspells silently shows English, and a translated format with other conversions than its
 // default would make the caller read arguments it never passed.
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
-#include "core/Texts.h"
+#include "core/RunTexts.h"
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"
 #include "platform/Utf8.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
+#include "texts/Texts.h"
 
 #include "TempDir.h"
 
@@ -136,6 +137,19 @@ TEST(LanguageKeys, catalogueNamesEveryTextOnceWithAUsableDefault)
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->default_text, "Original frame rate (or system default)");
     EXPECT_EQ(LookupKey(BuiltInTexts(), *found), found->default_text);
+}
+
+TEST(LanguageKeys, theCoresRunTextsAreCataloguedWithTheSameDefaults)
+{
+    // The core names its run messages itself; a default that drifted from the catalogue's would
+    // show one English text in a run and another in the language files.
+    for (const run_texts::RunText &text :
+         {run_texts::kFailedFiles, run_texts::kNoOutputWritten, run_texts::kEngineResult,
+          run_texts::kPostProcessNotRun, run_texts::kPostProcessFailed}) {
+        const LanguageKey *entry = FindLanguageKey(run_texts::kSection, text.key);
+        ASSERT_NE(entry, nullptr) << text.key;
+        EXPECT_EQ(entry->default_text, text.default_text) << text.key;
+    }
 }
 
 TEST(LanguageFiles, eachFileNamesItsLanguageAndHoldsExactlyTheCataloguedKeys)
