@@ -78,7 +78,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strSearchSubFolderInfo", "Do you want search sub folder?"},
     {"MAIN_DLG", "strNoItemSelectedInfo", "No items were selected!"},
     {"MAIN_DLG", "strProfileNameExistedInfo",
-     "The name has been conflicted with existed. Please modify to another profile name"},
+     "A profile with this name already exists. Please choose another profile name."},
     {"MAIN_DLG", "strLanguageInfo", "Language"},
     // The menu appends "\tF1", "\tCtrl+E" and "\tAlt+F4" to these three itself.
     {"MAIN_DLG", "strHelpInfo", "&Help"},
@@ -86,7 +86,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strExitInfo", "Exit"},
     {"MAIN_DLG", "strFolderTitleInfo", "Choose a directory"},
     {"MAIN_DLG", "strFolderDescInfo", "Choose a directory for saving output files"},
-    {"MAIN_DLG", "strChangeOutputFolderTipsInfo", "Choose a directory"},
+    {"MAIN_DLG", "strChangeOutputFolderTipsInfo",
+     "Do you want the output files of all tasks to be saved in the new output folder?"},
     {"MAIN_DLG", "strListAddInfo", "Add file(s)..."},
     {"MAIN_DLG", "strListAddFolderInfo", "Add folder..."},
     {"MAIN_DLG", "strListRemoveInfo", "Remove"},
@@ -120,6 +121,23 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strTaskFailedInfo", "Failed"},
     {"MAIN_DLG", "strTaskPostProcessFailedInfo", "Post-processing failed"},
     {"MAIN_DLG", "strTaskCancelledInfo", "Cancelled"},
+    // The split list's entries as the list and the summary line show them (the entries
+    // themselves are core/SplitPresets.h's); "%s" is the custom size in MB.
+    {"MAIN_DLG", "strSplitDvd5Info", "DVD-5 (4.7GB)"},
+    {"MAIN_DLG", "strSplitDvd9Info", "DVD-9 (8.5GB)"},
+    {"MAIN_DLG", "strSplitBd25Info", "BD-25 (25GB)"},
+    {"MAIN_DLG", "strSplitBd50Info", "BD-50 (50GB)"},
+    {"MAIN_DLG", "strSplitCustomInfo", "Custom"},
+    {"MAIN_DLG", "strSplitNoneInfo", "No split"},
+    {"MAIN_DLG", "strSplitSizeInfo", "Split size: %s MB"},
+    // The line under the banner's picture.
+    {"MAIN_DLG", "strTaglineInfo", "Convert video and audio for all your devices"},
+
+    // The profile picker's group names that are not device names.
+    {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},
+    {"PROFILE_COMBO_DLG", "strCommonAudioInfo", "Common Audio"},
+    {"PROFILE_COMBO_DLG", "strOtherProfilesInfo", "Other Profiles"},
+    {"PROFILE_COMBO_DLG", "strAllProfilesInfo", "All Profiles"},
 
     {"COMMON_INFO", "strOutofMemoryInfo", "Out of memory"},
 
@@ -152,11 +170,13 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_DLG", "btnOKInfo", "OK"},
     {"OPTION_DLG", "btnCancelInfo", "Cancel"},
     {"OPTION_DLG", "strSaveFailedInfo", "The profile could not be saved in %s."},
+    // The sheet's caption; %s is the profile's name.
+    {"OPTION_DLG", "strTitleInfo", "%s - Options"},
 
-    // Audio page. The "frame rate" texts label the sample rate.
+    // Audio page. The keys named "frame rate" label the sample rate.
     {"OPTION_AUDIO_DLG", "btnDisableAudioInfo", "Disable audio"},
     {"OPTION_AUDIO_DLG", "btnSampleRateInfo", "Sampling rate"},
-    {"OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo", "Original frame rate (or system default)"},
+    {"OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo", "Original sample rate (or system default)"},
     {"OPTION_AUDIO_DLG", "btnCustomFrameRateInfo", "Custom"},
     {"OPTION_AUDIO_DLG", "btnBitrateInfo", "Bit rate"},
     {"OPTION_AUDIO_DLG", "btnOriginalBitrateInfo", "Original bit rate (or system default)"},
@@ -165,9 +185,13 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_AUDIO_DLG", "btnAdjustVolInfo", "Adjust audio volume"},
     {"OPTION_AUDIO_DLG", "strAudioChannelInfo", "Audio channel"},
     {"OPTION_AUDIO_DLG", "strAudioCodecInfo", "Audio codec"},
-    {"OPTION_AUDIO_DLG", "strFrameRateLabelInfo", "frames / second"},
+    {"OPTION_AUDIO_DLG", "strFrameRateLabelInfo", "Hz"},
     {"OPTION_AUDIO_DLG", "strBitrateLabelInfo", "kbit / s"},
     {"OPTION_AUDIO_DLG", "strVolLabelInfo", "level"},
+    // The channel list, by stored channel count (0 keeps the source's).
+    {"OPTION_AUDIO_DLG", "strChannelAutoInfo", "Auto"},
+    {"OPTION_AUDIO_DLG", "strChannelMonoInfo", "Mono"},
+    {"OPTION_AUDIO_DLG", "strChannelStereoInfo", "Stereo"},
 
     // Video page.
     {"OPTION_VIDEO_DLG", "btnDisableVideoInfo", "Disable video"},
@@ -182,7 +206,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_VIDEO_DLG", "btnVidelLevelInfo", "Advanced"},
     {"OPTION_VIDEO_DLG", "strVideoCodecInfo", "Video codec"},
     {"OPTION_VIDEO_DLG", "strFramerateLabelInfo", "frames / second"},
-    {"OPTION_VIDEO_DLG", "strBitrateLabelInfo", "kbits / s"},
+    {"OPTION_VIDEO_DLG", "strBitrateLabelInfo", "kbit / s"},
     {"OPTION_VIDEO_DLG", "strVideoLevelInfo", "Default bit rate quotiety"},
 
     // Resize page.
@@ -228,8 +252,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"FILEINFO_DLG", "strTitleInfo", "Properties"},
     {"FILEINFO_DLG", "strFileNameInfo", "File Name:"},
     {"FILEINFO_DLG", "strLengthInfo", "Media Length:"},
-    {"FILEINFO_DLG", "strVideoInfo", "Video Infomation:"},
-    {"FILEINFO_DLG", "strAudioInfo", "Audio Infomation:"},
+    {"FILEINFO_DLG", "strVideoInfo", "Video information:"},
+    {"FILEINFO_DLG", "strAudioInfo", "Audio information:"},
     {"FILEINFO_DLG", "btnOkInfo", "OK"},
     {"FILEINFO_DLG", "btnOkTooltip", "OK"},
 
@@ -245,6 +269,14 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"SUBTITLE_DLG", "btnSubtitleStyleTooltip", "Subtitle style settings"},
     {"SUBTITLE_DLG", "btnAddSubtitleInfo", "Add"},
     {"SUBTITLE_DLG", "btnAddSubtitleTooltip", "Add subtitle file"},
+    {"SUBTITLE_DLG", "strSubtitleFileInfo", "Subtitle file"},
+
+    // The custom split size dialog.
+    {"CUSTOMSIZE_DLG", "strTitleInfo", "Custom"},
+    {"CUSTOMSIZE_DLG", "strPromptInfo", "Please enter the split size:"},
+    {"CUSTOMSIZE_DLG", "strUnitInfo", "MB"},
+    {"CUSTOMSIZE_DLG", "btnOKInfo", "OK"},
+    {"CUSTOMSIZE_DLG", "btnCancelInfo", "Cancel"},
 
     // Subtitle style dialog (the subtitle style library).
     {"SUBTITLE_STYLE_DLG", "strTitleInfo", "Subtitle style"},

@@ -135,7 +135,7 @@ TEST(LanguageKeys, catalogueNamesEveryTextOnceWithAUsableDefault)
     EXPECT_EQ(found, nullptr); // that key belongs to the audio page
     found = FindLanguageKey("option_audio_dlg", "BTNORGINALFRAMERATEINFO");
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->default_text, "Original frame rate (or system default)");
+    EXPECT_EQ(found->default_text, "Original sample rate (or system default)");
     EXPECT_EQ(LookupKey(BuiltInTexts(), *found), found->default_text);
 }
 
