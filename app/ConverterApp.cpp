@@ -81,8 +81,8 @@ void ConverterApp::FillTexts()
         {"Avisynth script files(.avs)", "*.avs"},
         {"All files(*.*)", "*.*"},
     };
-    merge_flag = 0;
-    apply_to_all_flag = 1;
+    merge_flag = false;
+    apply_to_all_flag = true;
 }
 
 std::string ConverterApp::OpenFileFilterBuffer() const

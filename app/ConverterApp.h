@@ -88,8 +88,8 @@ public:
     /// The filter as NUL-separated pairs ending with an extra NUL.
     std::string OpenFileFilterBuffer() const;
 
-    int merge_flag = 0; ///< "Merge into one file", for this run only
-    int apply_to_all_flag = 1; ///< "Apply to All", for this run only
+    bool merge_flag = false; ///< "Merge into one file", for this run only
+    bool apply_to_all_flag = true; ///< "Apply to All", for this run only
 
     const RegistryAccess &Registry() const { return m_registry; }
 

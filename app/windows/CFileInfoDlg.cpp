@@ -92,20 +92,20 @@ void CFileInfoDlg::PlaceControls()
     const DialogUnits du(font());
     // The label column widens for a language whose labels are longer; the fields and the
     // dialog grow with it, so no label is cut.
-    int label_width = du.x(kLabelWidth);
+    int label_width = du.X(kLabelWidth);
     const QFontMetrics metrics(font());
     for (QLabel *label : m_labels)
         label_width = std::max(label_width, metrics.horizontalAdvance(label->text()) + 2);
-    const int extra = label_width - du.x(kLabelWidth);
+    const int extra = label_width - du.X(kLabelWidth);
     QWidget *fields[] = {m_file_name, m_length, m_video, m_audio};
     for (int i = 0; i < 4; ++i) {
-        const QRect row = du.rect(kRows[i]);
-        m_labels[i]->setGeometry(du.x(kLabelLeft), row.top() + du.y(2), label_width, du.y(8));
-        fields[i]->setGeometry(du.x(kFieldLeft) + extra, row.top(), du.x(kFieldWidth),
+        const QRect row = du.Rect(kRows[i]);
+        m_labels[i]->setGeometry(du.X(kLabelLeft), row.top() + du.Y(2), label_width, du.Y(8));
+        fields[i]->setGeometry(du.X(kFieldLeft) + extra, row.top(), du.X(kFieldWidth),
                                row.height());
     }
-    m_ok->setGeometry(du.rect(kOkRect).translated(extra, 0));
-    setFixedSize(du.x(kWidth) + extra, du.y(kHeight));
+    m_ok->setGeometry(du.Rect(kOkRect).translated(extra, 0));
+    setFixedSize(du.X(kWidth) + extra, du.Y(kHeight));
 }
 
 } // namespace quillet

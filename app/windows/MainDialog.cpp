@@ -8,6 +8,7 @@
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CMediaSizeList.h"
+#include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "DesktopActions.h"
 #include "DialogUnits.h"
@@ -33,12 +34,6 @@
 
 namespace quillet {
 
-namespace {
-
-MainDialog *g_main_dialog = nullptr;
-
-} // namespace
-
 MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &tasks,
                        MatroskaBinding &matroska, QWidget *parent)
     : QDialog(parent)
@@ -59,16 +54,7 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     InitWindow();
 }
 
-MainDialog::~MainDialog()
-{
-    if (g_main_dialog == this)
-        g_main_dialog = nullptr;
-}
-
-MainDialog *MainDialog::Instance()
-{
-    return g_main_dialog;
-}
+MainDialog::~MainDialog() = default;
 
 void MainDialog::SetPrompter(Prompter *prompter)
 {
@@ -96,7 +82,7 @@ void MainDialog::SetFileChooser(FileChooser *chooser)
 
 QString MainDialog::WindowCaption() const
 {
-    return QString::fromStdString(m_app.DisplayName() + " ");
+    return QString::fromStdString(m_app.DisplayName());
 }
 
 void MainDialog::InitWindow()
@@ -106,24 +92,21 @@ void MainDialog::InitWindow()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
     setFont(DialogFont());
-    setWindowIcon(SkinResources::programIcon());
+    setWindowIcon(SkinResources::ProgramIcon());
     setAcceptDrops(true);
-    g_main_dialog = this;
 
     CreateControls();
     ApplySkin();
-    m_banner->setPixmap(SkinResources::banner());
     m_banner->SetTarget(QString::fromStdString(m_app.ProductPage()));
     m_banner->SetOpener(
         [this](const QString &target) { return m_desktop->Open(target.toStdString()); });
 
     m_output_edit->setText(QString::fromStdString(m_app.OutputFolder()));
-    m_apply_all->setChecked(m_app.apply_to_all_flag != 0);
-    m_merge->setChecked(m_app.merge_flag != 0);
+    m_apply_all->setChecked(m_app.apply_to_all_flag);
+    m_merge->setChecked(m_app.merge_flag);
     SetUpProgressBar();
     SetUpProfilePicker();
     LoadDefaultProfile();
-    m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this));
     ConnectCommands();
     CreateAccelerators();
 
@@ -171,16 +154,17 @@ void MainDialog::OnFirstRun()
 
 void MainDialog::RefreshTexts()
 {
+    // Qt's own dialogs (the file dialog) follow the chosen language too.
+    m_qt_translations.Use(m_languages.CurrentLanguageName());
     setWindowTitle(WindowCaption());
     m_own_prompter->SetDefaultCaption(WindowCaption());
+    m_banner->setPixmap(SkinResources::BannerWithTagline(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strTaglineInfo"))));
     // The website tooltip takes the display name; a translation that would not take it as a
     // printf format falls back to the English text.
-    const std::string website
-        = LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strWebsiteTooltip"));
-    std::string tip(website.size() + m_app.DisplayName().size() + 8, '\0');
-    tip.resize(std::max(
-        0, std::snprintf(tip.data(), tip.size(), website.c_str(), m_app.DisplayName().c_str())));
-    m_banner->SetTooltip(QString::fromStdString(tip));
+    m_banner->SetTooltip(QString::fromStdString(
+        FormatText(LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strWebsiteTooltip")),
+                   m_app.DisplayName().c_str())));
 
     m_profile_label->setText(
         UiText(m_languages, CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
@@ -228,6 +212,10 @@ void MainDialog::RefreshTexts()
     for (const LanguageKey *key : headers)
         header_texts << UiText(m_languages, *key);
     m_list->SetHeaders(header_texts);
+    m_picker->ShowTexts(m_languages);
+    m_sizes->ShowTexts(m_languages);
+    // Made again in the new language; it keeps the size the list holds.
+    m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this), m_languages);
 
     // Texts of another language are longer or shorter: the controls are fitted to them again.
     PlaceControls();

@@ -32,15 +32,15 @@ void MainDialog::ConnectCommands()
     connect(m_subtitle, &QPushButton::clicked, this, &MainDialog::OnSubtitle);
     connect(m_apply_all, &QCheckBox::clicked, this, &MainDialog::OnApplyToAll);
     connect(m_merge, &QCheckBox::clicked, this, &MainDialog::OnMerge);
-    connect(m_sizes, &CMediaSizeList::splitChanged, this, &MainDialog::OnSplitChanged);
-    connect(m_picker, &CProfileComboBox::profileSelected, this, &MainDialog::OnProfileSelected);
+    connect(m_sizes, &CMediaSizeList::SplitChanged, this, &MainDialog::OnSplitChanged);
+    connect(m_picker, &CProfileComboBox::ProfileSelected, this, &MainDialog::OnProfileSelected);
     connect(m_change_folder, &QPushButton::clicked, this, &MainDialog::OnChangeOutputFolder);
     connect(m_open_folder, &QPushButton::clicked, this, &MainDialog::OnOpenOutputFolder);
     connect(m_settings, &QPushButton::clicked, this, &MainDialog::OnSettingsButton);
     connect(m_update, &QPushButton::clicked, this, &MainDialog::OnCheckForUpdate);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &MainDialog::OnListSelectionChanged);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &MainDialog::OnProperties);
-    connect(m_list, &TaskListView::emptyListClicked, this, &MainDialog::OnEmptyListClicked);
+    connect(m_list, &TaskListView::EmptyListClicked, this, &MainDialog::OnEmptyListClicked);
     connect(m_list, &QWidget::customContextMenuRequested, this, &MainDialog::OnListContextMenu);
 }
 

@@ -81,7 +81,7 @@ void MainDialog::OnConvert()
     request.custom_split_mb = m_sizes->CustomSizeMb();
     request.output_folder = m_app.OutputFolder();
     request.program_folder = m_app.ProgramFolder();
-    request.merge = m_app.merge_flag != 0;
+    request.merge = m_app.merge_flag;
     request.current_profile = m_state.current_profile;
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;

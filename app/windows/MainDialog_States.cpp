@@ -57,7 +57,7 @@ void MainDialog::UpdateButtonStates()
     SetConvertFace(false);
     const int count = m_tasks.Count();
     if (count == 0) {
-        m_list->SetEmptyPicture(SkinResources::emptyListPicture());
+        m_list->SetEmptyPicture(SkinResources::EmptyListPicture());
         SetEnabled({m_convert, m_down, m_up, m_remove, m_options, m_subtitle, m_audio}, false);
         return;
     }

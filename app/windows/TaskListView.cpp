@@ -157,7 +157,7 @@ void TaskListView::paintEvent(QPaintEvent *event)
 void TaskListView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && topLevelItemCount() == 0)
-        emit emptyListClicked(event->globalPosition().toPoint());
+        emit EmptyListClicked(event->globalPosition().toPoint());
     QTreeWidget::mousePressEvent(event);
 }
 

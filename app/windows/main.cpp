@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setDesktopFileName(QStringLiteral("quillet"));
     // Every window, message boxes included, carries the program's icon.
-    QApplication::setWindowIcon(SkinResources::programIcon());
+    QApplication::setWindowIcon(SkinResources::ProgramIcon());
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     MessageBoxPrompter start_messages(nullptr, QString::fromStdString(app.DisplayName()));

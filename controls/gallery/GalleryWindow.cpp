@@ -51,7 +51,7 @@ GalleryWindow::GalleryWindow(QWidget *parent)
     m_pressed = states.pressed;
 }
 
-void GalleryWindow::forceStates()
+void GalleryWindow::ForceStates()
 {
     for (QWidget *widget : std::as_const(m_hovered)) {
         const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);

@@ -20,8 +20,8 @@ CAudioTrackDlg::CAudioTrackDlg(const Texts &texts, std::vector<AudioTrack> &trac
     ApplyDialogLook(this);
     setWindowTitle(UiText(texts, CataloguedKey("AUDIO_DLG", "strTitleInfo")));
     const DialogUnits du(font());
-    setFixedSize(du.x(187), du.y(76));
-    m_list->setGeometry(du.rect(6, 7, 173, 62));
+    setFixedSize(du.X(187), du.Y(76));
+    m_list->setGeometry(du.Rect(6, 7, 173, 62));
     for (const AudioTrack &track : m_tracks) {
         auto *item = new QListWidgetItem(QString::fromUtf8(track.description.c_str()), m_list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

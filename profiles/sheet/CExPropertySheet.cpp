@@ -12,6 +12,7 @@
 #include "profiles/sheet/COptionVideoDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
 #include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
 #include "texts/ui/UiText.h"
 
 #include <QFrame>
@@ -43,9 +44,9 @@ CExPropertySheet::CExPropertySheet(const ProfileRecord &record, Prompter &prompt
     , m_opened(record)
 {
     setFont(COptionPage::PageFont());
-    // The caption's suffix is a fixed text.
-    setWindowTitle(QString::fromStdString(record.section_name.str())
-                   + QStringLiteral(" - Options"));
+    setWindowTitle(QString::fromStdString(
+        FormatText(LookupKeyFormat(texts, CataloguedKey("OPTION_DLG", "strTitleInfo")),
+                   record.section_name.c_str())));
 
     // The style flags are read by a strip when it is made, so they are set first.
     CSkinTabCtrl::SetTabStyleFlags(true, kTabStyleFlags);
@@ -138,8 +139,8 @@ void CExPropertySheet::RefreshTexts()
 void CExPropertySheet::LayOut()
 {
     const DialogUnits units(COptionPage::PageFont());
-    const int margin_x = units.x(kMarginDu);
-    const int margin_y = units.y(kMarginDu);
+    const int margin_x = units.X(kMarginDu);
+    const int margin_y = units.Y(kMarginDu);
     const QSize page = m_audio->size();
     const int frame = m_stack->frameWidth();
 
@@ -149,11 +150,11 @@ void CExPropertySheet::LayOut()
                          page.height() + 2 * frame);
 
     // One width for the four buttons: the template's, or the widest caption's.
-    int width = units.x(kButtonWidthDu);
+    int width = units.X(kButtonWidthDu);
     for (QPushButton *button : {m_ok, m_cancel, m_save, m_default})
         width = std::max(width, button->sizeHint().width());
-    const int height = std::max(units.y(kButtonHeightDu), m_ok->sizeHint().height());
-    const int gap = units.x(kButtonGapDu);
+    const int height = std::max(units.Y(kButtonHeightDu), m_ok->sizeHint().height());
+    const int gap = units.X(kButtonGapDu);
     const int top = m_stack->geometry().bottom() + 1 + margin_y;
     int left = m_stack->geometry().right() + 1 - 4 * width - 3 * gap;
     for (QPushButton *button : {m_ok, m_cancel, m_save, m_default}) {

@@ -40,11 +40,11 @@ CNewProfileDlg::CNewProfileDlg(Prompter &prompter, const Texts &texts, QWidget *
     }
     m_ok->setDefault(true);
 
-    m_label->setGeometry(units.rect(7, 7, 255, 8));
-    m_edit->setGeometry(units.rect(7, 19, 255, 14));
-    m_ok->setGeometry(units.rect(156, 54, 50, 14));
-    m_cancel->setGeometry(units.rect(212, 54, 50, 14));
-    setFixedSize(units.x(269), units.y(75));
+    m_label->setGeometry(units.Rect(7, 7, 255, 8));
+    m_edit->setGeometry(units.Rect(7, 19, 255, 14));
+    m_ok->setGeometry(units.Rect(156, 54, 50, 14));
+    m_cancel->setGeometry(units.Rect(212, 54, 50, 14));
+    setFixedSize(units.X(269), units.Y(75));
 
     connect(m_ok, &CSkinButton::clicked, this, &CNewProfileDlg::accept);
     connect(m_cancel, &CSkinButton::clicked, this, &CNewProfileDlg::reject);

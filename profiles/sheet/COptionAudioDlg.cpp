@@ -41,7 +41,8 @@ void COptionAudioDlg::CreateControls()
     m_channel_label = new QLabel(this);
     m_channel = new QComboBox(this);
     m_channel->setObjectName(QStringLiteral("audioChannel"));
-    FillList(m_channel, sheet::kAudioChannels);
+    for (std::size_t i = 0; i < sheet::kAudioChannels.size(); ++i)
+        m_channel->addItem(QString());
     m_codec_label = new QLabel(this);
     m_codec = new QComboBox(this);
     m_codec->setObjectName(QStringLiteral("audioCodec"));
@@ -121,6 +122,8 @@ void COptionAudioDlg::RefreshTexts()
         UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnAdjustVolInfo")));
     m_channel_label->setText(
         UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strAudioChannelInfo")));
+    for (std::size_t i = 0; i < sheet::kAudioChannels.size(); ++i)
+        m_channel->setItemText(static_cast<int>(i), UiText(m_texts, *sheet::kAudioChannels[i]));
     m_codec_label->setText(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strAudioCodecInfo")));
     m_sample_unit->setText(
         UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strFrameRateLabelInfo")));

@@ -30,7 +30,7 @@ COptionPage::COptionPage(Prompter &prompter, const Texts &texts, QWidget *parent
 {
     // The page lays itself out in this font, so it must not wait for the sheet to pass it on.
     setFont(PageFont());
-    setFixedSize(m_units.x(kWidthDu), m_units.y(kHeightDu));
+    setFixedSize(m_units.X(kWidthDu), m_units.Y(kHeightDu));
 }
 
 bool COptionPage::UpdateData(bool save)
@@ -70,12 +70,12 @@ bool COptionPage::eventFilter(QObject *watched, QEvent *event)
 
 void COptionPage::Place(QWidget *w, int x, int y, int width, int height) const
 {
-    w->setGeometry(m_units.rect(x, y, width, height));
+    w->setGeometry(m_units.Rect(x, y, width, height));
 }
 
 void COptionPage::PlaceList(QComboBox *list, int x, int y, int width) const
 {
-    const QRect r = m_units.rect(x, y, width, 12);
+    const QRect r = m_units.Rect(x, y, width, 12);
     list->setGeometry(r.x(), r.y(), r.width(), list->sizeHint().height());
 }
 

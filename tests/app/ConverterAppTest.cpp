@@ -132,7 +132,7 @@ TEST(ConverterApp, acceptedTypesAndTheFilterListTheSameExtensions)
     ASSERT_EQ(filter.size(), 12u);
     std::string joined;
     std::string pattern = filter[0].pattern;
-    for (std::size_t pos = 0; (pos = pattern.find("*", pos)) != std::string::npos; ++pos) {
+    for (std::size_t pos = 0; (pos = pattern.find('*', pos)) != std::string::npos; ++pos) {
         auto end = pattern.find(';', pos);
         joined += pattern.substr(pos + 1, end == std::string::npos ? end : end - pos - 1);
     }

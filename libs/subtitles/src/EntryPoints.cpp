@@ -37,13 +37,13 @@ struct EditSession
 };
 
 std::unique_ptr<EditSession> g_session;
-const quillet::BuiltInTexts g_built_in_texts;
+const quillet::BuiltInTexts kGBuiltInTexts;
 
 const quillet::Texts &CurrentTexts()
 {
     if (g_session && g_session->language)
         return *g_session->language;
-    return g_built_in_texts;
+    return kGBuiltInTexts;
 }
 
 /// A dialog can be shown only inside the caller's running Qt application, on its thread.

@@ -242,10 +242,10 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     connect(m_bold, &QCheckBox::toggled, this, &StyleDialog::PreviewLater);
     connect(m_italic, &QCheckBox::toggled, this, &StyleDialog::PreviewLater);
     for (ColourChooser *chooser : {m_primary, m_outline, m_shadow})
-        connect(chooser, &ColourChooser::changed, this, &StyleDialog::PreviewLater);
+        connect(chooser, &ColourChooser::Changed, this, &StyleDialog::PreviewLater);
     connect(m_outline_width, &QDoubleSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
     connect(m_shadow_distance, &QDoubleSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
-    connect(m_alignment, &AlignmentPicker::changed, this, &StyleDialog::PreviewLater);
+    connect(m_alignment, &AlignmentPicker::Changed, this, &StyleDialog::PreviewLater);
     for (QSpinBox *box : {m_margin_left, m_margin_right, m_margin_vertical})
         connect(box, &QSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
     connect(m_default_button, &QPushButton::clicked, this, [this] { SetSettings(m_defaults); });

@@ -77,6 +77,7 @@ int main(int argc, char **argv)
 
     test::TempDir files;
     std::vector<std::string> candidates;
+    candidates.reserve(3);
     for (int i = 0; i < 3; ++i)
         candidates.push_back(test::WriteFile(files.path()
                                                  / ("Holiday in Rome_" + std::to_string(i)
