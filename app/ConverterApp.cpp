@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConverterApp.h"
 
-#include "app/LanguageTable.h"
 #include "core/ExtensionList.h"
 #include "platform/Paths.h"
+#include "texts/LanguageTable.h"
 
 namespace quillet {
 
@@ -80,8 +80,8 @@ void ConverterApp::FillTexts()
         {"Avisynth script files(.avs)", "*.avs"},
         {"All files(*.*)", "*.*"},
     };
-    merge_flag = 0;
-    apply_to_all_flag = 1;
+    merge_flag = false;
+    apply_to_all_flag = true;
 }
 
 std::string ConverterApp::OpenFileFilterBuffer() const
@@ -145,30 +145,30 @@ void ConverterApp::MarkFirstUseDone()
 void ConverterApp::LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id)
 {
     std::string folder;
-    if (!m_registry.ReadText(kSettingsKey, "languagefolder", folder)) {
+    if (!m_registry.ReadText(kSettingsKey, kLanguageFolderValue, folder)) {
         folder = kDefaultLanguageFolder;
-        m_registry.WriteText(kSettingsKey, "languagefolder", folder);
+        m_registry.WriteText(kSettingsKey, kLanguageFolderValue, folder);
     }
     languages.ScanLanguageFolder(m_program_folder + folder);
 
     std::string common;
-    if (!m_registry.ReadText(kSettingsKey, "commonlanguagefolder", common)) {
+    if (!m_registry.ReadText(kSettingsKey, kCommonLanguageFolderValue, common)) {
         common = kDefaultCommonLanguageFolder;
-        m_registry.WriteText(kSettingsKey, "commonlanguagefolder", common);
+        m_registry.WriteText(kSettingsKey, kCommonLanguageFolderValue, common);
     }
     languages.SetCommonLanguageFolder(m_program_folder + common);
 
     std::string name;
-    if (!m_registry.ReadText(kSettingsKey, "language", name)) {
+    if (!m_registry.ReadText(kSettingsKey, kLanguageNameValue, name)) {
         name = languages.DefaultLanguageName(system_language_id);
-        m_registry.WriteText(kSettingsKey, "language", name);
+        m_registry.WriteText(kSettingsKey, kLanguageNameValue, name);
     }
     languages.SelectLanguage(name);
 }
 
 void ConverterApp::SaveLanguage(const LanguageTable &languages)
 {
-    m_registry.WriteText(kSettingsKey, "language", languages.CurrentLanguageName());
+    m_registry.WriteText(kSettingsKey, kLanguageNameValue, languages.CurrentLanguageName());
 }
 
 } // namespace quillet

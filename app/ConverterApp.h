@@ -3,6 +3,7 @@
 
 #include "app/RegistryAccess.h"
 #include "platform/DataFolder.h"
+#include "texts/StoredLanguage.h"
 
 #include <functional>
 #include <string>
@@ -28,9 +29,10 @@ struct FileFilter
 class ConverterApp
 {
 public:
-    static constexpr const char *kSettingsKey = "Software\\Brontwick\\Pellumo";
-    static constexpr const char *kDefaultLanguageFolder = "/language/tesk/";
-    static constexpr const char *kDefaultCommonLanguageFolder = "/language/";
+    static constexpr const char *kSettingsKey = kProgramSettingsKey;
+    static constexpr const char *kDefaultLanguageFolder = quillet::kDefaultLanguageFolder;
+    static constexpr const char *kDefaultCommonLanguageFolder
+        = quillet::kDefaultCommonLanguageFolder;
     /// The product page, relative to the program folder.
     static constexpr const char *kProductPageFile = "help/getting-started.html";
 
@@ -86,8 +88,8 @@ public:
     /// The filter as NUL-separated pairs ending with an extra NUL.
     std::string OpenFileFilterBuffer() const;
 
-    int merge_flag = 0; ///< "Merge into one file", for this run only
-    int apply_to_all_flag = 1; ///< "Apply to All", for this run only
+    bool merge_flag = false; ///< "Merge into one file", for this run only
+    bool apply_to_all_flag = true; ///< "Apply to All", for this run only
 
     const RegistryAccess &Registry() const { return m_registry; }
 

@@ -2,15 +2,17 @@
 #include "app/TaskListController.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
-#include "core/Texts.h"
 #include "disc/DiscImport.h"
+#include "disc/SplitList.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
+#include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
 
 #include <sys/stat.h>
 
@@ -289,11 +291,12 @@ void TaskListController::ShowIdleSummary(int position)
     if (const auto *preset = split::FindDiscPreset(choice)) {
         const int fill = static_cast<int>(m_state.total_size_mb * 100 / preset->capacity_mb);
         m_host.SetSummaryPosition(std::min(fill, 100));
-        media = choice;
+        media = LookupKey(m_texts, *SplitList::DisplayKey(choice));
     } else if (choice == split::kCustom) {
-        media = FormatText("Split size: %s MB", std::to_string(m_host.CustomSplitSizeMb()).c_str());
+        media = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strSplitSizeInfo")),
+                           std::to_string(m_host.CustomSplitSizeMb()).c_str());
     } else {
-        media = std::string(split::kNoSplit);
+        media = LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strSplitNoneInfo"));
     }
 
     double length = 0;

@@ -4,8 +4,8 @@
 #include "app/MainState.h"
 #include "app/TaskListHost.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
 #include "platform/OpticalDrives.h"
+#include "texts/Texts.h"
 
 #include <cstdint>
 #include <functional>

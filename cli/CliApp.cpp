@@ -2,7 +2,6 @@
 #include "cli/CliApp.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "app/TaskListController.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliQueue.h"
@@ -19,6 +18,7 @@
 #include "platform/TextCase.h"
 #include "profiles/DefaultProfileStore.h"
 #include "profiles/ProfileCatalogue.h"
+#include "texts/LanguageTable.h"
 
 #include <csignal>
 #include <cstdio>

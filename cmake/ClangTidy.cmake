@@ -3,11 +3,12 @@
 # tree of the folders below. docs/decisions.md ("Checks") says what "changed" means and what a
 # full run costs.
 #
-# The folders that follow the naming rule. The windows' folders (app, profiles, disc, controls,
-# libs/veneer, libs/subtitles and their tests) join when they have converged: add them here.
+# Every folder of the program's own code and its tests.
 set(QUILLET_TIDY_FOLDERS
-    platform core cli ferrule libs/dolmar libs/mkvextract bench/engine
-    tests/platform tests/core tests/cli tests/ferrule tests/dolmar tests/mkvextract tests/support)
+    platform texts core app profiles disc controls cli ferrule
+    libs/dolmar libs/mkvextract libs/veneer libs/subtitles bench/engine
+    tests/platform tests/texts tests/core tests/app tests/profiles tests/disc tests/controls
+    tests/subtitles tests/cli tests/ferrule tests/dolmar tests/mkvextract tests/support)
 
 find_program(QUILLET_CLANG_TIDY clang-tidy)
 find_package(Python3 COMPONENTS Interpreter)

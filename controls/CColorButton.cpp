@@ -28,7 +28,7 @@ int CColorButton::SetColor(int index, const QColor &color, bool repaint)
     return 0;
 }
 
-QColor CColorButton::color(int index) const
+QColor CColorButton::Color(int index) const
 {
     if (index < 0 || index >= int(m_colors.size()))
         return {};
@@ -36,7 +36,8 @@ QColor CColorButton::color(int index) const
     if (stored.isValid())
         return stored;
     // Even slots are faces, odd slots captions.
-    return index % 2 == 0 ? SystemColor::ButtonFace(palette()) : SystemColor::ButtonText(palette());
+    return index % 2 == 0 ? system_color::ButtonFace(palette())
+                          : system_color::ButtonText(palette());
 }
 
 void CColorButton::SetFlat(bool flat)
@@ -47,7 +48,7 @@ void CColorButton::SetFlat(bool flat)
 
 void CColorButton::SetDrawBorder(bool draw)
 {
-    m_drawBorder = draw;
+    m_draw_border = draw;
     update();
 }
 
@@ -60,19 +61,14 @@ void CColorButton::enterEvent(QEnterEvent *event)
 {
     // Only flat buttons light up, and not while the left button is held from a press that
     // started elsewhere.
-    if (m_flat && !(QApplication::mouseButtons() & Qt::LeftButton)) {
-        m_hovering = true;
-        update();
-    }
+    if (m_flat && !(QApplication::mouseButtons() & Qt::LeftButton))
+        m_hover.Set(true);
     QPushButton::enterEvent(event);
 }
 
 void CColorButton::leaveEvent(QEvent *event)
 {
-    if (m_hovering) {
-        m_hovering = false;
-        update();
-    }
+    m_hover.Set(false);
     QPushButton::leaveEvent(event);
 }
 
@@ -92,15 +88,15 @@ void CColorButton::paintEvent(QPaintEvent *)
         face.adjust(1, 1, -1, -1);
     }
 
-    const int backgroundSlot = (m_hovering || pressed) ? BackgroundActive
-        : focused                                      ? BackgroundFocus
-                                                       : BackgroundNormal;
-    painter.fillRect(face, color(backgroundSlot));
+    const int background_slot = (m_hover.Hovering() || pressed) ? BackgroundActive
+        : focused                                       ? BackgroundFocus
+                                                        : BackgroundNormal;
+    painter.fillRect(face, Color(background_slot));
 
-    const QColor highlight = SystemColor::Highlight3D(pal);
-    const QColor light = SystemColor::Light3D(pal);
-    const QColor shadow = SystemColor::Shadow3D(pal);
-    const QColor darkShadow = SystemColor::DarkShadow3D(pal);
+    const QColor highlight = system_color::Highlight3D(pal);
+    const QColor light = system_color::Light3D(pal);
+    const QColor shadow = system_color::Shadow3D(pal);
+    const QColor dark_shadow = system_color::DarkShadow3D(pal);
     const int l = face.left(), t = face.top(), r = face.right(), b = face.bottom();
     const auto line = [&painter](const QColor &c, int x1, int y1, int x2, int y2) {
         painter.setPen(c);
@@ -108,7 +104,7 @@ void CColorButton::paintEvent(QPaintEvent *)
     };
     if (pressed) {
         if (m_flat) {
-            if (m_drawBorder) {
+            if (m_draw_border) {
                 line(shadow, l, t, r, t);
                 line(shadow, l, t, l, b);
                 line(highlight, l, b, r, b);
@@ -124,37 +120,37 @@ void CColorButton::paintEvent(QPaintEvent *)
         line(highlight, l, t, l, b);
         line(light, l + 1, t + 1, r - 1, t + 1);
         line(light, l + 1, t + 1, l + 1, b - 1);
-        line(darkShadow, l, b, r, b);
-        line(darkShadow, r, t, r, b);
+        line(dark_shadow, l, b, r, b);
+        line(dark_shadow, r, t, r, b);
         line(shadow, l + 1, b - 1, r - 1, b - 1);
         line(shadow, r - 1, t + 1, r - 1, b - 1);
-    } else if (m_hovering && m_drawBorder) {
+    } else if (m_hover.Hovering() && m_draw_border) {
         line(highlight, l, t, r, t);
         line(highlight, l, t, l, b);
         line(shadow, l, b, r, b);
         line(shadow, r, t, r, b);
     }
 
-    QRect textRect = face;
+    QRect text_rect = face;
     if (pressed)
-        textRect.translate(1, 1);
+        text_rect.translate(1, 1);
     const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     painter.setFont(font());
     if (disabled) {
         painter.setPen(highlight);
-        painter.drawText(textRect.translated(1, 1), flags, text());
+        painter.drawText(text_rect.translated(1, 1), flags, text());
         painter.setPen(shadow);
-        painter.drawText(textRect, flags, text());
+        painter.drawText(text_rect, flags, text());
     } else {
-        painter.setPen(color((m_hovering || pressed) ? TextActive : TextNormal));
-        painter.drawText(textRect, flags, text());
+        painter.setPen(Color((m_hover.Hovering() || pressed) ? TextActive : TextNormal));
+        painter.drawText(text_rect, flags, text());
     }
 
     if (focused && !m_flat) {
-        QStyleOptionFocusRect focusOption;
-        focusOption.initFrom(this);
-        focusOption.rect = face.adjusted(3, 3, -3, -3);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focusOption, &painter, this);
+        QStyleOptionFocusRect focus_option;
+        focus_option.initFrom(this);
+        focus_option.rect = face.adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus_option, &painter, this);
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "HoverState.h"
 #include <QColor>
 #include <QPushButton>
 
@@ -34,17 +35,17 @@ public:
     /// @return 0, or kInvalidIndex for an index outside 0 to 5 (nothing changes then).
     int SetColor(int index, const QColor &color, bool repaint = true);
     /// The colour of a slot; the palette's button colours until one is set.
-    QColor color(int index) const;
+    QColor Color(int index) const;
 
     /// Flat buttons (the default) have no frame until hovered.
     void SetFlat(bool flat);
-    bool isFlatButton() const { return m_flat; }
+    bool IsFlatButton() const { return m_flat; }
     void SetDrawBorder(bool draw);
-    bool drawsBorder() const { return m_drawBorder; }
+    bool DrawsBorder() const { return m_draw_border; }
 
     void SetTooltipText(const QString &text, bool activate = true);
 
-    bool isHovering() const { return m_hovering; }
+    bool IsHovering() const { return m_hover.Hovering(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -54,8 +55,8 @@ protected:
 private:
     std::array<QColor, 6> m_colors; // invalid: the palette's colour for the slot
     bool m_flat = true;
-    bool m_drawBorder = true;
-    bool m_hovering = false;
+    bool m_draw_border = true;
+    HoverState m_hover{*this};
 };
 
 } // namespace quillet

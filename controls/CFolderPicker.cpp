@@ -8,7 +8,7 @@
 
 namespace quillet {
 
-QString CFolderPicker::instructionText() const
+QString CFolderPicker::InstructionText() const
 {
     return m_instruction.isEmpty() ? QStringLiteral("Open") : m_instruction;
 }
@@ -39,11 +39,11 @@ int CFolderPicker::Browse(QWidget *owner)
     FolderPickerDialog dialog(*this, owner);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
-    const QString chosen = dialog.pendingFolder();
+    const QString chosen = dialog.PendingFolder();
     if (chosen.isEmpty())
         return 0;
     m_folder = chosen;
-    m_folderIcon = QFileIconProvider().icon(QFileInfo(chosen));
+    m_folder_icon = QFileIconProvider().icon(QFileInfo(chosen));
     return 1;
 }
 

@@ -26,13 +26,13 @@ public:
     /// Line shown above the folders; empty shows "Open".
     void SetInstructionText(const QString &text) { m_instruction = text; }
     /// Whether the dialog shows Validate's status text.
-    void SetStatusLine(bool show) { m_statusLine = show; }
+    void SetStatusLine(bool show) { m_status_line = show; }
 
-    QString caption() const { return m_caption; }
-    QString rootFolder() const { return m_root; }
-    QString initialFolder() const { return m_initial; }
-    QString instructionText() const;
-    bool hasStatusLine() const { return m_statusLine; }
+    QString Caption() const { return m_caption; }
+    QString RootFolder() const { return m_root; }
+    QString InitialFolder() const { return m_initial; }
+    QString InstructionText() const;
+    bool HasStatusLine() const { return m_status_line; }
 
     /// Shows the dialog.
     /// @return 1 when the user chose a folder (folder() then holds its path), 0 when the user
@@ -40,9 +40,9 @@ public:
     int Browse(QWidget *owner);
 
     /// The chosen folder, after Browse returned 1.
-    QString folder() const { return m_folder; }
+    QString Folder() const { return m_folder; }
     /// The icon the desktop shows for the chosen folder.
-    QIcon folderIcon() const { return m_folderIcon; }
+    QIcon FolderIcon() const { return m_folder_icon; }
 
     /// Whether OK is enabled for the selected path; status is shown in the status line. The
     /// kit's version accepts every folder and leaves the status empty.
@@ -57,9 +57,9 @@ private:
     QString m_root;
     QString m_initial;
     QString m_instruction;
-    bool m_statusLine = false;
+    bool m_status_line = false;
     QString m_folder;
-    QIcon m_folderIcon;
+    QIcon m_folder_icon;
 };
 
 } // namespace quillet

@@ -28,53 +28,53 @@ public:
     explicit CGradientProgress(QWidget *parent = nullptr);
 
     void SetStyleBits(quint32 bits);
-    quint32 styleBits() const { return m_styleBits; }
+    quint32 StyleBits() const { return m_style_bits; }
 
     /// Clears both caption bits and sets the given ones, and stores the mode text. An empty
     /// text or no bits turns the caption off and empties the text.
     void SetCaptionMode(const QString &text, quint32 bits);
-    QString captionModeText() const { return m_modeText; }
+    QString CaptionModeText() const { return m_mode_text; }
 
     /// The status text drawn on the bar; repaint draws it at once, otherwise at the next paint.
     void SetCaption(const QString &text, bool repaint);
-    QString caption() const { return m_caption; }
+    QString Caption() const { return m_caption; }
 
     /// Two-colour gradient from first to second; an invalid second repeats the first.
     void SetBarColor(const QColor &first, const QColor &second = QColor());
     /// Any number of colours spread evenly over the bar. An empty list restores the default.
     void SetGradientColors(const QList<QColor> &colors);
-    QList<QColor> gradientColors() const;
+    QList<QColor> GradientColors() const;
 
     void SetBkColor(const QColor &color);
-    QColor bkColor() const;
+    QColor BkColor() const;
     void SetBarTextColor(const QColor &color);
-    QColor barTextColor() const;
+    QColor BarTextColor() const;
     void SetBackgroundTextColor(const QColor &color);
-    QColor backgroundTextColor() const;
+    QColor BackgroundTextColor() const;
 
     /// Margins between the control's edge and the bar.
     void SetBorder(const QMargins &border);
-    QMargins border() const { return m_border; }
+    QMargins Border() const { return m_border; }
 
     /// Length in pixels of the filled part for the current position; 0 for an empty range.
-    int filledLength() const;
+    int FilledLength() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRect barArea() const;
-    QRect filledRect(const QRect &bar, int length) const;
-    QRect spanRect(const QRect &bar, int from, int to) const;
-    void drawGradient(QPainter &painter, const QRect &bar, int filled) const;
+    QRect BarArea() const;
+    QRect FilledRect(const QRect &bar, int length) const;
+    QRect SpanRect(const QRect &bar, int from, int to) const;
+    void DrawGradient(QPainter &painter, const QRect &bar, int filled) const;
 
-    quint32 m_styleBits = 0;
-    QString m_modeText;
+    quint32 m_style_bits = 0;
+    QString m_mode_text;
     QString m_caption;
     QList<QColor> m_gradient; // empty: two of the palette's title-bar colour
     QColor m_background;
-    QColor m_barText;
-    QColor m_backgroundText;
+    QColor m_bar_text;
+    QColor m_background_text;
     QMargins m_border;
 };
 

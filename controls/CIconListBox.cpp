@@ -31,7 +31,7 @@ void CIconListBox::SetHighlightStyle(int style, bool redraw)
 {
     if (style < WholeRow || style > TextOnly)
         return;
-    m_highlightStyle = style;
+    m_highlight_style = style;
     if (redraw)
         viewport()->update();
 }
@@ -48,7 +48,7 @@ int CIconListBox::AddRow(const QString &text, int image)
     return count() - 1;
 }
 
-QListWidgetItem *CIconListBox::withRecord(int row)
+QListWidgetItem *CIconListBox::WithRecord(int row)
 {
     QListWidgetItem *entry = item(row);
     if (entry && !entry->data(RecordRole).toBool()) {
@@ -63,10 +63,10 @@ QListWidgetItem *CIconListBox::withRecord(int row)
 
 bool CIconListBox::SetRowData(int row, void *data)
 {
-    QListWidgetItem *entry = withRecord(row);
+    QListWidgetItem *entry = WithRecord(row);
     if (!entry)
         return false;
-    entry->setData(DataRole, QVariant::fromValue(reinterpret_cast<quintptr>(data)));
+    entry->setData(DataRole, QVariant::fromValue(data));
     return true;
 }
 
@@ -75,7 +75,7 @@ void *CIconListBox::GetRowData(int row) const
     const QListWidgetItem *entry = item(row);
     if (!entry || !entry->data(RecordRole).toBool())
         return kNoRowData;
-    return reinterpret_cast<void *>(entry->data(DataRole).value<quintptr>());
+    return entry->data(DataRole).value<void *>();
 }
 
 bool CIconListBox::DeleteRow(int row)
@@ -95,14 +95,14 @@ bool CIconListBox::IsRowEnabled(int row) const
 
 void CIconListBox::SetRowEnabled(int row, bool enabled)
 {
-    QListWidgetItem *entry = withRecord(row);
+    QListWidgetItem *entry = WithRecord(row);
     if (!entry)
         return;
     const int flags = entry->data(FlagsRole).toInt();
     entry->setData(FlagsRole, enabled ? flags & ~kRowDisabled : flags | kRowDisabled);
 }
 
-int CIconListBox::rowImage(int row) const
+int CIconListBox::RowImage(int row) const
 {
     const QListWidgetItem *entry = item(row);
     if (!entry || !entry->data(RecordRole).toBool())
@@ -117,8 +117,8 @@ void CIconListBox::mouseMoveEvent(QMouseEvent *event)
     const int row = indexAt(event->position().toPoint()).row();
     if (row >= 0 && row != currentRow()) {
         setCurrentRow(row);
-        if (m_paneId == 0)
-            emit paneHovered(m_paneId);
+        if (m_pane_id == 0)
+            emit PaneHovered(m_pane_id);
     }
     QListWidget::mouseMoveEvent(event);
 }
@@ -128,7 +128,7 @@ void CIconListBox::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && currentRow() >= 0) {
         // The owner decides what a press means (open a group, commit a profile).
         event->accept();
-        emit paneClicked(m_paneId);
+        emit PaneClicked(m_pane_id);
         return;
     }
     QListWidget::mousePressEvent(event);
@@ -140,7 +140,7 @@ void CIconListBox::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
     const int row = indexAt(event->position().toPoint()).row();
     if (row >= 0 && IsRowEnabled(row))
-        emit rowDoubleClicked(row);
+        emit RowDoubleClicked(row);
 }
 
 } // namespace quillet

@@ -21,15 +21,17 @@ class CIconListBox : public QListWidget
     Q_OBJECT
 
 public:
-    /// GetRowData's answer for a row without a record (or no such row).
-    inline static void *const kNoRowData = reinterpret_cast<void *>(std::intptr_t(-1));
+    /// GetRowData's answer for a row without a record (or no such row): an address that no
+    /// row's data can have.
+    inline static char s_no_row_data = 0;
+    static constexpr void *kNoRowData = &s_no_row_data;
     /// Item flag: the row is disabled.
     static constexpr int kRowDisabled = 0x1;
 
     /// Item data roles holding a row's record.
     enum Role {
         RecordRole = Qt::UserRole + 0x100, ///< bool: the row has a record
-        DataRole, ///< quintptr: user data
+        DataRole, ///< void *: user data
         ImageRole, ///< int: image index, -1 for none
         FormatRole, ///< int: extra text flags (Qt::TextFlag)
         FlagsRole, ///< int: item flags (kRowDisabled)
@@ -42,15 +44,15 @@ public:
 
     /// Icons for the rows; ImageList() for none. Rows are measured again.
     void SetImageList(const ImageList &images);
-    const ImageList &imageList() const { return m_images; }
+    const ImageList &Images() const { return m_images; }
 
     /// A style above 2 is ignored.
     void SetHighlightStyle(int style, bool redraw);
-    int highlightStyle() const { return m_highlightStyle; }
+    int HighlightStyle() const { return m_highlight_style; }
 
     /// Identifier reported with paneHovered and paneClicked.
-    void SetPaneId(int id) { m_paneId = id; }
-    int paneId() const { return m_paneId; }
+    void SetPaneId(int id) { m_pane_id = id; }
+    int PaneId() const { return m_pane_id; }
 
     /// Appends a row with a record holding the image index; returns the row.
     int AddRow(const QString &text, int image);
@@ -64,15 +66,15 @@ public:
     bool IsRowEnabled(int row) const;
     void SetRowEnabled(int row, bool enabled);
     /// Image index of a row, -1 when it has none.
-    int rowImage(int row) const;
+    int RowImage(int row) const;
 
 signals:
     /// The pointer moved to another row (only reported by pane 0, the group pane).
-    void paneHovered(int pane);
+    void PaneHovered(int pane);
     /// The left button went down while a row was current.
-    void paneClicked(int pane);
+    void PaneClicked(int pane);
     /// A double click on an enabled row.
-    void rowDoubleClicked(int row);
+    void RowDoubleClicked(int row);
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -80,11 +82,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QListWidgetItem *withRecord(int row);
+    QListWidgetItem *WithRecord(int row);
 
     ImageList m_images;
-    int m_highlightStyle = WholeRow;
-    int m_paneId = 0;
+    int m_highlight_style = WholeRow;
+    int m_pane_id = 0;
 };
 
 } // namespace quillet

@@ -19,16 +19,16 @@ CLinkLabel::CLinkLabel(QWidget *parent)
 void CLinkLabel::SetTarget(const QString &target)
 {
     m_target = target;
-    updateTooltip();
+    UpdateTooltip();
 }
 
 void CLinkLabel::SetTooltip(const QString &text)
 {
     m_tooltip = text;
-    updateTooltip();
+    UpdateTooltip();
 }
 
-void CLinkLabel::updateTooltip()
+void CLinkLabel::UpdateTooltip()
 {
     setToolTip(m_tooltip.isEmpty() ? m_target : m_tooltip);
 }
@@ -43,7 +43,7 @@ int CLinkLabel::OpenTarget()
     const int code = m_opener(m_target);
     if (code > kLinkOpened)
         return code;
-    emit openFailed(code);
+    emit OpenFailed(code);
     QApplication::beep();
     QMessageBox::warning(this, QApplication::applicationDisplayName(), LinkFailureMessage(code));
     return code;
@@ -69,15 +69,13 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void CLinkLabel::enterEvent(QEnterEvent *event)
 {
-    m_hovering = true;
-    update();
+    m_hover.Set(true);
     QLabel::enterEvent(event);
 }
 
 void CLinkLabel::leaveEvent(QEvent *event)
 {
-    m_hovering = false;
-    update();
+    m_hover.Set(false);
     QLabel::leaveEvent(event);
 }
 

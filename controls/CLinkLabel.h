@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "HoverState.h"
 #include <QLabel>
 
 #include <functional>
@@ -23,13 +24,13 @@ public:
 
     /// The address or file to open; also the tooltip while no tooltip text is set.
     void SetTarget(const QString &target);
-    QString target() const { return m_target; }
+    QString Target() const { return m_target; }
     void SetTooltip(const QString &text);
-    QString tooltipText() const { return m_tooltip; }
+    QString TooltipText() const { return m_tooltip; }
 
     void SetOpener(Opener opener);
 
-    bool isHovering() const { return m_hovering; }
+    bool IsHovering() const { return m_hover.Hovering(); }
 
     /// Opens the target as a click does, reporting a failure to the user.
     /// @return the opener's code.
@@ -37,7 +38,7 @@ public:
 
 signals:
     /// The target could not be opened; code is the cause.
-    void openFailed(int code);
+    void OpenFailed(int code);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -46,12 +47,12 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    void updateTooltip();
+    void UpdateTooltip();
 
     QString m_target;
     QString m_tooltip;
     Opener m_opener;
-    bool m_hovering = false;
+    HoverState m_hover{*this};
     bool m_pressed = false;
 };
 

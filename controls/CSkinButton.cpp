@@ -38,39 +38,39 @@ void CSkinButton::SetKind(SkinButtonKind kind)
 
 void CSkinButton::SetImages(const SkinImageSet &set)
 {
-    SetImages(set.normal, set.pressed, set.hover, set.disabled, set.focus, set.mask, set.drawMode,
-              set.edge, set.textInset);
+    SetImages(set.normal, set.pressed, set.hover, set.disabled, set.focus, set.mask, set.draw_mode,
+              set.edge, set.text_inset);
 }
 
 void CSkinButton::SetImages(int normal, int pressed, int hover, int disabled, int focus, int mask,
-                            int drawMode, int edge, int textInset)
+                            int draw_mode, int edge, int text_inset)
 {
     // The caption font needs no copying from the parent: Qt hands the parent's font down.
-    const auto load = [](int id) { return id != 0 ? SkinResources::bitmap(id) : QPixmap(); };
+    const auto load = [](int id) { return id != 0 ? SkinResources::Bitmap(id) : QPixmap(); };
     m_normal = load(normal);
     m_pressed = load(pressed);
     m_hover = load(hover);
     m_focus = load(focus);
     m_disabled = disabled != 0 ? load(disabled) : load(normal);
 
-    m_drawMode = drawMode > 1 ? SkinDrawMode::Tile
-        : drawMode < 0        ? SkinDrawMode::Natural
-                              : static_cast<SkinDrawMode>(drawMode);
+    m_draw_mode = draw_mode > 1 ? SkinDrawMode::Tile
+        : draw_mode < 0         ? SkinDrawMode::Natural
+                                : static_cast<SkinDrawMode>(draw_mode);
     m_edge = edge;
-    m_textInset = std::max(textInset, 0);
+    m_text_inset = std::max(text_inset, 0);
 
     m_mask = QPixmap();
-    m_maskAlpha = QImage();
+    m_mask_alpha = QImage();
     if (mask != 0) {
         m_mask = load(mask);
         if (!m_mask.isNull()) {
-            m_maskAlpha = AlphaFromMask(m_mask.toImage());
-            m_regionSource = SkinResources::bitmapImage(mask);
-            if (m_drawMode == SkinDrawMode::Natural) {
-                resize(m_regionSource.size());
+            m_mask_alpha = AlphaFromMask(m_mask.toImage());
+            m_region_source = SkinResources::BitmapImage(mask);
+            if (m_draw_mode == SkinDrawMode::Natural) {
+                resize(m_region_source.size());
                 updateGeometry();
             }
-            updateShape();
+            UpdateShape();
         }
     }
     update();
@@ -78,15 +78,15 @@ void CSkinButton::SetImages(int normal, int pressed, int hover, int disabled, in
 
 QColor CSkinButton::SetTextColor(const QColor &color)
 {
-    const QColor previous = textColor();
-    m_textColor = color;
+    const QColor previous = TextColor();
+    m_text_color = color;
     update();
     return previous;
 }
 
-QColor CSkinButton::textColor() const
+QColor CSkinButton::TextColor() const
 {
-    return m_textColor.isValid() ? m_textColor : SystemColor::ButtonText(palette());
+    return m_text_color.isValid() ? m_text_color : system_color::ButtonText(palette());
 }
 
 void CSkinButton::SetTooltipText(const QString &text)
@@ -94,14 +94,16 @@ void CSkinButton::SetTooltipText(const QString &text)
     setToolTip(text);
 }
 
-void CSkinButton::SetLeadingPicture(int id, const QColor &keyColor)
+void CSkinButton::SetLeadingPicture(int id, const QColor &key_color)
 {
     m_leading = QPixmap();
+    m_leading_greyed = QPixmap();
     if (id != 0) {
-        QPixmap picture = SkinResources::bitmap(id);
+        QPixmap picture = SkinResources::Bitmap(id);
         if (!picture.isNull()) {
-            picture.setMask(picture.createMaskFromColor(keyColor, Qt::MaskInColor));
+            picture.setMask(picture.createMaskFromColor(key_color, Qt::MaskInColor));
             m_leading = picture;
+            m_leading_greyed = Greyed(picture);
         }
     }
     update();
@@ -115,10 +117,10 @@ void CSkinButton::SetCheck(bool checked)
     }
     setChecked(checked);
     if (checked && m_kind == SkinButtonKind::Radio) {
-        const QList<CSkinButton *> members = groupMembers();
+        const QList<CSkinButton *> members = GroupMembers();
         for (CSkinButton *other : members) {
             if (other != this)
-                other->uncheckFromGroup();
+                other->UncheckFromGroup();
         }
     }
     update();
@@ -134,7 +136,7 @@ void CSkinButton::SetGroupStart(bool start)
     setProperty(kGroupStartProperty, start);
 }
 
-void CSkinButton::uncheckFromGroup()
+void CSkinButton::UncheckFromGroup()
 {
     if (isChecked()) {
         setChecked(false);
@@ -142,7 +144,7 @@ void CSkinButton::uncheckFromGroup()
     }
 }
 
-QList<CSkinButton *> CSkinButton::groupMembers() const
+QList<CSkinButton *> CSkinButton::GroupMembers() const
 {
     const QWidget *parent = parentWidget();
     if (!parent)
@@ -170,37 +172,37 @@ QList<CSkinButton *> CSkinButton::groupMembers() const
     return members;
 }
 
-void CSkinButton::updateShape()
+void CSkinButton::UpdateShape()
 {
-    if (m_regionSource.isNull())
+    if (m_region_source.isNull())
         return;
     // A stretched face is shaped by the stretched mask, so the part that takes clicks is the
     // part that shows; the other modes use the mask as it is.
-    QImage source = m_regionSource;
-    if (m_drawMode == SkinDrawMode::Stretch && !size().isEmpty() && size() != source.size())
+    QImage source = m_region_source;
+    if (m_draw_mode == SkinDrawMode::Stretch && !size().isEmpty() && size() != source.size())
         source = source.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     setMask(RegionFromMask(source));
 }
 
 QSize CSkinButton::sizeHint() const
 {
-    if (m_drawMode == SkinDrawMode::Natural && !m_regionSource.isNull())
-        return m_regionSource.size();
+    if (m_draw_mode == SkinDrawMode::Natural && !m_region_source.isNull())
+        return m_region_source.size();
     return QPushButton::sizeHint();
 }
 
 QSize CSkinButton::minimumSizeHint() const
 {
-    if (m_drawMode == SkinDrawMode::Natural && !m_regionSource.isNull())
-        return m_regionSource.size();
+    if (m_draw_mode == SkinDrawMode::Natural && !m_region_source.isNull())
+        return m_region_source.size();
     return QPushButton::minimumSizeHint();
 }
 
 void CSkinButton::resizeEvent(QResizeEvent *event)
 {
     QPushButton::resizeEvent(event);
-    if (m_drawMode == SkinDrawMode::Stretch)
-        updateShape();
+    if (m_draw_mode == SkinDrawMode::Stretch)
+        UpdateShape();
 }
 
 bool CSkinButton::hitButton(const QPoint &pos) const
@@ -225,28 +227,21 @@ void CSkinButton::nextCheckState()
 
 void CSkinButton::enterEvent(QEnterEvent *event)
 {
-    if (!m_trackingPress && !m_hovering) {
-        m_hovering = true;
-        update();
-    }
+    if (!m_tracking_press)
+        m_hover_state.Set(true);
     QPushButton::enterEvent(event);
 }
 
 void CSkinButton::leaveEvent(QEvent *event)
 {
-    if (m_hovering) {
-        m_hovering = false;
-        update();
-    }
+    m_hover_state.Set(false);
     QPushButton::leaveEvent(event);
 }
 
 void CSkinButton::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_trackingPress && !m_hovering && hitButton(event->position().toPoint())) {
-        m_hovering = true;
-        update();
-    }
+    if (!m_tracking_press && hitButton(event->position().toPoint()))
+        m_hover_state.Set(true);
     // While a press is tracked, the base class shows the button pushed only while the pointer
     // is over it.
     QPushButton::mouseMoveEvent(event);
@@ -256,25 +251,23 @@ void CSkinButton::mousePressEvent(QMouseEvent *event)
 {
     // A double click arrives here too (the default double-click handler forwards to the press
     // handler), so two quick clicks report two clicks.
-    if (event->button() == Qt::LeftButton && m_hovering) {
-        m_hovering = false;
-        update();
-    }
+    if (event->button() == Qt::LeftButton)
+        m_hover_state.Set(false);
     QPushButton::mousePressEvent(event);
     if (event->button() == Qt::LeftButton && isDown())
-        m_trackingPress = true;
+        m_tracking_press = true;
 }
 
 void CSkinButton::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        m_trackingPress = false;
+        m_tracking_press = false;
     QPushButton::mouseReleaseEvent(event);
 }
 
 void CSkinButton::focusOutEvent(QFocusEvent *event)
 {
-    m_trackingPress = false;
+    m_tracking_press = false;
     QPushButton::focusOutEvent(event);
 }
 
@@ -283,73 +276,78 @@ void CSkinButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRect item = rect();
     const QPalette &pal = palette();
-    const int leadingWidth
+    const int leading_width
         = m_leading.isNull() ? 0 : qRound(m_leading.deviceIndependentSize().width());
-    QRect textRect = item.adjusted(m_textInset + 2 + leadingWidth, 0, -(m_textInset + 2), 0);
+    QRect text_rect = item.adjusted(m_text_inset + 2 + leading_width, 0, -(m_text_inset + 2), 0);
 
     if (!isEnabled()) {
-        drawFace(painter, m_disabled);
-        drawLeadingPicture(painter);
+        // A button that cannot be used must read as such at a glance, whatever colour its
+        // caption has: its face fades into the window, its picture loses its colours and its
+        // caption is grey and embossed.
+        painter.setOpacity(kDisabledFaceOpacity);
+        DrawFace(painter, m_disabled);
+        painter.setOpacity(1.0);
+        DrawLeadingPicture(painter, m_leading_greyed);
         if (m_edge != 0)
             qDrawWinButton(&painter, item, pal, false);
-        // Embossed: a light copy underneath, the grey caption one pixel up and left of it.
-        drawCaption(painter, textRect, SystemColor::Highlight3D(pal));
-        drawCaption(painter, textRect.translated(-1, -1), SystemColor::GrayText(pal));
+        DrawCaption(painter, text_rect, system_color::Highlight3D(pal));
+        DrawCaption(painter, text_rect.translated(-1, -1), DisabledTextColor());
         return;
     }
 
     if (isDown() || GetCheck()) {
-        drawFace(painter, m_pressed);
-        drawLeadingPicture(painter);
-        textRect.translate(1, 1);
+        DrawFace(painter, m_pressed);
+        DrawLeadingPicture(painter, m_leading);
+        text_rect.translate(1, 1);
         if (m_edge != 0)
             qDrawWinButton(&painter, item, pal, true);
     } else {
         const QPixmap *face = &m_normal;
         if (!m_normal.isNull()) {
-            if (m_hovering && !m_hover.isNull())
+            if (m_hover_state.Hovering() && !m_hover.isNull())
                 face = &m_hover;
             else if (hasFocus() && !m_focus.isNull())
                 face = &m_focus;
         }
-        drawFace(painter, *face);
-        drawLeadingPicture(painter);
+        DrawFace(painter, *face);
+        DrawLeadingPicture(painter, m_leading);
         if (m_edge != 0)
             qDrawWinButton(&painter, item, pal, false);
     }
 
-    if (hasFocus() && m_textInset > 0) {
-        QStyleOptionFocusRect focusOption;
-        focusOption.initFrom(this);
-        focusOption.rect = item.adjusted(m_textInset, m_textInset, -m_textInset, -m_textInset);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focusOption, &painter, this);
+    if (hasFocus() && m_text_inset > 0) {
+        QStyleOptionFocusRect focus_option;
+        focus_option.initFrom(this);
+        focus_option.rect = item.adjusted(m_text_inset, m_text_inset, -m_text_inset, -m_text_inset);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus_option, &painter, this);
     }
-    drawCaption(painter, textRect, textColor());
+    DrawCaption(painter, text_rect, TextColor());
 }
 
-void CSkinButton::drawFace(QPainter &painter, const QPixmap &face) const
+void CSkinButton::DrawFace(QPainter &painter, const QPixmap &face) const
 {
     const QRect item = rect();
     if (face.isNull()) {
-        painter.fillRect(item, SystemColor::ButtonFace(palette()));
+        painter.fillRect(item, system_color::ButtonFace(palette()));
         return;
     }
-    if (m_drawMode == SkinDrawMode::Tile) {
+    if (m_draw_mode == SkinDrawMode::Tile) {
         painter.drawTiledPixmap(item, face);
         return;
     }
-    const QSize target
-        = m_drawMode == SkinDrawMode::Stretch ? item.size() : face.deviceIndependentSize().toSize();
+    const QSize target = m_draw_mode == SkinDrawMode::Stretch
+        ? item.size()
+        : face.deviceIndependentSize().toSize();
     const QRect area(QPoint(0, 0), target);
-    if (m_maskAlpha.isNull()) {
+    if (m_mask_alpha.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawPixmap(area, face);
         return;
     }
-    painter.drawImage(area, maskedFace(face, target, devicePixelRatioF()));
+    painter.drawImage(area, MaskedFace(face, target, devicePixelRatioF()));
 }
 
-QImage CSkinButton::maskedFace(const QPixmap &face, const QSize &target, qreal dpr) const
+QImage CSkinButton::MaskedFace(const QPixmap &face, const QSize &target, qreal dpr) const
 {
     // The face shows where the mask is dark and the window behind shows where it is white; the
     // result is built at device resolution so dense screens get the @2x pictures' detail.
@@ -360,35 +358,66 @@ QImage CSkinButton::maskedFace(const QPixmap &face, const QSize &target, qreal d
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawPixmap(QRect(QPoint(0, 0), device), face, face.rect());
 
-    const QRect maskArea(QPoint(0, 0),
-                         m_drawMode == SkinDrawMode::Stretch
-                             ? device
-                             : (m_mask.deviceIndependentSize() * dpr).toSize());
+    const QRect mask_area(QPoint(0, 0),
+                          m_draw_mode == SkinDrawMode::Stretch
+                              ? device
+                              : (m_mask.deviceIndependentSize() * dpr).toSize());
     p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    p.drawImage(maskArea, m_maskAlpha);
+    p.drawImage(mask_area, m_mask_alpha);
     // Outside a smaller natural-size mask nothing belongs to the button.
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    for (const QRect &rest : QRegion(canvas.rect()).subtracted(maskArea))
+    for (const QRect &rest : QRegion(canvas.rect()).subtracted(mask_area))
         p.fillRect(rest, Qt::transparent);
     p.end();
     canvas.setDevicePixelRatio(dpr);
     return canvas;
 }
 
-void CSkinButton::drawLeadingPicture(QPainter &painter) const
+void CSkinButton::DrawLeadingPicture(QPainter &painter, const QPixmap &picture) const
 {
-    if (m_leading.isNull())
+    if (picture.isNull())
         return;
-    const int pictureHeight = qRound(m_leading.deviceIndependentSize().height());
-    painter.drawPixmap(QPoint(5, (height() - pictureHeight) / 2), m_leading);
+    const int picture_height = qRound(picture.deviceIndependentSize().height());
+    painter.drawPixmap(QPoint(5, (height() - picture_height) / 2), picture);
 }
 
-void CSkinButton::drawCaption(QPainter &painter, const QRect &textRect, const QColor &color) const
+QColor CSkinButton::DisabledTextColor() const
+{
+    // The palette's grey, unless a window made its disabled text as dark as the enabled caption
+    // (the program's dialogs give every text black): then the caption's colour halfway to the
+    // window's.
+    const QColor grey = system_color::GrayText(palette());
+    const QColor caption = TextColor();
+    const QColor window = palette().color(QPalette::Window);
+    if (qAbs(qGray(grey.rgb()) - qGray(window.rgb())) < qAbs(qGray(caption.rgb()) - qGray(window.rgb())))
+        return grey;
+    return QColor((caption.red() + window.red() * 3) / 4, (caption.green() + window.green() * 3) / 4,
+                  (caption.blue() + window.blue() * 3) / 4);
+}
+
+QPixmap CSkinButton::Greyed(const QPixmap &picture)
+{
+    // Each pixel's lightness, lifted towards white and half transparent, as disabled pictures
+    // are drawn.
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = 128 + qGray(line[x]) / 2;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+        }
+    }
+    QPixmap greyed = QPixmap::fromImage(image);
+    greyed.setDevicePixelRatio(picture.devicePixelRatio());
+    return greyed;
+}
+
+void CSkinButton::DrawCaption(QPainter &painter, const QRect &text_rect, const QColor &color) const
 {
     const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
     painter.setPen(color);
     painter.setFont(font());
-    painter.drawText(textRect,
+    painter.drawText(text_rect,
                      Qt::AlignCenter | Qt::TextSingleLine
                          | (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic),
                      text());

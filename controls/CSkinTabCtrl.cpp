@@ -22,16 +22,16 @@ constexpr double kTextShade = 0.5;
 
 } // namespace
 
-quint32 CSkinTabCtrl::s_tabStyleFlags = 0;
+quint32 CSkinTabCtrl::s_tab_style_flags = 0;
 
 void CSkinTabCtrl::SetTabStyleFlags(bool enable, quint32 flags)
 {
-    s_tabStyleFlags = enable ? flags : 0;
+    s_tab_style_flags = enable ? flags : 0;
 }
 
 quint32 CSkinTabCtrl::TabStyleFlags()
 {
-    return s_tabStyleFlags;
+    return s_tab_style_flags;
 }
 
 QColor CSkinTabCtrl::ScaleColor(const QColor &color, double factor)
@@ -43,7 +43,7 @@ QColor CSkinTabCtrl::ScaleColor(const QColor &color, double factor)
 
 CSkinTabCtrl::CSkinTabCtrl(QWidget *parent)
     : QTabBar(parent)
-    , m_ownerDrawn(s_tabStyleFlags != 0)
+    , m_owner_drawn(s_tab_style_flags != 0)
 {
     setDrawBase(false);
     // Lets the strip narrow tabs that do not fit; their text is then cut with an ellipsis.
@@ -56,44 +56,44 @@ void CSkinTabCtrl::SetBackgroundColor(const QColor &color)
     update();
 }
 
-QColor CSkinTabCtrl::storedOrFace() const
+QColor CSkinTabCtrl::StoredOrFace() const
 {
-    return m_background.isValid() ? m_background : SystemColor::ButtonFace(palette());
+    return m_background.isValid() ? m_background : system_color::ButtonFace(palette());
 }
 
-QColor CSkinTabCtrl::baseColor() const
+QColor CSkinTabCtrl::BaseColor() const
 {
-    if ((s_tabStyleFlags & DeriveFromBackground) && m_background.isValid())
+    if ((s_tab_style_flags & DeriveFromBackground) && m_background.isValid())
         return m_background;
-    return SystemColor::ButtonFace(palette());
+    return system_color::ButtonFace(palette());
 }
 
-QColor CSkinTabCtrl::faceColor(bool selected) const
+QColor CSkinTabCtrl::FaceColor(bool selected) const
 {
     if (selected) {
-        return (s_tabStyleFlags & LightenSelected) ? ScaleColor(baseColor(), kLighten)
-                                                   : SystemColor::ButtonFace(palette());
+        return (s_tab_style_flags & LightenSelected) ? ScaleColor(BaseColor(), kLighten)
+                                                     : system_color::ButtonFace(palette());
     }
-    if ((s_tabStyleFlags & UnselectedUseBackground) && !(s_tabStyleFlags & DarkenUnselected))
-        return storedOrFace();
-    return ScaleColor(baseColor(), kDarken);
+    if ((s_tab_style_flags & UnselectedUseBackground) && !(s_tab_style_flags & DarkenUnselected))
+        return StoredOrFace();
+    return ScaleColor(BaseColor(), kDarken);
 }
 
-QColor CSkinTabCtrl::bottomColor(bool selected) const
+QColor CSkinTabCtrl::BottomColor(bool selected) const
 {
-    return selected ? SystemColor::ButtonFace(palette()) : ScaleColor(baseColor(), kGradientEnd);
+    return selected ? system_color::ButtonFace(palette()) : ScaleColor(BaseColor(), kGradientEnd);
 }
 
-QColor CSkinTabCtrl::textColor(bool selected) const
+QColor CSkinTabCtrl::TextColor(bool selected) const
 {
     if (selected)
-        return SystemColor::WindowText(palette());
-    const bool fromStored = (s_tabStyleFlags & (UnselectedUseBackground | DeriveFromBackground))
+        return system_color::WindowText(palette());
+    const bool from_stored = (s_tab_style_flags & (UnselectedUseBackground | DeriveFromBackground))
         && m_background.isValid();
-    return ScaleColor(fromStored ? m_background : SystemColor::ButtonFace(palette()), kTextShade);
+    return ScaleColor(from_stored ? m_background : system_color::ButtonFace(palette()), kTextShade);
 }
 
-QRect CSkinTabCtrl::itemRect(int index) const
+QRect CSkinTabCtrl::ItemRect(int index) const
 {
     // Unselected tabs sit two pixels lower than the selected one and reach two pixels further
     // down, so the selected tab stands out above its neighbours.
@@ -101,28 +101,28 @@ QRect CSkinTabCtrl::itemRect(int index) const
     return index == currentIndex() ? tab.adjusted(0, 0, 0, -1) : tab.adjusted(0, 2, 0, 2);
 }
 
-QRect CSkinTabCtrl::textArea(int index) const
+QRect CSkinTabCtrl::TextArea(int index) const
 {
     const bool selected = index == currentIndex();
     QRect area
-        = itemRect(index).adjusted(kTextMargin, kTextMargin + (selected ? 1 : 0), -kTextMargin, 0);
+        = ItemRect(index).adjusted(kTextMargin, kTextMargin + (selected ? 1 : 0), -kTextMargin, 0);
     if (!tabIcon(index).isNull())
         area.setLeft(area.left() + kIconAdvance);
     return area;
 }
 
-QString CSkinTabCtrl::displayedText(int index) const
+QString CSkinTabCtrl::DisplayedText(int index) const
 {
     const QString text = tabText(index).left(kMaxTabText);
-    return fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, textArea(index).width()));
+    return fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, TextArea(index).width()));
 }
 
 void CSkinTabCtrl::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     // The strip round the tabs takes the background colour.
-    painter.fillRect(rect(), storedOrFace());
-    if (!m_ownerDrawn) {
+    painter.fillRect(rect(), StoredOrFace());
+    if (!m_owner_drawn) {
         painter.end();
         QTabBar::paintEvent(event);
         return;
@@ -130,20 +130,20 @@ void CSkinTabCtrl::paintEvent(QPaintEvent *event)
     // The selected tab last, so it overlaps its neighbours.
     for (int i = 0; i < count(); ++i) {
         if (i != currentIndex())
-            drawTab(painter, i);
+            DrawTab(painter, i);
     }
     if (currentIndex() >= 0)
-        drawTab(painter, currentIndex());
+        DrawTab(painter, currentIndex());
 }
 
-void CSkinTabCtrl::drawTab(QPainter &painter, int index) const
+void CSkinTabCtrl::DrawTab(QPainter &painter, int index) const
 {
     const bool selected = index == currentIndex();
-    const QRect item = itemRect(index);
-    const QColor face = faceColor(selected);
+    const QRect item = ItemRect(index);
+    const QColor face = FaceColor(selected);
 
-    if ((s_tabStyleFlags & Gradient) && depth() >= 16) {
-        const QColor bottom = bottomColor(selected);
+    if ((s_tab_style_flags & Gradient) && depth() >= 16) {
+        const QColor bottom = BottomColor(selected);
         const int bands
             = std::max(1, (item.height() + kGradientBandHeight - 1) / kGradientBandHeight);
         const int steps = std::max(1, bands - 1);
@@ -159,17 +159,17 @@ void CSkinTabCtrl::drawTab(QPainter &painter, int index) const
         painter.fillRect(item, face);
     }
 
-    QRect area = textArea(index);
+    QRect area = TextArea(index);
     const QIcon icon = tabIcon(index);
     if (!icon.isNull()) {
         const QSize size = iconSize();
         const QPoint at(area.left() - kIconAdvance, area.top());
         icon.paint(&painter, QRect(at, size), Qt::AlignLeft | Qt::AlignTop);
     }
-    painter.setPen(textColor(selected));
+    painter.setPen(TextColor(selected));
     painter.setFont(font());
     painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
-                     displayedText(index));
+                     DisplayedText(index));
 }
 
 } // namespace quillet

@@ -36,31 +36,31 @@ public:
 
     /// Colour the shades come from; an invalid colour means the palette's button colour.
     void SetBackgroundColor(const QColor &color);
-    QColor backgroundColor() const { return m_background; }
+    QColor BackgroundColor() const { return m_background; }
 
     /// Whether this strip paints its tabs itself (the flags were set when it was created).
-    bool isOwnerDrawn() const { return m_ownerDrawn; }
+    bool IsOwnerDrawn() const { return m_owner_drawn; }
 
-    QColor faceColor(bool selected) const;
+    QColor FaceColor(bool selected) const;
     /// The colour a tab's gradient ends in at its bottom edge.
-    QColor bottomColor(bool selected) const;
-    QColor textColor(bool selected) const;
+    QColor BottomColor(bool selected) const;
+    QColor TextColor(bool selected) const;
     /// The tab's text as drawn: cut with an ellipsis to fit the tab.
-    QString displayedText(int index) const;
+    QString DisplayedText(int index) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QColor baseColor() const;
-    QColor storedOrFace() const;
-    QRect itemRect(int index) const;
-    QRect textArea(int index) const;
-    void drawTab(QPainter &painter, int index) const;
+    QColor BaseColor() const;
+    QColor StoredOrFace() const;
+    QRect ItemRect(int index) const;
+    QRect TextArea(int index) const;
+    void DrawTab(QPainter &painter, int index) const;
 
-    static quint32 s_tabStyleFlags;
+    static quint32 s_tab_style_flags;
     QColor m_background;
-    bool m_ownerDrawn;
+    bool m_owner_drawn;
 };
 
 } // namespace quillet

@@ -18,6 +18,8 @@
 //   CIconListBox       list with icons, disabled rows and mouse-following current row
 //   CFolderPicker      folder chooser with validation
 //   DialogUnits        dialog-unit to pixel conversion in the dialog font
+//   DialogLook         the dialogs' font, background and label colour (target quillet_look)
+//   DialogButton       a captioned dialog button in that look
 //   SkinResources      numbered bitmaps and icons
 
 #include "CColorButton.h"
@@ -28,6 +30,8 @@
 #include "CSkinButton.h"
 #include "CSkinTabCtrl.h"
 #include "ColorRef.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "ImageList.h"
 #include "LinkOpener.h"

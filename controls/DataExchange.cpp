@@ -238,6 +238,13 @@ void DataExchange::Check(QAbstractButton *box, int &value)
         value = box->isChecked() ? 1 : 0;
 }
 
+void DataExchange::Check(QAbstractButton *box, bool &value)
+{
+    int ticked = value ? 1 : 0;
+    Check(box, ticked);
+    value = ticked != 0;
+}
+
 void DataExchange::Radio(const QList<QAbstractButton *> &group, int &index)
 {
     if (Skip())

@@ -52,8 +52,10 @@ public:
     /// A text field; max_chars > 0 refuses longer texts when saving.
     void Text(QLineEdit *edit, std::string &value, int max_chars = 0);
 
-    /// A check box: 0 clear, 1 ticked.
+    /// A check box: 0 clear, 1 ticked (a record's stored flag).
     void Check(QAbstractButton *box, int &value);
+    /// A check box whose state is the window's own.
+    void Check(QAbstractButton *box, bool &value);
     /// A group of radio buttons: the index of the chosen one in group, -1 for none.
     void Radio(const QList<QAbstractButton *> &group, int &index);
     /// A drop-down list's selected index, -1 for none.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DialogUnits.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 
 namespace quillet {
@@ -9,7 +8,7 @@ namespace quillet {
 namespace {
 
 // a * b / c rounded half away from zero, as the platform's layout arithmetic rounds.
-int mulDiv(int a, int b, int c)
+int MulDiv(int a, int b, int c)
 {
     const long long product = static_cast<long long>(a) * b;
     const long long half = c / 2;
@@ -18,14 +17,6 @@ int mulDiv(int a, int b, int c)
 
 } // namespace
 
-QFont DialogUnits::DialogFont()
-{
-    QFont font(QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                   : QStringLiteral("DejaVu Sans"));
-    font.setPointSize(8);
-    return font;
-}
-
 DialogUnits::DialogUnits(const QFont &font)
 {
     const QFontMetrics metrics(font);
@@ -33,28 +24,28 @@ DialogUnits::DialogUnits(const QFont &font)
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     // Round the average of 52 letters to a whole pixel the way the platform does:
     // ((width / 26) + 1) / 2.
-    m_baseX = (letters / 26 + 1) / 2;
-    m_baseY = metrics.height();
+    m_base_x = (letters / 26 + 1) / 2;
+    m_base_y = metrics.height();
 }
 
-int DialogUnits::x(int units) const
+int DialogUnits::X(int units) const
 {
-    return mulDiv(units, m_baseX, 4);
+    return MulDiv(units, m_base_x, 4);
 }
 
-int DialogUnits::y(int units) const
+int DialogUnits::Y(int units) const
 {
-    return mulDiv(units, m_baseY, 8);
+    return MulDiv(units, m_base_y, 8);
 }
 
-QRect DialogUnits::rect(int left, int top, int width, int height) const
+QRect DialogUnits::Rect(int left, int top, int width, int height) const
 {
-    return QRect(x(left), y(top), x(width), y(height));
+    return QRect(X(left), Y(top), X(width), Y(height));
 }
 
-QRect DialogUnits::rect(const QRect &units) const
+QRect DialogUnits::Rect(const QRect &units) const
 {
-    return rect(units.x(), units.y(), units.width(), units.height());
+    return Rect(units.x(), units.y(), units.width(), units.height());
 }
 
 } // namespace quillet

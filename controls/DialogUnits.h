@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DialogLook.h"
+
 #include <QFont>
 #include <QRect>
 
@@ -15,26 +17,23 @@ public:
     /// Units of the given font (by default the dialogs' font).
     explicit DialogUnits(const QFont &font = DialogFont());
 
-    /// Verdana 8 pt where it is installed, else DejaVu Sans 8 pt, whose letters are as wide.
-    static QFont DialogFont();
-
     /// Average width of the 52 letters A-Z a-z, rounded, in pixels.
-    int baseX() const { return m_baseX; }
+    int BaseX() const { return m_base_x; }
     /// Height of the font in pixels.
-    int baseY() const { return m_baseY; }
+    int BaseY() const { return m_base_y; }
 
     /// Horizontal dialog units to pixels (rounded to nearest).
-    int x(int units) const;
+    int X(int units) const;
     /// Vertical dialog units to pixels (rounded to nearest).
-    int y(int units) const;
+    int Y(int units) const;
     /// A template rectangle (left, top, width, height in dialog units) in pixels. Each value is
     /// converted on its own, as dialog templates are.
-    QRect rect(int left, int top, int width, int height) const;
-    QRect rect(const QRect &units) const;
+    QRect Rect(int left, int top, int width, int height) const;
+    QRect Rect(const QRect &units) const;
 
 private:
-    int m_baseX;
-    int m_baseY;
+    int m_base_x;
+    int m_base_y;
 };
 
 } // namespace quillet

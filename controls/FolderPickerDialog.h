@@ -18,19 +18,19 @@ class FolderPickerDialog : public QFileDialog
 public:
     FolderPickerDialog(CFolderPicker &picker, QWidget *owner);
 
-    QLabel *instructionLabel() const { return m_instruction; }
-    QLabel *statusLabel() const { return m_status; }
+    QLabel *InstructionLabel() const { return m_instruction; }
+    QLabel *StatusLabel() const { return m_status; }
 
     /// The folder OK would return right now.
-    QString pendingFolder() const;
+    QString PendingFolder() const;
 
 public slots:
     void accept() override;
 
 private:
-    void revalidate();
-    void keepInsideRoot(const QString &directory);
-    bool validate(QString &status) const;
+    void Revalidate();
+    void KeepInsideRoot(const QString &directory);
+    bool Validate(QString &status) const;
 
     CFolderPicker &m_picker;
     QLabel *m_instruction;

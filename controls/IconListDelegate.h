@@ -21,8 +21,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    int iconColumnWidth() const;
-    int textFlags(const QModelIndex &index) const;
+    int IconColumnWidth() const;
+    int TextFlags(const QModelIndex &index) const;
 
     CIconListBox *m_list;
 };

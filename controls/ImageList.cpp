@@ -7,35 +7,35 @@
 
 namespace quillet {
 
-ImageList::ImageList(const QSize &iconSize)
-    : m_iconSize(iconSize)
+ImageList::ImageList(const QSize &icon_size)
+    : m_icon_size(icon_size)
 { }
 
 ImageList ImageList::FromIcons(const QList<int> &ids, int size)
 {
     ImageList list(QSize(size, size));
     for (const int id : ids)
-        list.add(SkinResources::icon(id, size));
+        list.Add(SkinResources::Icon(id, size));
     return list;
 }
 
-int ImageList::add(const QIcon &icon)
+int ImageList::Add(const QIcon &icon)
 {
     m_icons.append(icon);
     return int(m_icons.size()) - 1;
 }
 
-QIcon ImageList::icon(int index) const
+QIcon ImageList::Icon(int index) const
 {
-    return index >= 0 && index < count() ? m_icons.at(index) : QIcon();
+    return index >= 0 && index < Count() ? m_icons.at(index) : QIcon();
 }
 
-void ImageList::draw(QPainter &painter, int index, const QPoint &topLeft, bool greyed) const
+void ImageList::Draw(QPainter &painter, int index, const QPoint &top_left, bool greyed) const
 {
-    const QIcon picture = icon(index);
+    const QIcon picture = Icon(index);
     if (picture.isNull())
         return;
-    picture.paint(&painter, QRect(topLeft, m_iconSize), Qt::AlignCenter,
+    picture.paint(&painter, QRect(top_left, m_icon_size), Qt::AlignCenter,
                   greyed ? QIcon::Disabled : QIcon::Normal);
 }
 

@@ -16,25 +16,25 @@ class ImageList
 public:
     /// An empty list standing for "no image list": icon size 0 x 0.
     ImageList() = default;
-    explicit ImageList(const QSize &iconSize);
+    explicit ImageList(const QSize &icon_size);
 
     /// A list of the numbered icons at the given size (16 or 32), in the order given.
     static ImageList FromIcons(const QList<int> &ids, int size);
 
     /// Appends an icon; returns its index.
-    int add(const QIcon &icon);
-    int count() const { return int(m_icons.size()); }
-    QSize iconSize() const { return m_iconSize; }
+    int Add(const QIcon &icon);
+    int Count() const { return int(m_icons.size()); }
+    QSize IconSize() const { return m_icon_size; }
     /// True for the "no image list" value.
-    bool isNull() const { return m_iconSize.isEmpty(); }
-    QIcon icon(int index) const;
+    bool IsNull() const { return m_icon_size.isEmpty(); }
+    QIcon Icon(int index) const;
 
     /// Draws icon index with its top-left corner at topLeft, greyed when asked; an index
     /// outside the list draws nothing.
-    void draw(QPainter &painter, int index, const QPoint &topLeft, bool greyed) const;
+    void Draw(QPainter &painter, int index, const QPoint &top_left, bool greyed) const;
 
 private:
-    QSize m_iconSize;
+    QSize m_icon_size;
     QList<QIcon> m_icons;
 };
 

@@ -11,20 +11,20 @@ namespace quillet {
 
 namespace {
 
-bool isAddress(const QString &target)
+bool IsAddress(const QString &target)
 {
     // Anything with a scheme goes to the desktop as it is; a bare text is a path.
     return target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"))
         || target.startsWith(QStringLiteral("file:"));
 }
 
-bool isWebAddress(const QUrl &url)
+bool IsWebAddress(const QUrl &url)
 {
     return url.scheme() == QStringLiteral("http") || url.scheme() == QStringLiteral("https");
 }
 
 // Why a local path cannot be opened, or 0 when it can be tried.
-int localFailure(const QString &path)
+int LocalFailure(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -34,7 +34,7 @@ int localFailure(const QString &path)
     return 0;
 }
 
-bool startBrowserFromEnvironment(const QString &address)
+bool StartBrowserFromEnvironment(const QString &address)
 {
     // BROWSER holds a list of commands separated by colons; %s stands for the address, and
     // without it the address is appended.
@@ -66,21 +66,21 @@ int OpenLinkTarget(const QString &target)
     if (target.isEmpty())
         return kLinkFileNotFound;
     QUrl url;
-    if (isAddress(target)) {
+    if (IsAddress(target)) {
         url = QUrl(target);
         if (url.isLocalFile()) {
-            if (const int failure = localFailure(url.toLocalFile()))
+            if (const int failure = LocalFailure(url.toLocalFile()))
                 return failure;
         }
     } else {
-        if (const int failure = localFailure(target))
+        if (const int failure = LocalFailure(target))
             return failure;
         url = QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
     }
 
     if (QDesktopServices::openUrl(url))
         return kLinkSucceeded;
-    if (isWebAddress(url) && startBrowserFromEnvironment(url.toString()))
+    if (IsWebAddress(url) && StartBrowserFromEnvironment(url.toString()))
         return kLinkSucceeded;
     const QString argument = url.isLocalFile() ? url.toLocalFile() : url.toString();
     if (QProcess::startDetached(QStringLiteral("xdg-open"), {argument}))
@@ -91,13 +91,13 @@ int OpenLinkTarget(const QString &target)
 QString LinkErrorText(int code)
 {
     switch (code) {
-    case 0:
+    case kLinkOutOfResources:
         return QStringLiteral("The operating system is out\nof memory or resources.");
-    case 2:
+    case kLinkFileNotFound:
         return QStringLiteral("The specified file was not found.");
-    case 3:
+    case kLinkPathNotFound:
         return QStringLiteral("The specified path was not found.");
-    case 5:
+    case kLinkAccessDenied:
         return QStringLiteral("The operating system denied\naccess to the specified file.");
     case 8:
         return QStringLiteral("There was not enough memory to complete the operation.");
@@ -115,7 +115,7 @@ QString LinkErrorText(int code)
     case 30:
         return QStringLiteral("The DDE transaction could not\nbe completed because other DDE "
                               "transactions\nwere being processed.");
-    case 31:
+    case kLinkNoAssociation:
         return QStringLiteral(
             "There is no application associated\nwith the given filename extension.");
     case 32:

@@ -21,9 +21,9 @@ struct SkinImageSet
     int disabled = 0;
     int focus = 0;
     int mask = 0;
-    int drawMode = 1;
+    int draw_mode = 1;
     int edge = 0;
-    int textInset = 0;
+    int text_inset = 0;
 };
 
 /// Every captioned push button of the dialogs.

@@ -16,24 +16,27 @@ class SkinResources
 {
 public:
     /// Bitmap number id (:/bmp/<id>.png); a null pixmap when there is no such picture.
-    /// @param devicePixelRatio the ratio to serve; 0 means the application's highest.
-    static QPixmap bitmap(int id, qreal devicePixelRatio = 0);
+    /// @param device_pixel_ratio the ratio to serve; 0 means the application's highest.
+    static QPixmap Bitmap(int id, qreal device_pixel_ratio = 0);
     /// A named bitmap (:/bmp/<name>.png), for pictures that have a name instead of a number.
-    static QPixmap bitmap(const QString &name, qreal devicePixelRatio = 0);
+    static QPixmap Bitmap(const QString &name, qreal device_pixel_ratio = 0);
     /// The bitmap at its 1x resolution as an image, for reading its pixels (shape masks).
-    static QImage bitmapImage(int id);
+    static QImage BitmapImage(int id);
 
     /// The main window's banner (235 x 31 dialog units in the dialog font: 411 x 50 pixels).
-    static QPixmap banner(qreal devicePixelRatio = 0);
+    static QPixmap Banner(qreal device_pixel_ratio = 0);
+    /// The banner with tagline written under the program's name, in the labels' blue; a
+    /// tagline too long for the picture is written smaller, never cut.
+    static QPixmap BannerWithTagline(const QString &tagline, qreal device_pixel_ratio = 0);
     /// The picture the task list shows while it is empty.
-    static QPixmap emptyListPicture(qreal devicePixelRatio = 0);
+    static QPixmap EmptyListPicture(qreal device_pixel_ratio = 0);
 
     /// Icon number id drawn for the given size (16 or 32), with its @2x twin for dense screens;
     /// a null icon when there is no such icon.
-    static QIcon icon(int id, int size);
+    static QIcon Icon(int id, int size);
     /// The program's own icon (the desktop theme's picture, every size from 16 to 256 pixels),
     /// for the windows' title bars and the taskbar.
-    static QIcon programIcon();
+    static QIcon ProgramIcon();
 
     /// Icon resources of the profile picker's image lists, in list order.
     static constexpr std::array<int, 13> kProfileIconIds{128, 290, 314, 313, 307, 308, 309,
@@ -43,7 +46,7 @@ public:
     static constexpr const char *kEmptyListName = "emptylist";
 
 private:
-    static QPixmap load(const QString &base, qreal devicePixelRatio);
+    static QPixmap Load(const QString &base, qreal device_pixel_ratio);
 };
 
 } // namespace quillet

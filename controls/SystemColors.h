@@ -7,7 +7,7 @@
 /// The desktop colours the controls are drawn with, named by their role on a button or a list
 /// and taken from the widget's palette, so a skin or a theme that changes the palette changes
 /// the controls with it.
-namespace quillet::SystemColor {
+namespace quillet::system_color {
 
 inline QColor ButtonFace(const QPalette &p)
 {
@@ -61,4 +61,4 @@ inline QColor CaptionText(const QPalette &p)
     return p.color(QPalette::Active, QPalette::HighlightedText);
 }
 
-} // namespace quillet::SystemColor
+} // namespace quillet::system_color

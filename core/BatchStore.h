@@ -5,7 +5,7 @@
 #include "core/KeptBatch.h"
 #include "core/ResumeRule.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 #include "platform/FileLock.h"
 
 #include <chrono>

@@ -6,7 +6,7 @@
 /**
  * The texts of the kept batch in the user's language: the start-up offer, the refusal of a kept
  * file that cannot be taken, and why a restored task is skipped. Their keys live in the language
- * files' KEPT_BATCH section; the catalogue (app/LanguageKeys.h) lists these entries, so the
+ * files' KEPT_BATCH section; the catalogue (texts/LanguageKeys.h) lists these entries, so the
  * English texts are written here only.
  */
 namespace quillet::batch_texts {

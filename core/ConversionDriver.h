@@ -8,7 +8,7 @@
 #include "core/RunTexts.h"
 #include "core/TaskList.h"
 #include "core/TaskResult.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <dolmar.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <cstdint>
 #include <string>

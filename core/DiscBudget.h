@@ -3,7 +3,7 @@
 
 #include "core/BatchPlan.h"
 #include "core/ProfileRecord.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <cstddef>
 #include <optional>

@@ -3,7 +3,7 @@
 
 #include "core/Prompter.h"
 #include "core/Task.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/ProfileRecord.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 /**
  * The texts a conversion run shows in the user's language: the list of files that could not be
  * converted and the reasons the driver itself gives. Their keys live in the language files'
- * CONVERSION_RUN section; the catalogue (app/LanguageKeys.h) lists these entries, so the English
+ * CONVERSION_RUN section; the catalogue (texts/LanguageKeys.h) lists these entries, so the English
  * texts are written here only.
  *
  * Not here, because they are fixed English texts by design: the disc-size message

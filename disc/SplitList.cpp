@@ -28,6 +28,23 @@ void SplitList::Fill(std::string_view ini_file_name)
     Select(selected);
 }
 
+const LanguageKey *SplitList::DisplayKey(std::string_view entry)
+{
+    using namespace split;
+    static constexpr std::pair<std::string_view, const LanguageKey *> kKeys[] = {
+        {kDvd5, &CataloguedKey("MAIN_DLG", "strSplitDvd5Info")},
+        {kDvd9, &CataloguedKey("MAIN_DLG", "strSplitDvd9Info")},
+        {kBd25, &CataloguedKey("MAIN_DLG", "strSplitBd25Info")},
+        {kBd50, &CataloguedKey("MAIN_DLG", "strSplitBd50Info")},
+        {kCustom, &CataloguedKey("MAIN_DLG", "strSplitCustomInfo")},
+        {kNoSplit, &CataloguedKey("MAIN_DLG", "strSplitNoneInfo")},
+    };
+    for (const auto &[text, key] : kKeys)
+        if (text == entry)
+            return key;
+    return nullptr;
+}
+
 std::string SplitList::SelectedText() const
 {
     if (m_selected < 0 || m_selected >= static_cast<int>(m_entries.size()))

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/SplitPresets.h"
+#include "texts/LanguageKeys.h"
 
 #include <string>
 #include <string_view>
@@ -34,6 +35,13 @@ public:
     int CustomSizeMb() const { return m_custom_mb; }
     /// Sets the custom size; false (unchanged) outside 0..100000.
     bool SetCustomSizeMb(int megabytes);
+
+    /**
+     * The catalogued text an entry is shown with in the user's language; the entries themselves
+     * stay the English texts the engine options and the size check compare with.
+     * @return null for a text that is no entry
+     */
+    static const LanguageKey *DisplayKey(std::string_view entry);
 
 private:
     std::vector<std::string> m_entries;

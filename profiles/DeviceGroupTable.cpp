@@ -36,4 +36,18 @@ std::span<const DeviceGroupRow> DeviceGroupTable()
     return kRows;
 }
 
+const LanguageKey *GroupDisplayKey(std::string_view group)
+{
+    static constexpr std::pair<std::string_view, const LanguageKey *> kKeys[] = {
+        {"Common Video", &CataloguedKey("PROFILE_COMBO_DLG", "strCommonVideoInfo")},
+        {"Common Audio", &CataloguedKey("PROFILE_COMBO_DLG", "strCommonAudioInfo")},
+        {kOtherProfilesGroup, &CataloguedKey("PROFILE_COMBO_DLG", "strOtherProfilesInfo")},
+        {kAllProfilesGroup, &CataloguedKey("PROFILE_COMBO_DLG", "strAllProfilesInfo")},
+    };
+    for (const auto &[name, key] : kKeys)
+        if (name == group)
+            return key;
+    return nullptr;
+}
+
 } // namespace quillet

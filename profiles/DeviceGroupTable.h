@@ -2,9 +2,11 @@
 #pragma once
 
 #include "core/FixedString.h"
+#include "texts/LanguageKeys.h"
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace quillet {
 
@@ -20,13 +22,20 @@ struct DeviceGroupRow
 /// The built-in profile files and their groups, in catalogue order.
 std::span<const DeviceGroupRow> DeviceGroupTable();
 
-/// Icon indexes of the picker's image lists and the resource each stands for.
-inline constexpr int kIconResources[]
-    = {128, 290, 314, 313, 307, 308, 309, 312, 311, 310, 347, 348, 345};
+/// Icon indexes of the picker's image lists (SkinResources::kProfileIconIds gives the picture
+/// of each).
 inline constexpr int kAppIcon = 0;
 inline constexpr int kOtherProfilesIcon = 1;
 
 inline constexpr const char *kOtherProfilesGroup = "Other Profiles";
 inline constexpr const char *kAllProfilesGroup = "All Profiles";
+
+/**
+ * The catalogued text a group is shown with in the user's language. Device names ("iPad",
+ * "Apple TV") are names in every language and have none; the catalogue keeps the English group
+ * names for matching.
+ * @return null for a group shown as it is named
+ */
+const LanguageKey *GroupDisplayKey(std::string_view group);
 
 } // namespace quillet

@@ -2,13 +2,15 @@
 #include "CFileInfoDlg.h"
 
 #include "CSkinButton.h"
-#include "ColorRef.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "app/TaskListController.h"
 #include "core/Task.h"
 #include "platform/Paths.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -20,13 +22,6 @@
 namespace quillet {
 
 namespace {
-
-const QColor kLabelText(93, 121, 161);
-
-QString Text(const Texts &texts, const LanguageKey &key)
-{
-    return QString::fromStdString(LookupKey(texts, key));
-}
 
 // The dialog's template, in dialog units: labels in a column on the left, fields beside them.
 constexpr int kWidth = 280;
@@ -49,18 +44,15 @@ CFileInfoDlg::CFileInfoDlg(const Task &task, const Texts &texts, QWidget *parent
     , m_ok(new CSkinButton(this))
 {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFont(DialogUnits::DialogFont());
-    setWindowTitle(Text(texts, CataloguedKey("FILEINFO_DLG", "strTitleInfo")));
+    setFont(DialogFont());
+    setWindowTitle(UiText(texts, CataloguedKey("FILEINFO_DLG", "strTitleInfo")));
     for (const LanguageKey *key : {&CataloguedKey("FILEINFO_DLG", "strFileNameInfo"),
                                    &CataloguedKey("FILEINFO_DLG", "strLengthInfo"),
                                    &CataloguedKey("FILEINFO_DLG", "strVideoInfo"),
                                    &CataloguedKey("FILEINFO_DLG", "strAudioInfo")}) {
-        auto *label = new QLabel(Text(texts, *key), this);
+        auto *label = new QLabel(UiText(texts, *key), this);
         // Drawn like the main window's labels: transparent, in the muted blue.
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, kLabelText);
-        label->setPalette(palette);
-        label->setAutoFillBackground(false);
+        ApplyLabelLook(label);
         m_labels << label;
     }
 
@@ -74,10 +66,9 @@ CFileInfoDlg::CFileInfoDlg(const Task &task, const Texts &texts, QWidget *parent
     for (QPlainTextEdit *field : {m_video, m_audio})
         field->setReadOnly(true);
 
-    m_ok->setText(Text(texts, CataloguedKey("FILEINFO_DLG", "btnOkInfo")));
-    m_ok->SetTooltipText(Text(texts, CataloguedKey("FILEINFO_DLG", "btnOkTooltip")));
-    m_ok->SetImages(kDialogTextButtonSet);
-    m_ok->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+    m_ok->setText(UiText(texts, CataloguedKey("FILEINFO_DLG", "btnOkInfo")));
+    m_ok->SetTooltipText(UiText(texts, CataloguedKey("FILEINFO_DLG", "btnOkTooltip")));
+    ApplyDialogButtonLook(m_ok);
     m_ok->setAutoDefault(false);
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -101,20 +92,20 @@ void CFileInfoDlg::PlaceControls()
     const DialogUnits du(font());
     // The label column widens for a language whose labels are longer; the fields and the
     // dialog grow with it, so no label is cut.
-    int label_width = du.x(kLabelWidth);
+    int label_width = du.X(kLabelWidth);
     const QFontMetrics metrics(font());
     for (QLabel *label : m_labels)
         label_width = std::max(label_width, metrics.horizontalAdvance(label->text()) + 2);
-    const int extra = label_width - du.x(kLabelWidth);
+    const int extra = label_width - du.X(kLabelWidth);
     QWidget *fields[] = {m_file_name, m_length, m_video, m_audio};
     for (int i = 0; i < 4; ++i) {
-        const QRect row = du.rect(kRows[i]);
-        m_labels[i]->setGeometry(du.x(kLabelLeft), row.top() + du.y(2), label_width, du.y(8));
-        fields[i]->setGeometry(du.x(kFieldLeft) + extra, row.top(), du.x(kFieldWidth),
+        const QRect row = du.Rect(kRows[i]);
+        m_labels[i]->setGeometry(du.X(kLabelLeft), row.top() + du.Y(2), label_width, du.Y(8));
+        fields[i]->setGeometry(du.X(kFieldLeft) + extra, row.top(), du.X(kFieldWidth),
                                row.height());
     }
-    m_ok->setGeometry(du.rect(kOkRect).translated(extra, 0));
-    setFixedSize(du.x(kWidth) + extra, du.y(kHeight));
+    m_ok->setGeometry(du.Rect(kOkRect).translated(extra, 0));
+    setFixedSize(du.X(kWidth) + extra, du.Y(kHeight));
 }
 
 } // namespace quillet

@@ -24,12 +24,12 @@ class CFileInfoDlg : public QDialog
 public:
     CFileInfoDlg(const Task &task, const Texts &texts, QWidget *parent = nullptr);
 
-    QLineEdit *fileNameField() const { return m_file_name; }
-    QLineEdit *lengthField() const { return m_length; }
-    QPlainTextEdit *videoField() const { return m_video; }
-    QPlainTextEdit *audioField() const { return m_audio; }
-    CSkinButton *okButton() const { return m_ok; }
-    QList<QLabel *> labels() const { return m_labels; }
+    QLineEdit *FileNameField() const { return m_file_name; }
+    QLineEdit *LengthField() const { return m_length; }
+    QPlainTextEdit *VideoField() const { return m_video; }
+    QPlainTextEdit *AudioField() const { return m_audio; }
+    CSkinButton *OkButton() const { return m_ok; }
+    QList<QLabel *> Labels() const { return m_labels; }
 
     /// The audio field's text: "%d: %s\n" per track, with its ordinal and description.
     static QString AudioText(const Task &task);

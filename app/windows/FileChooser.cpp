@@ -64,7 +64,7 @@ std::optional<std::string> DialogFileChooser::ChooseFolder(std::string_view titl
     picker.SetInitialFolder(FromUtf8(initial));
     if (picker.Browse(m_owner) != 1)
         return std::nullopt;
-    return picker.folder().toStdString();
+    return picker.Folder().toStdString();
 }
 
 } // namespace quillet

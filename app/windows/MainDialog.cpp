@@ -2,10 +2,13 @@
 // The main window's set-up, its texts and its closing rules.
 #include "MainDialog.h"
 
+#include "texts/ui/UiText.h"
+
 #include "BatchNotifier.h"
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CMediaSizeList.h"
+#include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "DesktopActions.h"
 #include "DialogUnits.h"
@@ -17,10 +20,10 @@
 #include "TaskListView.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "disc/subtitles/SubtitleOfferHook.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,12 +33,6 @@
 #include <QLineEdit>
 
 namespace quillet {
-
-namespace {
-
-MainDialog *g_main_dialog = nullptr;
-
-} // namespace
 
 MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &tasks,
                        MatroskaBinding &matroska, QWidget *parent)
@@ -57,16 +54,7 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     InitWindow();
 }
 
-MainDialog::~MainDialog()
-{
-    if (g_main_dialog == this)
-        g_main_dialog = nullptr;
-}
-
-MainDialog *MainDialog::Instance()
-{
-    return g_main_dialog;
-}
+MainDialog::~MainDialog() = default;
 
 void MainDialog::SetPrompter(Prompter *prompter)
 {
@@ -92,14 +80,9 @@ void MainDialog::SetFileChooser(FileChooser *chooser)
     m_chooser = chooser ? chooser : m_own_chooser.get();
 }
 
-QString MainDialog::Text(const LanguageKey &key) const
-{
-    return QString::fromStdString(LookupKey(m_languages, key));
-}
-
 QString MainDialog::WindowCaption() const
 {
-    return QString::fromStdString(m_app.DisplayName() + " ");
+    return QString::fromStdString(m_app.DisplayName());
 }
 
 void MainDialog::InitWindow()
@@ -108,33 +91,31 @@ void MainDialog::InitWindow()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
-    setFont(DialogUnits::DialogFont());
-    setWindowIcon(SkinResources::programIcon());
+    setFont(DialogFont());
+    setWindowIcon(SkinResources::ProgramIcon());
     setAcceptDrops(true);
-    g_main_dialog = this;
 
     CreateControls();
     ApplySkin();
-    m_banner->setPixmap(SkinResources::banner());
     m_banner->SetTarget(QString::fromStdString(m_app.ProductPage()));
     m_banner->SetOpener(
         [this](const QString &target) { return m_desktop->Open(target.toStdString()); });
 
     m_output_edit->setText(QString::fromStdString(m_app.OutputFolder()));
-    m_apply_all->setChecked(m_app.apply_to_all_flag != 0);
-    m_merge->setChecked(m_app.merge_flag != 0);
+    m_apply_all->setChecked(m_app.apply_to_all_flag);
+    m_merge->setChecked(m_app.merge_flag);
     SetUpProgressBar();
     SetUpProfilePicker();
     LoadDefaultProfile();
-    m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this));
     ConnectCommands();
     CreateAccelerators();
 
     // A Matroska file with subtitle tracks offers their extraction as it is added; the Waitting
     // window shows the extraction over this window. Questions go through the window's
     // prompter of the moment.
-    m_controller.SetFileAddedHook(
-        SubtitleOfferHook(this, static_cast<TaskListHost &>(*this), m_app, m_matroska));
+    m_controller.SetFileAddedHook(SubtitleOfferHook(
+        this, static_cast<TaskListHost &>(*this), [this] { return m_app.OutputFolder(); },
+        m_matroska));
 
     RefreshTexts();
 
@@ -173,19 +154,21 @@ void MainDialog::OnFirstRun()
 
 void MainDialog::RefreshTexts()
 {
+    // Qt's own dialogs (the file dialog) follow the chosen language too.
+    m_qt_translations.Use(m_languages.CurrentLanguageName());
     setWindowTitle(WindowCaption());
     m_own_prompter->SetDefaultCaption(WindowCaption());
+    m_banner->setPixmap(SkinResources::BannerWithTagline(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strTaglineInfo"))));
     // The website tooltip takes the display name; a translation that would not take it as a
     // printf format falls back to the English text.
-    const std::string website
-        = LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strWebsiteTooltip"));
-    std::string tip(website.size() + m_app.DisplayName().size() + 8, '\0');
-    tip.resize(std::max(
-        0, std::snprintf(tip.data(), tip.size(), website.c_str(), m_app.DisplayName().c_str())));
-    m_banner->SetTooltip(QString::fromStdString(tip));
+    m_banner->SetTooltip(QString::fromStdString(
+        FormatText(LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strWebsiteTooltip")),
+                   m_app.DisplayName().c_str())));
 
-    m_profile_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
-    m_output_label->setText(Text(CataloguedKey("MAIN_DLG", "strOutputFolderInfo")));
+    m_profile_label->setText(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strOutputProfileNameInfo")));
+    m_output_label->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "strOutputFolderInfo")));
     struct Captioned
     {
         CSkinButton *button;
@@ -215,20 +198,24 @@ void MainDialog::RefreshTexts()
     };
     for (const Captioned &c : captioned) {
         if (c.caption)
-            c.button->setText(Text(*c.caption));
-        c.button->SetTooltipText(Text(*c.tooltip));
+            c.button->setText(UiText(m_languages, *c.caption));
+        c.button->SetTooltipText(UiText(m_languages, *c.tooltip));
     }
     SetConvertFace(m_state.converting != 0);
-    m_apply_all->setText(Text(CataloguedKey("MAIN_DLG", "btnApplyAllInfo")));
-    m_merge->setText(Text(CataloguedKey("MAIN_DLG", "btnMergeFileInfo")));
+    m_apply_all->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "btnApplyAllInfo")));
+    m_merge->setText(UiText(m_languages, CataloguedKey("MAIN_DLG", "btnMergeFileInfo")));
     const LanguageKey *headers[]
         = {&CataloguedKey("MAIN_DLG", "strList0Info"), &CataloguedKey("MAIN_DLG", "strList1Info"),
            &CataloguedKey("MAIN_DLG", "strList2Info"), &CataloguedKey("MAIN_DLG", "strList3Info"),
            &CataloguedKey("MAIN_DLG", "strList4Info")};
     QStringList header_texts;
     for (const LanguageKey *key : headers)
-        header_texts << Text(*key);
+        header_texts << UiText(m_languages, *key);
     m_list->SetHeaders(header_texts);
+    m_picker->ShowTexts(m_languages);
+    m_sizes->ShowTexts(m_languages);
+    // Made again in the new language; it keeps the size the list holds.
+    m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this), m_languages);
 
     // Texts of another language are longer or shorter: the controls are fitted to them again.
     PlaceControls();

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/LanguageKeys.h"
+#include "QtTranslations.h"
 #include "app/MainState.h"
 #include "app/TaskListController.h"
 #include "app/TaskListHost.h"
 #include "core/ConversionDriver.h"
 #include "core/ProfileApplier.h"
 #include "core/RunObserver.h"
+#include "texts/LanguageKeys.h"
 
 #include <QDBusConnection>
 #include <QDialog>
@@ -80,9 +81,6 @@ public:
                MatroskaBinding &matroska, QWidget *parent = nullptr);
     ~MainDialog() override;
 
-    /// The window while it exists (the process-wide pointer), else null.
-    static MainDialog *Instance();
-
     /// Replace the message boxes, the desktop and the file dialogs (tests do); null restores
     /// the window's own.
     void SetPrompter(Prompter *prompter);
@@ -139,29 +137,29 @@ public:
     TaskList &Tasks() { return m_tasks; }
     /// The menu shown last while it is open, else null.
     QMenu *OpenMenu() const { return m_menu; }
-    TaskListView *taskList() const { return m_list; }
-    CProfileComboBox *profilePicker() const { return m_picker; }
-    CMediaSizeList *mediaSizeList() const { return m_sizes; }
-    CGradientProgress *progressBar() const { return m_progress; }
-    CLinkLabel *banner() const { return m_banner; }
-    QLineEdit *outputFolderEdit() const { return m_output_edit; }
-    QCheckBox *applyToAllBox() const { return m_apply_all; }
-    QCheckBox *mergeBox() const { return m_merge; }
-    CSkinButton *addButton() const { return m_add; }
-    CSkinButton *convertButton() const { return m_convert; }
-    CSkinButton *audioButton() const { return m_audio; }
-    CSkinButton *subtitleButton() const { return m_subtitle; }
-    CSkinButton *removeButton() const { return m_remove; }
-    CSkinButton *upButton() const { return m_up; }
-    CSkinButton *downButton() const { return m_down; }
-    CSkinButton *optionsButton() const { return m_options; }
-    CSkinButton *changeFolderButton() const { return m_change_folder; }
-    CSkinButton *openFolderButton() const { return m_open_folder; }
-    CSkinButton *updateButton() const { return m_update; }
-    CSkinButton *settingsButton() const { return m_settings; }
-    QLabel *profileLabel() const { return m_profile_label; }
-    QLabel *outputLabel() const { return m_output_label; }
-    QList<QFrame *> frames() const { return m_frames; }
+    TaskListView *ListView() const { return m_list; }
+    CProfileComboBox *ProfilePicker() const { return m_picker; }
+    CMediaSizeList *MediaSizeList() const { return m_sizes; }
+    CGradientProgress *ProgressBar() const { return m_progress; }
+    CLinkLabel *Banner() const { return m_banner; }
+    QLineEdit *OutputFolderEdit() const { return m_output_edit; }
+    QCheckBox *ApplyToAllBox() const { return m_apply_all; }
+    QCheckBox *MergeBox() const { return m_merge; }
+    CSkinButton *AddButton() const { return m_add; }
+    CSkinButton *ConvertButton() const { return m_convert; }
+    CSkinButton *AudioButton() const { return m_audio; }
+    CSkinButton *SubtitleButton() const { return m_subtitle; }
+    CSkinButton *RemoveButton() const { return m_remove; }
+    CSkinButton *UpButton() const { return m_up; }
+    CSkinButton *DownButton() const { return m_down; }
+    CSkinButton *OptionsButton() const { return m_options; }
+    CSkinButton *ChangeFolderButton() const { return m_change_folder; }
+    CSkinButton *OpenFolderButton() const { return m_open_folder; }
+    CSkinButton *UpdateButton() const { return m_update; }
+    CSkinButton *SettingsButton() const { return m_settings; }
+    QLabel *ProfileLabel() const { return m_profile_label; }
+    QLabel *OutputLabel() const { return m_output_label; }
+    QList<QFrame *> Frames() const { return m_frames; }
     bool StartTimerActive(int id) const;
 
     // TaskListHost
@@ -226,7 +224,6 @@ private:
     void OpenWithWaitCursor(const std::string &target);
     void StartWithWaitCursor(const std::string &program);
     OutputPlace CurrentOutputPlace() const;
-    QString Text(const LanguageKey &key) const;
     QString WindowCaption() const;
     void EndBatchOnDesktop();
     QString BatchEndText(int converted, int failed) const;
@@ -284,6 +281,7 @@ private:
         std::string output_folder;
     } m_batch;
 
+    QtTranslations m_qt_translations;
     QTimer m_add_menu_timer;
     QTimer m_first_run_timer;
     QPointer<QMenu> m_menu;

@@ -2,14 +2,16 @@
 // The main window's commands: buttons, menus, accelerators, the shell and the languages.
 #include "MainDialog.h"
 
+#include "texts/ui/UiText.h"
+
 #include "CMediaSizeList.h"
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "DesktopActions.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,15 +32,15 @@ void MainDialog::ConnectCommands()
     connect(m_subtitle, &QPushButton::clicked, this, &MainDialog::OnSubtitle);
     connect(m_apply_all, &QCheckBox::clicked, this, &MainDialog::OnApplyToAll);
     connect(m_merge, &QCheckBox::clicked, this, &MainDialog::OnMerge);
-    connect(m_sizes, &CMediaSizeList::splitChanged, this, &MainDialog::OnSplitChanged);
-    connect(m_picker, &CProfileComboBox::profileSelected, this, &MainDialog::OnProfileSelected);
+    connect(m_sizes, &CMediaSizeList::SplitChanged, this, &MainDialog::OnSplitChanged);
+    connect(m_picker, &CProfileComboBox::ProfileSelected, this, &MainDialog::OnProfileSelected);
     connect(m_change_folder, &QPushButton::clicked, this, &MainDialog::OnChangeOutputFolder);
     connect(m_open_folder, &QPushButton::clicked, this, &MainDialog::OnOpenOutputFolder);
     connect(m_settings, &QPushButton::clicked, this, &MainDialog::OnSettingsButton);
     connect(m_update, &QPushButton::clicked, this, &MainDialog::OnCheckForUpdate);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &MainDialog::OnListSelectionChanged);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &MainDialog::OnProperties);
-    connect(m_list, &TaskListView::emptyListClicked, this, &MainDialog::OnEmptyListClicked);
+    connect(m_list, &TaskListView::EmptyListClicked, this, &MainDialog::OnEmptyListClicked);
     connect(m_list, &QWidget::customContextMenuRequested, this, &MainDialog::OnListContextMenu);
 }
 
@@ -77,12 +79,12 @@ void MainDialog::ShowMenu(QMenu *menu, const QPoint &global)
 QMenu *MainDialog::BuildAddMenu()
 {
     QMenu *menu = NewMenu();
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strAddFileInfo")), this,
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strAddFileInfo")), this,
                     &MainDialog::OnAddFiles);
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strAddFolderInfo")), this,
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strAddFolderInfo")), this,
                     &MainDialog::OnAddFolder);
     menu->addSeparator();
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strAddAVCHDInfo")), this,
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strAddAVCHDInfo")), this,
                     &MainDialog::OnImportDisc);
     return menu;
 }
@@ -90,9 +92,9 @@ QMenu *MainDialog::BuildAddMenu()
 QMenu *MainDialog::BuildRemoveMenu()
 {
     QMenu *menu = NewMenu();
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strRemoveSelectedInfo")), this,
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strRemoveSelectedInfo")), this,
                     &MainDialog::OnRemoveSelected);
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strRemoveAllInfo")), this,
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strRemoveAllInfo")), this,
                     &MainDialog::OnRemoveAll);
     return menu;
 }
@@ -102,10 +104,12 @@ QMenu *MainDialog::BuildSettingsMenu()
     QMenu *menu = NewMenu();
     // The key names after a tab show in the menu's shortcut column; the accelerators of the
     // window do the work, so the items carry no shortcut of their own.
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strHelpInfo")) + QStringLiteral("\tF1"), this,
-                    &MainDialog::OnHelp);
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strHelpInfo"))
+                        + QStringLiteral("\tF1"),
+                    this, &MainDialog::OnHelp);
     menu->addSeparator();
-    QMenu *languages = menu->addMenu(Text(CataloguedKey("MAIN_DLG", "strLanguageInfo")));
+    QMenu *languages
+        = menu->addMenu(UiText(m_languages, CataloguedKey("MAIN_DLG", "strLanguageInfo")));
     for (const LanguageMenuItem &item : m_languages.MenuItems()) {
         QAction *action = languages->addAction(QString::fromStdString(item.name));
         action->setCheckable(item.checked);
@@ -114,11 +118,12 @@ QMenu *MainDialog::BuildSettingsMenu()
         const int command = item.command;
         connect(action, &QAction::triggered, this, [this, command] { OnLanguageCommand(command); });
     }
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strMediaplayerInfo"))
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strMediaplayerInfo"))
                         + QStringLiteral("\tCtrl+E"),
                     this, &MainDialog::OnMediaPlayer);
     menu->addSeparator();
-    menu->addAction(Text(CataloguedKey("MAIN_DLG", "strExitInfo")) + QStringLiteral("\tAlt+F4"),
+    menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strExitInfo"))
+                        + QStringLiteral("\tAlt+F4"),
                     this, &MainDialog::OnExit);
     return menu;
 }
@@ -130,7 +135,7 @@ QMenu *MainDialog::BuildListMenu()
     const bool one = selected == 1;
     QMenu *menu = NewMenu();
     auto item = [&](const LanguageKey &key, void (MainDialog::*command)(), bool enabled) {
-        QAction *action = menu->addAction(Text(key), this, command);
+        QAction *action = menu->addAction(UiText(m_languages, key), this, command);
         action->setEnabled(enabled);
     };
     item(CataloguedKey("MAIN_DLG", "strListAddInfo"), &MainDialog::OnAddFiles, !converting);

@@ -9,6 +9,8 @@
 // a notification (BatchNotifier). All three are told from the run observer's calls.
 #include "MainDialog.h"
 
+#include "texts/ui/UiText.h"
+
 #include "BatchNotifier.h"
 #include "CGradientProgress.h"
 #include "CMediaSizeList.h"
@@ -17,10 +19,10 @@
 #include "SleepInhibitor.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/ProfileApplier.h"
 #include "platform/Paths.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QCoreApplication>
 
@@ -79,7 +81,7 @@ void MainDialog::OnConvert()
     request.custom_split_mb = m_sizes->CustomSizeMb();
     request.output_folder = m_app.OutputFolder();
     request.program_folder = m_app.ProgramFolder();
-    request.merge = m_app.merge_flag != 0;
+    request.merge = m_app.merge_flag;
     request.current_profile = m_state.current_profile;
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;
@@ -95,7 +97,7 @@ void MainDialog::OnConvert()
     // Marked after the refresh, which rewrites the cells' own tooltips.
     for (std::size_t row = 0; row < outcome.results.size(); ++row) {
         const TaskResult &result = outcome.results[row];
-        QString tooltip = Text(OutcomeKey(result.status));
+        QString tooltip = UiText(m_languages, OutcomeKey(result.status));
         if (!result.reason.empty())
             tooltip += QStringLiteral(": ") + QString::fromStdString(result.reason);
         m_list->SetOutcome(static_cast<int>(row), RowOutcome(result.status), tooltip);
@@ -160,9 +162,9 @@ void MainDialog::EndBatchOnDesktop()
     if (!ran || m_batch.cancel_asked || watched)
         return;
     const int failed = std::max(0, m_batch.runs_expected - m_batch.outputs);
-    m_notifier->Notify(Text(CataloguedKey("MAIN_DLG", "strBatchEndTitleInfo")),
+    m_notifier->Notify(UiText(m_languages, CataloguedKey("MAIN_DLG", "strBatchEndTitleInfo")),
                        BatchEndText(m_batch.outputs, failed),
-                       Text(CataloguedKey("MAIN_DLG", "btnOpenOutputFolderTooltip")),
+                       UiText(m_languages, CataloguedKey("MAIN_DLG", "btnOpenOutputFolderTooltip")),
                        m_batch.output_folder);
 }
 

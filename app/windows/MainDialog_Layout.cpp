@@ -2,12 +2,17 @@
 // The main window's controls, their places in dialog units and their skin.
 #include "MainDialog.h"
 
+#include "texts/LanguageTable.h"
+#include "texts/ui/UiText.h"
+
 #include "CGradientProgress.h"
 #include "CLinkLabel.h"
 #include "CMediaSizeList.h"
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "ColorRef.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "SkinImageSet.h"
 #include "SkinResources.h"
@@ -53,9 +58,6 @@ constexpr QRect kProgressRect(86, 276, 284, 14);
 constexpr QRect kFrameRects[] = {{7, 39, 365, 173}, {7, 211, 365, 62}, {7, 275, 365, 16}};
 // Where rows that must grow for their texts end on the right.
 constexpr int kRowRightEdge = 370;
-
-// Labels are drawn transparent in this muted blue.
-const QColor kLabelText(93, 121, 161);
 
 /// Width a control needs to show its caption whole.
 int NeededWidth(const QWidget *widget, const QString &caption, int extra)
@@ -138,20 +140,15 @@ void MainDialog::ApplySkin()
 {
     // The window's own colours; the skin library may paint over the background.
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(217, 234, 255));
+    colours.setColor(QPalette::Window, DialogBackground());
     setPalette(colours);
     setAutoFillBackground(true);
-    for (QLabel *label : {m_profile_label, m_output_label}) {
-        QPalette text = label->palette();
-        text.setColor(QPalette::WindowText, kLabelText);
-        label->setPalette(text);
-        label->setAutoFillBackground(false);
-    }
+    for (QLabel *label : {m_profile_label, m_output_label})
+        ApplyLabelLook(label);
 
     for (CSkinButton *button : {m_options, m_add, m_convert, m_audio, m_subtitle, m_remove, m_up,
                                 m_down, m_change_folder, m_open_folder}) {
-        button->SetImages(kDialogTextButtonSet);
-        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        ApplyDialogButtonLook(button);
         // Enter does nothing on this window: no button is pressed by it.
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -177,55 +174,56 @@ void MainDialog::SetUpProgressBar()
     m_progress->SetCaptionMode(QStringLiteral("Done"), CGradientProgress::kCaptionBits);
     m_progress->SetBarTextColor(ColorFromRef(0xFFFFFF));
     m_progress->SetBackgroundTextColor(ColorFromRef(0x000000));
-    m_progress->SetBkColor(ColorFromRef(0xFFEAD9));
+    m_progress->SetBkColor(DialogBackground());
     m_progress->SetGradientColors({ColorFromRef(0xEEAA86), ColorFromRef(0x9E5D3A)});
     m_progress->SetBorder(QMargins(1, 1, 1, 1));
-    m_progress->SetCaption(Text(CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")), false);
+    m_progress->SetCaption(
+        UiText(m_languages, CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")), false);
 }
 
 void MainDialog::PlaceControls()
 {
     const DialogUnits du(font());
-    setFixedSize(du.x(kWidth), du.y(kHeight));
+    setFixedSize(du.X(kWidth), du.Y(kHeight));
     for (int i = 0; i < 3; ++i)
-        m_frames[i]->setGeometry(du.rect(kFrameRects[i]));
-    m_banner->setGeometry(du.rect(kBannerRect));
+        m_frames[i]->setGeometry(du.Rect(kFrameRects[i]));
+    m_banner->setGeometry(du.Rect(kBannerRect));
     // The round picture buttons take their pictures' size.
-    m_update->move(du.rect(kUpdateRect).topLeft());
-    m_settings->move(du.rect(kSettingsRect).topLeft());
-    m_list->setGeometry(du.rect(kListRect));
-    m_progress->setGeometry(du.rect(kProgressRect));
-    m_sizes->setGeometry(du.rect(kSizesRect));
+    m_update->move(du.Rect(kUpdateRect).topLeft());
+    m_settings->move(du.Rect(kSettingsRect).topLeft());
+    m_list->setGeometry(du.Rect(kListRect));
+    m_progress->setGeometry(du.Rect(kProgressRect));
+    m_sizes->setGeometry(du.Rect(kSizesRect));
 
     // Every control keeps its template place and size unless its text needs more room; then
     // the row makes room from its stretchable member (the picker, the output folder field) or
     // from the free space between groups, so no caption is ever cut. Neighbours keep the
     // template's spacing in pixels.
-    const int right = du.x(kRowRightEdge);
+    const int right = du.X(kRowRightEdge);
     auto spacing = [&du](const QRect &first, const QRect &second) {
-        return du.rect(second).left() - du.rect(first).right();
+        return du.Rect(second).left() - du.Rect(first).right();
     };
     // Places a control that grows leftwards: its template right edge, or further left when the
     // control right of it (whose left edge is limit) needs the room.
     auto right_aligned = [&du](const QRect &units, int width, int limit) {
-        QRect place = du.rect(units);
+        QRect place = du.Rect(units);
         place.setWidth(width);
-        place.moveRight(std::min(du.rect(units).right(), limit));
+        place.moveRight(std::min(du.Rect(units).right(), limit));
         return place;
     };
 
     // Profile row: label, picker, Options, Apply to All (anchored on the right).
-    QRect label = du.rect(kProfileLabelRect);
+    QRect label = du.Rect(kProfileLabelRect);
     label.setWidth(LabelWidth(m_profile_label, label.width()));
-    QRect apply = du.rect(kApplyAllRect);
+    QRect apply = du.Rect(kApplyAllRect);
     if (CheckWidth(m_apply_all, apply.width()) > apply.width()) {
         apply.setWidth(CheckWidth(m_apply_all, apply.width()));
         apply.moveRight(right);
     }
     const QRect options
-        = right_aligned(kOptionsRect, ButtonWidth(m_options, du.x(kOptionsRect.width()), true),
+        = right_aligned(kOptionsRect, ButtonWidth(m_options, du.X(kOptionsRect.width()), true),
                         apply.left() - spacing(kOptionsRect, kApplyAllRect));
-    QRect picker = du.rect(kPickerRect);
+    QRect picker = du.Rect(kPickerRect);
     picker.setLeft(std::max(picker.left(), label.right() + 3));
     picker.setRight(std::min(picker.right(), options.left() - spacing(kPickerRect, kOptionsRect)));
     m_profile_label->setGeometry(label);
@@ -235,53 +233,54 @@ void MainDialog::PlaceControls()
 
     // Button row: Audio and Subtitle grow rightwards, Add and Convert stay centred, Remove, Up
     // and Down grow leftwards from the right edge.
-    QRect audio = du.rect(kAudioRect);
+    QRect audio = du.Rect(kAudioRect);
     audio.setWidth(ButtonWidth(m_audio, audio.width(), false));
-    QRect subtitle = du.rect(kSubtitleRect);
+    QRect subtitle = du.Rect(kSubtitleRect);
     subtitle.setWidth(ButtonWidth(m_subtitle, subtitle.width(), false));
     subtitle.moveLeft(
         std::max(subtitle.left(), audio.right() + spacing(kAudioRect, kSubtitleRect)));
     m_audio->setGeometry(audio);
     m_subtitle->setGeometry(subtitle);
 
-    QRect add = du.rect(kAddRect);
+    QRect add = du.Rect(kAddRect);
     add.setWidth(ButtonWidth(m_add, add.width(), true));
-    QRect convert = du.rect(kConvertRect);
-    convert.setWidth(ButtonWidth(m_convert, convert.width(), true,
-                                 Text(CataloguedKey("MAIN_DLG", "btnConvert2Info"))));
+    QRect convert = du.Rect(kConvertRect);
+    convert.setWidth(
+        ButtonWidth(m_convert, convert.width(), true,
+                    UiText(m_languages, CataloguedKey("MAIN_DLG", "btnConvert2Info"))));
     const int pair_gap = spacing(kAddRect, kConvertRect);
-    const int centre = (du.rect(kAddRect).left() + du.rect(kConvertRect).right()) / 2;
+    const int centre = (du.Rect(kAddRect).left() + du.Rect(kConvertRect).right()) / 2;
     add.moveLeft(centre - (add.width() + pair_gap + convert.width()) / 2);
     convert.moveLeft(add.right() + pair_gap);
     m_add->setGeometry(add);
     m_convert->setGeometry(convert);
 
     const QRect down
-        = right_aligned(kDownRect, ButtonWidth(m_down, du.x(kDownRect.width()), false), right);
-    const QRect up = right_aligned(kUpRect, ButtonWidth(m_up, du.x(kUpRect.width()), false),
+        = right_aligned(kDownRect, ButtonWidth(m_down, du.X(kDownRect.width()), false), right);
+    const QRect up = right_aligned(kUpRect, ButtonWidth(m_up, du.X(kUpRect.width()), false),
                                    down.left() - spacing(kUpRect, kDownRect));
     const QRect remove
-        = right_aligned(kRemoveRect, ButtonWidth(m_remove, du.x(kRemoveRect.width()), false),
+        = right_aligned(kRemoveRect, ButtonWidth(m_remove, du.X(kRemoveRect.width()), false),
                         up.left() - spacing(kRemoveRect, kUpRect));
     m_down->setGeometry(down);
     m_up->setGeometry(up);
     m_remove->setGeometry(remove);
 
     // Output row: label, folder field (stretches), "...", Open, Merge (anchored on the right).
-    QRect out_label = du.rect(kOutputLabelRect);
+    QRect out_label = du.Rect(kOutputLabelRect);
     out_label.setWidth(LabelWidth(m_output_label, out_label.width()));
-    QRect merge = du.rect(kMergeRect);
+    QRect merge = du.Rect(kMergeRect);
     if (CheckWidth(m_merge, merge.width()) > merge.width()) {
         merge.setWidth(CheckWidth(m_merge, merge.width()));
         merge.moveRight(right);
     }
     const QRect open = right_aligned(
-        kOpenFolderRect, ButtonWidth(m_open_folder, du.x(kOpenFolderRect.width()), false),
+        kOpenFolderRect, ButtonWidth(m_open_folder, du.X(kOpenFolderRect.width()), false),
         merge.left() - spacing(kOpenFolderRect, kMergeRect));
     const QRect change = right_aligned(
-        kChangeFolderRect, ButtonWidth(m_change_folder, du.x(kChangeFolderRect.width()), false),
+        kChangeFolderRect, ButtonWidth(m_change_folder, du.X(kChangeFolderRect.width()), false),
         open.left() - spacing(kChangeFolderRect, kOpenFolderRect));
-    QRect edit = du.rect(kOutputEditRect);
+    QRect edit = du.Rect(kOutputEditRect);
     edit.setLeft(std::max(edit.left(), out_label.right() + 3));
     edit.setRight(
         std::min(edit.right(), change.left() - spacing(kOutputEditRect, kChangeFolderRect)));

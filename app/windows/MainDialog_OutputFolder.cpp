@@ -5,10 +5,10 @@
 #include "DesktopActions.h"
 #include "FileChooser.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/TaskList.h"
 #include "platform/Paths.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QLineEdit>
 

@@ -7,13 +7,13 @@
 #include "CProfileComboBox.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "core/ProfileApplier.h"
 #include "core/ProfileFile.h"
 #include "core/Task.h"
 #include "platform/Paths.h"
 #include "profiles/DefaultProfileStore.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
 
 #include <QCheckBox>
 
@@ -72,7 +72,7 @@ void MainDialog::OnProfileSelected()
     LoadProfile(m_state.current_profile, IniFolder(m_app) + file, section);
     m_state.default_profile = store.Read();
     m_sizes->Fill(file);
-    if (ApplyOnProfilePick(m_tasks, m_list->SelectedRows(), m_app.apply_to_all_flag != 0,
+    if (ApplyOnProfilePick(m_tasks, m_list->SelectedRows(), m_app.apply_to_all_flag,
                            m_state.current_profile, CurrentOutputPlace()))
         m_controller.RefreshAllRows();
     m_controller.ShowSummary(0);
@@ -111,15 +111,15 @@ void MainDialog::UseSavedAsProfile(const Task &task)
 void MainDialog::OnApplyToAll()
 {
     if (!m_apply_all->isChecked()) {
-        m_app.apply_to_all_flag = 0;
+        m_app.apply_to_all_flag = false;
         return;
     }
     if (!Ask(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strApplyAllTipsInfo")))) {
         m_apply_all->setChecked(false);
-        m_app.apply_to_all_flag = 0;
+        m_app.apply_to_all_flag = false;
         return;
     }
-    m_app.apply_to_all_flag = 1;
+    m_app.apply_to_all_flag = true;
     ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::ApplyToAll, CurrentOutputPlace());
     // The rows show the new estimates at once.
     m_controller.RefreshAllRows();
@@ -127,11 +127,11 @@ void MainDialog::OnApplyToAll()
 
 void MainDialog::OnMerge()
 {
-    m_app.merge_flag = m_merge->isChecked() ? 1 : 0;
+    m_app.merge_flag = m_merge->isChecked();
     if (!m_app.merge_flag)
         return;
     m_apply_all->setChecked(true);
-    m_app.apply_to_all_flag = 1;
+    m_app.apply_to_all_flag = true;
     ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::Merge, CurrentOutputPlace());
     m_controller.RefreshAllRows();
 }

@@ -2,6 +2,9 @@
 // Which controls the main window offers, idle and while a batch runs.
 #include "MainDialog.h"
 
+#include "texts/LanguageTable.h"
+#include "texts/ui/UiText.h"
+
 #include "CMediaSizeList.h"
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
@@ -9,8 +12,8 @@
 #include "SkinImageSet.h"
 #include "SkinResources.h"
 #include "TaskListView.h"
-#include "app/LanguageKeys.h"
 #include "core/TaskList.h"
+#include "texts/LanguageKeys.h"
 
 #include <QCheckBox>
 
@@ -30,10 +33,12 @@ void MainDialog::SetConvertFace(bool converting)
 {
     m_convert->SetLeadingPicture(converting ? kLeadingConverting : kLeadingConvert,
                                  ColorFromRef(kLeadingKeyColorRef));
-    m_convert->setText(Text(converting ? CataloguedKey("MAIN_DLG", "btnConvert2Info")
-                                       : CataloguedKey("MAIN_DLG", "btnConvertInfo")));
-    m_convert->SetTooltipText(Text(converting ? CataloguedKey("MAIN_DLG", "btnConvert2Tooltip")
-                                              : CataloguedKey("MAIN_DLG", "btnConvertTooltip")));
+    m_convert->setText(UiText(m_languages,
+                              converting ? CataloguedKey("MAIN_DLG", "btnConvert2Info")
+                                         : CataloguedKey("MAIN_DLG", "btnConvertInfo")));
+    m_convert->SetTooltipText(UiText(m_languages,
+                                     converting ? CataloguedKey("MAIN_DLG", "btnConvert2Tooltip")
+                                                : CataloguedKey("MAIN_DLG", "btnConvertTooltip")));
 }
 
 void MainDialog::UpdateButtonStates()
@@ -52,7 +57,7 @@ void MainDialog::UpdateButtonStates()
     SetConvertFace(false);
     const int count = m_tasks.Count();
     if (count == 0) {
-        m_list->SetEmptyPicture(SkinResources::emptyListPicture());
+        m_list->SetEmptyPicture(SkinResources::EmptyListPicture());
         SetEnabled({m_convert, m_down, m_up, m_remove, m_options, m_subtitle, m_audio}, false);
         return;
     }

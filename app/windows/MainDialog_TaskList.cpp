@@ -9,9 +9,9 @@
 #include "FileChooser.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/TaskList.h"
 #include "platform/OpticalDrives.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -6,12 +6,12 @@
 #include "MainDialog.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/TaskList.h"
 #include "disc/SubtitleStyleEditor.h"
 #include "disc/subtitles/CAudioTrackDlg.h"
 #include "disc/subtitles/CSubtitleDlg.h"
 #include "profiles/sheet/ProfileSettingsCommand.h"
+#include "texts/LanguageTable.h"
 
 namespace quillet {
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgramStartUp.h"
 
+#include "DialogLook.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/Prompter.h"
+#include "texts/LanguageTable.h"
 
 #include <dolmar.h>
 
@@ -44,7 +45,7 @@ void ProgramStartUp::StartUp(unsigned system_language_id)
 
     // Every dialog's background, with black text.
     QPalette dialogs = QApplication::palette();
-    dialogs.setColor(QPalette::Window, QColor(217, 234, 255));
+    dialogs.setColor(QPalette::Window, DialogBackground());
     dialogs.setColor(QPalette::WindowText, Qt::black);
     QApplication::setPalette(dialogs);
 

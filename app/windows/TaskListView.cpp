@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TaskListView.h"
 
+#include "DialogLook.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,8 +14,7 @@ namespace quillet {
 
 namespace {
 
-// The list's colours: the dialog background behind dark red text.
-const QColor kBackground(217, 234, 255);
+// The list's text is dark red on the dialog background.
 const QColor kText(125, 0, 0);
 
 struct Column
@@ -51,7 +52,7 @@ TaskListView::TaskListView(QWidget *parent)
 
     QPalette colours = palette();
     for (auto role : {QPalette::Base, QPalette::AlternateBase, QPalette::Window})
-        colours.setColor(role, kBackground);
+        colours.setColor(role, DialogBackground());
     colours.setColor(QPalette::Text, kText);
     setPalette(colours);
     // The header keeps the desktop's own look.
@@ -156,7 +157,7 @@ void TaskListView::paintEvent(QPaintEvent *event)
 void TaskListView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && topLevelItemCount() == 0)
-        emit emptyListClicked(event->globalPosition().toPoint());
+        emit EmptyListClicked(event->globalPosition().toPoint());
     QTreeWidget::mousePressEvent(event);
 }
 

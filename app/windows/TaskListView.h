@@ -49,7 +49,7 @@ public:
 
 signals:
     /// The left button went down in the list while it had no rows.
-    void emptyListClicked(const QPoint &global);
+    void EmptyListClicked(const QPoint &global);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -6,12 +6,12 @@
 #include "SkinResources.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/TaskList.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemLanguage.h"
+#include "texts/LanguageTable.h"
 
 #include <QApplication>
 
@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setDesktopFileName(QStringLiteral("quillet"));
     // Every window, message boxes included, carries the program's icon.
-    QApplication::setWindowIcon(SkinResources::programIcon());
+    QApplication::setWindowIcon(SkinResources::ProgramIcon());
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     MessageBoxPrompter start_messages(nullptr, QString::fromStdString(app.DisplayName()));

@@ -7,8 +7,8 @@
 // Prints the time of the start-up's settings work, of one more read after it, and of a first
 // read by another reader.
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "platform/AtomicFile.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 

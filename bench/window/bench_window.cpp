@@ -13,10 +13,10 @@
 #include "ProgramStartUp.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/TaskList.h"
 #include "platform/SettingsStore.h"
+#include "texts/LanguageTable.h"
 
 #include "MediaFixtures.h"
 #include "TempDir.h"

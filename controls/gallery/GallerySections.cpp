@@ -14,21 +14,21 @@ namespace quillet::gallery {
 
 namespace {
 
-// Colours the main window gives its controls, 0x00BBGGRR as the layouts state them.
-constexpr quint32 kProgressBackground = 0xFFEAD9;
+// Colours the main window gives its progress bar, 0x00BBGGRR as the layouts state them; its
+// background is the dialogs'.
 constexpr quint32 kProgressFrom = 0xEEAA86;
 constexpr quint32 kProgressTo = 0x9E5D3A;
 constexpr quint32 kOptionSheetTabs = 0xDAB3A6;
 constexpr quint32 kOptionSheetTabFlags = 15;
 
-QLabel *caption(const QString &text, QWidget *parent)
+QLabel *Caption(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     return label;
 }
 
-QWidget *titled(const QString &title, QWidget *content)
+QWidget *Titled(const QString &title, QWidget *content)
 {
     auto *box = new QWidget;
     auto *layout = new QVBoxLayout(box);
@@ -44,20 +44,19 @@ QWidget *titled(const QString &title, QWidget *content)
     return box;
 }
 
-CSkinButton *textButton(const QString &text, QWidget *parent, const QSize &size)
+CSkinButton *TextButton(const QString &text, QWidget *parent, const QSize &size)
 {
     auto *button = new CSkinButton(text, parent);
     button->setFixedSize(size);
-    button->SetImages(kDialogTextButtonSet);
-    button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+    ApplyDialogButtonLook(button);
     return button;
 }
 
 // A button and the name of the state it shows, in one grid column.
-void addStated(QGridLayout *grid, int row, int column, QWidget *control, const QString &state)
+void AddStated(QGridLayout *grid, int row, int column, QWidget *control, const QString &state)
 {
     grid->addWidget(control, row, column, Qt::AlignHCenter | Qt::AlignBottom);
-    grid->addWidget(caption(state, grid->parentWidget()), row + 1, column);
+    grid->addWidget(Caption(state, grid->parentWidget()), row + 1, column);
 }
 
 class WritableFolderPicker : public CFolderPicker
@@ -87,25 +86,25 @@ QWidget *TextButtonSection(ForcedStates &states)
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(10);
     const DialogUnits du;
-    const QSize options = du.rect(0, 0, 45, 13).size();
-    const QSize wide = du.rect(0, 0, 60, 20).size();
-    const QSize small = du.rect(0, 0, 32, 14).size();
+    const QSize options = du.Rect(0, 0, 45, 13).size();
+    const QSize wide = du.Rect(0, 0, 60, 20).size();
+    const QSize small = du.Rect(0, 0, 32, 14).size();
 
-    addStated(grid, 0, 0, textButton(QStringLiteral("O&ptions"), content, options),
+    AddStated(grid, 0, 0, TextButton(QStringLiteral("O&ptions"), content, options),
               QStringLiteral("normal"));
-    auto *hover = textButton(QStringLiteral("O&ptions"), content, options);
+    auto *hover = TextButton(QStringLiteral("O&ptions"), content, options);
     states.hovered.append(hover);
-    addStated(grid, 0, 1, hover, QStringLiteral("hover"));
-    auto *pressed = textButton(QStringLiteral("O&ptions"), content, options);
+    AddStated(grid, 0, 1, hover, QStringLiteral("hover"));
+    auto *pressed = TextButton(QStringLiteral("O&ptions"), content, options);
     states.pressed.append(pressed);
-    addStated(grid, 0, 2, pressed, QStringLiteral("pressed"));
-    auto *disabled = textButton(QStringLiteral("O&ptions"), content, options);
+    AddStated(grid, 0, 2, pressed, QStringLiteral("pressed"));
+    auto *disabled = TextButton(QStringLiteral("O&ptions"), content, options);
     disabled->setEnabled(false);
-    addStated(grid, 0, 3, disabled, QStringLiteral("disabled"));
-    auto *checked = textButton(QStringLiteral("Apply"), content, options);
+    AddStated(grid, 0, 3, disabled, QStringLiteral("disabled"));
+    auto *checked = TextButton(QStringLiteral("Apply"), content, options);
     checked->SetKind(SkinButtonKind::CheckBox);
     checked->SetCheck(true);
-    addStated(grid, 0, 4, checked, QStringLiteral("checked"));
+    AddStated(grid, 0, 4, checked, QStringLiteral("checked"));
 
     const struct
     {
@@ -122,7 +121,7 @@ QWidget *TextButtonSection(ForcedStates &states)
     };
     int column = 0;
     for (const auto &p : pictured) {
-        auto *button = textButton(QString::fromLatin1(p.text), content, wide);
+        auto *button = TextButton(QString::fromLatin1(p.text), content, wide);
         button->SetLeadingPicture(p.picture, ColorFromRef(kLeadingKeyColorRef));
         const QString state = QString::fromLatin1(p.state);
         if (state == QStringLiteral("hover"))
@@ -131,32 +130,32 @@ QWidget *TextButtonSection(ForcedStates &states)
             states.pressed.append(button);
         else if (state == QStringLiteral("disabled"))
             button->setEnabled(false);
-        addStated(grid, 2, column++, button, QString::number(p.picture) + QLatin1Char(' ') + state);
+        AddStated(grid, 2, column++, button, QString::number(p.picture) + QLatin1Char(' ') + state);
     }
 
     // Two radio groups side by side: checking one button only unchecks its own group.
     auto *radios = new QWidget(content);
-    auto *radioRow = new QHBoxLayout(radios);
-    radioRow->setContentsMargins(0, 0, 0, 0);
+    auto *radio_row = new QHBoxLayout(radios);
+    radio_row->setContentsMargins(0, 0, 0, 0);
     const QString names[]
         = {QStringLiteral("DVD-5"), QStringLiteral("DVD-9"), QStringLiteral("BD-25"),
            QStringLiteral("&Up"), QStringLiteral("&Down")};
     for (int i = 0; i < 5; ++i) {
-        auto *radio = textButton(names[i], radios, small);
+        auto *radio = TextButton(names[i], radios, small);
         radio->SetKind(SkinButtonKind::Radio);
         if (i == 0 || i == 3)
             radio->SetGroupStart(true);
         if (i == 3)
-            radioRow->addSpacing(16);
-        radioRow->addWidget(radio);
+            radio_row->addSpacing(16);
+        radio_row->addWidget(radio);
         if (i == 1 || i == 4)
             radio->SetCheck(true);
     }
-    radioRow->addStretch();
+    radio_row->addStretch();
     grid->addWidget(radios, 4, 0, 1, 6);
-    grid->addWidget(caption(QStringLiteral("two radio groups"), content), 5, 0, 1, 6,
+    grid->addWidget(Caption(QStringLiteral("two radio groups"), content), 5, 0, 1, 6,
                     Qt::AlignLeft);
-    return titled(QStringLiteral("Dialog text buttons (266-269)"), content);
+    return Titled(QStringLiteral("Dialog text buttons (266-269)"), content);
 }
 
 QWidget *PictureButtonSection(ForcedStates &states)
@@ -177,11 +176,11 @@ QWidget *PictureButtonSection(ForcedStates &states)
                 states.hovered.append(button);
             if (qstrcmp(state, "pressed") == 0)
                 states.pressed.append(button);
-            addStated(grid, 0, column++, button, QString::fromLatin1(state));
+            AddStated(grid, 0, column++, button, QString::fromLatin1(state));
         }
     }
     grid->setColumnStretch(column, 1);
-    return titled(QStringLiteral("Picture buttons (253-260)"), content);
+    return Titled(QStringLiteral("Picture buttons (253-260)"), content);
 }
 
 QWidget *ColorButtonSection(ForcedStates &states)
@@ -189,7 +188,7 @@ QWidget *ColorButtonSection(ForcedStates &states)
     auto *content = new QWidget;
     auto *grid = new QGridLayout(content);
     grid->setContentsMargins(0, 0, 0, 0);
-    const QSize size = DialogUnits().rect(0, 0, 50, 14).size();
+    const QSize size = DialogUnits().Rect(0, 0, 50, 14).size();
     const QColor pad(255, 196, 120);
     int column = 0;
     for (const char *state : {"flat", "hover", "pressed", "disabled", "raised"}) {
@@ -207,10 +206,10 @@ QWidget *ColorButtonSection(ForcedStates &states)
             button->setEnabled(false);
         else if (name == QStringLiteral("raised"))
             button->SetFlat(false);
-        addStated(grid, 0, column++, button, name);
+        AddStated(grid, 0, column++, button, name);
     }
     grid->setColumnStretch(column, 1);
-    return titled(QStringLiteral("Colour buttons"), content);
+    return Titled(QStringLiteral("Colour buttons"), content);
 }
 
 QWidget *ProgressSection()
@@ -218,7 +217,7 @@ QWidget *ProgressSection()
     auto *content = new QWidget;
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
-    const QSize size = DialogUnits().rect(0, 0, 284, 14).size();
+    const QSize size = DialogUnits().Rect(0, 0, 284, 14).size();
     const struct
     {
         int percent;
@@ -236,7 +235,7 @@ QWidget *ProgressSection()
                             CGradientProgress::CaptionText | CGradientProgress::CaptionShown);
         bar->SetBarTextColor(Qt::white);
         bar->SetBackgroundTextColor(Qt::black);
-        bar->SetBkColor(ColorFromRef(kProgressBackground));
+        bar->SetBkColor(DialogBackground());
         bar->SetBarColor(ColorFromRef(kProgressFrom), ColorFromRef(kProgressTo));
         bar->SetBorder(QMargins(1, 1, 1, 1));
         bar->setRange(0, 100);
@@ -247,22 +246,22 @@ QWidget *ProgressSection()
     auto *empty = new CGradientProgress(content);
     empty->setFixedSize(size);
     empty->SetCaptionMode(QStringLiteral("Done"), CGradientProgress::kCaptionBits);
-    empty->SetBkColor(ColorFromRef(kProgressBackground));
+    empty->SetBkColor(DialogBackground());
     empty->SetBorder(QMargins(1, 1, 1, 1));
     empty->setRange(0, 0);
     empty->setValue(0);
     empty->SetCaption(QStringLiteral("Empty range 0..0"), false);
     layout->addWidget(empty);
-    return titled(QStringLiteral("Gradient progress: 0, 20, 50, 100 %, empty range"), content);
+    return Titled(QStringLiteral("Gradient progress: 0, 20, 50, 100 %, empty range"), content);
 }
 
 QWidget *LinkSection()
 {
     auto *link = new CLinkLabel;
-    link->setPixmap(SkinResources::banner());
+    link->setPixmap(SkinResources::Banner());
     link->SetTarget(QStringLiteral("https://example.org/quillet"));
     link->SetTooltip(QStringLiteral("welcome to Quillet website"));
-    return titled(QStringLiteral("Link label with the banner"), link);
+    return Titled(QStringLiteral("Link label with the banner"), link);
 }
 
 QWidget *TabSection()
@@ -284,9 +283,9 @@ QWidget *TabSection()
     narrow->setExpanding(false);
     narrow->addTab(QStringLiteral("General"));
     narrow->addTab(QStringLiteral("A tab caption far too long for its tab"));
-    narrow->setFixedWidth(DialogUnits().x(110));
+    narrow->setFixedWidth(DialogUnits().X(110));
     layout->addWidget(narrow);
-    return titled(QStringLiteral("Tab strip (option sheet colours; long text)"), content);
+    return Titled(QStringLiteral("Tab strip (option sheet colours; long text)"), content);
 }
 
 QWidget *ListSection()
@@ -314,7 +313,7 @@ QWidget *ListSection()
         groups->AddRow(QString::fromLatin1(r.name), r.icon);
     groups->SetRowEnabled(7, false);
     groups->setCurrentRow(4);
-    groups->setFixedSize(DialogUnits().x(101), 13 * 24 + 4);
+    groups->setFixedSize(DialogUnits().X(101), 13 * 24 + 4);
     row->addWidget(groups);
 
     auto *profiles = new CIconListBox(content);
@@ -330,10 +329,10 @@ QWidget *ListSection()
     profiles->AddRow(QStringLiteral("Apple TV HD H.264 Video"), 10);
     profiles->AddRow(QStringLiteral("My own profile"), 0);
     profiles->setCurrentRow(1);
-    profiles->setFixedSize(DialogUnits().x(188), 13 * 24 + 4);
+    profiles->setFixedSize(DialogUnits().X(188), 13 * 24 + 4);
     row->addWidget(profiles);
     row->addStretch();
-    return titled(QStringLiteral("Icon list boxes (16 and 32 px, disabled rows)"), content);
+    return Titled(QStringLiteral("Icon list boxes (16 and 32 px, disabled rows)"), content);
 }
 
 QWidget *FolderSection()
@@ -341,8 +340,8 @@ QWidget *FolderSection()
     auto *content = new QWidget;
     auto *row = new QHBoxLayout(content);
     row->setContentsMargins(0, 0, 0, 0);
-    auto *button = textButton(QStringLiteral("Choose &folder..."), content,
-                              DialogUnits().rect(0, 0, 70, 14).size());
+    auto *button = TextButton(QStringLiteral("Choose &folder..."), content,
+                              DialogUnits().Rect(0, 0, 70, 14).size());
     auto *result = new QLabel(QStringLiteral("(no folder chosen)"), content);
     QObject::connect(button, &QPushButton::clicked, content, [content, result] {
         WritableFolderPicker picker;
@@ -351,11 +350,11 @@ QWidget *FolderSection()
         picker.SetInitialFolder(QDir::homePath() + QLatin1Char('/'));
         picker.SetStatusLine(true);
         if (picker.Browse(content->window()) == 1)
-            result->setText(picker.folder());
+            result->setText(picker.Folder());
     });
     row->addWidget(button);
     row->addWidget(result, 1);
-    return titled(QStringLiteral("Folder picker"), content);
+    return Titled(QStringLiteral("Folder picker"), content);
 }
 
 QWidget *ArtworkSection()
@@ -368,29 +367,29 @@ QWidget *ArtworkSection()
     for (const int id : SkinResources::kProfileIconIds) {
         for (const int size : {16, 32}) {
             auto *icon = new QLabel(content);
-            icon->setPixmap(SkinResources::icon(id, size).pixmap(size, size));
+            icon->setPixmap(SkinResources::Icon(id, size).pixmap(size, size));
             grid->addWidget(icon, size == 16 ? 0 : 1, column, Qt::AlignCenter);
         }
-        grid->addWidget(caption(QString::number(id), content), 2, column);
+        grid->addWidget(Caption(QString::number(id), content), 2, column);
         ++column;
     }
     auto *leading = new QHBoxLayout;
     for (int id = 272; id <= 277; ++id) {
-        QPixmap picture = SkinResources::bitmap(id);
+        QPixmap picture = SkinResources::Bitmap(id);
         picture.setMask(
             picture.createMaskFromColor(ColorFromRef(kLeadingKeyColorRef), Qt::MaskInColor));
         auto *label = new QLabel(content);
         label->setPixmap(picture);
         leading->addWidget(label);
-        leading->addWidget(caption(QString::number(id), content));
+        leading->addWidget(Caption(QString::number(id), content));
         leading->addSpacing(6);
     }
     leading->addStretch();
     grid->addLayout(leading, 3, 0, 1, column);
     auto *empty = new QLabel(content);
-    empty->setPixmap(SkinResources::emptyListPicture());
+    empty->setPixmap(SkinResources::EmptyListPicture());
     grid->addWidget(empty, 4, 0, 1, column, Qt::AlignLeft);
-    return titled(QStringLiteral("Icons (16 / 32), leading pictures, empty-list picture"), content);
+    return Titled(QStringLiteral("Icons (16 / 32), leading pictures, empty-list picture"), content);
 }
 
 } // namespace quillet::gallery

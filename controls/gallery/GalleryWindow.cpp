@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GalleryWindow.h"
 
-#include "DialogUnits.h"
+#include "DialogLook.h"
 #include "GallerySections.h"
 
 #include <QCoreApplication>
@@ -12,22 +12,14 @@
 
 namespace quillet::gallery {
 
-namespace {
-
-// The dialogs' background and label colours.
-const QColor kDialogBackground(217, 234, 255);
-const QColor kLabelText(93, 121, 161);
-
-} // namespace
-
 GalleryWindow::GalleryWindow(QWidget *parent)
     : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Quillet control gallery"));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogFont());
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kDialogBackground);
-    pal.setColor(QPalette::WindowText, kLabelText);
+    pal.setColor(QPalette::Window, DialogBackground());
+    pal.setColor(QPalette::WindowText, LabelText());
     setPalette(pal);
     setAutoFillBackground(true);
 
@@ -59,7 +51,7 @@ GalleryWindow::GalleryWindow(QWidget *parent)
     m_pressed = states.pressed;
 }
 
-void GalleryWindow::forceStates()
+void GalleryWindow::ForceStates()
 {
     for (QWidget *widget : std::as_const(m_hovered)) {
         const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);

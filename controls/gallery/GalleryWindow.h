@@ -16,7 +16,7 @@ public:
 
     /// Puts the controls that show a state only under the mouse into that state, so a still
     /// picture of the window shows them.
-    void forceStates();
+    void ForceStates();
 
 private:
     QList<QWidget *> m_hovered;

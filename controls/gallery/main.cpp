@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
 
     quillet::gallery::GalleryWindow window;
     window.show();
-    window.forceStates();
+    window.ForceStates();
     if (!parser.isSet(screenshot))
         return app.exec();
 
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
     int status = 1;
     // Let the window be laid out and painted once before taking the picture.
     QTimer::singleShot(300, &window, [&] {
-        window.forceStates();
+        window.ForceStates();
         if (window.grab().save(file))
             status = 0;
         else

@@ -2,11 +2,14 @@
 #include "CCustomSizeDlg.h"
 
 #include "CSkinButton.h"
-#include "ColorRef.h"
 #include "DataExchange.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
 #include "core/SplitPresets.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -18,14 +21,10 @@ namespace quillet {
 
 namespace {
 
-// The texts of this dialog are fixed English; no language file holds them.
-const char *const kTitle = "Custom";
-const char *const kPrompt = "Please enter the split size:";
-const char *const kUnit = "MB";
-const char *const kOk = "OK";
-const char *const kCancel = "Cancel";
-
-const QColor kLabelText(93, 121, 161);
+consteval const LanguageKey &Key(std::string_view key)
+{
+    return CataloguedKey("CUSTOMSIZE_DLG", key);
+}
 
 // The template, in dialog units: 143 x 49.
 constexpr QRect kPromptRect(7, 9, 86, 8);
@@ -38,27 +37,23 @@ constexpr int kHeight = 49;
 
 } // namespace
 
-CCustomSizeDlg::CCustomSizeDlg(Prompter &prompter, QWidget *parent)
+CCustomSizeDlg::CCustomSizeDlg(Prompter &prompter, const Texts &texts, QWidget *parent)
     : QDialog(parent)
     , m_prompter(prompter)
     , m_size_mb(split::kCustomSizeInitialMb)
-    , m_prompt(new QLabel(QString::fromLatin1(kPrompt), this))
+    , m_prompt(new QLabel(UiText(texts, Key("strPromptInfo")), this))
     , m_edit(new QLineEdit(this))
-    , m_unit(new QLabel(QString::fromLatin1(kUnit), this))
-    , m_ok(new CSkinButton(QString::fromLatin1(kOk), this))
-    , m_cancel(new CSkinButton(QString::fromLatin1(kCancel), this))
+    , m_unit(new QLabel(UiText(texts, Key("strUnitInfo")), this))
+    , m_ok(new CSkinButton(UiText(texts, Key("btnOKInfo")), this))
+    , m_cancel(new CSkinButton(UiText(texts, Key("btnCancelInfo")), this))
 {
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(UiText(texts, Key("strTitleInfo")));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFont(DialogUnits::DialogFont());
-    for (QLabel *label : {m_prompt, m_unit}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, kLabelText);
-        label->setPalette(palette);
-    }
+    setFont(DialogFont());
+    for (QLabel *label : {m_prompt, m_unit})
+        ApplyLabelLook(label);
     for (CSkinButton *button : {m_ok, m_cancel}) {
-        button->SetImages(kDialogTextButtonSet);
-        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        ApplyDialogButtonLook(button);
         button->setAutoDefault(false);
     }
     m_ok->setDefault(true);
@@ -73,16 +68,16 @@ void CCustomSizeDlg::PlaceControls()
     const DialogUnits du(font());
     // The prompt keeps its template width unless its text needs more; the field and the unit
     // then move right with it, so no text is ever cut.
-    QRect prompt = du.rect(kPromptRect);
+    QRect prompt = du.Rect(kPromptRect);
     const int needed = QFontMetrics(font()).horizontalAdvance(m_prompt->text()) + 2;
     const int extra = std::max(0, needed - prompt.width());
     prompt.setWidth(prompt.width() + extra);
     m_prompt->setGeometry(prompt);
-    m_edit->setGeometry(du.rect(kEditRect).translated(extra, 0));
-    m_unit->setGeometry(du.rect(kUnitRect).translated(extra, 0));
-    m_ok->setGeometry(du.rect(kOkRect).translated(extra, 0));
-    m_cancel->setGeometry(du.rect(kCancelRect).translated(extra, 0));
-    setFixedSize(du.x(kWidth) + extra, du.y(kHeight));
+    m_edit->setGeometry(du.Rect(kEditRect).translated(extra, 0));
+    m_unit->setGeometry(du.Rect(kUnitRect).translated(extra, 0));
+    m_ok->setGeometry(du.Rect(kOkRect).translated(extra, 0));
+    m_cancel->setGeometry(du.Rect(kCancelRect).translated(extra, 0));
+    setFixedSize(du.X(kWidth) + extra, du.Y(kHeight));
 }
 
 int CCustomSizeDlg::exec()

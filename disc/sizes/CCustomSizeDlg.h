@@ -10,6 +10,7 @@ namespace quillet {
 
 class CSkinButton;
 class Prompter;
+class Texts;
 
 /**
  * The custom split size: one whole number of megabytes (0 to 100000) asked for when the media
@@ -21,15 +22,16 @@ class CCustomSizeDlg : public QDialog
     Q_OBJECT
 
 public:
-    /// prompter shows the refusal of a value that is not a whole number in range.
-    CCustomSizeDlg(Prompter &prompter, QWidget *parent = nullptr);
+    /// Texts in the language of texts; prompter shows the refusal of a value that is not a whole
+    /// number in range.
+    CCustomSizeDlg(Prompter &prompter, const Texts &texts, QWidget *parent = nullptr);
 
     int SizeMb() const { return m_size_mb; }
     void SetSizeMb(int megabytes) { m_size_mb = megabytes; }
 
-    QLineEdit *sizeEdit() const { return m_edit; }
-    CSkinButton *okButton() const { return m_ok; }
-    CSkinButton *cancelButton() const { return m_cancel; }
+    QLineEdit *SizeEdit() const { return m_edit; }
+    CSkinButton *OkButton() const { return m_ok; }
+    CSkinButton *CancelButton() const { return m_cancel; }
 
     /// Shows the current size and runs the dialog; on OK the checked value becomes the size.
     int exec() override;

@@ -2,6 +2,8 @@
 #include "CMediaSizeList.h"
 
 #include "CCustomSizeDlg.h"
+#include "texts/Texts.h"
+#include "texts/ui/UiText.h"
 
 #include <QSignalBlocker>
 
@@ -17,12 +19,27 @@ CMediaSizeList::CMediaSizeList(QWidget *parent)
 void CMediaSizeList::Fill(std::string_view ini_file_name)
 {
     m_model.Fill(ini_file_name);
+    ShowEntries();
+    setEnabled(true);
+}
+
+void CMediaSizeList::ShowTexts(const Texts &texts)
+{
+    m_texts = &texts;
+    ShowEntries();
+}
+
+void CMediaSizeList::ShowEntries()
+{
+    static const BuiltInTexts kEnglish;
+    const Texts &texts = m_texts ? *m_texts : kEnglish;
     const QSignalBlocker quiet(this);
     clear();
-    for (const auto &entry : m_model.Entries())
-        addItem(QString::fromStdString(entry));
+    for (const auto &entry : m_model.Entries()) {
+        const LanguageKey *key = SplitList::DisplayKey(entry);
+        addItem(key ? UiText(texts, *key) : QString::fromStdString(entry));
+    }
     setCurrentIndex(m_model.Selected());
-    setEnabled(true);
 }
 
 int CMediaSizeList::CustomSizeMb() const
@@ -30,14 +47,14 @@ int CMediaSizeList::CustomSizeMb() const
     return m_model.CustomSizeMb();
 }
 
-void CMediaSizeList::CreateCustomSizeDialog(Prompter &prompter)
+void CMediaSizeList::CreateCustomSizeDialog(Prompter &prompter, const Texts &texts)
 {
     delete m_custom;
-    m_custom = new CCustomSizeDlg(prompter, window());
+    m_custom = new CCustomSizeDlg(prompter, texts, window());
     m_custom->SetSizeMb(m_model.CustomSizeMb());
 }
 
-CCustomSizeDlg *CMediaSizeList::customSizeDialog() const
+CCustomSizeDlg *CMediaSizeList::CustomSizeDialog() const
 {
     return m_custom;
 }
@@ -55,7 +72,7 @@ void CMediaSizeList::OnActivated(int index)
         if (m_custom->exec() == QDialog::Accepted)
             m_model.SetCustomSizeMb(m_custom->SizeMb());
     }
-    emit splitChanged();
+    emit SplitChanged();
 }
 
 } // namespace quillet

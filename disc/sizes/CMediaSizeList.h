@@ -13,6 +13,7 @@ namespace quillet {
 
 class CCustomSizeDlg;
 class Prompter;
+class Texts;
 
 /**
  * The main window's media size list: the drop-down that shows the split list (SplitList) and
@@ -34,20 +35,28 @@ public:
     int CustomSizeMb() const;
     const SplitList &Model() const { return m_model; }
 
-    /// Makes the custom size dialog (once the window is set up); prompter shows its refusals.
-    void CreateCustomSizeDialog(Prompter &prompter);
+    /// Shows the entries in the language of texts (English until it is called); texts must
+    /// outlive the list.
+    void ShowTexts(const Texts &texts);
+
+    /// Makes the custom size dialog (once the window is set up) in the language of texts;
+    /// prompter shows its refusals.
+    void CreateCustomSizeDialog(Prompter &prompter, const Texts &texts);
     /// Deletes it (when the window closes); "Custom" then keeps the last size without asking.
     void DestroyCustomSizeDialog();
-    CCustomSizeDlg *customSizeDialog() const;
+    CCustomSizeDlg *CustomSizeDialog() const;
 
 signals:
     /// The user chose an entry (after the custom size was asked for, when it was "Custom").
-    void splitChanged();
+    void SplitChanged();
 
 private:
     void OnActivated(int index);
 
+    void ShowEntries();
+
     SplitList m_model;
+    const Texts *m_texts = nullptr;
     QPointer<CCustomSizeDlg> m_custom; // a child of the window, deleted on request
 };
 

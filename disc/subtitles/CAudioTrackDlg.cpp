@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/subtitles/CAudioTrackDlg.h"
 
-#include "disc/subtitles/DialogLook.h"
-
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "core/TaskList.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QListWidget>
 
@@ -18,11 +18,10 @@ CAudioTrackDlg::CAudioTrackDlg(const Texts &texts, std::vector<AudioTrack> &trac
     , m_list(new QListWidget(this))
 {
     ApplyDialogLook(this);
-    setWindowTitle(
-        QString::fromStdString(LookupKey(texts, CataloguedKey("AUDIO_DLG", "strTitleInfo"))));
+    setWindowTitle(UiText(texts, CataloguedKey("AUDIO_DLG", "strTitleInfo")));
     const DialogUnits du(font());
-    setFixedSize(du.x(187), du.y(76));
-    m_list->setGeometry(du.rect(6, 7, 173, 62));
+    setFixedSize(du.X(187), du.Y(76));
+    m_list->setGeometry(du.Rect(6, 7, 173, 62));
     for (const AudioTrack &track : m_tracks) {
         auto *item = new QListWidgetItem(QString::fromUtf8(track.description.c_str()), m_list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/subtitles/CSubtitleDlg.h"
 
-#include "disc/subtitles/DialogLook.h"
 #include "disc/subtitles/NameFilters.h"
 
 #include "CSkinButton.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -24,11 +26,6 @@ namespace {
 consteval const LanguageKey &Key(std::string_view key)
 {
     return CataloguedKey("SUBTITLE_DLG", key);
-}
-
-QString Text(const Texts &texts, const LanguageKey &key)
-{
-    return QString::fromStdString(LookupKey(texts, key));
 }
 
 /// Paths are kept as the file system's bytes; the window shows them decoded.
@@ -54,17 +51,17 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
     , m_cancel(new CSkinButton(this))
 {
     ApplyDialogLook(this);
-    setWindowTitle(Text(texts, Key("strTitleInfo")));
+    setWindowTitle(UiText(texts, Key("strTitleInfo")));
     const DialogUnits du(font());
-    setFixedSize(du.x(187), du.y(131));
+    setFixedSize(du.X(187), du.Y(131));
 
     // Fixed text: the label is not localised.
-    auto *label = new QLabel(QStringLiteral("Subtitle file"), this);
-    label->setGeometry(du.rect(7, 7, 35, 8));
+    auto *label = new QLabel(UiText(texts, Key("strSubtitleFileInfo")), this);
+    label->setGeometry(du.Rect(7, 7, 35, 8));
     label->setBuddy(m_list);
 
     // Created in tab order: list, path, "...", Subtitle style, OK, Cancel.
-    m_list->setGeometry(du.rect(7, 20, 173, 62));
+    m_list->setGeometry(du.Rect(7, 20, 173, 62));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     for (const std::string &row : m_choice.RowTexts()) {
@@ -73,21 +70,21 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
-    m_path->setGeometry(du.rect(7, 92, 149, 14));
+    m_path->setGeometry(du.Rect(7, 92, 149, 14));
     m_path->setReadOnly(true);
-    m_add->setGeometry(du.rect(159, 92, 21, 14));
-    m_style->setGeometry(du.rect(7, 110, 57, 14));
-    m_ok->setGeometry(du.rect(79, 110, 50, 14));
-    m_cancel->setGeometry(du.rect(130, 110, 50, 14));
+    m_add->setGeometry(du.Rect(159, 92, 21, 14));
+    m_style->setGeometry(du.Rect(7, 110, 57, 14));
+    m_ok->setGeometry(du.Rect(79, 110, 50, 14));
+    m_cancel->setGeometry(du.Rect(130, 110, 50, 14));
     m_ok->setDefault(true);
 
-    SetUpTextButton(m_cancel, Text(texts, Key("btnCancelInfo")),
-                    Text(texts, Key("btnCancelTooltip")));
-    SetUpTextButton(m_ok, Text(texts, Key("btnOKInfo")), Text(texts, Key("btnOKTooltip")));
-    SetUpTextButton(m_style, Text(texts, Key("btnSubtitleStyleInfo")),
-                    Text(texts, Key("btnSubtitleStyleTooltip")));
-    SetUpTextButton(m_add, Text(texts, Key("btnAddSubtitleInfo")),
-                    Text(texts, Key("btnAddSubtitleTooltip")));
+    SetUpTextButton(m_cancel, UiText(texts, Key("btnCancelInfo")),
+                    UiText(texts, Key("btnCancelTooltip")));
+    SetUpTextButton(m_ok, UiText(texts, Key("btnOKInfo")), UiText(texts, Key("btnOKTooltip")));
+    SetUpTextButton(m_style, UiText(texts, Key("btnSubtitleStyleInfo")),
+                    UiText(texts, Key("btnSubtitleStyleTooltip")));
+    SetUpTextButton(m_add, UiText(texts, Key("btnAddSubtitleInfo")),
+                    UiText(texts, Key("btnAddSubtitleTooltip")));
     ShowPath();
 
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CSubtitleDlg::SelectionChanged);
@@ -164,7 +161,8 @@ void CSubtitleDlg::Ok()
 void CSubtitleDlg::EditStyle()
 {
     // The library finds this dialog again by its native window id to own its own dialog.
-    m_style_editor.Edit(reinterpret_cast<void *>(winId()));
+    // The library's C entry point takes the native window id as a pointer.
+    m_style_editor.Edit(reinterpret_cast<void *>(winId())); // NOLINT(performance-no-int-to-ptr)
 }
 
 } // namespace quillet

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "disc/subtitles/CWaittingDlg.h"
 
-#include "disc/subtitles/DialogLook.h"
-
+#include "DialogLook.h"
 #include "DialogUnits.h"
 #include "VeneerBinding.h"
 
@@ -36,10 +35,10 @@ CWaittingDlg::CWaittingDlg(QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
     ApplyDialogLook(this);
     const DialogUnits du(font());
-    setFixedSize(du.x(246), du.y(43));
-    m_message->setGeometry(du.rect(7, 7, 229, 8));
-    m_bar->setGeometry(du.rect(7, 24, 205, 12));
-    m_percent->setGeometry(du.rect(215, 25, 23, 8));
+    setFixedSize(du.X(246), du.Y(43));
+    m_message->setGeometry(du.Rect(7, 7, 229, 8));
+    m_bar->setGeometry(du.Rect(7, 24, 205, 12));
+    m_percent->setGeometry(du.Rect(215, 25, 23, 8));
     m_bar->setRange(0, 100);
     m_bar->setValue(m_model.Position());
     m_bar->setTextVisible(false);

@@ -3,7 +3,6 @@
 
 #include "disc/subtitles/WaitWindowProgress.h"
 
-#include "app/ConverterApp.h"
 #include "core/SubtitleOffer.h"
 #include "platform/Paths.h"
 
@@ -13,12 +12,12 @@
 namespace quillet {
 
 std::function<void(Task &)> SubtitleOfferHook(QWidget *main_window, Prompter &prompter,
-                                              const ConverterApp &app,
+                                              std::function<std::string()> output_folder,
                                               const MatroskaBinding &binding)
 {
     QPointer<QWidget> owner(main_window);
-    return [owner, &prompter, &app, &binding](Task &task) {
-        OfferSubtitles(task, binding, prompter, app.OutputFolder(), WaitWindowFactory(owner),
+    return [owner, &prompter, output_folder = std::move(output_folder), &binding](Task &task) {
+        OfferSubtitles(task, binding, prompter, output_folder(), WaitWindowFactory(owner),
                        [](const std::string &path) { return platform::PathExists(path); });
     };
 }

@@ -6,12 +6,11 @@
 #include "core/Task.h"
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
 namespace quillet {
-
-class ConverterApp;
 
 /**
  * The Matroska subtitle offer as the main window makes it for every file it adds: for a source
@@ -21,16 +20,18 @@ class ConverterApp;
  * extracted files as its subtitle candidates, the first as its subtitle. Without the Matroska
  * library nothing is offered.
  *
- * The main window installs it once, in one line:
- *     m_controller.SetFileAddedHook(SubtitleOfferHook(this, *this, m_app));
+ * The main window installs it once:
+ *     m_controller.SetFileAddedHook(
+ *         SubtitleOfferHook(this, *this, [this] { return m_app.OutputFolder(); }));
  *
  * @param main_window owns the Waitting window; may go away before the hook is called
  * @param prompter asks the question and reports tracks that could not be extracted
- * @param app gives the output folder at the time of each offer
+ * @param output_folder gives the output folder (ending with '/') at the time of each offer
  * @param binding the Matroska library (the process-wide one by default)
  */
-std::function<void(Task &)>
-SubtitleOfferHook(QWidget *main_window, Prompter &prompter, const ConverterApp &app,
-                  const MatroskaBinding &binding = TheMatroskaBinding());
+std::function<void(Task &)> SubtitleOfferHook(QWidget *main_window, Prompter &prompter,
+                                              std::function<std::string()> output_folder,
+                                              const MatroskaBinding &binding
+                                              = TheMatroskaBinding());
 
 } // namespace quillet

@@ -24,8 +24,8 @@ void CProfileComboBox::Create(int popup_width, int popup_height)
                      popup_height > 0 ? popup_height : 100);
     m_popup = new CProfileComboDlg(this, size);
     m_popup->hide();
-    connect(m_popup, &CProfileComboDlg::profileSelected, this, &CProfileComboBox::profileSelected);
-    connect(m_popup, &CProfileComboDlg::committedChanged, this, qOverload<>(&QWidget::update));
+    connect(m_popup, &CProfileComboDlg::ProfileSelected, this, &CProfileComboBox::ProfileSelected);
+    connect(m_popup, &CProfileComboDlg::CommittedChanged, this, qOverload<>(&QWidget::update));
 }
 
 void CProfileComboBox::AddProfile(std::string_view ini_file, std::string_view section)
@@ -38,6 +38,12 @@ void CProfileComboBox::FinishGroups()
 {
     if (m_popup)
         m_popup->FinishGroups();
+}
+
+void CProfileComboBox::ShowTexts(const Texts &texts)
+{
+    if (m_popup)
+        m_popup->ShowTexts(texts);
 }
 
 void CProfileComboBox::Scan(const std::string &ini_folder)
@@ -75,7 +81,7 @@ int CProfileComboBox::CommittedIcon() const
     return item ? item->icon : -1;
 }
 
-CProfileComboDlg *CProfileComboBox::popup() const
+CProfileComboDlg *CProfileComboBox::Popup() const
 {
     return m_popup;
 }
@@ -123,7 +129,7 @@ void CProfileComboBox::paintEvent(QPaintEvent *)
     const QRect field
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const int icon_top = (height() - 16) / 2;
-    m_popup->SmallIcons().draw(painter, CommittedIcon(), QPoint(4, icon_top), !isEnabled());
+    m_popup->SmallIcons().Draw(painter, CommittedIcon(), QPoint(4, icon_top), !isEnabled());
     const QRect text(24, field.top(), field.right() - 24, field.height());
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));

@@ -9,6 +9,8 @@
 
 namespace quillet {
 
+class Texts;
+
 class CProfileComboDlg;
 
 /**
@@ -33,6 +35,8 @@ public:
     /// Catalogues every profile file of ini_folder (ending in '/') but the default-profile
     /// file, then lists the groups.
     void Scan(const std::string &ini_folder);
+    /// The drop-down's group names in the language of texts (CProfileComboDlg::ShowTexts).
+    void ShowTexts(const Texts &texts);
     void SelectProfile(std::string_view ini_file, std::string_view section);
     /// The committed (file, section); false when nothing is committed.
     bool GetSelectedProfile(std::string &ini_file, std::string &section) const;
@@ -43,7 +47,7 @@ public:
     /// Index of the committed item's icon in the drop-down's image lists.
     int CommittedIcon() const;
 
-    CProfileComboDlg *popup() const;
+    CProfileComboDlg *Popup() const;
     bool PopupVisible() const;
     void OpenPopup();
 
@@ -51,7 +55,7 @@ public:
 
 signals:
     /// The user committed a profile in the drop-down (delivered after the commit, queued).
-    void profileSelected(int item);
+    void ProfileSelected(int item);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -5,6 +5,8 @@
 #include "DialogUnits.h"
 #include "SkinResources.h"
 #include "VeneerBinding.h"
+#include "profiles/DeviceGroupTable.h"
+#include "texts/ui/UiText.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -32,7 +34,7 @@ CProfileComboDlg::CProfileComboDlg(QWidget *focus_owner, const QSize &size)
 {
     setWindowTitle(QLatin1String(kWindowText));
     setObjectName(QLatin1String(kWindowText));
-    setFont(DialogUnits::DialogFont());
+    setFont(DialogFont());
     setAutoFillBackground(true);
     m_groups->SetPaneId(0);
     m_items->SetPaneId(1);
@@ -41,18 +43,18 @@ CProfileComboDlg::CProfileComboDlg(QWidget *focus_owner, const QSize &size)
 
     // The template: the two panes side by side, one dialog unit from the edges and each other.
     const DialogUnits du(font());
-    m_left = du.x(1);
-    m_top = du.y(1);
-    m_group_width = du.x(kGroupPaneWidthDu);
-    m_gap = du.x(1);
-    m_right = du.x(1);
-    m_bottom = du.y(1);
+    m_left = du.X(1);
+    m_top = du.Y(1);
+    m_group_width = du.X(kGroupPaneWidthDu);
+    m_gap = du.X(1);
+    m_right = du.X(1);
+    m_bottom = du.Y(1);
     resize(size);
 
     connect(m_groups, &QListWidget::currentRowChanged, this, &CProfileComboDlg::OnGroupRowChanged);
-    connect(m_groups, &CIconListBox::paneHovered, this, &CProfileComboDlg::OnGroupPointed);
-    connect(m_groups, &CIconListBox::paneClicked, this, &CProfileComboDlg::OnGroupPointed);
-    connect(m_items, &CIconListBox::paneClicked, this, &CProfileComboDlg::OnItemClicked);
+    connect(m_groups, &CIconListBox::PaneHovered, this, &CProfileComboDlg::OnGroupPointed);
+    connect(m_groups, &CIconListBox::PaneClicked, this, &CProfileComboDlg::OnGroupPointed);
+    connect(m_items, &CIconListBox::PaneClicked, this, &CProfileComboDlg::OnItemClicked);
     m_watch.setInterval(kWatchPeriodMs);
     connect(&m_watch, &QTimer::timeout, this, &CProfileComboDlg::OnWatch);
     TheVeneer().AddFilterHook(this);
@@ -79,8 +81,24 @@ void CProfileComboDlg::FinishGroups()
     m_filling = true;
     m_groups->clear();
     for (const ProfileGroup &group : m_catalogue.Groups())
-        m_groups->AddRow(QString::fromStdString(group.name), group.icon);
+        m_groups->AddRow(GroupText(group.name), group.icon);
     m_filling = false;
+}
+
+void CProfileComboDlg::ShowTexts(const Texts &texts)
+{
+    m_texts = &texts;
+    const std::vector<ProfileGroup> &groups = m_catalogue.Groups();
+    for (int row = 0; row < m_groups->count() && row < static_cast<int>(groups.size()); ++row)
+        m_groups->item(row)->setText(GroupText(groups[static_cast<std::size_t>(row)].name));
+}
+
+QString CProfileComboDlg::GroupText(const std::string &name) const
+{
+    const LanguageKey *key = GroupDisplayKey(name);
+    if (!key || !m_texts)
+        return QString::fromStdString(name);
+    return UiText(*m_texts, *key);
 }
 
 void CProfileComboDlg::Scan(const std::string &ini_folder)
@@ -106,7 +124,7 @@ void CProfileComboDlg::SelectProfile(std::string_view ini_file, std::string_view
         return;
     m_catalogue.SelectProfile(ini_file, section);
     RestoreCommitted();
-    emit committedChanged();
+    emit CommittedChanged();
 }
 
 bool CProfileComboDlg::GetSelectedProfile(std::string &ini_file, std::string &section) const
@@ -176,7 +194,7 @@ bool CProfileComboDlg::CommitCurrent()
     hide();
     // Announced once the current event is done, as a posted message would be.
     QMetaObject::invokeMethod(
-        this, [this, item] { emit profileSelected(item); }, Qt::QueuedConnection);
+        this, [this, item] { emit ProfileSelected(item); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -203,7 +221,7 @@ void CProfileComboDlg::hideEvent(QHideEvent *event)
         RestoreCommitted();
     m_closing_quietly = false;
     m_focus_owner->setFocus(Qt::PopupFocusReason);
-    emit committedChanged();
+    emit CommittedChanged();
     QWidget::hideEvent(event);
 }
 

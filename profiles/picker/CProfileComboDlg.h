@@ -11,6 +11,8 @@
 
 namespace quillet {
 
+class Texts;
+
 class CIconListBox;
 
 /**
@@ -31,12 +33,10 @@ class CProfileComboDlg : public QWidget
 public:
     /// Its window text, by which it recognises itself.
     static constexpr const char *kWindowText = "MY_COMBOBOX_DLG_8421";
-    /// The watch timer (its classic number) and its period.
-    static constexpr int kWatchTimer = 1110;
+    /// The watch timer's period.
     static constexpr int kWatchPeriodMs = 100;
-    /// Pane widths of the layout, in dialog units.
+    /// Width of the group pane in dialog units; the profile pane takes the rest.
     static constexpr int kGroupPaneWidthDu = 101;
-    static constexpr int kItemPaneWidthDu = 188;
 
     /// size is the drop-down's size in pixels; focus returns to focus_owner after it closes.
     CProfileComboDlg(QWidget *focus_owner, const QSize &size);
@@ -49,6 +49,9 @@ public:
     void FinishGroups();
     /// The start-up scan of the profile folder (ending in '/'), then FinishGroups.
     void Scan(const std::string &ini_folder);
+    /// Shows the group names in the language of texts (as named until it is called); texts
+    /// must outlive the drop-down.
+    void ShowTexts(const Texts &texts);
     /// Makes that profile the committed one and shows it in the panes.
     void SelectProfile(std::string_view ini_file, std::string_view section);
     bool GetSelectedProfile(std::string &ini_file, std::string &section) const;
@@ -58,8 +61,8 @@ public:
     /// Closes without restoring the committed state.
     void HideNow();
 
-    CIconListBox *groupPane() const { return m_groups; }
-    CIconListBox *itemPane() const { return m_items; }
+    CIconListBox *GroupPane() const { return m_groups; }
+    CIconListBox *ItemPane() const { return m_items; }
     bool WatchRunning() const { return m_watch.isActive(); }
     /// The 16 x 16 icons of the closed control.
     const ImageList &SmallIcons() const { return m_closed_icons; }
@@ -70,9 +73,9 @@ public:
 
 signals:
     /// A profile was committed; item is its row in the right pane.
-    void profileSelected(int item);
+    void ProfileSelected(int item);
     /// The committed choice changed or the drop-down closed: the closed control repaints.
-    void committedChanged();
+    void CommittedChanged();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -88,8 +91,10 @@ private:
     void OnItemClicked();
     void OnWatch();
     void RestoreCommitted();
+    QString GroupText(const std::string &name) const;
 
     ProfileCatalogue m_catalogue;
+    const Texts *m_texts = nullptr;
     QWidget *m_focus_owner;
     ImageList m_large_icons; // right pane
     ImageList m_group_icons; // left pane

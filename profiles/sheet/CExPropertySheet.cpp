@@ -2,7 +2,6 @@
 #include "profiles/sheet/CExPropertySheet.h"
 
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "controls/CSkinTabCtrl.h"
 #include "controls/ColorRef.h"
 #include "controls/DialogUnits.h"
@@ -12,6 +11,9 @@
 #include "profiles/sheet/COptionResizeDlg.h"
 #include "profiles/sheet/COptionVideoDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
+#include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
+#include "texts/ui/UiText.h"
 
 #include <QFrame>
 #include <QMenu>
@@ -32,11 +34,6 @@ constexpr int kButtonWidthDu = 50;
 constexpr int kButtonHeightDu = 14;
 constexpr int kButtonGapDu = 4;
 
-QString TextOf(const Texts &texts, const LanguageKey &key)
-{
-    return QString::fromStdString(LookupKey(texts, key));
-}
-
 } // namespace
 
 CExPropertySheet::CExPropertySheet(const ProfileRecord &record, Prompter &prompter,
@@ -47,9 +44,9 @@ CExPropertySheet::CExPropertySheet(const ProfileRecord &record, Prompter &prompt
     , m_opened(record)
 {
     setFont(COptionPage::PageFont());
-    // The caption's suffix is a fixed text.
-    setWindowTitle(QString::fromStdString(record.section_name.str())
-                   + QStringLiteral(" - Options"));
+    setWindowTitle(QString::fromStdString(
+        FormatText(LookupKeyFormat(texts, CataloguedKey("OPTION_DLG", "strTitleInfo")),
+                   record.section_name.c_str())));
 
     // The style flags are read by a strip when it is made, so they are set first.
     CSkinTabCtrl::SetTabStyleFlags(true, kTabStyleFlags);
@@ -126,24 +123,24 @@ void CExPropertySheet::CreateButtons()
 void CExPropertySheet::RefreshTexts()
 {
     m_tabs->setTabText(kAudioPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabAudioPageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabAudioPageInfo")));
     m_tabs->setTabText(kVideoPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabVideoPageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabVideoPageInfo")));
     m_tabs->setTabText(kResizePage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabResizePageInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabResizePageInfo")));
     m_tabs->setTabText(kCropPadPage,
-                       TextOf(m_texts, CataloguedKey("OPTION_DLG", "tabCropPadPageInfo")));
-    m_ok->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnOKInfo")));
-    m_cancel->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnCancelInfo")));
-    m_save->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnSaveApplyInfo")));
-    m_default->setText(TextOf(m_texts, CataloguedKey("OPTION_DLG", "btnDefaultInfo")));
+                       UiText(m_texts, CataloguedKey("OPTION_DLG", "tabCropPadPageInfo")));
+    m_ok->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnOKInfo")));
+    m_cancel->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnCancelInfo")));
+    m_save->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnSaveApplyInfo")));
+    m_default->setText(UiText(m_texts, CataloguedKey("OPTION_DLG", "btnDefaultInfo")));
 }
 
 void CExPropertySheet::LayOut()
 {
     const DialogUnits units(COptionPage::PageFont());
-    const int margin_x = units.x(kMarginDu);
-    const int margin_y = units.y(kMarginDu);
+    const int margin_x = units.X(kMarginDu);
+    const int margin_y = units.Y(kMarginDu);
     const QSize page = m_audio->size();
     const int frame = m_stack->frameWidth();
 
@@ -153,11 +150,11 @@ void CExPropertySheet::LayOut()
                          page.height() + 2 * frame);
 
     // One width for the four buttons: the template's, or the widest caption's.
-    int width = units.x(kButtonWidthDu);
+    int width = units.X(kButtonWidthDu);
     for (QPushButton *button : {m_ok, m_cancel, m_save, m_default})
         width = std::max(width, button->sizeHint().width());
-    const int height = std::max(units.y(kButtonHeightDu), m_ok->sizeHint().height());
-    const int gap = units.x(kButtonGapDu);
+    const int height = std::max(units.Y(kButtonHeightDu), m_ok->sizeHint().height());
+    const int gap = units.X(kButtonGapDu);
     const int top = m_stack->geometry().bottom() + 1 + margin_y;
     int left = m_stack->geometry().right() + 1 - 4 * width - 3 * gap;
     for (QPushButton *button : {m_ok, m_cancel, m_save, m_default}) {
@@ -230,9 +227,9 @@ void CExPropertySheet::ShowSaveMenu()
 {
     // The menu's texts are looked up each time it opens.
     QMenu menu(this);
-    QAction *save = menu.addAction(TextOf(m_texts, CataloguedKey("OPTION_DLG", "strSaveInfo")));
+    QAction *save = menu.addAction(UiText(m_texts, CataloguedKey("OPTION_DLG", "strSaveInfo")));
     QAction *save_as
-        = menu.addAction(TextOf(m_texts, CataloguedKey("OPTION_DLG", "strSaveAsInfo")));
+        = menu.addAction(UiText(m_texts, CataloguedKey("OPTION_DLG", "strSaveAsInfo")));
     QAction *chosen = menu.exec(m_save->mapToGlobal(m_save->rect().bottomLeft()));
     if (chosen == save)
         ChooseSaveCommand(kSaveAndApply);

@@ -35,9 +35,6 @@ class CExPropertySheet : public QDialog
     Q_OBJECT
 
 public:
-    /// Identifiers of the two buttons the sheet adds.
-    static constexpr int kSaveButtonId = 999;
-    static constexpr int kDefaultButtonId = 1000;
     /// The tab strip's colour (0x00BBGGRR: red 166, green 179, blue 218) and style flags.
     static constexpr quint32 kTabBackgroundRef = 0xDAB3A6;
     static constexpr quint32 kTabStyleFlags = 15;

@@ -2,25 +2,19 @@
 #include "profiles/sheet/CNewProfileDlg.h"
 
 #include "VeneerBinding.h"
-#include "app/LanguageKeys.h"
 #include "controls/CSkinButton.h"
-#include "controls/ColorRef.h"
+#include "controls/DialogButton.h"
+#include "controls/DialogLook.h"
 #include "controls/DialogUnits.h"
-#include "controls/SkinImageSet.h"
 #include "core/Prompter.h"
 #include "profiles/sheet/OptionSheetRules.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 namespace quillet {
-
-namespace {
-
-// Labels are drawn straight onto the dialog's background in this blue.
-const QColor kLabelColor(93, 121, 161);
-
-} // namespace
 
 CNewProfileDlg::CNewProfileDlg(Prompter &prompter, const Texts &texts, QWidget *parent)
     : QDialog(parent)
@@ -31,30 +25,26 @@ CNewProfileDlg::CNewProfileDlg(Prompter &prompter, const Texts &texts, QWidget *
     , m_ok(new CSkinButton(this))
     , m_cancel(new CSkinButton(this))
 {
-    const QFont font = DialogUnits::DialogFont();
+    const QFont font = DialogFont();
     setFont(font);
     const DialogUnits units(font);
 
     m_label->setObjectName(QStringLiteral("label%1").arg(kLabelId));
-    QPalette label_palette = m_label->palette();
-    label_palette.setColor(QPalette::WindowText, kLabelColor);
-    m_label->setPalette(label_palette);
-    m_label->setAutoFillBackground(false);
+    ApplyLabelLook(m_label);
     m_edit->setObjectName(QStringLiteral("edit%1").arg(kNameEditId));
     m_edit->setMaxLength(kMaxNameLength);
     m_ok->setObjectName(QStringLiteral("ok"));
     m_cancel->setObjectName(QStringLiteral("cancel"));
     for (CSkinButton *button : {m_ok, m_cancel}) {
-        button->SetImages(kDialogTextButtonSet);
-        button->SetTextColor(ColorFromRef(kDialogButtonTextColorRef));
+        ApplyDialogButtonLook(button);
     }
     m_ok->setDefault(true);
 
-    m_label->setGeometry(units.rect(7, 7, 255, 8));
-    m_edit->setGeometry(units.rect(7, 19, 255, 14));
-    m_ok->setGeometry(units.rect(156, 54, 50, 14));
-    m_cancel->setGeometry(units.rect(212, 54, 50, 14));
-    setFixedSize(units.x(269), units.y(75));
+    m_label->setGeometry(units.Rect(7, 7, 255, 8));
+    m_edit->setGeometry(units.Rect(7, 19, 255, 14));
+    m_ok->setGeometry(units.Rect(156, 54, 50, 14));
+    m_cancel->setGeometry(units.Rect(212, 54, 50, 14));
+    setFixedSize(units.X(269), units.Y(75));
 
     connect(m_ok, &CSkinButton::clicked, this, &CNewProfileDlg::accept);
     connect(m_cancel, &CSkinButton::clicked, this, &CNewProfileDlg::reject);
@@ -64,15 +54,12 @@ CNewProfileDlg::CNewProfileDlg(Prompter &prompter, const Texts &texts, QWidget *
 
 void CNewProfileDlg::RefreshTexts()
 {
-    const auto text = [this](const LanguageKey &key) {
-        return QString::fromStdString(LookupKey(m_texts, key));
-    };
-    setWindowTitle(text(CataloguedKey("NEWPROFILE_DLG", "strTitleInfo")));
-    m_ok->setText(text(CataloguedKey("NEWPROFILE_DLG", "btnOKInfo")));
-    m_ok->SetTooltipText(text(CataloguedKey("NEWPROFILE_DLG", "btnOKTooltip")));
-    m_cancel->setText(text(CataloguedKey("NEWPROFILE_DLG", "btnCancelInfo")));
-    m_cancel->SetTooltipText(text(CataloguedKey("NEWPROFILE_DLG", "btnCancelTooltip")));
-    m_label->setText(text(CataloguedKey("NEWPROFILE_DLG", "strNewprofileInfo")));
+    setWindowTitle(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "strTitleInfo")));
+    m_ok->setText(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "btnOKInfo")));
+    m_ok->SetTooltipText(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "btnOKTooltip")));
+    m_cancel->setText(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "btnCancelInfo")));
+    m_cancel->SetTooltipText(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "btnCancelTooltip")));
+    m_label->setText(UiText(m_texts, CataloguedKey("NEWPROFILE_DLG", "strNewprofileInfo")));
 }
 
 void CNewProfileDlg::SetName(const QString &name)

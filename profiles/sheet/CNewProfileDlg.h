@@ -36,10 +36,10 @@ public:
     /// The name as it was accepted (blanks at either end removed).
     QString Name() const { return m_name; }
 
-    QLineEdit *nameEdit() const { return m_edit; }
-    CSkinButton *okButton() const { return m_ok; }
-    CSkinButton *cancelButton() const { return m_cancel; }
-    QLabel *label() const { return m_label; }
+    QLineEdit *NameEdit() const { return m_edit; }
+    CSkinButton *OkButton() const { return m_ok; }
+    CSkinButton *CancelButton() const { return m_cancel; }
+    QLabel *Label() const { return m_label; }
 
 public slots:
     void accept() override;

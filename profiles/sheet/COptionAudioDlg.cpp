@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionAudioDlg.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/DataExchange.h"
 #include "profiles/sheet/OptionSheetRules.h"
 #include "profiles/sheet/UpDownButtons.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +41,8 @@ void COptionAudioDlg::CreateControls()
     m_channel_label = new QLabel(this);
     m_channel = new QComboBox(this);
     m_channel->setObjectName(QStringLiteral("audioChannel"));
-    FillList(m_channel, sheet::kAudioChannels);
+    for (std::size_t i = 0; i < sheet::kAudioChannels.size(); ++i)
+        m_channel->addItem(QString());
     m_codec_label = new QLabel(this);
     m_codec = new QComboBox(this);
     m_codec->setObjectName(QStringLiteral("audioCodec"));
@@ -103,20 +105,30 @@ void COptionAudioDlg::CreateControls()
 
 void COptionAudioDlg::RefreshTexts()
 {
-    m_disable->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnDisableAudioInfo")));
-    m_sample_group->setTitle(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnSampleRateInfo")));
-    m_sample_original->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo")));
-    m_sample_custom->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnCustomFrameRateInfo")));
-    m_bit_group->setTitle(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnBitrateInfo")));
-    m_bit_original->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnOriginalBitrateInfo")));
-    m_bit_custom->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnCustomBitrateInfo")));
-    m_volume_group->setTitle(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnAudioVolInfo")));
-    m_adjust_volume->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "btnAdjustVolInfo")));
-    m_channel_label->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "strAudioChannelInfo")));
-    m_codec_label->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "strAudioCodecInfo")));
-    m_sample_unit->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "strFrameRateLabelInfo")));
-    m_bit_unit->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "strBitrateLabelInfo")));
-    m_volume_unit->setText(Text(CataloguedKey("OPTION_AUDIO_DLG", "strVolLabelInfo")));
+    m_disable->setText(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnDisableAudioInfo")));
+    m_sample_group->setTitle(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnSampleRateInfo")));
+    m_sample_original->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo")));
+    m_sample_custom->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnCustomFrameRateInfo")));
+    m_bit_group->setTitle(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnBitrateInfo")));
+    m_bit_original->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnOriginalBitrateInfo")));
+    m_bit_custom->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnCustomBitrateInfo")));
+    m_volume_group->setTitle(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnAudioVolInfo")));
+    m_adjust_volume->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "btnAdjustVolInfo")));
+    m_channel_label->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strAudioChannelInfo")));
+    for (std::size_t i = 0; i < sheet::kAudioChannels.size(); ++i)
+        m_channel->setItemText(static_cast<int>(i), UiText(m_texts, *sheet::kAudioChannels[i]));
+    m_codec_label->setText(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strAudioCodecInfo")));
+    m_sample_unit->setText(
+        UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strFrameRateLabelInfo")));
+    m_bit_unit->setText(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strBitrateLabelInfo")));
+    m_volume_unit->setText(UiText(m_texts, CataloguedKey("OPTION_AUDIO_DLG", "strVolLabelInfo")));
 }
 
 void COptionAudioDlg::LoadFields(const ProfileRecord &r)

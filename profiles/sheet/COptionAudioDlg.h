@@ -44,7 +44,7 @@ public:
     void OnOK() override;
     void RefreshTexts() override;
 
-    const Fields &fields() const { return m_fields; }
+    const Fields &PageFields() const { return m_fields; }
 
 protected:
     void DoDataExchange(DataExchange &dx) override;

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionCropandPadDlg.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/CColorButton.h"
 #include "controls/DataExchange.h"
 #include "profiles/sheet/OptionSheetRules.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -94,21 +95,32 @@ void COptionCropandPadDlg::CreateControls()
 
 void COptionCropandPadDlg::RefreshTexts()
 {
-    m_crop_group->setTitle(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnCropInfo")));
-    m_enable_crop->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnEnableCropInfo")));
-    m_pad_group->setTitle(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnPadInfo")));
-    m_enable_pad->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnEnablePadInfo")));
-    m_crop_labels[Left]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strCropLeftInfo")));
-    m_crop_labels[Right]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strCropRightInfo")));
-    m_crop_labels[Top]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strCropTopInfo")));
-    m_crop_labels[Bottom]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strCropBottomInfo")));
-    m_pad_labels[Left]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnPadLeftInfo")));
-    m_pad_labels[Right]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strPadRightInfo")));
-    m_pad_labels[Top]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strPadTopInfo")));
-    m_pad_labels[Bottom]->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strPadBottomInfo")));
-    m_color_label->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "strPadColorInfo")));
-    m_color_button->setText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnPadColorInfo")));
-    m_color_button->SetTooltipText(Text(CataloguedKey("OPTION_CROPPAD_DLG", "btnPadColorTooltip")));
+    m_crop_group->setTitle(UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnCropInfo")));
+    m_enable_crop->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnEnableCropInfo")));
+    m_pad_group->setTitle(UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnPadInfo")));
+    m_enable_pad->setText(UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnEnablePadInfo")));
+    m_crop_labels[Left]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strCropLeftInfo")));
+    m_crop_labels[Right]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strCropRightInfo")));
+    m_crop_labels[Top]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strCropTopInfo")));
+    m_crop_labels[Bottom]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strCropBottomInfo")));
+    m_pad_labels[Left]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnPadLeftInfo")));
+    m_pad_labels[Right]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strPadRightInfo")));
+    m_pad_labels[Top]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strPadTopInfo")));
+    m_pad_labels[Bottom]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strPadBottomInfo")));
+    m_color_label->setText(UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "strPadColorInfo")));
+    m_color_button->setText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnPadColorInfo")));
+    m_color_button->SetTooltipText(
+        UiText(m_texts, CataloguedKey("OPTION_CROPPAD_DLG", "btnPadColorTooltip")));
 }
 
 void COptionCropandPadDlg::LoadFields(const ProfileRecord &r)

@@ -46,7 +46,7 @@ public:
     /// Opens the platform's colour dialog on the pad colour; OK takes the chosen colour.
     void ChoosePadColor();
 
-    const Fields &fields() const { return m_fields; }
+    const Fields &PageFields() const { return m_fields; }
 
 protected:
     void DoDataExchange(DataExchange &dx) override;

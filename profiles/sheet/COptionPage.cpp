@@ -1,22 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionPage.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/DataExchange.h"
+#include "controls/DialogLook.h"
 #include "core/Prompter.h"
+#include "texts/LanguageKeys.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QLineEdit>
 
 namespace quillet {
 
 QFont COptionPage::PageFont()
 {
-    QFont font(QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                   : QStringLiteral("DejaVu Sans"));
+    QFont font(DialogFontFamily());
     font.setPixelSize(13);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
@@ -31,7 +30,7 @@ COptionPage::COptionPage(Prompter &prompter, const Texts &texts, QWidget *parent
 {
     // The page lays itself out in this font, so it must not wait for the sheet to pass it on.
     setFont(PageFont());
-    setFixedSize(m_units.x(kWidthDu), m_units.y(kHeightDu));
+    setFixedSize(m_units.X(kWidthDu), m_units.Y(kHeightDu));
 }
 
 bool COptionPage::UpdateData(bool save)
@@ -71,12 +70,12 @@ bool COptionPage::eventFilter(QObject *watched, QEvent *event)
 
 void COptionPage::Place(QWidget *w, int x, int y, int width, int height) const
 {
-    w->setGeometry(m_units.rect(x, y, width, height));
+    w->setGeometry(m_units.Rect(x, y, width, height));
 }
 
 void COptionPage::PlaceList(QComboBox *list, int x, int y, int width) const
 {
-    const QRect r = m_units.rect(x, y, width, 12);
+    const QRect r = m_units.Rect(x, y, width, 12);
     list->setGeometry(r.x(), r.y(), r.width(), list->sizeHint().height());
 }
 
@@ -93,11 +92,6 @@ void COptionPage::MakeRadioGroup(const QList<QAbstractButton *> &buttons)
     auto *group = new QButtonGroup(this);
     for (QAbstractButton *button : buttons)
         group->addButton(button);
-}
-
-QString COptionPage::Text(const LanguageKey &key) const
-{
-    return QString::fromStdString(LookupKey(m_texts, key));
 }
 
 void COptionPage::ExchangeReal(DataExchange &dx, QLineEdit *edit, float &value)

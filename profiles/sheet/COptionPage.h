@@ -38,8 +38,7 @@ public:
     static constexpr int kWidthDu = 233;
     static constexpr int kHeightDu = 257;
 
-    /// The font of the sheet and of every control on its pages: Verdana 13 px, or DejaVu Sans
-    /// (as wide) where Verdana is not installed.
+    /// The font of the sheet and of every control on its pages: the dialogs' family at 13 px.
     static QFont PageFont();
 
     COptionPage(Prompter &prompter, const Texts &texts, QWidget *parent = nullptr);
@@ -91,9 +90,6 @@ protected:
 
     /// Makes buttons one radio group of their own (all controls share the page as parent).
     void MakeRadioGroup(const QList<QAbstractButton *> &buttons);
-
-    /// The text of a catalogued key in the current language.
-    QString Text(const LanguageKey &key) const;
 
     /**
      * A real field, shown with the digits a 32-bit real holds. Text left as it was shown keeps

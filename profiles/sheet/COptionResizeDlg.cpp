@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionResizeDlg.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/DataExchange.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -96,13 +97,15 @@ void COptionResizeDlg::CreateControls()
 
 void COptionResizeDlg::RefreshTexts()
 {
-    m_size_group->setTitle(Text(CataloguedKey("OPTION_RESIZE_DLG", "btnResizeInfo")));
+    m_size_group->setTitle(UiText(m_texts, CataloguedKey("OPTION_RESIZE_DLG", "btnResizeInfo")));
     m_sizes[sheet::kOriginalSize]->setText(
-        Text(CataloguedKey("OPTION_RESIZE_DLG", "btnOriginalSizeInfo")));
+        UiText(m_texts, CataloguedKey("OPTION_RESIZE_DLG", "btnOriginalSizeInfo")));
     m_sizes[sheet::kCustomSize]->setText(
-        Text(CataloguedKey("OPTION_RESIZE_DLG", "btnCustomSizeInfo")));
-    m_aspect_group->setTitle(Text(CataloguedKey("OPTION_RESIZE_DLG", "btnAspectratioInfo")));
-    m_aspects[0]->setText(Text(CataloguedKey("OPTION_RESIZE_DLG", "btnNormalAspectratioInfo")));
+        UiText(m_texts, CataloguedKey("OPTION_RESIZE_DLG", "btnCustomSizeInfo")));
+    m_aspect_group->setTitle(
+        UiText(m_texts, CataloguedKey("OPTION_RESIZE_DLG", "btnAspectratioInfo")));
+    m_aspects[0]->setText(
+        UiText(m_texts, CataloguedKey("OPTION_RESIZE_DLG", "btnNormalAspectratioInfo")));
 }
 
 void COptionResizeDlg::LoadFields(const ProfileRecord &r)

@@ -45,7 +45,7 @@ public:
     /// last left); nothing when no size is chosen.
     std::optional<sheet::FrameSize> StoredOutputSize() const;
 
-    const Fields &fields() const { return m_fields; }
+    const Fields &PageFields() const { return m_fields; }
 
 protected:
     void DoDataExchange(DataExchange &dx) override;

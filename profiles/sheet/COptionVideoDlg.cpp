@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/COptionVideoDlg.h"
 
-#include "app/LanguageKeys.h"
 #include "controls/DataExchange.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,22 +106,31 @@ void COptionVideoDlg::CreateControls()
 
 void COptionVideoDlg::RefreshTexts()
 {
-    m_disable->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnDisableVideoInfo")));
-    m_frame_group->setTitle(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateInfo")));
+    m_disable->setText(UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnDisableVideoInfo")));
+    m_frame_group->setTitle(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateInfo")));
     m_frame_original->setText(
-        Text(CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateOriginalInfo")));
-    m_frame_custom->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateCustomInfo")));
-    m_bit_group->setTitle(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnVideoBitrateInfo")));
-    m_bit_original->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnOriginalBitrateInfo")));
-    m_bit_custom->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnCustomBitrateInfo")));
-    m_high_quality->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnHQSettingsInfo")));
-    m_advanced->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "btnVidelLevelInfo")));
-    m_codec_label->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "strVideoCodecInfo")));
-    m_frame_unit->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "strFramerateLabelInfo")));
-    const QString bit_unit = Text(CataloguedKey("OPTION_VIDEO_DLG", "strBitrateLabelInfo"));
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateOriginalInfo")));
+    m_frame_custom->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnVideoFramerateCustomInfo")));
+    m_bit_group->setTitle(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnVideoBitrateInfo")));
+    m_bit_original->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnOriginalBitrateInfo")));
+    m_bit_custom->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnCustomBitrateInfo")));
+    m_high_quality->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnHQSettingsInfo")));
+    m_advanced->setText(UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "btnVidelLevelInfo")));
+    m_codec_label->setText(UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strVideoCodecInfo")));
+    m_frame_unit->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strFramerateLabelInfo")));
+    const QString bit_unit
+        = UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strBitrateLabelInfo"));
     m_default_unit->setText(bit_unit);
     m_bit_unit->setText(bit_unit);
-    m_quotiety_label->setText(Text(CataloguedKey("OPTION_VIDEO_DLG", "strVideoLevelInfo")));
+    m_quotiety_label->setText(
+        UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strVideoLevelInfo")));
 }
 
 void COptionVideoDlg::LoadFields(const ProfileRecord &r)

@@ -37,7 +37,7 @@ public:
         int default_bit_rate = 0; ///< kbit/s, worked out, never in the file
         int bit_rate = 0;
         int high_quality = 0; ///< carried through; its box is hidden
-        int advanced = 0; ///< shows the quotieties; never stored
+        bool advanced = false; ///< shows the quotieties; never stored
         float quotiety1 = 0;
         float quotiety2 = 0;
         float quotiety3 = 0;
@@ -60,7 +60,7 @@ public:
     /// chosen it keeps its value.
     void RecomputeDefaultBitRate();
 
-    const Fields &fields() const { return m_fields; }
+    const Fields &PageFields() const { return m_fields; }
 
 protected:
     void DoDataExchange(DataExchange &dx) override;

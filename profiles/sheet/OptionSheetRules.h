@@ -14,6 +14,7 @@
  */
 
 #include "core/ProfileRecord.h"
+#include "texts/LanguageKeys.h"
 
 #include <array>
 #include <cstdint>
@@ -49,9 +50,11 @@ inline constexpr std::array<std::string_view, 32> kVideoCodecs = {
     "rawvideo", "rv10",    "rv20",       "svq1",       "wmv1",  "wmv2",      "xvid",      "asv1",
     "asv2",     "zlib",    "pam",        "pbm",        "pgm",   "pgmyuv",    "png",       "ppm"};
 
-/// The audio channel list; the index is the stored channel count (0 keeps the source's).
-inline constexpr std::array<std::string_view, 3> kAudioChannels
-    = {"Auto", "Single channel", "Double channel"};
+/// The audio channel list's texts; the index is the stored channel count (0 keeps the source's).
+inline constexpr std::array<const LanguageKey *, 3> kAudioChannels
+    = {&CataloguedKey("OPTION_AUDIO_DLG", "strChannelAutoInfo"),
+       &CataloguedKey("OPTION_AUDIO_DLG", "strChannelMonoInfo"),
+       &CataloguedKey("OPTION_AUDIO_DLG", "strChannelStereoInfo")};
 
 /// Size choices of the Resize page, by stored value.
 inline constexpr int kOriginalSize = 0;

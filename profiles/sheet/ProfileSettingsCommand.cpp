@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/ProfileSettingsCommand.h"
 
-#include "app/LanguageKeys.h"
 #include "core/ProfileFile.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
@@ -9,6 +8,7 @@
 #include "profiles/sheet/CExPropertySheet.h"
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
+#include "texts/LanguageKeys.h"
 
 #include <cstdio>
 #include <filesystem>

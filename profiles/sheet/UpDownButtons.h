@@ -26,8 +26,8 @@ public:
     /// range, starts from the nearer end of the range.
     void Step(int delta);
 
-    QToolButton *upButton() const { return m_up; }
-    QToolButton *downButton() const { return m_down; }
+    QToolButton *UpButton() const { return m_up; }
+    QToolButton *DownButton() const { return m_down; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "platform/ChildProcess.h"
 #include "platform/SystemLanguage.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 
@@ -129,7 +129,7 @@ TEST(ConverterApp, acceptedTypesAndTheFilterListTheSameExtensions)
     ASSERT_EQ(filter.size(), 12u);
     std::string joined;
     std::string pattern = filter[0].pattern;
-    for (std::size_t pos = 0; (pos = pattern.find("*", pos)) != std::string::npos; ++pos) {
+    for (std::size_t pos = 0; (pos = pattern.find('*', pos)) != std::string::npos; ++pos) {
         auto end = pattern.find(';', pos);
         joined += pattern.substr(pos + 1, end == std::string::npos ? end : end - pos - 1);
     }

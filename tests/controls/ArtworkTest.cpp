@@ -14,8 +14,8 @@ namespace {
 
 void ExpectBitmap(int id, QSize size)
 {
-    const QPixmap plain = SkinResources::bitmap(id, 1.0);
-    const QPixmap dense = SkinResources::bitmap(id, 2.0);
+    const QPixmap plain = SkinResources::Bitmap(id, 1.0);
+    const QPixmap dense = SkinResources::Bitmap(id, 2.0);
     ASSERT_FALSE(plain.isNull()) << id;
     ASSERT_FALSE(dense.isNull()) << id;
     EXPECT_EQ(plain.size(), size) << id;
@@ -32,17 +32,17 @@ TEST(Artwork, everyBitmapExistsAtBothResolutionsInItsSize)
         ExpectBitmap(id, QSize(32, 32));
     for (int id = 272; id <= 277; ++id)
         ExpectBitmap(id, QSize(16, 16));
-    EXPECT_EQ(SkinResources::banner(1.0).size(), QSize(411, 50));
-    EXPECT_FALSE(SkinResources::emptyListPicture(1.0).isNull());
-    EXPECT_EQ(SkinResources::emptyListPicture(2.0).size(),
-              SkinResources::emptyListPicture(1.0).size() * 2);
-    EXPECT_TRUE(SkinResources::bitmap(9999).isNull());
+    EXPECT_EQ(SkinResources::Banner(1.0).size(), QSize(411, 50));
+    EXPECT_FALSE(SkinResources::EmptyListPicture(1.0).isNull());
+    EXPECT_EQ(SkinResources::EmptyListPicture(2.0).size(),
+              SkinResources::EmptyListPicture(1.0).size() * 2);
+    EXPECT_TRUE(SkinResources::Bitmap(9999).isNull());
 }
 
 TEST(Artwork, masksAreWhiteOutsideAndBlackInsideTheirShape)
 {
     for (const int id : {268, 255, 259}) {
-        const QImage mask = SkinResources::bitmapImage(id);
+        const QImage mask = SkinResources::BitmapImage(id);
         ASSERT_FALSE(mask.isNull()) << id;
         const int r = mask.width() - 1, b = mask.height() - 1;
         for (const QPoint &corner : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)})
@@ -65,7 +65,7 @@ TEST(Artwork, leadingPicturesAreKeyedInMagenta)
 {
     for (int id = 272; id <= 277; ++id) {
         for (const qreal dpr : {1.0, 2.0}) {
-            const QImage picture = SkinResources::bitmap(id, dpr).toImage();
+            const QImage picture = SkinResources::Bitmap(id, dpr).toImage();
             int keyed = 0;
             for (int y = 0; y < picture.height(); ++y) {
                 for (int x = 0; x < picture.width(); ++x) {
@@ -84,7 +84,7 @@ TEST(Artwork, theProfilePickerIconsExistInBothSizes)
 {
     for (const int id : SkinResources::kProfileIconIds) {
         for (const int size : {16, 32}) {
-            const QIcon icon = SkinResources::icon(id, size);
+            const QIcon icon = SkinResources::Icon(id, size);
             ASSERT_FALSE(icon.isNull()) << id << "@" << size;
             const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage();
             EXPECT_EQ(image.size(), QSize(size, size)) << id;
@@ -92,7 +92,7 @@ TEST(Artwork, theProfilePickerIconsExistInBothSizes)
             EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << id << " has a transparent corner";
         }
     }
-    EXPECT_TRUE(SkinResources::icon(1, 16).isNull());
+    EXPECT_TRUE(SkinResources::Icon(1, 16).isNull());
 }
 
 } // namespace

@@ -30,53 +30,53 @@ class DataExchangeTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        page.resize(200, 100);
-        first.setParent(&page);
-        second.setParent(&page);
-        page.show();
+        m_page.resize(200, 100);
+        m_first.setParent(&m_page);
+        m_second.setParent(&m_page);
+        m_page.show();
     }
 
-    QWidget page;
-    QLineEdit first;
-    QLineEdit second;
-    RecordingPrompter prompter;
+    QWidget m_page;
+    QLineEdit m_first;
+    QLineEdit m_second;
+    RecordingPrompter m_prompter;
 };
 
 TEST_F(DataExchangeTest, refusesTheFirstBadFieldFocusesItAndSkipsTheRest)
 {
-    first.setText("12a");
-    second.setText("7");
+    m_first.setText("12a");
+    m_second.setText("7");
     int a = 1;
     int b = 2;
-    DataExchange save(DataExchange::Direction::FromControls, prompter);
-    save.Integer(&first, a);
-    save.Integer(&second, b);
+    DataExchange save(DataExchange::Direction::FromControls, m_prompter);
+    save.Integer(&m_first, a);
+    save.Integer(&m_second, b);
     EXPECT_TRUE(save.Failed());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter an integer.");
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter an integer.");
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 2) << "fields after the refused one are not read";
-    EXPECT_EQ(page.focusWidget(), &first);
-    EXPECT_EQ(first.selectedText(), "12a");
+    EXPECT_EQ(m_page.focusWidget(), &m_first);
+    EXPECT_EQ(m_first.selectedText(), "12a");
 }
 
 TEST_F(DataExchangeTest, integerRangeIsCheckedWhenSavingOnly)
 {
     int volume = 0;
-    DataExchange load(DataExchange::Direction::ToControls, prompter);
-    load.Integer(&first, volume, 100, 600);
-    EXPECT_EQ(first.text(), "0");
-    EXPECT_TRUE(prompter.told.empty());
+    DataExchange load(DataExchange::Direction::ToControls, m_prompter);
+    load.Integer(&m_first, volume, 100, 600);
+    EXPECT_EQ(m_first.text(), "0");
+    EXPECT_TRUE(m_prompter.told.empty());
 
-    DataExchange save(DataExchange::Direction::FromControls, prompter);
-    save.Integer(&first, volume, 100, 600);
+    DataExchange save(DataExchange::Direction::FromControls, m_prompter);
+    save.Integer(&m_first, volume, 100, 600);
     EXPECT_TRUE(save.Failed());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter an integer between 100 and 600.");
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter an integer between 100 and 600.");
 
-    first.setText(" 600 ");
-    DataExchange again(DataExchange::Direction::FromControls, prompter);
-    again.Integer(&first, volume, 100, 600);
+    m_first.setText(" 600 ");
+    DataExchange again(DataExchange::Direction::FromControls, m_prompter);
+    again.Integer(&m_first, volume, 100, 600);
     EXPECT_FALSE(again.Failed());
     EXPECT_EQ(volume, 600);
 }
@@ -109,61 +109,61 @@ TEST_F(DataExchangeTest, realsShowTheirSignificantDigitsAndRangeMessagesNameTheB
 {
     float rate = 29.97f;
     double shown = 29.97;
-    DataExchange load(DataExchange::Direction::ToControls, prompter);
-    load.Number(&first, rate);
-    load.Number(&second, shown);
-    EXPECT_EQ(first.text(), "29.97");
-    EXPECT_EQ(second.text(), "29.97");
+    DataExchange load(DataExchange::Direction::ToControls, m_prompter);
+    load.Number(&m_first, rate);
+    load.Number(&m_second, shown);
+    EXPECT_EQ(m_first.text(), "29.97");
+    EXPECT_EQ(m_second.text(), "29.97");
 
-    first.setText("101");
+    m_first.setText("101");
     float quotiety = 3;
-    DataExchange save(DataExchange::Direction::FromControls, prompter);
-    save.Number(&first, quotiety, 0.0f, 100.0f);
+    DataExchange save(DataExchange::Direction::FromControls, m_prompter);
+    save.Number(&m_first, quotiety, 0.0f, 100.0f);
     EXPECT_TRUE(save.Failed());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter a number between 0 and 100.");
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter a number between 0 and 100.");
 
-    first.setText("1e39");
-    DataExchange too_big(DataExchange::Direction::FromControls, prompter);
-    too_big.Number(&first, quotiety);
+    m_first.setText("1e39");
+    DataExchange too_big(DataExchange::Direction::FromControls, m_prompter);
+    too_big.Number(&m_first, quotiety);
     EXPECT_TRUE(too_big.Failed()) << "a value no float can hold is not a number here";
 }
 
 TEST_F(DataExchangeTest, radioGroupsLoadAndSaveAnIndexAndMinusOneLeavesNoneChosen)
 {
-    QRadioButton original("Original", &page);
-    QRadioButton custom("Custom", &page);
+    QRadioButton original("Original", &m_page);
+    QRadioButton custom("Custom", &m_page);
     QButtonGroup group;
     group.addButton(&original);
     group.addButton(&custom);
     const QList<QAbstractButton *> radios{&original, &custom};
 
     int index = 1;
-    DataExchange(DataExchange::Direction::ToControls, prompter).Radio(radios, index);
+    DataExchange(DataExchange::Direction::ToControls, m_prompter).Radio(radios, index);
     EXPECT_FALSE(original.isChecked());
     EXPECT_TRUE(custom.isChecked());
 
     index = -1;
-    DataExchange(DataExchange::Direction::ToControls, prompter).Radio(radios, index);
+    DataExchange(DataExchange::Direction::ToControls, m_prompter).Radio(radios, index);
     EXPECT_FALSE(original.isChecked());
     EXPECT_FALSE(custom.isChecked());
     EXPECT_TRUE(group.exclusive()) << "the group is exclusive again afterwards";
 
     original.setChecked(true);
-    DataExchange(DataExchange::Direction::FromControls, prompter).Radio(radios, index);
+    DataExchange(DataExchange::Direction::FromControls, m_prompter).Radio(radios, index);
     EXPECT_EQ(index, 0);
 }
 
 TEST_F(DataExchangeTest, textLongerThanItsLimitIsRefused)
 {
-    first.setText("abcdef");
+    m_first.setText("abcdef");
     std::string name = "old";
-    DataExchange save(DataExchange::Direction::FromControls, prompter);
-    save.Text(&first, name, 5);
+    DataExchange save(DataExchange::Direction::FromControls, m_prompter);
+    save.Text(&m_first, name, 5);
     EXPECT_TRUE(save.Failed());
     EXPECT_EQ(name, "old");
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter no more than 5 characters.");
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter no more than 5 characters.");
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace {
 
 TEST(DialogUnits, theDialogFontIsVerdanaOrItsSubstituteAtEightPoints)
 {
-    const QFont font = DialogUnits::DialogFont();
+    const QFont font = DialogFont();
     EXPECT_EQ(font.pointSize(), 8);
     const QString expected = QFontDatabase::hasFamily(QStringLiteral("Verdana"))
         ? QStringLiteral("Verdana")
@@ -25,23 +25,23 @@ TEST(DialogUnits, unitsScaleWithTheFontAndRoundToTheNearestPixel)
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(8);
     const DialogUnits units(font);
-    ASSERT_EQ(units.baseX(), 7);
-    ASSERT_EQ(units.baseY(), 13);
-    EXPECT_EQ(units.x(4), 7);
-    EXPECT_EQ(units.y(8), 13);
-    EXPECT_EQ(units.x(1), 2); // 1.75
-    EXPECT_EQ(units.x(2), 4); // 3.5 rounds up
-    EXPECT_EQ(units.y(3), 5); // 4.875
-    EXPECT_EQ(units.x(-2), -4);
+    ASSERT_EQ(units.BaseX(), 7);
+    ASSERT_EQ(units.BaseY(), 13);
+    EXPECT_EQ(units.X(4), 7);
+    EXPECT_EQ(units.Y(8), 13);
+    EXPECT_EQ(units.X(1), 2); // 1.75
+    EXPECT_EQ(units.X(2), 4); // 3.5 rounds up
+    EXPECT_EQ(units.Y(3), 5); // 4.875
+    EXPECT_EQ(units.X(-2), -4);
     // The main window's banner control and the whole window.
-    EXPECT_EQ(units.rect(7, 4, 235, 31), QRect(12, 7, 411, 50));
-    EXPECT_EQ(units.rect(QRect(0, 0, 379, 300)).size(), QSize(663, 488));
+    EXPECT_EQ(units.Rect(7, 4, 235, 31), QRect(12, 7, 411, 50));
+    EXPECT_EQ(units.Rect(QRect(0, 0, 379, 300)).size(), QSize(663, 488));
 
     // A bigger font gives bigger units.
     font.setPointSize(16);
     const DialogUnits large(font);
-    EXPECT_GT(large.x(100), units.x(100));
-    EXPECT_GT(large.y(100), units.y(100));
+    EXPECT_GT(large.X(100), units.X(100));
+    EXPECT_GT(large.Y(100), units.Y(100));
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST(FolderPicker, initialFolderLosesTrailingSpaceAndOneSeparator)
 }
 
 // Runs `inspect` on the picker's dialog once it is open; inspect closes it.
-void WhenOpen(std::function<void(FolderPickerDialog &)> inspect)
+void WhenOpen(const std::function<void(FolderPickerDialog &)> &inspect)
 {
     QTimer::singleShot(0, [inspect] {
         auto *dialog = qobject_cast<FolderPickerDialog *>(QApplication::activeModalWidget());
@@ -76,16 +76,16 @@ TEST(FolderPicker, opensAtTheTrimmedInitialFolderAndReturnsTheChoice)
     picker.SetInitialFolder(output + QStringLiteral("/  "));
     WhenOpen([&output](FolderPickerDialog &dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Output folder"));
-        EXPECT_EQ(dialog.instructionLabel()->text(), QStringLiteral("Open"));
-        EXPECT_FALSE(dialog.statusLabel()->isVisibleTo(&dialog));
+        EXPECT_EQ(dialog.InstructionLabel()->text(), QStringLiteral("Open"));
+        EXPECT_FALSE(dialog.StatusLabel()->isVisibleTo(&dialog));
         EXPECT_EQ(QDir::cleanPath(dialog.directory().absolutePath()), output);
         QPushButton *ok = OkButton(dialog);
         EXPECT_TRUE(ok && ok->isEnabled());
         dialog.accept();
     });
     EXPECT_EQ(picker.Browse(nullptr), 1);
-    EXPECT_EQ(picker.folder(), output);
-    EXPECT_FALSE(picker.folderIcon().isNull());
+    EXPECT_EQ(picker.Folder(), output);
+    EXPECT_FALSE(picker.FolderIcon().isNull());
 }
 
 TEST(FolderPicker, cancellingReturnsZeroAndKeepsTheResult)
@@ -94,7 +94,7 @@ TEST(FolderPicker, cancellingReturnsZeroAndKeepsTheResult)
     picker.SetInitialFolder(QDir::tempPath());
     WhenOpen([](FolderPickerDialog &dialog) { dialog.reject(); });
     EXPECT_EQ(picker.Browse(nullptr), 0);
-    EXPECT_TRUE(picker.folder().isEmpty());
+    EXPECT_TRUE(picker.Folder().isEmpty());
 
     CFolderPicker rooted;
     rooted.SetRootFolder(QStringLiteral("/no/such/root"));
@@ -131,14 +131,14 @@ TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
     picker.SetStatusLine(true);
     picker.SetInitialFolder(locked);
     WhenOpen([&](FolderPickerDialog &dialog) {
-        EXPECT_EQ(dialog.instructionLabel()->text(),
+        EXPECT_EQ(dialog.InstructionLabel()->text(),
                   QStringLiteral("Choose where converted files go."));
-        EXPECT_TRUE(dialog.statusLabel()->isVisibleTo(&dialog));
+        EXPECT_TRUE(dialog.StatusLabel()->isVisibleTo(&dialog));
         const auto status_is = [&dialog](const char *text) {
-            return [&dialog, text] { return dialog.statusLabel()->text() == QLatin1String(text); };
+            return [&dialog, text] { return dialog.StatusLabel()->text() == QLatin1String(text); };
         };
         Settles(status_is("This folder is locked."));
-        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("This folder is locked."));
+        EXPECT_EQ(dialog.StatusLabel()->text(), QStringLiteral("This folder is locked."));
         QPushButton *ok = OkButton(dialog);
         ASSERT_TRUE(ok);
         EXPECT_FALSE(ok->isEnabled());
@@ -160,18 +160,18 @@ TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
         };
         // The listing arrives from the file system model's own thread.
         ASSERT_TRUE(Settles([&] { return row_of(locked).isValid() && row_of(open).isValid(); }));
-        const auto clickFolder = [&](const QString &path) {
+        const auto click_folder = [&](const QString &path) {
             view->setCurrentIndex(row_of(path));
             QTest::qWait(50);
         };
-        clickFolder(locked);
+        click_folder(locked);
         Settles([ok] { return !ok->isEnabled(); });
         EXPECT_FALSE(ok->isEnabled());
-        clickFolder(open);
+        click_folder(open);
         Settles(status_is("Fine."));
         EXPECT_TRUE(ok->isEnabled());
-        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
-        clickFolder(locked);
+        EXPECT_EQ(dialog.StatusLabel()->text(), QStringLiteral("Fine."));
+        click_folder(locked);
         Settles([ok] { return !ok->isEnabled(); });
         EXPECT_FALSE(ok->isEnabled());
 
@@ -181,11 +181,11 @@ TEST(FolderPicker, validateDecidesWhetherOkIsEnabledAndFillsTheStatusLine)
         name->setText(open);
         Settles(status_is("Fine."));
         EXPECT_TRUE(ok->isEnabled());
-        EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("Fine."));
+        EXPECT_EQ(dialog.StatusLabel()->text(), QStringLiteral("Fine."));
         dialog.accept();
     });
     EXPECT_EQ(picker.Browse(nullptr), 1);
-    EXPECT_EQ(picker.folder(), open);
+    EXPECT_EQ(picker.Folder(), open);
     EXPECT_TRUE(picker.seen.contains(locked));
 }
 

@@ -45,19 +45,19 @@ TEST(GradientProgress, halfwayShowsOnlyTheFirstHalfOfTheGradient)
     CGradientProgress bar;
     Configure(bar);
     bar.setValue(50);
-    ASSERT_EQ(bar.filledLength(), kBarWidth / 2);
+    ASSERT_EQ(bar.FilledLength(), kBarWidth / 2);
     const QImage shot = Grab(&bar);
-    const int lastFilled = kBarWidth / 2; // x of the last filled column (bar starts at x = 1)
+    const int last_filled = kBarWidth / 2; // x of the last filled column (bar starts at x = 1)
 
     EXPECT_TRUE(Near(shot.pixelColor(1, 10), kFrom, 1));
-    EXPECT_TRUE(Near(shot.pixelColor(lastFilled, 10), Mix(kFrom, kTo, 0.5), 3))
-        << shot.pixelColor(lastFilled, 10).name().toStdString();
-    EXPECT_FALSE(Near(shot.pixelColor(lastFilled, 10), kTo, 20));
-    EXPECT_EQ(shot.pixelColor(lastFilled + 1, 10), kBackground);
+    EXPECT_TRUE(Near(shot.pixelColor(last_filled, 10), Mix(kFrom, kTo, 0.5), 3))
+        << shot.pixelColor(last_filled, 10).name().toStdString();
+    EXPECT_FALSE(Near(shot.pixelColor(last_filled, 10), kTo, 20));
+    EXPECT_EQ(shot.pixelColor(last_filled + 1, 10), kBackground);
     EXPECT_EQ(shot.pixelColor(0, 10), kBackground) << "border margin";
 
     // The colour darkens steadily towards the end of the filled part.
-    for (int x = 2; x <= lastFilled; ++x)
+    for (int x = 2; x <= last_filled; ++x)
         EXPECT_LE(shot.pixelColor(x, 10).red(), shot.pixelColor(x - 1, 10).red()) << x;
 }
 
@@ -69,7 +69,7 @@ TEST(GradientProgress, captionIsWhiteOverTheBarAndBlackBeyondIt)
     for (const int percent : {0, 30, 100}) {
         bar.setValue(percent);
         const QImage shot = Grab(&bar);
-        const int end = 1 + bar.filledLength(); // first column past the bar
+        const int end = 1 + bar.FilledLength(); // first column past the bar
         const QRect over(0, 0, end, kSize.height());
         const QRect beyond(end, 0, kSize.width() - end, kSize.height());
         EXPECT_EQ(CountColor(shot, Qt::black, over), 0) << percent;
@@ -90,7 +90,7 @@ TEST(GradientProgress, anEmptyRangeDrawsAnEmptyBar)
     bar.SetCaption(QStringLiteral("Please Add File(s)"), false);
     bar.setRange(0, 0);
     bar.setValue(0);
-    EXPECT_EQ(bar.filledLength(), 0);
+    EXPECT_EQ(bar.FilledLength(), 0);
     const QImage shot = Grab(&bar);
     const int caption = CountColor(shot, Qt::black, shot.rect());
     EXPECT_GT(caption, 0) << "the caption is still shown, all of it in the background text colour";
@@ -110,11 +110,11 @@ TEST(GradientProgress, aPositionOutsideTheRangeShowsOnlyTheBackground)
 
 TEST(GradientProgress, barsGrowFromTheirStartEdge)
 {
-    CGradientProgress fromRight;
-    Configure(fromRight);
-    fromRight.SetStyleBits(fromRight.styleBits() | CGradientProgress::FromFarEdge);
-    fromRight.setValue(25);
-    QImage shot = Grab(&fromRight);
+    CGradientProgress from_right;
+    Configure(from_right);
+    from_right.SetStyleBits(from_right.StyleBits() | CGradientProgress::FromFarEdge);
+    from_right.setValue(25);
+    QImage shot = Grab(&from_right);
     EXPECT_TRUE(Near(shot.pixelColor(kBarWidth, 10), kFrom, 1));
     EXPECT_EQ(shot.pixelColor(1, 10), kBackground);
 
@@ -165,24 +165,24 @@ TEST(GradientProgress, captionModeNeedsTextAndBits)
 {
     CGradientProgress bar;
     bar.SetCaptionMode(QStringLiteral("Done"), CGradientProgress::CaptionShown);
-    EXPECT_EQ(bar.styleBits() & CGradientProgress::kCaptionBits,
+    EXPECT_EQ(bar.StyleBits() & CGradientProgress::kCaptionBits,
               quint32(CGradientProgress::CaptionShown));
-    EXPECT_EQ(bar.captionModeText(), QStringLiteral("Done"));
+    EXPECT_EQ(bar.CaptionModeText(), QStringLiteral("Done"));
 
     bar.SetCaptionMode(QString(), CGradientProgress::kCaptionBits);
-    EXPECT_EQ(bar.styleBits() & CGradientProgress::kCaptionBits, 0u);
-    EXPECT_TRUE(bar.captionModeText().isEmpty());
+    EXPECT_EQ(bar.StyleBits() & CGradientProgress::kCaptionBits, 0u);
+    EXPECT_TRUE(bar.CaptionModeText().isEmpty());
 
     bar.SetCaptionMode(QStringLiteral("Done"), 0);
-    EXPECT_EQ(bar.styleBits() & CGradientProgress::kCaptionBits, 0u);
-    EXPECT_TRUE(bar.captionModeText().isEmpty());
+    EXPECT_EQ(bar.StyleBits() & CGradientProgress::kCaptionBits, 0u);
+    EXPECT_TRUE(bar.CaptionModeText().isEmpty());
 }
 
 TEST(GradientProgress, aSecondBarColourOfNoneRepeatsTheFirst)
 {
     CGradientProgress bar;
     bar.SetBarColor(kFrom);
-    EXPECT_EQ(bar.gradientColors(), (QList<QColor>{kFrom, kFrom}));
+    EXPECT_EQ(bar.GradientColors(), (QList<QColor>{kFrom, kFrom}));
 }
 
 } // namespace

@@ -25,10 +25,10 @@ ImageList Icons(int size)
 // A pane of three short rows, shown so that positions and focus are real.
 struct Pane
 {
-    explicit Pane(int id, int iconSize = 16)
+    explicit Pane(int id, int icon_size = 16)
     {
         list.resize(240, 200);
-        list.SetImageList(Icons(iconSize));
+        list.SetImageList(Icons(icon_size));
         list.SetPaneId(id);
         list.AddRow(QStringLiteral("iPad"), 4);
         list.AddRow(QStringLiteral("iPhone"), 11);
@@ -36,7 +36,7 @@ struct Pane
         list.show();
         QApplication::processEvents();
     }
-    QPoint rowCentre(int row) const { return list.visualItemRect(list.item(row)).center(); }
+    QPoint RowCentre(int row) const { return list.visualItemRect(list.item(row)).center(); }
 
     CIconListBox list;
 };
@@ -47,10 +47,10 @@ TEST(IconListBox, rowsWithoutARecordReadAsEnabledAndWithoutData)
     EXPECT_EQ(list.AddRow(QStringLiteral("first"), 3), 0);
     list.addItem(QStringLiteral("plain")); // added around the record-keeping API
     EXPECT_EQ(list.GetRowData(0), nullptr);
-    EXPECT_EQ(list.rowImage(0), 3);
+    EXPECT_EQ(list.RowImage(0), 3);
     EXPECT_EQ(list.GetRowData(1), CIconListBox::kNoRowData);
     EXPECT_TRUE(list.IsRowEnabled(1));
-    EXPECT_EQ(list.rowImage(1), -1);
+    EXPECT_EQ(list.RowImage(1), -1);
     EXPECT_EQ(list.GetRowData(7), CIconListBox::kNoRowData);
 
     int payload = 0;
@@ -72,24 +72,24 @@ TEST(IconListBox, rowsWithoutARecordReadAsEnabledAndWithoutData)
 TEST(IconListBox, theCurrentRowFollowsTheMouseAndTheGroupPaneReportsIt)
 {
     Pane groups(0);
-    QSignalSpy hovered(&groups.list, &CIconListBox::paneHovered);
-    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.rowCentre(1), Qt::NoButton);
+    QSignalSpy hovered(&groups.list, &CIconListBox::PaneHovered);
+    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.RowCentre(1), Qt::NoButton);
     EXPECT_EQ(groups.list.currentRow(), 1);
     ASSERT_EQ(hovered.count(), 1);
     EXPECT_EQ(hovered.at(0).at(0).toInt(), 0);
 
     // Moving within the same row reports nothing new.
-    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.rowCentre(1) + QPoint(5, 1),
+    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.RowCentre(1) + QPoint(5, 1),
               Qt::NoButton);
     EXPECT_EQ(hovered.count(), 1);
-    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.rowCentre(2), Qt::NoButton);
+    SendMouse(groups.list.viewport(), QEvent::MouseMove, groups.RowCentre(2), Qt::NoButton);
     EXPECT_EQ(groups.list.currentRow(), 2);
     EXPECT_EQ(hovered.count(), 2);
 
     // The profile pane follows the mouse too but does not report hovering.
     Pane profiles(1, 32);
-    QSignalSpy quiet(&profiles.list, &CIconListBox::paneHovered);
-    SendMouse(profiles.list.viewport(), QEvent::MouseMove, profiles.rowCentre(2), Qt::NoButton);
+    QSignalSpy quiet(&profiles.list, &CIconListBox::PaneHovered);
+    SendMouse(profiles.list.viewport(), QEvent::MouseMove, profiles.RowCentre(2), Qt::NoButton);
     EXPECT_EQ(profiles.list.currentRow(), 2);
     EXPECT_EQ(quiet.count(), 0);
 }
@@ -97,9 +97,9 @@ TEST(IconListBox, theCurrentRowFollowsTheMouseAndTheGroupPaneReportsIt)
 TEST(IconListBox, aPressOnARowIsReportedInsteadOfHandled)
 {
     Pane profiles(1, 32);
-    QSignalSpy clicked(&profiles.list, &CIconListBox::paneClicked);
-    SendMouse(profiles.list.viewport(), QEvent::MouseMove, profiles.rowCentre(2), Qt::NoButton);
-    SendMouse(profiles.list.viewport(), QEvent::MouseButtonPress, profiles.rowCentre(2),
+    QSignalSpy clicked(&profiles.list, &CIconListBox::PaneClicked);
+    SendMouse(profiles.list.viewport(), QEvent::MouseMove, profiles.RowCentre(2), Qt::NoButton);
+    SendMouse(profiles.list.viewport(), QEvent::MouseButtonPress, profiles.RowCentre(2),
               Qt::LeftButton, Qt::LeftButton);
     ASSERT_EQ(clicked.count(), 1);
     EXPECT_EQ(clicked.at(0).at(0).toInt(), 1);
@@ -107,7 +107,7 @@ TEST(IconListBox, aPressOnARowIsReportedInsteadOfHandled)
     // Without a current row the list handles the press itself.
     CIconListBox empty;
     empty.resize(100, 100);
-    QSignalSpy none(&empty, &CIconListBox::paneClicked);
+    QSignalSpy none(&empty, &CIconListBox::PaneClicked);
     SendMouse(empty.viewport(), QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton,
               Qt::LeftButton);
     EXPECT_EQ(none.count(), 0);
@@ -117,11 +117,11 @@ TEST(IconListBox, doubleClicksOnDisabledRowsAreSwallowed)
 {
     Pane pane(1);
     pane.list.SetRowEnabled(1, false);
-    QSignalSpy doubled(&pane.list, &CIconListBox::rowDoubleClicked);
-    SendMouse(pane.list.viewport(), QEvent::MouseButtonDblClick, pane.rowCentre(1), Qt::LeftButton,
+    QSignalSpy doubled(&pane.list, &CIconListBox::RowDoubleClicked);
+    SendMouse(pane.list.viewport(), QEvent::MouseButtonDblClick, pane.RowCentre(1), Qt::LeftButton,
               Qt::LeftButton);
     EXPECT_EQ(doubled.count(), 0);
-    SendMouse(pane.list.viewport(), QEvent::MouseButtonDblClick, pane.rowCentre(2), Qt::LeftButton,
+    SendMouse(pane.list.viewport(), QEvent::MouseButtonDblClick, pane.RowCentre(2), Qt::LeftButton,
               Qt::LeftButton);
     ASSERT_EQ(doubled.count(), 1);
     EXPECT_EQ(doubled.at(0).at(0).toInt(), 2);
@@ -138,50 +138,50 @@ TEST(IconListBox, rowsGrowToTheirWrappedTextAndTheIcon)
                 1);
     list.show();
     QApplication::processEvents();
-    const int shortRow = list.visualItemRect(list.item(0)).height();
-    const int longRow = list.visualItemRect(list.item(1)).height();
-    EXPECT_EQ(shortRow, 32 + 4 + 4);
+    const int short_row = list.visualItemRect(list.item(0)).height();
+    const int long_row = list.visualItemRect(list.item(1)).height();
+    EXPECT_EQ(short_row, 32 + 4 + 4);
     // Measured at the width the text is drawn in, right of the 38-pixel icon column.
-    const int textWidth = list.viewport()->width() - 38;
-    const QRect wrapped = list.fontMetrics().boundingRect(QRect(0, 0, textWidth, 10000),
+    const int text_width = list.viewport()->width() - 38;
+    const QRect wrapped = list.fontMetrics().boundingRect(QRect(0, 0, text_width, 10000),
                                                           Qt::TextWordWrap, list.item(1)->text());
-    EXPECT_EQ(longRow, wrapped.height() + 4);
-    EXPECT_GT(longRow, shortRow);
+    EXPECT_EQ(long_row, wrapped.height() + 4);
+    EXPECT_GT(long_row, short_row);
 }
 
 TEST(IconListBox, highlightStylesColourTheirPartOfTheSelectedRow)
 {
     Pane pane(1, 32);
     pane.list.setCurrentRow(0);
-    const QColor highlight = SystemColor::Highlight(pane.list.palette());
-    const QColor window = SystemColor::Window(pane.list.palette());
+    const QColor highlight = system_color::Highlight(pane.list.palette());
+    const QColor window = system_color::Window(pane.list.palette());
     const QRect row = pane.list.visualItemRect(pane.list.item(0));
-    const QPoint iconColumn = row.topLeft() + QPoint(1, row.height() - 2);
-    const QPoint farRight = QPoint(row.right() - 2, row.center().y());
+    const QPoint icon_column = row.topLeft() + QPoint(1, row.height() - 2);
+    const QPoint far_right = QPoint(row.right() - 2, row.center().y());
 
     const auto shot = [&pane] { return Grab(pane.list.viewport()); };
     pane.list.SetHighlightStyle(CIconListBox::WholeRow, true);
     QImage image = shot();
-    EXPECT_EQ(image.pixelColor(iconColumn), highlight);
-    EXPECT_EQ(image.pixelColor(farRight), highlight);
+    EXPECT_EQ(image.pixelColor(icon_column), highlight);
+    EXPECT_EQ(image.pixelColor(far_right), highlight);
 
     pane.list.SetHighlightStyle(CIconListBox::RightOfIcon, true);
     image = shot();
-    EXPECT_EQ(image.pixelColor(iconColumn), window);
-    EXPECT_EQ(image.pixelColor(farRight), highlight);
+    EXPECT_EQ(image.pixelColor(icon_column), window);
+    EXPECT_EQ(image.pixelColor(far_right), highlight);
 
     pane.list.SetHighlightStyle(CIconListBox::TextOnly, true);
     image = shot();
-    EXPECT_EQ(image.pixelColor(farRight), window) << "beyond the text's own rectangle";
+    EXPECT_EQ(image.pixelColor(far_right), window) << "beyond the text's own rectangle";
 
     pane.list.SetHighlightStyle(3, true);
-    EXPECT_EQ(pane.list.highlightStyle(), CIconListBox::TextOnly);
+    EXPECT_EQ(pane.list.HighlightStyle(), CIconListBox::TextOnly);
 
     // A disabled row is never highlighted.
     pane.list.SetHighlightStyle(CIconListBox::WholeRow, true);
     pane.list.SetRowEnabled(0, false);
     image = shot();
-    EXPECT_EQ(image.pixelColor(farRight), window);
+    EXPECT_EQ(image.pixelColor(far_right), window);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ struct BoxWatcher
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool seen = false;
 
-    void arm()
+    void Arm()
     {
         QTimer::singleShot(0, [this] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -71,10 +71,10 @@ TEST(LinkLabel, aFailedOpenExplainsTheCauseInAWarning)
         return kLinkFileNotFound;
     });
     int failure = -1;
-    QObject::connect(&label, &CLinkLabel::openFailed, [&failure](int code) { failure = code; });
+    QObject::connect(&label, &CLinkLabel::OpenFailed, [&failure](int code) { failure = code; });
 
     BoxWatcher watcher;
-    watcher.arm();
+    watcher.Arm();
     QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(10, 10));
 
     EXPECT_EQ(opened, QStringLiteral("/nowhere/banner-target"));
@@ -95,7 +95,7 @@ TEST(LinkLabel, aSuccessfulOpenShowsNothing)
         return kLinkSucceeded;
     });
     BoxWatcher watcher;
-    watcher.arm();
+    watcher.Arm();
     QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(10, 10));
     QApplication::processEvents();
     EXPECT_EQ(calls, 1);

@@ -29,7 +29,7 @@ TEST_F(SkinTabCtrlTest, optionSheetColoursAreDrawn)
 {
     CSkinTabCtrl::SetTabStyleFlags(true, kSheetFlags);
     CSkinTabCtrl tabs;
-    ASSERT_TRUE(tabs.isOwnerDrawn());
+    ASSERT_TRUE(tabs.IsOwnerDrawn());
     tabs.SetBackgroundColor(kSheetBackground);
     tabs.setFont(test::CrispFont());
     tabs.addTab(QStringLiteral("Audio"));
@@ -46,15 +46,15 @@ TEST_F(SkinTabCtrlTest, optionSheetColoursAreDrawn)
     EXPECT_EQ(shot.pixelColor(unselected.left() + 2, unselected.top() + 2), ColorFromRef(0xDAB3A6));
     // Bottom: the selected tab fades to the button face, the others to 70 % of the background.
     EXPECT_TRUE(Near(shot.pixelColor(selected.left() + 2, selected.bottom() - 1),
-                     SystemColor::ButtonFace(tabs.palette()), 12));
+                     system_color::ButtonFace(tabs.palette()), 12));
     EXPECT_TRUE(Near(shot.pixelColor(unselected.left() + 2, unselected.bottom()),
                      CSkinTabCtrl::ScaleColor(kSheetBackground, 0.7), 12));
 
-    const QColor unselectedText = ColorFromRef(0x6D5953);
-    EXPECT_GT(CountColor(shot, unselectedText, unselected), 10);
-    EXPECT_GT(CountColor(shot, unselectedText, tabs.tabRect(2)), 10);
-    EXPECT_EQ(CountColor(shot, unselectedText, selected), 0);
-    EXPECT_GT(CountColor(shot, SystemColor::WindowText(tabs.palette()), selected), 10);
+    const QColor unselected_text = ColorFromRef(0x6D5953);
+    EXPECT_GT(CountColor(shot, unselected_text, unselected), 10);
+    EXPECT_GT(CountColor(shot, unselected_text, tabs.tabRect(2)), 10);
+    EXPECT_EQ(CountColor(shot, unselected_text, selected), 0);
+    EXPECT_GT(CountColor(shot, system_color::WindowText(tabs.palette()), selected), 10);
 }
 
 TEST_F(SkinTabCtrlTest, aLongTabTextEndsInAnEllipsis)
@@ -64,14 +64,14 @@ TEST_F(SkinTabCtrlTest, aLongTabTextEndsInAnEllipsis)
     tabs.setUsesScrollButtons(false);
     tabs.setExpanding(false);
     tabs.addTab(QStringLiteral("General"));
-    const QString longText = QStringLiteral("A tab caption far too long to fit into its tab");
-    tabs.addTab(longText);
+    const QString long_text = QStringLiteral("A tab caption far too long to fit into its tab");
+    tabs.addTab(long_text);
     tabs.resize(160, tabs.sizeHint().height());
     tabs.show();
 
-    const QString shown = tabs.displayedText(1);
+    const QString shown = tabs.DisplayedText(1);
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
-    EXPECT_TRUE(longText.startsWith(shown.chopped(1)));
+    EXPECT_TRUE(long_text.startsWith(shown.chopped(1)));
     EXPECT_LE(tabs.fontMetrics().horizontalAdvance(shown), tabs.tabRect(1).width() - 6);
 }
 
@@ -79,7 +79,7 @@ TEST_F(SkinTabCtrlTest, stripsCreatedWithoutFlagsKeepTheStandardLook)
 {
     CSkinTabCtrl standard;
     CSkinTabCtrl::SetTabStyleFlags(true, kSheetFlags);
-    EXPECT_FALSE(standard.isOwnerDrawn());
+    EXPECT_FALSE(standard.IsOwnerDrawn());
     CSkinTabCtrl::SetTabStyleFlags(false, kSheetFlags);
     EXPECT_EQ(CSkinTabCtrl::TabStyleFlags(), 0u) << "disabling clears the flags";
 }
@@ -91,16 +91,16 @@ TEST_F(SkinTabCtrlTest, shadesFollowTheFlags)
     CSkinTabCtrl tabs;
     tabs.SetBackgroundColor(face);
     // Without "lighten", the selected tab keeps the button face; unselected tabs are darkened.
-    EXPECT_EQ(tabs.faceColor(true), SystemColor::ButtonFace(tabs.palette()));
-    EXPECT_EQ(tabs.faceColor(false), QColor(180, 90, 45));
-    EXPECT_EQ(tabs.textColor(false), QColor(100, 50, 25));
+    EXPECT_EQ(tabs.FaceColor(true), system_color::ButtonFace(tabs.palette()));
+    EXPECT_EQ(tabs.FaceColor(false), QColor(180, 90, 45));
+    EXPECT_EQ(tabs.TextColor(false), QColor(100, 50, 25));
 
     CSkinTabCtrl::SetTabStyleFlags(
         true,
         CSkinTabCtrl::UnselectedUseBackground | CSkinTabCtrl::DarkenUnselected
             | CSkinTabCtrl::DeriveFromBackground | CSkinTabCtrl::LightenSelected);
-    EXPECT_EQ(tabs.faceColor(false), QColor(180, 90, 45)) << "0x10 darkens despite 0x01";
-    EXPECT_EQ(tabs.faceColor(true), QColor(255, 140, 70)) << "lightened and clamped";
+    EXPECT_EQ(tabs.FaceColor(false), QColor(180, 90, 45)) << "0x10 darkens despite 0x01";
+    EXPECT_EQ(tabs.FaceColor(true), QColor(255, 140, 70)) << "lightened and clamped";
 }
 
 } // namespace

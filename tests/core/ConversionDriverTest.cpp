@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ConversionDriver.h"
 
-#include "app/LanguageTable.h"
 #include "platform/OutputClaim.h"
+#include "texts/LanguageTable.h"
 
 #include "DriverFixtures.h"
 #include "TaskFixtures.h"

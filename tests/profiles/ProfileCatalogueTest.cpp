@@ -17,6 +17,7 @@ namespace {
 std::vector<std::string> Sections(const std::vector<const ProfileItem *> &items)
 {
     std::vector<std::string> out;
+    out.reserve(items.size());
     for (const auto *item : items)
         out.push_back(item->ini_file + ":" + item->section);
     return out;

@@ -40,6 +40,7 @@ int Convert(const std::string &in, const std::string &subtitle, const std::strin
         args.insert(args.end(), {"-vhook", "SubTitleHook -f " + subtitle});
     args.insert(args.end(), {"-vcodec", "mpeg4", "-qscale", "1", "-an", out});
     std::vector<char *> argv;
+    argv.reserve(args.size());
     for (auto &arg : args)
         argv.push_back(arg.data());
     return ffmain(static_cast<int>(argv.size()), argv.data(), nullptr);
@@ -107,8 +108,8 @@ TEST(BurnInStyle, theStyleChosenInTheDialogChangesTheNextConversionAsThePreviewS
     EXPECT_NEAR(shown.bounds.right(), after.bounds.right(), 3);
     EXPECT_NEAR(shown.bounds.top(), after.bounds.top(), 3);
     EXPECT_NEAR(shown.bounds.bottom(), after.bounds.bottom(), 3);
-    EXPECT_NEAR(shown.changed, after.changed, after.changed / 10);
-    EXPECT_NEAR(shown.yellow, after.yellow, after.yellow / 5);
+    EXPECT_NEAR(shown.changed, after.changed, after.changed / 10.0);
+    EXPECT_NEAR(shown.yellow, after.yellow, after.yellow / 5.0);
     std::printf("changed pixels: standard %d (white %d, yellow %d), styled %d (white %d, yellow "
                 "%d), preview %d (yellow %d); text box: output %d,%d-%d,%d preview %d,%d-%d,%d\n",
                 before.changed, before.white, before.yellow, after.changed, after.white,

@@ -11,7 +11,7 @@
 
 #include "CColorButton.h"
 #include "CSkinButton.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include "TempDir.h"
 

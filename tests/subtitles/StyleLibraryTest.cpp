@@ -81,7 +81,7 @@ TEST(StyleLibrary, showsItsDialogInTheConvertersLanguageOverTheCallersWindow)
         qobject_cast<QDialog *>(dialog)->reject();
     });
     SubtitleStyleEditor(quillet::test::ProgramDir().string())
-        .Edit(reinterpret_cast<void *>(owner.winId()));
+        .Edit(reinterpret_cast<void *>(owner.winId())); // NOLINT(performance-no-int-to-ptr)
     EXPECT_EQ(title.toStdString(), "Untertitelstil");
     EXPECT_EQ(parent, &owner);
 }

@@ -32,7 +32,7 @@ AlignmentPicker::AlignmentPicker(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(frame, 0, 0, Qt::AlignLeft);
     SetAlignment(2);
-    connect(m_group, &QButtonGroup::idClicked, this, &AlignmentPicker::changed);
+    connect(m_group, &QButtonGroup::idClicked, this, &AlignmentPicker::Changed);
 }
 
 int AlignmentPicker::Alignment() const

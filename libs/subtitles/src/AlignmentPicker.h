@@ -24,7 +24,7 @@ public:
     QRadioButton *Choice(int alignment) const;
 
 signals:
-    void changed();
+    void Changed();
 
 private:
     QButtonGroup *m_group;

@@ -40,7 +40,7 @@ ColourChooser::ColourChooser(const QString &title, const QString &tooltip,
     row->addStretch();
 
     connect(m_button, &QPushButton::clicked, this, &ColourChooser::Choose);
-    connect(m_opacity, &QSpinBox::valueChanged, this, &ColourChooser::changed);
+    connect(m_opacity, &QSpinBox::valueChanged, this, &ColourChooser::Changed);
     ShowColour();
 }
 
@@ -69,7 +69,7 @@ void ColourChooser::Choose()
     m_rgb = dialog.currentColor();
     m_rgb.setAlpha(255);
     ShowColour();
-    emit changed();
+    emit Changed();
 }
 
 void ColourChooser::ShowColour()

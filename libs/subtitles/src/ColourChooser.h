@@ -33,7 +33,7 @@ public:
 
 signals:
     /// The user chose another colour or opacity.
-    void changed();
+    void Changed();
 
 private:
     void Choose();

@@ -8,10 +8,11 @@
 #include "StyleFile.h"
 #include "StyleSettings.h"
 
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
 #include "controls/MessageBoxPrompter.h"
-#include "core/Texts.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
+#include "texts/Texts.h"
+#include "texts/ui/UiText.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -36,13 +37,13 @@ struct EditSession
 };
 
 std::unique_ptr<EditSession> g_session;
-const quillet::BuiltInTexts g_built_in_texts;
+const quillet::BuiltInTexts kGBuiltInTexts;
 
 const quillet::Texts &CurrentTexts()
 {
     if (g_session && g_session->language)
         return *g_session->language;
-    return g_built_in_texts;
+    return kGBuiltInTexts;
 }
 
 /// A dialog can be shown only inside the caller's running Qt application, on its thread.
@@ -132,8 +133,8 @@ SUBTITLES_API int ST_SetIniSubtitleStyle(void *style)
                 message.replace(at, 2, error);
             quillet::MessageBoxPrompter(
                 g_session ? g_session->owner.data() : nullptr,
-                QString::fromStdString(quillet::LookupKey(
-                    texts, quillet::CataloguedKey("SUBTITLE_STYLE_DLG", "strTitleInfo"))))
+                quillet::UiText(texts,
+                                quillet::CataloguedKey("SUBTITLE_STYLE_DLG", "strTitleInfo")))
                 .Tell(message);
         } else {
             Report("ST_SetIniSubtitleStyle", error.c_str());

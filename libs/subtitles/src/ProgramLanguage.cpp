@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgramLanguage.h"
 
-#include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
-#include "app/RegistryAccess.h"
+#include "platform/SettingsStore.h"
+#include "texts/LanguageTable.h"
+#include "texts/StoredLanguage.h"
 
 #include <dlfcn.h>
 
@@ -13,19 +13,8 @@ namespace subtitles {
 
 std::unique_ptr<quillet::LanguageTable> LoadProgramLanguage(const std::string &program_folder)
 {
-    using quillet::ConverterApp;
-    const quillet::RegistryAccess registry{
-        quillet::platform::SettingsStore(quillet::platform::SettingsStore::DefaultFolder())};
-    std::string name;
-    if (!registry.ReadText(ConverterApp::kSettingsKey, "language", name) || name.empty())
-        return nullptr;
-    std::string folder;
-    if (!registry.ReadText(ConverterApp::kSettingsKey, "languagefolder", folder))
-        folder = ConverterApp::kDefaultLanguageFolder;
-    auto table = std::make_unique<quillet::LanguageTable>();
-    table->ScanLanguageFolder(program_folder + folder);
-    table->SelectLanguage(name);
-    return table;
+    const quillet::platform::SettingsStore store(quillet::platform::SettingsStore::DefaultFolder());
+    return quillet::LoadStoredLanguage(store, program_folder);
 }
 
 std::string LibraryFolder()

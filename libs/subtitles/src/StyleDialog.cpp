@@ -8,8 +8,10 @@
 
 #include "CColorButton.h"
 #include "CSkinButton.h"
-#include "app/LanguageKeys.h"
-#include "disc/subtitles/DialogLook.h"
+#include "DialogButton.h"
+#include "DialogLook.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -30,11 +32,6 @@ namespace {
 consteval const quillet::LanguageKey &Key(std::string_view key)
 {
     return quillet::CataloguedKey("SUBTITLE_STYLE_DLG", key);
-}
-
-QString Text(const quillet::Texts &texts, const quillet::LanguageKey &key)
-{
-    return QString::fromStdString(quillet::LookupKey(texts, key));
 }
 
 QColor ToColour(Argb argb)
@@ -78,13 +75,12 @@ StyleDialog::StyleDialog(const quillet::Texts &texts, const StyleFile &file, Sty
     : QDialog(parent)
     , m_file(file)
     , m_defaults(std::move(defaults))
-    , m_preview_failed(
-          QString::fromStdString(quillet::LookupKeyFormat(texts, Key("strPreviewFailedInfo"))))
+    , m_preview_failed(quillet::UiFormat(texts, Key("strPreviewFailedInfo")))
     , m_preview_timer(new QTimer(this))
     , m_frame(PaintSampleFrame(kPreviewSize))
 {
     setObjectName(QStringLiteral("subtitleStyleDialog"));
-    setWindowTitle(Text(texts, Key("strTitleInfo")));
+    setWindowTitle(quillet::UiText(texts, Key("strTitleInfo")));
     quillet::ApplyDialogLook(this);
     BuildControls(texts);
 
@@ -94,8 +90,8 @@ StyleDialog::StyleDialog(const quillet::Texts &texts, const StyleFile &file, Sty
     QFile srt(sample);
     if (srt.open(QIODevice::WriteOnly)) {
         srt.write("1\n00:00:00,000 --> 99:00:00,000\n");
-        srt.write(Text(texts, Key("strSampleLine1Info")).toUtf8() + "\n");
-        srt.write(Text(texts, Key("strSampleLine2Info")).toUtf8() + "\n");
+        srt.write(quillet::UiText(texts, Key("strSampleLine1Info")).toUtf8() + "\n");
+        srt.write(quillet::UiText(texts, Key("strSampleLine2Info")).toUtf8() + "\n");
         srt.close();
     }
     m_renderer = std::make_unique<PreviewRenderer>(QFile::encodeName(sample).toStdString());
@@ -117,16 +113,16 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     m_size = new QSpinBox(this);
     m_size->setObjectName(QStringLiteral("fontSize"));
     m_size->setRange(kMinFontSize, kMaxFontSize);
-    m_bold = new QCheckBox(Text(texts, Key("btnBoldInfo")), this);
+    m_bold = new QCheckBox(quillet::UiText(texts, Key("btnBoldInfo")), this);
     m_bold->setObjectName(QStringLiteral("bold"));
-    m_italic = new QCheckBox(Text(texts, Key("btnItalicInfo")), this);
+    m_italic = new QCheckBox(quillet::UiText(texts, Key("btnItalicInfo")), this);
     m_italic->setObjectName(QStringLiteral("italic"));
 
-    const QString colour_tip = Text(texts, Key("btnColourTooltip"));
-    const QString opacity = Text(texts, Key("strOpacityInfo"));
-    const QString primary_label = Text(texts, Key("strTextColourInfo"));
-    const QString outline_label = Text(texts, Key("strOutlineColourInfo"));
-    const QString shadow_label = Text(texts, Key("strShadowColourInfo"));
+    const QString colour_tip = quillet::UiText(texts, Key("btnColourTooltip"));
+    const QString opacity = quillet::UiText(texts, Key("strOpacityInfo"));
+    const QString primary_label = quillet::UiText(texts, Key("strTextColourInfo"));
+    const QString outline_label = quillet::UiText(texts, Key("strOutlineColourInfo"));
+    const QString shadow_label = quillet::UiText(texts, Key("strShadowColourInfo"));
     m_primary = new ColourChooser(primary_label, colour_tip, opacity, this);
     m_primary->setObjectName(QStringLiteral("primaryColour"));
     m_outline = new ColourChooser(outline_label, colour_tip, opacity, this);
@@ -160,7 +156,7 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     form->setHorizontalSpacing(8);
     form->setVerticalSpacing(6);
     int row = 0;
-    form->addWidget(Label(Text(texts, Key("strFontInfo")), m_font, this), row, 0);
+    form->addWidget(Label(quillet::UiText(texts, Key("strFontInfo")), m_font, this), row, 0);
     form->addWidget(m_font, row++, 1);
     auto *size_row = new QHBoxLayout;
     size_row->addWidget(m_size);
@@ -168,7 +164,7 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     size_row->addWidget(m_bold);
     size_row->addWidget(m_italic);
     size_row->addStretch();
-    form->addWidget(Label(Text(texts, Key("strSizeInfo")), m_size, this), row, 0);
+    form->addWidget(Label(quillet::UiText(texts, Key("strSizeInfo")), m_size, this), row, 0);
     form->addLayout(size_row, row++, 1);
     form->addWidget(Label(primary_label, m_primary->Button(), this), row, 0);
     form->addWidget(m_primary, row++, 1);
@@ -176,20 +172,25 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     form->addWidget(m_outline, row++, 1);
     form->addWidget(Label(shadow_label, m_shadow->Button(), this), row, 0);
     form->addWidget(m_shadow, row++, 1);
-    form->addWidget(Label(Text(texts, Key("strOutlineWidthInfo")), m_outline_width, this), row, 0);
+    form->addWidget(
+        Label(quillet::UiText(texts, Key("strOutlineWidthInfo")), m_outline_width, this), row, 0);
     form->addWidget(m_outline_width, row++, 1, Qt::AlignLeft);
-    form->addWidget(Label(Text(texts, Key("strShadowDistanceInfo")), m_shadow_distance, this), row,
-                    0);
+    form->addWidget(
+        Label(quillet::UiText(texts, Key("strShadowDistanceInfo")), m_shadow_distance, this), row,
+        0);
     form->addWidget(m_shadow_distance, row++, 1, Qt::AlignLeft);
-    form->addWidget(Label(Text(texts, Key("strPositionInfo")), m_alignment, this), row, 0,
-                    Qt::AlignTop);
+    form->addWidget(Label(quillet::UiText(texts, Key("strPositionInfo")), m_alignment, this), row,
+                    0, Qt::AlignTop);
     form->addWidget(m_alignment, row++, 1, Qt::AlignLeft);
-    form->addWidget(Label(Text(texts, Key("strMarginLeftInfo")), m_margin_left, this), row, 0);
+    form->addWidget(Label(quillet::UiText(texts, Key("strMarginLeftInfo")), m_margin_left, this),
+                    row, 0);
     form->addWidget(m_margin_left, row++, 1, Qt::AlignLeft);
-    form->addWidget(Label(Text(texts, Key("strMarginRightInfo")), m_margin_right, this), row, 0);
+    form->addWidget(Label(quillet::UiText(texts, Key("strMarginRightInfo")), m_margin_right, this),
+                    row, 0);
     form->addWidget(m_margin_right, row++, 1, Qt::AlignLeft);
-    form->addWidget(Label(Text(texts, Key("strMarginVerticalInfo")), m_margin_vertical, this), row,
-                    0);
+    form->addWidget(
+        Label(quillet::UiText(texts, Key("strMarginVerticalInfo")), m_margin_vertical, this), row,
+        0);
     form->addWidget(m_margin_vertical, row++, 1, Qt::AlignLeft);
     form->setRowStretch(row, 1);
 
@@ -200,7 +201,7 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     m_preview->setAlignment(Qt::AlignCenter);
     m_preview->setWordWrap(true);
     auto *preview_column = new QVBoxLayout;
-    preview_column->addWidget(new QLabel(Text(texts, Key("strPreviewInfo")), this));
+    preview_column->addWidget(new QLabel(quillet::UiText(texts, Key("strPreviewInfo")), this));
     preview_column->addWidget(m_preview);
     preview_column->addStretch();
 
@@ -210,11 +211,12 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     m_ok->setObjectName(QStringLiteral("ok"));
     m_cancel = new quillet::CSkinButton(this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
-    quillet::SetUpTextButton(m_default_button, Text(texts, Key("btnDefaultInfo")),
-                             Text(texts, Key("btnDefaultTooltip")));
-    quillet::SetUpTextButton(m_ok, Text(texts, Key("btnOKInfo")), Text(texts, Key("btnOKTooltip")));
-    quillet::SetUpTextButton(m_cancel, Text(texts, Key("btnCancelInfo")),
-                             Text(texts, Key("btnCancelTooltip")));
+    quillet::SetUpTextButton(m_default_button, quillet::UiText(texts, Key("btnDefaultInfo")),
+                             quillet::UiText(texts, Key("btnDefaultTooltip")));
+    quillet::SetUpTextButton(m_ok, quillet::UiText(texts, Key("btnOKInfo")),
+                             quillet::UiText(texts, Key("btnOKTooltip")));
+    quillet::SetUpTextButton(m_cancel, quillet::UiText(texts, Key("btnCancelInfo")),
+                             quillet::UiText(texts, Key("btnCancelTooltip")));
     for (quillet::CSkinButton *button : {m_default_button, m_ok, m_cancel})
         button->setMinimumSize(std::max(88, button->sizeHint().width() + 16), 24);
     m_ok->setDefault(true);
@@ -240,10 +242,10 @@ void StyleDialog::BuildControls(const quillet::Texts &texts)
     connect(m_bold, &QCheckBox::toggled, this, &StyleDialog::PreviewLater);
     connect(m_italic, &QCheckBox::toggled, this, &StyleDialog::PreviewLater);
     for (ColourChooser *chooser : {m_primary, m_outline, m_shadow})
-        connect(chooser, &ColourChooser::changed, this, &StyleDialog::PreviewLater);
+        connect(chooser, &ColourChooser::Changed, this, &StyleDialog::PreviewLater);
     connect(m_outline_width, &QDoubleSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
     connect(m_shadow_distance, &QDoubleSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
-    connect(m_alignment, &AlignmentPicker::changed, this, &StyleDialog::PreviewLater);
+    connect(m_alignment, &AlignmentPicker::Changed, this, &StyleDialog::PreviewLater);
     for (QSpinBox *box : {m_margin_left, m_margin_right, m_margin_vertical})
         connect(box, &QSpinBox::valueChanged, this, &StyleDialog::PreviewLater);
     connect(m_default_button, &QPushButton::clicked, this, [this] { SetSettings(m_defaults); });

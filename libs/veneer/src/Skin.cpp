@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Skin.h"
 
-#include <QFontDatabase>
+#include "DialogLook.h"
 
 namespace quillet::veneer {
 
@@ -10,7 +10,7 @@ namespace {
 // The program's skin: the dialogs' light blue with a whiter band behind the banner, labels in
 // the muted blue the windows use for them, frames a shade darker than the background.
 const Skin kSkins[] = {
-    {"tesk_skin", QColor(217, 234, 255), QColor(246, 250, 255), 64, QColor(93, 121, 161),
+    {"tesk_skin", QColor(kDialogBackgroundRgb), QColor(246, 250, 255), 64, QColor(kLabelTextRgb),
      QColor(150, 178, 214), 8},
 };
 
@@ -32,8 +32,7 @@ SkinChoice &CurrentSkin()
 
 QFont SkinFont(const Skin &skin)
 {
-    QFont font(QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
-                                                                   : QStringLiteral("DejaVu Sans"));
+    QFont font(DialogFontFamily());
     font.setPointSize(skin.font_point_size);
     return font;
 }

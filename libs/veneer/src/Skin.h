@@ -33,7 +33,7 @@ struct SkinChoice
 
 SkinChoice &CurrentSkin();
 
-/// The skin's dialog font: Verdana where installed, else DejaVu Sans, whose letters are as wide.
+/// The skin's dialog font: the dialogs' family (DialogFontFamily) at the skin's size.
 QFont SkinFont(const Skin &skin);
 
 } // namespace quillet::veneer

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DialogLook.h"
+
 #include <QColor>
 
 // One palette for every picture, built round the dialogs' background and the labels' blue, so
 // the buttons, icons and banner look like they belong to the same window.
 namespace quillet::art {
 
-inline const QColor kDialogBackground{217, 234, 255};
-inline const QColor kLabelBlue{93, 121, 161};
+inline const QColor kDialogBackground{kDialogBackgroundRgb};
+inline const QColor kLabelBlue{kLabelTextRgb};
 inline const QColor kDeepBlue{58, 93, 158};
 inline const QColor kSkyBlue{134, 170, 238};
 inline const QColor kInk{47, 66, 104};

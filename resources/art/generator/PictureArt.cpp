@@ -84,12 +84,8 @@ void drawBanner(QPainter &p)
     ink.setColorAt(1, kInk);
     p.setBrush(ink);
     p.drawPath(word);
-
-    QFont tagline(QStringLiteral("DejaVu Sans"));
-    tagline.setPixelSize(11);
-    p.setFont(tagline);
-    p.setPen(kLabelBlue);
-    p.drawText(QPointF(55, 43), QStringLiteral("Convert video and audio for all your devices"));
+    // The line under the name is text in the user's language: the main window writes it over
+    // the picture (SkinResources::BannerWithTagline), so the picture leaves that band empty.
 }
 
 void drawEmptyList(QPainter &p)

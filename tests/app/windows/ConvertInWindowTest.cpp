@@ -47,11 +47,11 @@ TEST(ConvertInWindow, threeClipsConvertWithProgressAndACancelledRunLeavesNothing
     QStringList captions;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        if (captions.isEmpty() || captions.back() != w.progressBar()->caption())
-            captions << w.progressBar()->caption();
+        if (captions.isEmpty() || captions.back() != w.ProgressBar()->Caption())
+            captions << w.ProgressBar()->Caption();
     });
     sampler.start(20);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     sampler.stop();
 
     EXPECT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
@@ -73,34 +73,34 @@ TEST(ConvertInWindow, threeClipsConvertWithProgressAndACancelledRunLeavesNothing
     // The last output is shown in the file manager; the window is idle again.
     ASSERT_EQ(h.desktop.shown.size(), 1u);
     EXPECT_EQ(fs::path(h.desktop.shown[0]).filename(), "third.mp4");
-    EXPECT_EQ(w.convertButton()->text(), "&Convert");
-    EXPECT_TRUE(w.addButton()->isEnabled());
-    EXPECT_TRUE(w.progressBar()->caption().startsWith("Total: 3 | "));
+    EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
+    EXPECT_TRUE(w.AddButton()->isEnabled());
+    EXPECT_TRUE(w.ProgressBar()->Caption().startsWith("Total: 3 | "));
 
     // A second run, cancelled with the Cancel face while its first file converts.
     bool cancel_clicked = false;
     QTimer canceller;
     QObject::connect(&canceller, &QTimer::timeout, [&] {
         if (!cancel_clicked && w.State().converting
-            && w.progressBar()->caption().startsWith("Completed: ")) {
+            && w.ProgressBar()->Caption().startsWith("Completed: ")) {
             cancel_clicked = true;
-            EXPECT_EQ(w.convertButton()->text(), "&Cancel");
-            QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+            EXPECT_EQ(w.ConvertButton()->text(), "&Cancel");
+            QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
         }
     });
     canceller.start(20);
     QElapsedTimer clock;
     clock.start();
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     canceller.stop();
     EXPECT_TRUE(cancel_clicked);
     EXPECT_EQ(FilesIn(h.app.OutputFolder()), made);
     EXPECT_EQ(h.desktop.shown.size(), 1u);
     EXPECT_TRUE(h.prompter.told.empty());
     EXPECT_FALSE(w.State().converting);
-    EXPECT_EQ(w.convertButton()->text(), "&Convert");
-    EXPECT_TRUE(w.addButton()->isEnabled());
-    EXPECT_TRUE(w.removeButton()->isEnabled());
+    EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
+    EXPECT_TRUE(w.AddButton()->isEnabled());
+    EXPECT_TRUE(w.RemoveButton()->isEnabled());
 }
 
 TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
@@ -116,10 +116,10 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     w.AddStartFiles(sources);
     ASSERT_EQ(h.tasks.Count(), 3);
     fs::rename(sources[1], sources[1] + ".away"); // fails in the engine
-    TaskListView &list = *w.taskList();
+    TaskListView &list = *w.ListView();
     EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::None);
 
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_EQ(h.prompter.told.size(), 1u);
     EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::Made);
     EXPECT_EQ(list.OutcomeOf(1), TaskListView::Outcome::Failed);
@@ -140,7 +140,7 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     // The next run's marks replace these: the file is back, every row is made.
     fs::rename(sources[1] + ".away", sources[1]);
     h.prompter.told.clear();
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     EXPECT_TRUE(h.prompter.told.empty());
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::Made) << row;
@@ -149,7 +149,7 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     // Moving a row clears the marks: they describe the list the run went through, and a mark
     // left by position would now sit on another task's row.
     ClickRow(w, 1);
-    QTest::mouseClick(w.upButton(), Qt::LeftButton);
+    QTest::mouseClick(w.UpButton(), Qt::LeftButton);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::None) << row;
 }

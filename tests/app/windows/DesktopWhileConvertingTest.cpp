@@ -144,24 +144,24 @@ protected:
     {
         const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
         ASSERT_EQ(qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"), address);
-        fakes = std::make_unique<QDBusConnection>(
+        m_fakes = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("fakes")));
-        ASSERT_TRUE(fakes->isConnected())
+        ASSERT_TRUE(m_fakes->isConnected())
             << "no session bus: dbus-run-session (package dbus) is not installed";
         const auto exported = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals;
-        ASSERT_TRUE(fakes->registerService(QStringLiteral("org.freedesktop.login1")));
-        ASSERT_TRUE(
-            fakes->registerObject(QStringLiteral("/org/freedesktop/login1"), &logind, exported));
-        ASSERT_TRUE(fakes->registerService(QStringLiteral("org.freedesktop.Notifications")));
-        ASSERT_TRUE(fakes->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                          &notifications, exported));
-        ASSERT_TRUE(fakes->connect(
+        ASSERT_TRUE(m_fakes->registerService(QStringLiteral("org.freedesktop.login1")));
+        ASSERT_TRUE(m_fakes->registerObject(QStringLiteral("/org/freedesktop/login1"), &m_logind,
+                                            exported));
+        ASSERT_TRUE(m_fakes->registerService(QStringLiteral("org.freedesktop.Notifications")));
+        ASSERT_TRUE(m_fakes->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
+                                            &m_notifications, exported));
+        ASSERT_TRUE(m_fakes->connect(
             QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
-            QStringLiteral("Update"), &dock, SLOT(Update(QString, QVariantMap)))); // NOLINT
+            QStringLiteral("Update"), &m_dock, SLOT(Update(QString, QVariantMap)))); // NOLINT
     }
     void TearDown() override
     {
-        fakes.reset();
+        m_fakes.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("fakes"));
     }
 
@@ -186,18 +186,18 @@ protected:
     /// Another window takes the focus, as when the user works elsewhere during a batch.
     void LookAway(MainDialog &w)
     {
-        elsewhere.resize(200, 100);
-        elsewhere.show();
-        elsewhere.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+        m_elsewhere.resize(200, 100);
+        m_elsewhere.show();
+        m_elsewhere.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_elsewhere));
         ASSERT_FALSE(w.isActiveWindow());
     }
 
-    FakeLogind logind;
-    FakeNotifications notifications;
-    LauncherListener dock;
-    std::unique_ptr<QDBusConnection> fakes;
-    QWidget elsewhere;
+    FakeLogind m_logind;
+    FakeNotifications m_notifications;
+    LauncherListener m_dock;
+    std::unique_ptr<QDBusConnection> m_fakes;
+    QWidget m_elsewhere;
 };
 
 } // namespace
@@ -213,28 +213,28 @@ TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
     bool held_while_converting = false;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        if (w.State().converting && logind.locks.size() == 1 && !logind.Released(0))
+        if (w.State().converting && m_logind.locks.size() == 1 && !m_logind.Released(0))
             held_while_converting = true;
     });
     sampler.start(10);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     EXPECT_TRUE(held_while_converting);
-    ASSERT_EQ(logind.locks.size(), 1u);
-    EXPECT_EQ(logind.locks[0].arguments,
+    ASSERT_EQ(m_logind.locks.size(), 1u);
+    EXPECT_EQ(m_logind.locks[0].arguments,
               QStringList({"sleep:idle", "quillet", "quillet is converting 2 files", "block"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Released(0); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.Released(0); }, 2000));
 
     // A second batch, cancelled while it converts: a lock of its own, also given back.
     held_while_converting = false;
-    QTimer::singleShot(300, [&] { QTest::mouseClick(w.convertButton(), Qt::LeftButton); });
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTimer::singleShot(300, [&] { QTest::mouseClick(w.ConvertButton(), Qt::LeftButton); });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     sampler.stop();
-    ASSERT_EQ(logind.locks.size(), 2u);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.AllReleased(); }, 2000));
+    ASSERT_EQ(m_logind.locks.size(), 2u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.AllReleased(); }, 2000));
 
     // The user watched both: nothing to notify.
     QTest::qWait(100);
-    EXPECT_TRUE(notifications.notes.empty());
+    EXPECT_TRUE(m_notifications.notes.empty());
 }
 
 TEST_F(DesktopBus, theTaskbarShowsTheWholeBatchAndHidesTheBarAtTheEnd)
@@ -242,11 +242,11 @@ TEST_F(DesktopBus, theTaskbarShowsTheWholeBatchAndHidesTheBarAtTheEnd)
     WindowHarness h(OnTheBus());
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4", "two.mp4", "three.mp4"});
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !dock.updates.empty() && !dock.updates.back().visible; }, 2000));
+        [&] { return !m_dock.updates.empty() && !m_dock.updates.back().visible; }, 2000));
 
-    const auto &updates = dock.updates;
+    const auto &updates = m_dock.updates;
     for (const auto &update : updates)
         EXPECT_EQ(update.uri, "application://quillet.desktop");
     EXPECT_TRUE(updates.front().visible);
@@ -280,17 +280,17 @@ TEST_F(DesktopBus, aBatchEndingUnwatchedIsNotifiedOnceBeforeItsFailureListWithAn
     bool lock_released_when_box_opened = false;
     h.prompter.while_open = [&] {
         QTest::qWait(200);
-        notes_when_box_opened = notifications.notes.size();
-        lock_released_when_box_opened = logind.locks.size() == 1 && logind.Released(0);
+        notes_when_box_opened = m_notifications.notes.size();
+        lock_released_when_box_opened = m_logind.locks.size() == 1 && m_logind.Released(0);
     };
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_EQ(h.prompter.told.size(), 1u);
     EXPECT_NE(h.prompter.told[0].find("gone.mp4"), std::string::npos);
     EXPECT_EQ(notes_when_box_opened, 1u);
     EXPECT_TRUE(lock_released_when_box_opened);
 
-    ASSERT_EQ(notifications.notes.size(), 1u);
-    const auto &note = notifications.notes[0];
+    ASSERT_EQ(m_notifications.notes.size(), 1u);
+    const auto &note = m_notifications.notes[0];
     EXPECT_EQ(note.app, "quillet");
     EXPECT_EQ(note.summary, "Conversion finished");
     EXPECT_EQ(note.body, "2 files converted, 1 failed");
@@ -298,16 +298,16 @@ TEST_F(DesktopBus, aBatchEndingUnwatchedIsNotifiedOnceBeforeItsFailureListWithAn
     EXPECT_EQ(note.hints.value("desktop-entry").toString(), "quillet");
 
     // Another program's notification is not ours to answer; ours opens the output folder.
-    emit notifications.ActionInvoked(note.id + 100, "open-folder");
-    emit notifications.ActionInvoked(note.id, "open-folder");
+    emit m_notifications.ActionInvoked(note.id + 100, "open-folder");
+    emit m_notifications.ActionInvoked(note.id, "open-folder");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !h.desktop.opened.empty(); }, 2000));
     QTest::qWait(50);
     EXPECT_EQ(h.desktop.opened, std::vector<std::string>{h.app.OutputFolder()});
 
     // Once closed, its action is forgotten.
-    emit notifications.NotificationClosed(note.id, 2);
+    emit m_notifications.NotificationClosed(note.id, 2);
     QTest::qWait(100);
-    emit notifications.ActionInvoked(note.id, "open-folder");
+    emit m_notifications.ActionInvoked(note.id, "open-folder");
     QTest::qWait(100);
     EXPECT_EQ(h.desktop.opened.size(), 1u);
 }
@@ -318,14 +318,14 @@ TEST_F(DesktopBus, aBatchTheUserWatchesOrCancelsIsNotNotified)
     MainDialog &w = h.Start();
     AddClips(h, {"one.mp4"});
     Watch(w);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
 
     LookAway(w);
-    QTimer::singleShot(200, [&] { QTest::mouseClick(w.convertButton(), Qt::LeftButton); });
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTimer::singleShot(200, [&] { QTest::mouseClick(w.ConvertButton(), Qt::LeftButton); });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     QTest::qWait(200);
-    EXPECT_TRUE(notifications.notes.empty());
-    EXPECT_EQ(logind.locks.size(), 2u);
+    EXPECT_TRUE(m_notifications.notes.empty());
+    EXPECT_EQ(m_logind.locks.size(), 2u);
 }
 
 TEST_F(DesktopBus, aLockGrantedAfterItsBatchEndedIsClosedAtOnce)
@@ -333,19 +333,19 @@ TEST_F(DesktopBus, aLockGrantedAfterItsBatchEndedIsClosedAtOnce)
     SleepInhibitor inhibitor;
     inhibitor.Take(1);
     inhibitor.Release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return logind.locks.size() == 1; }, 2000));
-    EXPECT_EQ(logind.locks[0].arguments[2], "quillet is converting 1 file");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Released(0); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_logind.locks.size() == 1; }, 2000));
+    EXPECT_EQ(m_logind.locks[0].arguments[2], "quillet is converting 1 file");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.Released(0); }, 2000));
     EXPECT_FALSE(inhibitor.Held());
 
     // Taken twice in one batch: one lock.
     inhibitor.Take(4);
     inhibitor.Take(4);
     ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitor.Held(); }, 2000));
-    EXPECT_EQ(logind.locks.size(), 2u);
-    EXPECT_FALSE(logind.Released(1));
+    EXPECT_EQ(m_logind.locks.size(), 2u);
+    EXPECT_FALSE(m_logind.Released(1));
     inhibitor.Release();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return logind.Released(1); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.Released(1); }, 2000));
 }
 
 TEST_F(DesktopBus, withoutTheServicesOrWithoutAnyBusAConversionStillWorks)
@@ -367,14 +367,14 @@ TEST_F(DesktopBus, withoutTheServicesOrWithoutAnyBusAConversionStillWorks)
     AddClips(h, {"one.mp4", "gone.mp4"});
     fs::remove(h.MediaFolder() / "gone.mp4");
     LookAway(w);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_EQ(h.prompter.told.size(), 1u); // only the failure list
     ASSERT_EQ(h.desktop.shown.size(), 1u);
     EXPECT_TRUE(fs::exists(h.desktop.shown[0]));
     EXPECT_FALSE(w.State().converting);
-    EXPECT_EQ(w.convertButton()->text(), "&Convert");
-    EXPECT_TRUE(logind.locks.empty());
-    EXPECT_TRUE(notifications.notes.empty());
+    EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
+    EXPECT_TRUE(m_logind.locks.empty());
+    EXPECT_TRUE(m_notifications.notes.empty());
 }
 
 #include "DesktopWhileConvertingTest.moc"

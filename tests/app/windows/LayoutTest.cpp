@@ -72,7 +72,7 @@ TEST(MainWindowLayout, everyCaptionFitsInEveryShippedLanguage)
         ASSERT_EQ(h.languages.CurrentLanguageName(), language);
         ExpectNothingCut(w, language);
         for (int c = 0; c < TaskListView::kColumns; ++c)
-            EXPECT_GE(w.taskList()->columnWidth(c), w.taskList()->header()->sectionSizeHint(c))
+            EXPECT_GE(w.ListView()->columnWidth(c), w.ListView()->header()->sectionSizeHint(c))
                 << language << ": column " << c;
         // The cancel face must fit as well as the idle one.
         w.SetConverting(true);
@@ -86,15 +86,15 @@ TEST(MainWindowLayout, theWindowHasItsTemplateSizeInDialogUnits)
     WindowHarness h;
     MainDialog &w = h.Start();
     const DialogUnits du(w.font());
-    EXPECT_EQ(w.size(), QSize(du.x(379), du.y(300)));
-    EXPECT_EQ(w.taskList()->geometry(), du.rect(7, 61, 365, 151));
-    ASSERT_EQ(w.frames().size(), 3);
-    EXPECT_EQ(w.frames()[1]->geometry(), du.rect(7, 211, 365, 62));
+    EXPECT_EQ(w.size(), QSize(du.X(379), du.Y(300)));
+    EXPECT_EQ(w.ListView()->geometry(), du.Rect(7, 61, 365, 151));
+    ASSERT_EQ(w.Frames().size(), 3);
+    EXPECT_EQ(w.Frames()[1]->geometry(), du.Rect(7, 211, 365, 62));
     // Controls whose texts fit keep their template places.
-    EXPECT_EQ(w.upButton()->geometry(), du.rect(306, 221, 32, 14));
-    EXPECT_EQ(w.downButton()->geometry(), du.rect(339, 221, 32, 14));
+    EXPECT_EQ(w.UpButton()->geometry(), du.Rect(306, 221, 32, 14));
+    EXPECT_EQ(w.DownButton()->geometry(), du.Rect(339, 221, 32, 14));
     // The round buttons take their pictures' size.
-    EXPECT_EQ(w.settingsButton()->size(), QSize(32, 32));
+    EXPECT_EQ(w.SettingsButton()->size(), QSize(32, 32));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
 }
 

@@ -39,8 +39,8 @@ struct Enabled
 
 Enabled RowButtons(const MainDialog &w)
 {
-    return {w.upButton()->isEnabled(), w.downButton()->isEnabled(), w.optionsButton()->isEnabled(),
-            w.subtitleButton()->isEnabled(), w.audioButton()->isEnabled()};
+    return {w.UpButton()->isEnabled(), w.DownButton()->isEnabled(), w.OptionsButton()->isEnabled(),
+            w.SubtitleButton()->isEnabled(), w.AudioButton()->isEnabled()};
 }
 
 /// Adds n tasks (copies of one short clip) as files given at start would be.
@@ -52,14 +52,14 @@ void AddClips(WindowHarness &h, int n)
         fs::copy_file(GeneratedClip("clip.mp4"), copy, fs::copy_options::overwrite_existing);
         paths.push_back(copy.string());
     }
-    h.window().AddStartFiles(paths);
+    h.Window().AddStartFiles(paths);
 }
 
 /// Runs the Convert command with an engine that writes a small file for each output and calls
 /// during_run once, inside the first engine run, with the events pumped as the real one does.
 void ConvertWithStandInEngine(WindowHarness &h, std::function<void()> during_run)
 {
-    MainDialog &w = h.window();
+    MainDialog &w = h.Window();
     auto once = std::make_shared<std::function<void()>>(std::move(during_run));
     w.Driver().SetEngine([once](int argc, char **argv, ProgressCallback report) {
         report("", 0.1);
@@ -73,7 +73,7 @@ void ConvertWithStandInEngine(WindowHarness &h, std::function<void()> during_run
         WriteFile(argv[argc - 1], "converted");
         return DOLMAR_OK;
     });
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
 }
 
 } // namespace
@@ -83,21 +83,21 @@ TEST(MainWindow, idleEnablingFollowsTheTasksAndTheSelection)
     WindowHarness h;
     MainDialog &w = h.Start();
     // Empty: nothing to convert, remove or move; the list invites files.
-    EXPECT_FALSE(w.convertButton()->isEnabled());
-    EXPECT_FALSE(w.removeButton()->isEnabled());
+    EXPECT_FALSE(w.ConvertButton()->isEnabled());
+    EXPECT_FALSE(w.RemoveButton()->isEnabled());
     EXPECT_EQ(RowButtons(w), (Enabled{false, false, false, false, false}));
-    EXPECT_TRUE(w.taskList()->ShowsEmptyPicture());
-    EXPECT_EQ(w.progressBar()->caption(), "Please Add File(s)");
+    EXPECT_TRUE(w.ListView()->ShowsEmptyPicture());
+    EXPECT_EQ(w.ProgressBar()->Caption(), "Please Add File(s)");
 
     AddClips(h, 3);
-    ASSERT_EQ(w.taskList()->topLevelItemCount(), 3);
-    EXPECT_FALSE(w.taskList()->ShowsEmptyPicture());
-    EXPECT_TRUE(w.convertButton()->isEnabled());
-    EXPECT_TRUE(w.removeButton()->isEnabled());
+    ASSERT_EQ(w.ListView()->topLevelItemCount(), 3);
+    EXPECT_FALSE(w.ListView()->ShowsEmptyPicture());
+    EXPECT_TRUE(w.ConvertButton()->isEnabled());
+    EXPECT_TRUE(w.RemoveButton()->isEnabled());
     // After adding, the last row is selected.
     EXPECT_EQ(w.SelectedRows(), std::vector<int>{2});
     EXPECT_EQ(RowButtons(w), (Enabled{true, false, true, true, true}));
-    EXPECT_TRUE(w.progressBar()->caption().startsWith("Total: 3 | Length: 00:00:03.0 | "));
+    EXPECT_TRUE(w.ProgressBar()->Caption().startsWith("Total: 3 | Length: 00:00:03.0 | "));
 
     ClickRow(w, 1);
     EXPECT_EQ(RowButtons(w), (Enabled{true, true, true, true, true}));
@@ -108,9 +108,9 @@ TEST(MainWindow, idleEnablingFollowsTheTasksAndTheSelection)
     EXPECT_EQ(w.SelectedRows(), (std::vector<int>{0, 2}));
     EXPECT_EQ(RowButtons(w), (Enabled{false, true, true, true, true}));
     // None selected.
-    w.taskList()->clearSelection();
+    w.ListView()->clearSelection();
     EXPECT_EQ(RowButtons(w), (Enabled{false, false, false, false, false}));
-    EXPECT_TRUE(w.convertButton()->isEnabled());
+    EXPECT_TRUE(w.ConvertButton()->isEnabled());
 }
 
 TEST(MainWindow, aSingleTaskCanMoveNeitherUpNorDown)
@@ -127,21 +127,21 @@ TEST(MainWindow, upAndDownMoveTheSelectedTaskAndStopAtTheEnds)
     MainDialog &w = h.Start();
     AddClips(h, 3);
     ClickRow(w, 1);
-    QTest::mouseClick(w.upButton(), Qt::LeftButton);
+    QTest::mouseClick(w.UpButton(), Qt::LeftButton);
     EXPECT_EQ(fs::path(h.tasks.Get(0)->source_path).filename(), "clip1.mp4");
     EXPECT_EQ(w.SelectedRows(), std::vector<int>{0});
-    EXPECT_EQ(w.taskList()->topLevelItem(0)->text(0), "clip1.mp4");
-    EXPECT_FALSE(w.upButton()->isEnabled());
+    EXPECT_EQ(w.ListView()->topLevelItem(0)->text(0), "clip1.mp4");
+    EXPECT_FALSE(w.UpButton()->isEnabled());
     // A click on the disabled button does nothing.
-    QTest::mouseClick(w.upButton(), Qt::LeftButton);
+    QTest::mouseClick(w.UpButton(), Qt::LeftButton);
     EXPECT_EQ(fs::path(h.tasks.Get(0)->source_path).filename(), "clip1.mp4");
 
     ClickRow(w, 1);
-    QTest::mouseClick(w.downButton(), Qt::LeftButton);
-    QTest::mouseClick(w.downButton(), Qt::LeftButton);
+    QTest::mouseClick(w.DownButton(), Qt::LeftButton);
+    QTest::mouseClick(w.DownButton(), Qt::LeftButton);
     EXPECT_EQ(w.SelectedRows(), std::vector<int>{2});
-    EXPECT_FALSE(w.downButton()->isEnabled());
-    EXPECT_EQ(w.taskList()->topLevelItem(2)->text(0), "clip0.mp4");
+    EXPECT_FALSE(w.DownButton()->isEnabled());
+    EXPECT_EQ(w.ListView()->topLevelItem(2)->text(0), "clip0.mp4");
 }
 
 TEST(MainWindow, whileConvertingOnlyCancelStaysWhateverIsSelected)
@@ -151,35 +151,36 @@ TEST(MainWindow, whileConvertingOnlyCancelStaysWhateverIsSelected)
     AddClips(h, 3);
     std::vector<bool> checked;
     ConvertWithStandInEngine(h, [&] {
-        QWidget *locked[] = {w.addButton(),
-                             w.downButton(),
-                             w.upButton(),
-                             w.removeButton(),
-                             w.optionsButton(),
-                             w.mergeBox(),
-                             w.applyToAllBox(),
-                             w.changeFolderButton(),
-                             w.subtitleButton(),
-                             w.audioButton(),
-                             (QWidget *)w.profilePicker(),
-                             (QWidget *)w.mediaSizeList()};
-        for (auto selection : {std::vector<int>{}, std::vector<int>{1}, std::vector<int>{0, 2}}) {
-            w.taskList()->clearSelection();
+        QWidget *locked[] = {w.AddButton(),
+                             w.DownButton(),
+                             w.UpButton(),
+                             w.RemoveButton(),
+                             w.OptionsButton(),
+                             w.MergeBox(),
+                             w.ApplyToAllBox(),
+                             w.ChangeFolderButton(),
+                             w.SubtitleButton(),
+                             w.AudioButton(),
+                             (QWidget *)w.ProfilePicker(),
+                             (QWidget *)w.MediaSizeList()};
+        for (const auto &selection :
+             {std::vector<int>{}, std::vector<int>{1}, std::vector<int>{0, 2}}) {
+            w.ListView()->clearSelection();
             for (int row : selection)
-                w.taskList()->topLevelItem(row)->setSelected(true);
+                w.ListView()->topLevelItem(row)->setSelected(true);
             for (QWidget *widget : locked)
                 checked.push_back(!widget->isEnabled());
-            checked.push_back(w.convertButton()->isEnabled());
+            checked.push_back(w.ConvertButton()->isEnabled());
         }
-        EXPECT_EQ(w.convertButton()->text(), "&Cancel");
-        EXPECT_EQ(w.convertButton()->toolTip(), "Cancel");
+        EXPECT_EQ(w.ConvertButton()->text(), "&Cancel");
+        EXPECT_EQ(w.ConvertButton()->toolTip(), "Cancel");
     });
     ASSERT_EQ(checked.size(), 3u * 13u);
     for (std::size_t i = 0; i < checked.size(); ++i)
         EXPECT_TRUE(checked[i]) << "control " << i % 13 << " of selection " << i / 13;
     // Back to idle afterwards.
-    EXPECT_EQ(w.convertButton()->text(), "&Convert");
-    EXPECT_TRUE(w.addButton()->isEnabled());
+    EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
+    EXPECT_TRUE(w.AddButton()->isEnabled());
 }
 
 TEST(MainWindow, rightClickOffersTheListMenuOnlyForAtMostOneRow)
@@ -187,7 +188,7 @@ TEST(MainWindow, rightClickOffersTheListMenuOnlyForAtMostOneRow)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddClips(h, 2);
-    TaskListView *list = w.taskList();
+    TaskListView *list = w.ListView();
     auto right_click = [&](int row) {
         const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
         emit list->customContextMenuRequested(at);
@@ -229,7 +230,7 @@ TEST(MainWindow, duringABatchTheListMenuKeepsOnlyAudioTrackAndSubtitle)
     QStringList enabled;
     ConvertWithStandInEngine(h, [&] {
         w.SelectOnly(0);
-        emit w.taskList()->customContextMenuRequested(QPoint(5, 5));
+        emit w.ListView()->customContextMenuRequested(QPoint(5, 5));
         if (QMenu *menu = OpenPopupMenu()) {
             for (QAction *action : menu->actions())
                 if (action->isEnabled() && !action->isSeparator())
@@ -249,20 +250,20 @@ TEST(MainWindow, acceleratorsReachTheirCommandsWithoutAMenuItem)
     ASSERT_EQ(h.desktop.started.size(), 2u);
     EXPECT_EQ(h.desktop.started[0], h.ProgramFolder() + "/Quorvin");
     EXPECT_EQ(h.desktop.started[1], h.ProgramFolder() + "/nolo");
-    QTest::keyClick(w.taskList(), Qt::Key_F1);
+    QTest::keyClick(w.ListView(), Qt::Key_F1);
     ASSERT_EQ(h.desktop.opened.size(), 1u);
     EXPECT_EQ(h.desktop.opened[0], h.app.SupportPage());
     EXPECT_TRUE(h.desktop.opened[0].ends_with("/help/getting-started.html#help"));
 
     // The banner and the check-for-update button open the product page.
-    QTest::mouseClick(w.banner(), Qt::LeftButton);
-    QTest::mouseClick(w.updateButton(), Qt::LeftButton, {}, QPoint(16, 16));
+    QTest::mouseClick(w.Banner(), Qt::LeftButton);
+    QTest::mouseClick(w.UpdateButton(), Qt::LeftButton, {}, QPoint(16, 16));
     EXPECT_EQ(
         h.desktop.opened,
         std::vector<std::string>({h.app.SupportPage(), h.app.ProductPage(), h.app.ProductPage()}));
 
     // The burner has no menu item; the player and Help have theirs.
-    QTest::mouseClick(w.settingsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(
@@ -287,7 +288,7 @@ TEST(MainWindow, theAddMenuOpensByItselfShortlyAfterStart)
     EXPECT_EQ(MenuTexts(menu),
               QStringList({"Add file(s)...", "Add folder", "-", "Copy from AVCHD/Blu-ray disc"}));
     // Under the Add button, at its left edge.
-    EXPECT_EQ(menu->pos(), w.addButton()->mapToGlobal(QPoint(0, w.addButton()->height())));
+    EXPECT_EQ(menu->pos(), w.AddButton()->mapToGlobal(QPoint(0, w.AddButton()->height())));
     EXPECT_FALSE(w.StartTimerActive(MainDialog::kAddMenuTimer));
     menu->close();
     // The first-run page is not due: firstuse is already 1.
@@ -341,7 +342,7 @@ TEST(MainWindow, closingDuringABatchIsRefusedAndClosingIdleEmptiesTheList)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 1000));
     EXPECT_EQ(h.tasks.Count(), 0);
-    EXPECT_EQ(w.taskList()->topLevelItemCount(), 0);
+    EXPECT_EQ(w.ListView()->topLevelItemCount(), 0);
 }
 
 TEST(MainWindow, escapeCancelsABatchAndEndsAnIdleWindow)
@@ -349,15 +350,15 @@ TEST(MainWindow, escapeCancelsABatchAndEndsAnIdleWindow)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddClips(h, 2);
-    ConvertWithStandInEngine(h, [&] { QTest::keyClick(w.taskList(), Qt::Key_Escape); });
+    ConvertWithStandInEngine(h, [&] { QTest::keyClick(w.ListView(), Qt::Key_Escape); });
     // Cancelled at once: nothing made, nothing shown, the window stays.
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(h.desktop.shown.empty());
     EXPECT_TRUE(fs::is_empty(h.app.OutputFolder()));
-    EXPECT_EQ(w.convertButton()->text(), "&Convert");
+    EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
 
     // Idle, Escape ends the window as it stands.
-    QTest::keyClick(w.taskList(), Qt::Key_Escape);
+    QTest::keyClick(w.ListView(), Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Rejected);
 }
@@ -370,7 +371,7 @@ TEST(MainWindow, choosingTheSameOutputFolderAsksNothingAnotherMovesEveryDestinat
     const std::string old_folder = h.app.OutputFolder();
 
     h.chooser.folder = old_folder.substr(0, old_folder.size() - 1); // without its '/'
-    QTest::mouseClick(w.changeFolderButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ChangeFolderButton(), Qt::LeftButton);
     EXPECT_EQ(h.chooser.folder_initial_seen, old_folder);
     EXPECT_TRUE(h.prompter.asked.empty());
 
@@ -378,16 +379,17 @@ TEST(MainWindow, choosingTheSameOutputFolderAsksNothingAnotherMovesEveryDestinat
     fs::create_directories(other);
     h.chooser.folder = other.string();
     h.prompter.answers = {true};
-    QTest::mouseClick(w.changeFolderButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ChangeFolderButton(), Qt::LeftButton);
     ASSERT_EQ(h.prompter.asked.size(), 1u);
-    EXPECT_EQ(h.prompter.asked[0], "Choose a directory");
-    EXPECT_EQ(w.outputFolderEdit()->text().toStdString(), other.string() + "/");
+    EXPECT_EQ(h.prompter.asked[0],
+              "Do you want the output files of all tasks to be saved in the new output folder?");
+    EXPECT_EQ(w.OutputFolderEdit()->text().toStdString(), other.string() + "/");
     EXPECT_EQ(h.SettingText("ConvertDir"), other.string() + "/");
     for (const auto &task : h.tasks)
         EXPECT_EQ(fs::path(task->destination_path).parent_path(), other);
 
     // Open shows the folder with the desktop's handler.
-    QTest::mouseClick(w.openFolderButton(), Qt::LeftButton);
+    QTest::mouseClick(w.OpenFolderButton(), Qt::LeftButton);
     EXPECT_EQ(h.desktop.opened.back(), other.string() + "/");
 }
 
@@ -414,7 +416,7 @@ TEST(MainWindow, droppedFilesJoinOnlyWhenTheirTypeIsAccepted)
     QTest::qWait(20);
     ASSERT_EQ(h.tasks.Count(), 1);
     EXPECT_EQ(h.tasks.Get(0)->source_path, mp4.string());
-    EXPECT_EQ(w.taskList()->topLevelItem(0)->text(0), "a.MP4");
+    EXPECT_EQ(w.ListView()->topLevelItem(0)->text(0), "a.MP4");
     EXPECT_EQ(w.SelectedRows(), std::vector<int>{0});
 }
 
@@ -440,7 +442,7 @@ TEST(MainWindow, germanFromTheLanguageMenuChangesEveryCaptionAndIsKept)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddClips(h, 2);
-    QTest::mouseClick(w.settingsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
     QMenu *settings = OpenPopupMenu();
     ASSERT_NE(settings, nullptr);
     QAction *language = FindAction(settings, "Language");
@@ -460,17 +462,17 @@ TEST(MainWindow, germanFromTheLanguageMenuChangesEveryCaptionAndIsKept)
     german->trigger();
     settings->close();
 
-    EXPECT_EQ(w.addButton()->text(), "&Hinzufügen");
-    EXPECT_EQ(w.convertButton()->text(), "&Konvertieren");
-    EXPECT_EQ(w.removeButton()->toolTip(), "Dateien aus der Liste entfernen");
-    EXPECT_EQ(w.outputLabel()->text(), "Ausgabeordner:");
-    EXPECT_EQ(w.profileLabel()->text(), "Profil:");
-    EXPECT_EQ(w.applyToAllBox()->text(), "Für alle");
-    EXPECT_EQ(w.mergeBox()->text(), "Zusammenführen");
-    EXPECT_EQ(w.taskList()->headerItem()->text(0), "Quelle");
-    EXPECT_EQ(w.taskList()->headerItem()->text(4), "Zieldatei");
-    EXPECT_TRUE(w.progressBar()->caption().startsWith("Dateien: 2 | Länge: "));
-    EXPECT_EQ(w.banner()->tooltipText(), "Willkommen auf der Website von Brontwick Quillet");
+    EXPECT_EQ(w.AddButton()->text(), "&Hinzufügen");
+    EXPECT_EQ(w.ConvertButton()->text(), "&Konvertieren");
+    EXPECT_EQ(w.RemoveButton()->toolTip(), "Dateien aus der Liste entfernen");
+    EXPECT_EQ(w.OutputLabel()->text(), "Ausgabeordner:");
+    EXPECT_EQ(w.ProfileLabel()->text(), "Profil:");
+    EXPECT_EQ(w.ApplyToAllBox()->text(), "Für alle");
+    EXPECT_EQ(w.MergeBox()->text(), "Zusammenführen");
+    EXPECT_EQ(w.ListView()->headerItem()->text(0), "Quelle");
+    EXPECT_EQ(w.ListView()->headerItem()->text(4), "Zieldatei");
+    EXPECT_TRUE(w.ProgressBar()->Caption().startsWith("Dateien: 2 | Länge: "));
+    EXPECT_EQ(w.Banner()->TooltipText(), "Willkommen auf der Website von Brontwick Quillet");
     // The refresh selects the last row, as after any change of the list.
     EXPECT_EQ(w.SelectedRows(), std::vector<int>{1});
     EXPECT_EQ(h.SettingText("language"), "Deutsch (German)");
@@ -479,8 +481,8 @@ TEST(MainWindow, germanFromTheLanguageMenuChangesEveryCaptionAndIsKept)
     h.DestroyWindow();
     h.languages = LanguageTable();
     MainDialog &again = h.Start();
-    EXPECT_EQ(again.addButton()->text(), "&Hinzufügen");
-    QTest::mouseClick(again.settingsButton(), Qt::LeftButton);
+    EXPECT_EQ(again.AddButton()->text(), "&Hinzufügen");
+    QTest::mouseClick(again.SettingsButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
     QAction *sprache = FindAction(menu, "Sprache");
@@ -497,21 +499,21 @@ TEST(MainWindow, theRemoveMenuRemovesTheSelectedOrEveryTask)
     AddClips(h, 3);
     ClickRow(w, 0);
     ClickRow(w, 1, Qt::ControlModifier);
-    QTest::mouseClick(w.removeButton(), Qt::LeftButton);
+    QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(MenuTexts(menu), QStringList({"Remove selected file", "Remove all"}));
     FindAction(menu, "Remove selected")->trigger();
     ASSERT_EQ(h.tasks.Count(), 1);
-    EXPECT_EQ(w.taskList()->topLevelItem(0)->text(0), "clip2.mp4");
+    EXPECT_EQ(w.ListView()->topLevelItem(0)->text(0), "clip2.mp4");
     // The totals follow the rows that are left.
-    EXPECT_TRUE(w.progressBar()->caption().startsWith("Total: 1 | "));
+    EXPECT_TRUE(w.ProgressBar()->Caption().startsWith("Total: 1 | "));
 
-    QTest::mouseClick(w.removeButton(), Qt::LeftButton);
+    QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
     FindAction(OpenPopupMenu(), "Remove all")->trigger();
     EXPECT_EQ(h.tasks.Count(), 0);
-    EXPECT_EQ(w.progressBar()->caption(), "Please Add File(s)");
-    EXPECT_TRUE(w.taskList()->ShowsEmptyPicture());
+    EXPECT_EQ(w.ProgressBar()->Caption(), "Please Add File(s)");
+    EXPECT_TRUE(w.ListView()->ShowsEmptyPicture());
 }
 
 TEST(MainWindow, aClickInTheEmptyListOffersTheAddMenuWhereItWasClicked)
@@ -519,10 +521,10 @@ TEST(MainWindow, aClickInTheEmptyListOffersTheAddMenuWhereItWasClicked)
     WindowHarness h;
     MainDialog &w = h.Start();
     const QPoint at(40, 60);
-    QTest::mouseClick(w.taskList()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(w.ListView()->viewport(), Qt::LeftButton, {}, at);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->pos(), w.taskList()->viewport()->mapToGlobal(at));
+    EXPECT_EQ(menu->pos(), w.ListView()->viewport()->mapToGlobal(at));
     EXPECT_EQ(MenuTexts(menu).front(), "Add file(s)...");
     menu->close();
 }

@@ -32,12 +32,12 @@ constexpr const char *kIpadProfile = "iPad Video H.264 (1024x768)";
 
 std::string SizeCell(MainDialog &w, int row)
 {
-    return w.taskList()->topLevelItem(row)->text(3).toStdString();
+    return w.ListView()->topLevelItem(row)->text(3).toStdString();
 }
 
 std::string Summary(MainDialog &w)
 {
-    return w.progressBar()->caption().toStdString();
+    return w.ProgressBar()->Caption().toStdString();
 }
 
 std::string Kreldef(const WindowHarness &h, const char *section, const char *key)
@@ -63,7 +63,7 @@ TEST(OptionsInWindow, noSelectionIsToldSeveralOpenNothingAndOneOpensTheSheetOnIt
         });
 
         // Nothing selected: only the message.
-        w.taskList()->clearSelection();
+        w.ListView()->clearSelection();
         w.OnOptions();
         EXPECT_EQ(h.prompter.told, std::vector<std::string>{"No items were selected!"});
 
@@ -71,8 +71,8 @@ TEST(OptionsInWindow, noSelectionIsToldSeveralOpenNothingAndOneOpensTheSheetOnIt
         ClickRow(w, 0);
         ClickRow(w, 1, Qt::ControlModifier);
         ASSERT_EQ(w.SelectedRows().size(), 2u);
-        ASSERT_TRUE(w.optionsButton()->isEnabled());
-        QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
+        ASSERT_TRUE(w.OptionsButton()->isEnabled());
+        QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
         EXPECT_EQ(h.prompter.told.size(), 1u);
         EXPECT_EQ(nothing.Pending(), 1u);
     }
@@ -86,7 +86,7 @@ TEST(OptionsInWindow, noSelectionIsToldSeveralOpenNothingAndOneOpensTheSheetOnIt
         Click(sheet->findChild<QCheckBox *>("disableAudio"));
         Click(sheet->OkButton());
     });
-    QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
     EXPECT_EQ(one.Pending(), 0u);
     EXPECT_EQ(caption.toStdString(), std::string(kIpadProfile) + " - Options");
     EXPECT_EQ(h.tasks.Get(0)->settings.bDisableAudio, 0);
@@ -111,7 +111,7 @@ TEST(OptionsInWindow, aTaskSetTo640x480WithoutAudioConvertsSoAndItsSizesFollow)
         Click(sheet->findChild<QRadioButton *>("size6")); // 640 x 480
         Click(sheet->OkButton());
     });
-    QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
     ASSERT_EQ(script.Pending(), 0u);
 
     const Task &changed = *h.tasks.Get(0);
@@ -123,7 +123,7 @@ TEST(OptionsInWindow, aTaskSetTo640x480WithoutAudioConvertsSoAndItsSizesFollow)
     EXPECT_NE(Summary(w).find(total), std::string::npos) << Summary(w) << " lacks " << total;
     EXPECT_NE(Summary(w), summary_before);
 
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     EXPECT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
     const ProbedFile out = Ffprobe(fs::path(h.app.OutputFolder()) / "changed.mp4");
     ASSERT_TRUE(out.ok);
@@ -160,15 +160,15 @@ TEST(OptionsInWindow, aProfileSavedUnderANewNameIsTheOneInUseAlsoAfterARestart)
             TypeInto(name, "iPad Small");
             Click(dialog->findChild<QAbstractButton *>("ok"));
         });
-    QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
     ASSERT_EQ(script.Pending(), 0u);
     EXPECT_EQ(proposed.toStdString(), std::string("New ") + kIpadProfile);
 
     // The task, the window's record and the picker all name the new profile.
     EXPECT_EQ(h.tasks.Get(0)->settings.section_name.str(), "iPad Small");
     EXPECT_EQ(w.State().current_profile.section_name.str(), "iPad Small");
-    EXPECT_EQ(w.profilePicker()->CommittedText().toStdString(), "iPad Small");
-    EXPECT_GE(w.profilePicker()->CommittedIndex(), 0);
+    EXPECT_EQ(w.ProfilePicker()->CommittedText().toStdString(), "iPad Small");
+    EXPECT_GE(w.ProfilePicker()->CommittedIndex(), 0);
     const std::string ini = h.ProgramFolder() + "/ini/ipadh264.ini";
     EXPECT_EQ(platform::ReadProfileString("iPad Small", "nVideoRiszeOption", "", 16, ini), "6");
     EXPECT_EQ(Kreldef(h, "default", "ipadh264.ini"), "iPad Small");
@@ -181,7 +181,7 @@ TEST(OptionsInWindow, aProfileSavedUnderANewNameIsTheOneInUseAlsoAfterARestart)
     // Started again, the window opens with it.
     h.DestroyWindow();
     MainDialog &again = h.Start();
-    EXPECT_EQ(again.profilePicker()->CommittedText().toStdString(), "iPad Small");
+    EXPECT_EQ(again.ProfilePicker()->CommittedText().toStdString(), "iPad Small");
     EXPECT_EQ(again.State().current_profile.section_name.str(), "iPad Small");
     EXPECT_EQ(again.State().current_profile.nVideoRiszeOption, 6);
 }

@@ -31,21 +31,21 @@ void AddClip(WindowHarness &h, const std::string &name)
 {
     const fs::path copy = h.MediaFolder() / name;
     fs::copy_file(GeneratedClip("clip.mp4"), copy, fs::copy_options::overwrite_existing);
-    h.window().AddStartFiles({copy.string()});
+    h.Window().AddStartFiles({copy.string()});
 }
 
 /// Commits the profile shown at row of the group in the picker's drop-down, as a user does.
 void Pick(MainDialog &w, int group, int row)
 {
-    CProfileComboBox *picker = w.profilePicker();
+    CProfileComboBox *picker = w.ProfilePicker();
     picker->OpenPopup();
-    CProfileComboDlg *popup = picker->popup();
-    CIconListBox *groups = popup->groupPane();
+    CProfileComboDlg *popup = picker->Popup();
+    CIconListBox *groups = popup->GroupPane();
     const QPoint group_at = groups->visualItemRect(groups->item(group)).center();
     QMouseEvent move(QEvent::MouseMove, group_at, groups->viewport()->mapToGlobal(group_at),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(groups->viewport(), &move);
-    CIconListBox *items = popup->itemPane();
+    CIconListBox *items = popup->ItemPane();
     const QPoint item_at = items->visualItemRect(items->item(row)).center();
     QMouseEvent over(QEvent::MouseMove, item_at, items->viewport()->mapToGlobal(item_at),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -69,12 +69,12 @@ TEST(ProfilesInWindow, startUpShowsTheRememberedProfile)
 {
     WindowHarness h;
     MainDialog &w = h.Start();
-    EXPECT_EQ(w.profilePicker()->CommittedText(), "iPad Video H.264 (1024x768)");
+    EXPECT_EQ(w.ProfilePicker()->CommittedText(), "iPad Video H.264 (1024x768)");
     EXPECT_EQ(w.State().current_profile.profile_path.str(),
               h.ProgramFolder() + "/ini/ipadh264.ini");
     EXPECT_EQ(w.State().current_profile.TargetType.str(), "mp4");
     EXPECT_EQ(w.State().default_profile.aspect_index, 1);
-    EXPECT_EQ(w.mediaSizeList()->currentText(), "No split");
+    EXPECT_EQ(w.MediaSizeList()->currentText(), "No split");
 }
 
 TEST(ProfilesInWindow, aPickIsRememberedLoadedAndAppliedToEveryTaskWithApplyToAll)
@@ -83,14 +83,14 @@ TEST(ProfilesInWindow, aPickIsRememberedLoadedAndAppliedToEveryTaskWithApplyToAl
     MainDialog &w = h.Start();
     AddClip(h, "one.mp4");
     AddClip(h, "two.mp4");
-    ASSERT_TRUE(w.applyToAllBox()->isChecked());
+    ASSERT_TRUE(w.ApplyToAllBox()->isChecked());
     const auto group_items
-        = w.profilePicker()->popup()->Catalogue().ItemsShownFor(kCommonAudioGroup);
+        = w.ProfilePicker()->Popup()->Catalogue().ItemsShownFor(kCommonAudioGroup);
     ASSERT_FALSE(group_items.empty());
     Pick(w, kCommonAudioGroup, 0);
 
     const std::string section = group_items[0]->section;
-    EXPECT_EQ(w.profilePicker()->CommittedText().toStdString(), section);
+    EXPECT_EQ(w.ProfilePicker()->CommittedText().toStdString(), section);
     EXPECT_EQ(Kreldef(h, "outputinifile"), group_items[0]->ini_file);
     EXPECT_EQ(Kreldef(h, "outputprofile"), section);
     EXPECT_EQ(Kreldef(h, "outputcalcaspect"), "1");
@@ -101,7 +101,7 @@ TEST(ProfilesInWindow, aPickIsRememberedLoadedAndAppliedToEveryTaskWithApplyToAl
                   "." + task->settings.TargetType.str());
     }
     // The rows show the new destinations.
-    EXPECT_EQ(w.taskList()->topLevelItem(0)->text(4).toStdString(),
+    EXPECT_EQ(w.ListView()->topLevelItem(0)->text(4).toStdString(),
               fs::path(h.tasks.Get(0)->destination_path).filename().string());
 }
 
@@ -112,18 +112,18 @@ TEST(ProfilesInWindow, withoutApplyToAllAPickChangesTheSelectedTaskOnly)
     AddClip(h, "one.mp4");
     AddClip(h, "two.mp4");
     h.prompter.answers = {}; // unticking asks nothing
-    QTest::mouseClick(w.applyToAllBox(), Qt::LeftButton);
-    ASSERT_FALSE(w.applyToAllBox()->isChecked());
-    EXPECT_EQ(h.app.apply_to_all_flag, 0);
+    QTest::mouseClick(w.ApplyToAllBox(), Qt::LeftButton);
+    ASSERT_FALSE(w.ApplyToAllBox()->isChecked());
+    EXPECT_FALSE(h.app.apply_to_all_flag);
     w.SelectOnly(0);
     Pick(w, kIpodGroup, 0);
-    const std::string picked = w.profilePicker()->CommittedText().toStdString();
+    const std::string picked = w.ProfilePicker()->CommittedText().toStdString();
     EXPECT_EQ(h.tasks.Get(0)->settings.section_name.str(), picked);
     EXPECT_EQ(h.tasks.Get(1)->settings.section_name.str(), "iPad Video H.264 (1024x768)");
 
     // Selecting the other task brings its own profile back into the picker.
     w.SelectOnly(1);
-    EXPECT_EQ(w.profilePicker()->CommittedText(), "iPad Video H.264 (1024x768)");
+    EXPECT_EQ(w.ProfilePicker()->CommittedText(), "iPad Video H.264 (1024x768)");
     EXPECT_EQ(w.State().current_profile.section_name.str(), "iPad Video H.264 (1024x768)");
     // The remembered pick is not changed by selecting.
     EXPECT_EQ(Kreldef(h, "outputprofile"), picked);
@@ -134,19 +134,19 @@ TEST(ProfilesInWindow, applyToAllAsksAndANoLeavesItOff)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddClip(h, "one.mp4");
-    QTest::mouseClick(w.applyToAllBox(), Qt::LeftButton); // off
+    QTest::mouseClick(w.ApplyToAllBox(), Qt::LeftButton); // off
     h.prompter.answers = {false};
-    QTest::mouseClick(w.applyToAllBox(), Qt::LeftButton); // on: asks, No
+    QTest::mouseClick(w.ApplyToAllBox(), Qt::LeftButton); // on: asks, No
     ASSERT_EQ(h.prompter.asked.size(), 1u);
     EXPECT_EQ(h.prompter.asked[0], "Apply current Profile and Settings to All?");
-    EXPECT_FALSE(w.applyToAllBox()->isChecked());
-    EXPECT_EQ(h.app.apply_to_all_flag, 0);
+    EXPECT_FALSE(w.ApplyToAllBox()->isChecked());
+    EXPECT_FALSE(h.app.apply_to_all_flag);
 
     // Merge ticks Apply to All with it.
-    QTest::mouseClick(w.mergeBox(), Qt::LeftButton);
-    EXPECT_EQ(h.app.merge_flag, 1);
-    EXPECT_TRUE(w.applyToAllBox()->isChecked());
-    EXPECT_EQ(h.app.apply_to_all_flag, 1);
+    QTest::mouseClick(w.MergeBox(), Qt::LeftButton);
+    EXPECT_TRUE(h.app.merge_flag);
+    EXPECT_TRUE(w.ApplyToAllBox()->isChecked());
+    EXPECT_TRUE(h.app.apply_to_all_flag);
 }
 
 TEST(ProfilesInWindow, aDiscProfileLimitsTheSizesAndTheBarShowsTheDiscFill)
@@ -154,7 +154,7 @@ TEST(ProfilesInWindow, aDiscProfileLimitsTheSizesAndTheBarShowsTheDiscFill)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddClip(h, "one.mp4");
-    CProfileComboDlg *popup = w.profilePicker()->popup();
+    CProfileComboDlg *popup = w.ProfilePicker()->Popup();
     const int all = popup->Catalogue().GroupCount() - 1;
     const auto items = popup->Catalogue().ItemsShownFor(all);
     int avchd = -1;
@@ -163,9 +163,9 @@ TEST(ProfilesInWindow, aDiscProfileLimitsTheSizesAndTheBarShowsTheDiscFill)
             avchd = int(i);
     ASSERT_GE(avchd, 0);
     Pick(w, all, avchd);
-    EXPECT_EQ(w.mediaSizeList()->count(), 4);
-    EXPECT_EQ(w.mediaSizeList()->currentText(), "DVD-5 (4.7GB)");
-    EXPECT_TRUE(w.progressBar()->caption().endsWith("| DVD-5 (4.7GB)"));
+    EXPECT_EQ(w.MediaSizeList()->count(), 4);
+    EXPECT_EQ(w.MediaSizeList()->currentText(), "DVD-5 (4.7GB)");
+    EXPECT_TRUE(w.ProgressBar()->Caption().endsWith("| DVD-5 (4.7GB)"));
     // A pick made from "All Profiles" keeps that group in the drop-down.
     EXPECT_EQ(popup->Catalogue().CommittedGroup(), all);
 }
@@ -180,15 +180,15 @@ TEST(ProfilesInWindow, propertiesShowWhatTheProbeFound)
         auto *dialog = qobject_cast<CFileInfoDlg *>(modal);
         if (!dialog)
             return false;
-        seen << dialog->windowTitle() << dialog->fileNameField()->text()
-             << dialog->lengthField()->text() << dialog->videoField()->toPlainText()
-             << dialog->audioField()->toPlainText();
-        for (QLabel *label : dialog->labels())
+        seen << dialog->windowTitle() << dialog->FileNameField()->text()
+             << dialog->LengthField()->text() << dialog->VideoField()->toPlainText()
+             << dialog->AudioField()->toPlainText();
+        for (QLabel *label : dialog->Labels())
             seen << label->text();
-        QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
         return true;
     });
-    TaskListView *list = w.taskList();
+    TaskListView *list = w.ListView();
     // Press, release, double click, release: the order the platform delivers them in.
     const QPoint at = list->visualItemRect(list->topLevelItem(0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -207,5 +207,5 @@ TEST(ProfilesInWindow, propertiesShowWhatTheProbeFound)
     EXPECT_TRUE(seen[4].endsWith("\n"));
     EXPECT_EQ(
         seen.mid(5),
-        QStringList({"File Name:", "Media Length:", "Video Infomation:", "Audio Infomation:"}));
+        QStringList({"File Name:", "Media Length:", "Video information:", "Audio information:"}));
 }

@@ -38,7 +38,7 @@ namespace {
 /// Chooses the list menu's item for the one row selected, as a right click and a click do.
 void ChooseFromListMenu(MainDialog &w, int row, const QString &text)
 {
-    TaskListView *list = w.taskList();
+    TaskListView *list = w.ListView();
     emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(row)).center());
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
@@ -89,9 +89,9 @@ const std::vector<std::string> &CallWriting(const std::vector<std::vector<std::s
         if (written.string().starts_with(prefix) && written.extension() == wanted.extension())
             return call;
     }
-    static const std::vector<std::string> none;
+    static const std::vector<std::string> kNone;
     ADD_FAILURE() << "no engine call writes " << output_name;
-    return none;
+    return kNone;
 }
 
 /// The skin of the program's windows: its blue under a lighter band at the top, and labels in
@@ -154,20 +154,20 @@ TEST(TaskWindowsInWindow, subtitleAndAudioOpenOnlyForOneTaskFromTheButtonsAndThe
 
     ClickRow(w, 0);
     ClickRow(w, 1, Qt::ControlModifier);
-    ASSERT_TRUE(w.subtitleButton()->isEnabled());
-    ASSERT_TRUE(w.audioButton()->isEnabled());
+    ASSERT_TRUE(w.SubtitleButton()->isEnabled());
+    ASSERT_TRUE(w.AudioButton()->isEnabled());
     {
         UiScript nothing(2000);
         record(nothing);
-        QTest::mouseClick(w.subtitleButton(), Qt::LeftButton);
-        QTest::mouseClick(w.audioButton(), Qt::LeftButton);
+        QTest::mouseClick(w.SubtitleButton(), Qt::LeftButton);
+        QTest::mouseClick(w.AudioButton(), Qt::LeftButton);
         EXPECT_TRUE(opened.isEmpty()) << opened.join(", ").toStdString();
     }
 
     ClickRow(w, 1);
     for (const auto &open : std::vector<std::function<void()>>{
-             [&] { QTest::mouseClick(w.subtitleButton(), Qt::LeftButton); },
-             [&] { QTest::mouseClick(w.audioButton(), Qt::LeftButton); },
+             [&] { QTest::mouseClick(w.SubtitleButton(), Qt::LeftButton); },
+             [&] { QTest::mouseClick(w.AudioButton(), Qt::LeftButton); },
              [&] { ChooseFromListMenu(w, 1, "Subtitle..."); },
              [&] { ChooseFromListMenu(w, 1, "Audio track..."); },
          }) {
@@ -202,14 +202,14 @@ TEST(TaskWindowsInWindow, aSubtitleChosenInTheDialogIsBurntIntoTheConvertedPictu
             // The dialog's own accept, reached as a QDialog's (it is protected in QFileDialog).
             static_cast<QDialog *>(files)->accept();
         });
-    QTest::mouseClick(w.subtitleButton(), Qt::LeftButton);
+    QTest::mouseClick(w.SubtitleButton(), Qt::LeftButton);
     ASSERT_EQ(script.Pending(), 0u);
     EXPECT_EQ(h.tasks.Get(1)->subtitle_path, words.string());
     EXPECT_TRUE(h.tasks.Get(0)->subtitle_path.empty());
 
     std::vector<std::vector<std::string>> calls;
     RecordEngineCalls(w, calls);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
     EXPECT_TRUE(HasArguments(CallWriting(calls, "worded.mp4"), "-vhook",
                              "SubTitleHook -f " + words.string()));
@@ -259,7 +259,7 @@ TEST(TaskWindowsInWindow, theAudioTracksTickedInTheDialogAreTheAudioStreamsOfThe
         EXPECT_EQ(dialog->List()->item(1)->checkState(), Qt::Checked);
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    QTest::mouseClick(w.audioButton(), Qt::LeftButton);
+    QTest::mouseClick(w.AudioButton(), Qt::LeftButton);
     ASSERT_EQ(both.Pending(), 0u);
 
     // The second task: the second track ticked, then unticked again, closed by its close box.
@@ -271,13 +271,13 @@ TEST(TaskWindowsInWindow, theAudioTracksTickedInTheDialogAreTheAudioStreamsOfThe
             EXPECT_EQ(dialog->List()->item(1)->checkState(), expected);
             dialog->close();
         });
-        QTest::mouseClick(w.audioButton(), Qt::LeftButton);
+        QTest::mouseClick(w.AudioButton(), Qt::LeftButton);
         ASSERT_EQ(script.Pending(), 0u);
     }
     EXPECT_EQ(h.tasks.Get(0)->audio_tracks[1].selected, 1);
     EXPECT_EQ(h.tasks.Get(1)->audio_tracks[1].selected, 0);
 
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
     EXPECT_EQ(Ffprobe(fs::path(h.app.OutputFolder()) / "both.mp4").count("audio"), 2);
     EXPECT_EQ(Ffprobe(fs::path(h.app.OutputFolder()) / "first.mp4").count("audio"), 1);
@@ -381,9 +381,9 @@ TEST(TaskWindowsInWindow, theSheetTheNamingAndTheTaskWindowsWearTheProgramsSkin)
             EXPECT_GT(QColor(picture.pixel(2, 2)).red(), 240);
             dialog->reject();
         });
-    QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
-    QTest::mouseClick(w.subtitleButton(), Qt::LeftButton);
-    QTest::mouseClick(w.audioButton(), Qt::LeftButton);
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.SubtitleButton(), Qt::LeftButton);
+    QTest::mouseClick(w.AudioButton(), Qt::LeftButton);
     EXPECT_EQ(script.Pending(), 0u);
     // The naming was cancelled: nothing was written.
     EXPECT_EQ(ReadFile(h.ProgramFolder() + "/ini/ipadh264.ini"), ini);

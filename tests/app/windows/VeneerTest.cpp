@@ -20,12 +20,12 @@ namespace {
 VeneerBinding &LoadedVeneer()
 {
     static VeneerBinding binding;
-    static const bool loaded = [] {
+    static const bool kLoaded = [] {
         const bool ok = binding.Load(test::ProgramDir().string());
         binding.InitSkin(1, 1, "tesk_skin");
         return ok;
     }();
-    EXPECT_TRUE(loaded) << binding.Error();
+    EXPECT_TRUE(kLoaded) << binding.Error();
     return binding;
 }
 

@@ -52,7 +52,7 @@ void CopyFolder(const fs::path &from, const fs::path &to)
 
 } // namespace
 
-WindowHarness::WindowHarness(HarnessOptions options)
+WindowHarness::WindowHarness(const HarnessOptions &options)
     : registry(platform::SettingsStore(settings.path()))
     , app(registry, program.path().string())
     , m_options(options)
@@ -176,12 +176,12 @@ void AddCopies(WindowHarness &h, const std::vector<std::string> &names, const fs
         fs::copy_file(clip, copy, fs::copy_options::overwrite_existing);
         paths.push_back(copy.string());
     }
-    h.window().AddStartFiles(paths);
+    h.Window().AddStartFiles(paths);
 }
 
 void ClickRow(MainDialog &w, int row, Qt::KeyboardModifiers modifiers)
 {
-    TaskListView *list = w.taskList();
+    TaskListView *list = w.ListView();
     const QRect rect = list->visualItemRect(list->topLevelItem(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
 }

@@ -5,10 +5,10 @@
 #include "FileChooser.h"
 #include "MainDialog.h"
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "core/MatroskaBinding.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 
@@ -90,14 +90,14 @@ struct HarnessOptions
 class WindowHarness
 {
 public:
-    explicit WindowHarness(HarnessOptions options = {});
+    explicit WindowHarness(const HarnessOptions &options = {});
     ~WindowHarness();
 
     /// Runs start-up and makes the window (not yet shown).
     MainDialog &Create();
     /// Create, show, and close the Add menu that opens by itself.
     MainDialog &Start();
-    MainDialog &window() { return *m_window; }
+    MainDialog &Window() { return *m_window; }
     void DestroyWindow();
 
     /// Waits (handling events) until the Add menu has opened by itself and closes it.

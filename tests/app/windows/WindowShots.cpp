@@ -130,24 +130,24 @@ void Shoot(const std::string &language, const QString &suffix)
     bool shot = false;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (shot || !w.progressBar()->caption().contains(QLatin1String("% |")))
+        if (shot || !w.ProgressBar()->Caption().contains(QLatin1String("% |")))
             return;
-        if (w.progressBar()->value() < 30)
+        if (w.ProgressBar()->value() < 30)
             return;
         shot = true;
         SaveScreen(QStringLiteral("converting-") + suffix, WindowArea(w));
-        QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+        QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     });
     watcher.start(30);
-    QTest::mouseClick(w.convertButton(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     watcher.stop();
     // Back to the three tasks as they were before the cancelled run.
     for (const auto &entry : fs::directory_iterator(h.app.OutputFolder()))
         fs::remove(entry.path());
 
-    CProfileComboBox *picker = w.profilePicker();
+    CProfileComboBox *picker = w.ProfilePicker();
     picker->OpenPopup();
-    CIconListBox *groups = picker->popup()->groupPane();
+    CIconListBox *groups = picker->Popup()->GroupPane();
     const int all = groups->count() - 1;
     const QPoint at = groups->visualItemRect(groups->item(all)).center();
     QTest::mouseMove(groups->viewport(), at);
@@ -155,10 +155,10 @@ void Shoot(const std::string &language, const QString &suffix)
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(groups->viewport(), &move);
     SaveScreen(QStringLiteral("picker-all-profiles-") + suffix,
-               WindowArea(w).united(picker->popup()->frameGeometry()).adjusted(0, 0, 8, 8));
-    picker->popup()->HideNow();
+               WindowArea(w).united(picker->Popup()->frameGeometry()).adjusted(0, 0, 8, 8));
+    picker->Popup()->HideNow();
 
-    QTest::mouseClick(w.settingsButton(), Qt::LeftButton);
+    QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
     if (QMenu *menu = OpenPopupMenu()) {
         QAction *languages = menu->actions().at(2);
         menu->setActiveAction(languages);

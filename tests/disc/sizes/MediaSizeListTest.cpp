@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CCustomSizeDlg.h"
 #include "CMediaSizeList.h"
+#include "texts/Texts.h"
 #include "CSkinButton.h"
 #include "core/Prompter.h"
 
@@ -48,8 +49,8 @@ void WhileDialogShows(std::vector<std::function<void(CCustomSizeDlg &)>> steps)
 
 void Type(CCustomSizeDlg &dialog, const QString &text)
 {
-    dialog.sizeEdit()->selectAll();
-    QTest::keyClicks(dialog.sizeEdit(), text);
+    dialog.SizeEdit()->selectAll();
+    QTest::keyClicks(dialog.SizeEdit(), text);
 }
 
 struct Window
@@ -57,9 +58,10 @@ struct Window
     QWidget window;
     CMediaSizeList *list = new CMediaSizeList(&window);
     TellRecorder prompter;
+    BuiltInTexts texts;
     Window()
     {
-        list->CreateCustomSizeDialog(prompter);
+        list->CreateCustomSizeDialog(prompter, texts);
         window.show();
     }
 };
@@ -84,11 +86,11 @@ TEST(MediaSizeList, entriesAndChoiceFollowTheProfileFile)
 TEST(MediaSizeList, choosingCustomAsksForTheSizeAndReportsTheChoice)
 {
     Window w;
-    QSignalSpy changed(w.list, &CMediaSizeList::splitChanged);
+    QSignalSpy changed(w.list, &CMediaSizeList::SplitChanged);
     WhileDialogShows({[](CCustomSizeDlg &d) {
-        EXPECT_EQ(d.sizeEdit()->text(), "4000");
+        EXPECT_EQ(d.SizeEdit()->text(), "4000");
         Type(d, "700");
-        QTest::mouseClick(d.okButton(), Qt::LeftButton);
+        QTest::mouseClick(d.OkButton(), Qt::LeftButton);
     }});
     // The arrow key moves from "No split" to "Custom" as a user choice.
     QTest::keyClick(w.list, Qt::Key_Up);
@@ -104,16 +106,16 @@ TEST(MediaSizeList, refusedSizesKeepTheDialogOpenAndCancelKeepsTheOldSize)
     Window w;
     WhileDialogShows({[](CCustomSizeDlg &d) {
                           Type(d, "12x");
-                          QTest::mouseClick(d.okButton(), Qt::LeftButton);
+                          QTest::mouseClick(d.OkButton(), Qt::LeftButton);
                       },
                       [](CCustomSizeDlg &d) {
                           EXPECT_TRUE(d.isVisible());
                           Type(d, "100001");
-                          QTest::mouseClick(d.okButton(), Qt::LeftButton);
+                          QTest::mouseClick(d.OkButton(), Qt::LeftButton);
                       },
                       [](CCustomSizeDlg &d) {
                           EXPECT_TRUE(d.isVisible());
-                          QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
+                          QTest::mouseClick(d.CancelButton(), Qt::LeftButton);
                       }});
     QTest::keyClick(w.list, Qt::Key_Up);
 
@@ -128,8 +130,8 @@ TEST(MediaSizeList, withoutItsDialogCustomKeepsTheLastSize)
 {
     Window w;
     w.list->DestroyCustomSizeDialog();
-    EXPECT_EQ(w.list->customSizeDialog(), nullptr);
-    QSignalSpy changed(w.list, &CMediaSizeList::splitChanged);
+    EXPECT_EQ(w.list->CustomSizeDialog(), nullptr);
+    QSignalSpy changed(w.list, &CMediaSizeList::SplitChanged);
     QTest::keyClick(w.list, Qt::Key_Up);
     EXPECT_EQ(w.list->SelectedText(), "Custom");
     EXPECT_EQ(w.list->CustomSizeMb(), 4000);
@@ -139,7 +141,8 @@ TEST(MediaSizeList, withoutItsDialogCustomKeepsTheLastSize)
 TEST(CustomSizeDialog, noTextIsCutAndTheSizeFitsTheRange)
 {
     TellRecorder prompter;
-    CCustomSizeDlg dialog(prompter);
+    BuiltInTexts texts;
+    CCustomSizeDlg dialog(prompter, texts);
     dialog.show();
     const auto children = dialog.findChildren<QLabel *>();
     ASSERT_EQ(children.size(), 2);

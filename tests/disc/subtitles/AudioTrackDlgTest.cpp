@@ -7,7 +7,7 @@
 #include "ModalDriver.h"
 
 #include "core/TaskList.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <QListWidget>
 #include <QTest>

@@ -15,7 +15,7 @@
 #include "app/TaskListController.h"
 #include "core/SubtitleOffer.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include "TempDir.h"
 
@@ -72,7 +72,8 @@ struct AddingInTheWindow
         std::filesystem::create_directories(output);
         app.SetOutputFolder(output.string());
         EXPECT_TRUE(binding.Load(quillet::test::ProgramDir().string())) << binding.Error();
-        controller.SetFileAddedHook(SubtitleOfferHook(main_window, host, app, binding));
+        controller.SetFileAddedHook(SubtitleOfferHook(
+            main_window, host, [this] { return app.OutputFolder(); }, binding));
     }
 };
 

@@ -21,7 +21,7 @@ std::filesystem::path MakeFilmWithSubtitleTracks(const std::filesystem::path &fo
                                "First line\n\n"
                                "2\n00:00:04,000 --> 00:00:05,000\n"
                                "Second line\n");
-    const std::filesystem::path film = folder / "in" / "film.mkv";
+    std::filesystem::path film = folder / "in" / "film.mkv";
     std::filesystem::create_directories(film.parent_path());
     auto merged = RunCommand({"mkvmerge", "-q", "-o", film.string(), video.string(), srt.string(),
                               srt.string(), srt.string()});

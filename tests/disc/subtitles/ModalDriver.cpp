@@ -11,8 +11,8 @@
 
 namespace quillet::test {
 
-void WhenModal(std::function<bool(QWidget *)> matches, std::function<void(QWidget *)> act,
-               int timeout_ms)
+void WhenModal(const std::function<bool(QWidget *)> &matches,
+               const std::function<void(QWidget *)> &act, int timeout_ms)
 {
     auto *timer = new QTimer;
     auto clock = std::make_shared<QElapsedTimer>();

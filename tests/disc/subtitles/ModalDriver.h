@@ -13,8 +13,8 @@ namespace quillet::test {
  * one that matches, act runs on it inside its event loop. After timeout_ms without one, the test
  * fails and the active modal window is rejected, so a test never hangs.
  */
-void WhenModal(std::function<bool(QWidget *)> matches, std::function<void(QWidget *)> act,
-               int timeout_ms = 10000);
+void WhenModal(const std::function<bool(QWidget *)> &matches,
+               const std::function<void(QWidget *)> &act, int timeout_ms = 10000);
 
 /// WhenModal for the next modal window of type T.
 template<typename T> void WhenModal(std::function<void(T *)> act, int timeout_ms = 10000)

@@ -11,7 +11,7 @@
 #include "CSkinButton.h"
 #include "core/ArgumentBuilder.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include "TempDir.h"
 

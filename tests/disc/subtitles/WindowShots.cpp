@@ -6,7 +6,6 @@
 #include "ModalDriver.h"
 
 #include "app/ConverterApp.h"
-#include "app/LanguageTable.h"
 #include "app/RegistryAccess.h"
 #include "core/Prompter.h"
 #include "core/TaskList.h"
@@ -14,6 +13,7 @@
 #include "disc/subtitles/CAudioTrackDlg.h"
 #include "disc/subtitles/CSubtitleDlg.h"
 #include "disc/subtitles/CWaittingDlg.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 
@@ -77,6 +77,7 @@ int main(int argc, char **argv)
 
     test::TempDir files;
     std::vector<std::string> candidates;
+    candidates.reserve(3);
     for (int i = 0; i < 3; ++i)
         candidates.push_back(test::WriteFile(files.path()
                                                  / ("Holiday in Rome_" + std::to_string(i)

@@ -66,7 +66,7 @@ struct Picker
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-    CProfileComboDlg *popup() const { return combo->popup(); }
+    CProfileComboDlg *Popup() const { return combo->Popup(); }
     void Open()
     {
         QTest::mouseClick(combo, Qt::LeftButton);
@@ -82,14 +82,14 @@ TEST(ProfilePicker, opensBelowTheControlShowingTheCommittedProfile)
     EXPECT_EQ(p.combo->CommittedText(), "iPad MPEG-4");
     p.Open();
     const QPoint below = p.combo->mapToGlobal(QPoint(0, p.combo->height() + 1));
-    EXPECT_EQ(p.popup()->pos(), below);
-    EXPECT_EQ(p.popup()->size(), QSize(500, 380));
-    EXPECT_TRUE(p.popup()->WatchRunning());
-    EXPECT_EQ(p.popup()->groupPane()->currentRow(), kIpad);
-    EXPECT_EQ(Rows(p.popup()->itemPane()), QStringList({"iPad Video", "iPad MPEG-4"}));
-    EXPECT_EQ(p.popup()->itemPane()->currentRow(), 1);
+    EXPECT_EQ(p.Popup()->pos(), below);
+    EXPECT_EQ(p.Popup()->size(), QSize(500, 380));
+    EXPECT_TRUE(p.Popup()->WatchRunning());
+    EXPECT_EQ(p.Popup()->GroupPane()->currentRow(), kIpad);
+    EXPECT_EQ(Rows(p.Popup()->ItemPane()), QStringList({"iPad Video", "iPad MPEG-4"}));
+    EXPECT_EQ(p.Popup()->ItemPane()->currentRow(), 1);
     // Both panes fill the height; the profile pane is the wider one.
-    EXPECT_GT(p.popup()->itemPane()->width(), p.popup()->groupPane()->width());
+    EXPECT_GT(p.Popup()->ItemPane()->width(), p.Popup()->GroupPane()->width());
 
     // A second click on the control closes it again.
     QTest::mouseClick(p.window.windowHandle(), Qt::LeftButton, {}, p.combo->geometry().center());
@@ -99,20 +99,20 @@ TEST(ProfilePicker, opensBelowTheControlShowingTheCommittedProfile)
 TEST(ProfilePicker, hoveringAGroupThenClickingOutsideRestoresTheCommittedChoice)
 {
     Picker p;
-    QSignalSpy picked(p.combo, &CProfileComboBox::profileSelected);
+    QSignalSpy picked(p.combo, &CProfileComboBox::ProfileSelected);
     p.Open();
-    MoveOver(p.popup()->groupPane(), kIphone);
-    EXPECT_EQ(Rows(p.popup()->itemPane()), QStringList({"iPhone Video"}));
-    EXPECT_EQ(p.popup()->itemPane()->currentRow(), 0);
+    MoveOver(p.Popup()->GroupPane(), kIphone);
+    EXPECT_EQ(Rows(p.Popup()->ItemPane()), QStringList({"iPhone Video"}));
+    EXPECT_EQ(p.Popup()->ItemPane()->currentRow(), 0);
 
     // Through the platform, as a real click comes: the drop-down has the mouse while it is open.
     QTest::mouseClick(p.window.windowHandle(), Qt::LeftButton, {},
                       p.elsewhere->geometry().center());
     QTest::qWait(2 * CProfileComboDlg::kWatchPeriodMs);
     EXPECT_FALSE(p.combo->PopupVisible());
-    EXPECT_EQ(p.popup()->groupPane()->currentRow(), kIpad);
-    EXPECT_EQ(Rows(p.popup()->itemPane()), QStringList({"iPad Video", "iPad MPEG-4"}));
-    EXPECT_EQ(p.popup()->itemPane()->currentRow(), 1);
+    EXPECT_EQ(p.Popup()->GroupPane()->currentRow(), kIpad);
+    EXPECT_EQ(Rows(p.Popup()->ItemPane()), QStringList({"iPad Video", "iPad MPEG-4"}));
+    EXPECT_EQ(p.Popup()->ItemPane()->currentRow(), 1);
     EXPECT_EQ(p.combo->CommittedText(), "iPad MPEG-4");
     EXPECT_EQ(picked.count(), 0);
 }
@@ -121,26 +121,26 @@ TEST(ProfilePicker, anotherWindowBecomingActiveClosesAndRestores)
 {
     Picker p;
     p.Open();
-    MoveOver(p.popup()->groupPane(), kIphone);
+    MoveOver(p.Popup()->GroupPane(), kIphone);
     QWidget other;
     other.show();
     other.activateWindow();
     QTest::qWait(3 * CProfileComboDlg::kWatchPeriodMs);
     EXPECT_FALSE(p.combo->PopupVisible());
-    EXPECT_FALSE(p.popup()->WatchRunning());
-    EXPECT_EQ(p.popup()->groupPane()->currentRow(), kIpad);
-    EXPECT_EQ(p.popup()->itemPane()->currentRow(), 1);
+    EXPECT_FALSE(p.Popup()->WatchRunning());
+    EXPECT_EQ(p.Popup()->GroupPane()->currentRow(), kIpad);
+    EXPECT_EQ(p.Popup()->ItemPane()->currentRow(), 1);
 }
 
 TEST(ProfilePicker, aCommitFromAllProfilesKeepsThatGroupAndIsAnnouncedAfterwards)
 {
     Picker p;
-    QSignalSpy picked(p.combo, &CProfileComboBox::profileSelected);
+    QSignalSpy picked(p.combo, &CProfileComboBox::ProfileSelected);
     p.Open();
-    MoveOver(p.popup()->groupPane(), kAllProfiles);
-    EXPECT_EQ(Rows(p.popup()->itemPane()),
+    MoveOver(p.Popup()->GroupPane(), kAllProfiles);
+    EXPECT_EQ(Rows(p.Popup()->ItemPane()),
               QStringList({"iPad Video", "iPad MPEG-4", "iPhone Video", "MP3 Audio", "My Own"}));
-    Press(p.popup()->itemPane(), 3);
+    Press(p.Popup()->ItemPane(), 3);
 
     EXPECT_FALSE(p.combo->PopupVisible());
     EXPECT_EQ(picked.count(), 0) << "announced once the click is handled, not inside it";
@@ -155,43 +155,43 @@ TEST(ProfilePicker, aCommitFromAllProfilesKeepsThatGroupAndIsAnnouncedAfterwards
 
     // Reopened, the combined list comes back with the same profile current.
     p.Open();
-    EXPECT_EQ(p.popup()->groupPane()->currentRow(), kAllProfiles);
-    EXPECT_EQ(p.popup()->itemPane()->count(), 5);
-    EXPECT_EQ(p.popup()->itemPane()->currentRow(), 3);
+    EXPECT_EQ(p.Popup()->GroupPane()->currentRow(), kAllProfiles);
+    EXPECT_EQ(p.Popup()->ItemPane()->count(), 5);
+    EXPECT_EQ(p.Popup()->ItemPane()->currentRow(), 3);
 }
 
 TEST(ProfilePicker, enterCommitsTheCurrentProfileButNothingFromAnEmptyGroup)
 {
     Picker p;
-    QSignalSpy picked(p.combo, &CProfileComboBox::profileSelected);
+    QSignalSpy picked(p.combo, &CProfileComboBox::ProfileSelected);
     p.Open();
-    MoveOver(p.popup()->groupPane(), kAppleTv);
-    EXPECT_EQ(p.popup()->itemPane()->count(), 0);
-    QTest::keyClick(p.popup()->itemPane(), Qt::Key_Return);
+    MoveOver(p.Popup()->GroupPane(), kAppleTv);
+    EXPECT_EQ(p.Popup()->ItemPane()->count(), 0);
+    QTest::keyClick(p.Popup()->ItemPane(), Qt::Key_Return);
     QTest::qWait(20);
     EXPECT_TRUE(p.combo->PopupVisible());
     EXPECT_EQ(picked.count(), 0);
     EXPECT_EQ(p.combo->CommittedText(), "iPad MPEG-4");
 
     // The group with a profile: Enter commits its first (current) one.
-    MoveOver(p.popup()->groupPane(), kIphone);
-    QTest::keyClick(p.popup()->itemPane(), Qt::Key_Enter);
+    MoveOver(p.Popup()->GroupPane(), kIphone);
+    QTest::keyClick(p.Popup()->ItemPane(), Qt::Key_Enter);
     ASSERT_TRUE(picked.wait(1000));
     EXPECT_EQ(p.combo->CommittedText(), "iPhone Video");
-    EXPECT_EQ(p.popup()->Catalogue().CommittedGroup(), kIphone);
+    EXPECT_EQ(p.Popup()->Catalogue().CommittedGroup(), kIphone);
 }
 
 TEST(ProfilePicker, escapeClosesWithoutCommitting)
 {
     Picker p;
-    QSignalSpy picked(p.combo, &CProfileComboBox::profileSelected);
+    QSignalSpy picked(p.combo, &CProfileComboBox::ProfileSelected);
     p.Open();
-    MoveOver(p.popup()->groupPane(), kIphone);
-    QTest::keyClick(p.popup()->itemPane(), Qt::Key_Escape);
+    MoveOver(p.Popup()->GroupPane(), kIphone);
+    QTest::keyClick(p.Popup()->ItemPane(), Qt::Key_Escape);
     EXPECT_FALSE(p.combo->PopupVisible());
     QTest::qWait(20);
     EXPECT_EQ(picked.count(), 0);
-    EXPECT_EQ(p.popup()->groupPane()->currentRow(), kIpad);
+    EXPECT_EQ(p.Popup()->GroupPane()->currentRow(), kIpad);
 }
 
 TEST(ProfilePicker, keysOnTheClosedControlOpenButNeverChangeTheProfile)

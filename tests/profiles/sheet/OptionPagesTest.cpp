@@ -4,11 +4,11 @@
 
 #include "controls/CColorButton.h"
 #include "controls/CSkinTabCtrl.h"
-#include "core/Texts.h"
 #include "profiles/sheet/COptionAudioDlg.h"
 #include "profiles/sheet/COptionCropandPadDlg.h"
 #include "profiles/sheet/COptionResizeDlg.h"
 #include "profiles/sheet/COptionVideoDlg.h"
+#include "texts/Texts.h"
 
 #include "SheetTestSupport.h"
 #include "TempDir.h"
@@ -39,40 +39,40 @@ class OptionPages : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::filesystem::copy_file(SourceIni("ipadh264.ini"), dir.path() / "ipadh264.ini");
-        record = LoadProfile(dir.path() / "ipadh264.ini", kSection);
-        record.source_width = 1280;
-        record.source_height = 720;
+        std::filesystem::copy_file(SourceIni("ipadh264.ini"), m_dir.path() / "ipadh264.ini");
+        m_record = LoadProfile(m_dir.path() / "ipadh264.ini", kSection);
+        m_record.source_width = 1280;
+        m_record.source_height = 720;
     }
 
     CExPropertySheet &Open()
     {
-        sheet = std::make_unique<CExPropertySheet>(record, prompter, texts);
-        ShowActive(sheet.get());
-        return *sheet;
+        m_sheet = std::make_unique<CExPropertySheet>(m_record, m_prompter, m_texts);
+        ShowActive(m_sheet.get());
+        return *m_sheet;
     }
 
     /// Presses OK; true when the sheet closed accepted.
     bool PressOk()
     {
-        Click(sheet->OkButton());
-        return sheet->result() == QDialog::Accepted && !sheet->isVisible();
+        Click(m_sheet->OkButton());
+        return m_sheet->result() == QDialog::Accepted && !m_sheet->isVisible();
     }
 
     ProfileRecord Stored() const
     {
-        ProfileRecord out = record;
-        sheet->StoreInto(out);
+        ProfileRecord out = m_record;
+        m_sheet->StoreInto(out);
         return out;
     }
 
-    template<class W> W *Control(const char *name) { return Child<W>(sheet.get(), name); }
+    template<class W> W *Control(const char *name) { return Child<W>(m_sheet.get(), name); }
 
-    TempDir dir;
-    ProfileRecord record;
-    RecordingPrompter prompter;
-    BuiltInTexts texts;
-    std::unique_ptr<CExPropertySheet> sheet;
+    TempDir m_dir;
+    ProfileRecord m_record;
+    RecordingPrompter m_prompter;
+    BuiltInTexts m_texts;
+    std::unique_ptr<CExPropertySheet> m_sheet;
 };
 
 } // namespace
@@ -80,36 +80,36 @@ protected:
 TEST_F(OptionPages, sheetShowsItsCaptionTabsAndButtons)
 {
     Open();
-    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("iPad Video H.264 (1024x768) - Options"));
-    CSkinTabCtrl *tabs = sheet->TabStrip();
+    EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("iPad Video H.264 (1024x768) - Options"));
+    CSkinTabCtrl *tabs = m_sheet->TabStrip();
     ASSERT_EQ(tabs->count(), 4);
-    EXPECT_EQ(tabs->displayedText(0), "Audio");
-    EXPECT_EQ(tabs->displayedText(3), "Crop & Pad");
-    EXPECT_TRUE(tabs->isOwnerDrawn());
+    EXPECT_EQ(tabs->DisplayedText(0), "Audio");
+    EXPECT_EQ(tabs->DisplayedText(3), "Crop & Pad");
+    EXPECT_TRUE(tabs->IsOwnerDrawn());
     EXPECT_EQ(CSkinTabCtrl::TabStyleFlags(), 15u);
-    EXPECT_EQ(tabs->backgroundColor(), QColor(166, 179, 218));
-    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
+    EXPECT_EQ(tabs->BackgroundColor(), QColor(166, 179, 218));
+    EXPECT_EQ(m_sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
     // "Save&&Apply" shows a single ampersand.
-    EXPECT_EQ(sheet->SaveButton()->text(), "Save&&Apply");
-    EXPECT_EQ(sheet->DefaultButton()->text(), "Default");
-    EXPECT_TRUE(sheet->DefaultButton()->isEnabled());
-    EXPECT_EQ(sheet->font().pixelSize(), 13);
-    EXPECT_EQ(sheet->AudioPage()->font().pixelSize(), 13);
+    EXPECT_EQ(m_sheet->SaveButton()->text(), "Save&&Apply");
+    EXPECT_EQ(m_sheet->DefaultButton()->text(), "Default");
+    EXPECT_TRUE(m_sheet->DefaultButton()->isEnabled());
+    EXPECT_EQ(m_sheet->font().pixelSize(), 13);
+    EXPECT_EQ(m_sheet->AudioPage()->font().pixelSize(), 13);
 }
 
 TEST_F(OptionPages, volumeOutOfRangeIsRefusedOnOkEvenWhenNotAdjusted)
 {
-    record.nAudioVolume = 0; // a profile without the key
-    record.bAudioCustomVolume = 0;
+    m_record.nAudioVolume = 0; // a profile without the key
+    m_record.bAudioCustomVolume = 0;
     Open();
     auto *volume = Control<QLineEdit>("volume");
     auto *adjust = Control<QCheckBox>("adjustVolume");
     EXPECT_EQ(volume->text(), "0");
 
     EXPECT_FALSE(PressOk());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter an integer between 100 and 600.");
-    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter an integer between 100 and 600.");
+    EXPECT_TRUE(m_sheet->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), volume);
     // The focus the refusal gives the edit is not the user's: the box stays as it was.
     EXPECT_FALSE(adjust->isChecked());
@@ -122,7 +122,7 @@ TEST_F(OptionPages, volumeOutOfRangeIsRefusedOnOkEvenWhenNotAdjusted)
 
 TEST_F(OptionPages, volumeButtonsStepWithinTheirRange)
 {
-    record.nAudioVolume = 0;
+    m_record.nAudioVolume = 0;
     Open();
     auto *volume = Control<QLineEdit>("volume");
     auto *spin = Control<QWidget>("volumeSpin");
@@ -139,8 +139,8 @@ TEST_F(OptionPages, volumeButtonsStepWithinTheirRange)
 
 TEST_F(OptionPages, codecListsSaveTheirOwnSpelling)
 {
-    record.cAudioCodec = "MP3";
-    record.cVideoCodec = "H264";
+    m_record.cAudioCodec = "MP3";
+    m_record.cVideoCodec = "H264";
     Open();
     EXPECT_EQ(Control<QComboBox>("audioCodec")->currentText(), "mp3");
     // The Video page is never visited, yet its list's spelling is what is saved.
@@ -148,7 +148,7 @@ TEST_F(OptionPages, codecListsSaveTheirOwnSpelling)
     EXPECT_EQ(Stored().cAudioCodec.view(), "mp3");
     EXPECT_EQ(Stored().cVideoCodec.view(), "h264");
 
-    record.cAudioCodec = "adpcm";
+    m_record.cAudioCodec = "adpcm";
     Open();
     EXPECT_EQ(Control<QComboBox>("audioCodec")->currentText(), "auto");
     EXPECT_TRUE(PressOk());
@@ -157,32 +157,32 @@ TEST_F(OptionPages, codecListsSaveTheirOwnSpelling)
 
 TEST_F(OptionPages, videoDefaultBitRateFollowsTheResizeChoice)
 {
-    record.nVideoBitRateLevel = 3;
-    record.nVideoBitRateLevel2 = 0;
-    record.nVideoBitRateLevel3 = 0;
-    record.nVideoRiszeOption = 6;
-    record.nVideoCustomSizeX = 0;
-    record.nVideoCustomSizeY = 0;
+    m_record.nVideoBitRateLevel = 3;
+    m_record.nVideoBitRateLevel2 = 0;
+    m_record.nVideoBitRateLevel3 = 0;
+    m_record.nVideoRiszeOption = 6;
+    m_record.nVideoCustomSizeX = 0;
+    m_record.nVideoCustomSizeY = 0;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     auto *shown = Control<QLineEdit>("defaultBitRate");
     EXPECT_EQ(shown->text(), "900");
 
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     Click(Control<QRadioButton>("size10")); // 1280 x 768
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_EQ(shown->text(), "2880");
 
     // "Custom size" with nothing entered is 0 x 0.
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     Click(Control<QRadioButton>("size9"));
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_EQ(shown->text(), "0");
 
     // Typing a quotiety shows its default at once.
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     Click(Control<QRadioButton>("size6"));
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     Click(Control<QCheckBox>("advanced"));
     TypeInto(Control<QLineEdit>("quotiety1"), "4");
     EXPECT_EQ(shown->text(), "1200");
@@ -193,12 +193,12 @@ TEST_F(OptionPages, videoDefaultBitRateFollowsTheResizeChoice)
 
 TEST_F(OptionPages, clickingIntoAValueChoosesItsCustomSetting)
 {
-    record.nVideoRiszeOption = 6;
-    record.bAudioCustomSampleRate = 0;
-    record.bAudioCustomBitRate = 0;
-    record.bAudioCustomVolume = 0;
-    record.bVideoCustomFrameRate = 0;
-    record.bVideoCustomBitRate = 0;
+    m_record.nVideoRiszeOption = 6;
+    m_record.bAudioCustomSampleRate = 0;
+    m_record.bAudioCustomBitRate = 0;
+    m_record.bAudioCustomVolume = 0;
+    m_record.bVideoCustomFrameRate = 0;
+    m_record.bVideoCustomBitRate = 0;
     Open();
     QTest::mouseClick(Control<QLineEdit>("sampleRate"), Qt::LeftButton);
     EXPECT_TRUE(Control<QRadioButton>("sampleRateCustom")->isChecked());
@@ -207,13 +207,13 @@ TEST_F(OptionPages, clickingIntoAValueChoosesItsCustomSetting)
     QTest::mouseClick(Control<QLineEdit>("volume"), Qt::LeftButton);
     EXPECT_TRUE(Control<QCheckBox>("adjustVolume")->isChecked());
 
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     QTest::mouseClick(Control<QLineEdit>("frameRate"), Qt::LeftButton);
     EXPECT_TRUE(Control<QRadioButton>("frameRateCustom")->isChecked());
     QTest::mouseClick(Control<QLineEdit>("videoBitRate"), Qt::LeftButton);
     EXPECT_TRUE(Control<QRadioButton>("videoBitRateCustom")->isChecked());
 
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     EXPECT_TRUE(Control<QRadioButton>("size6")->isChecked());
     QTest::mouseClick(Control<QLineEdit>("customWidth"), Qt::LeftButton);
     EXPECT_TRUE(Control<QRadioButton>("size9")->isChecked());
@@ -227,9 +227,9 @@ TEST_F(OptionPages, clickingIntoAValueChoosesItsCustomSetting)
 
 TEST_F(OptionPages, sizeRadiosKeepTheirStoredOrderWhereverTheyAreDrawn)
 {
-    record.nVideoRiszeOption = 11;
+    m_record.nVideoRiszeOption = 11;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     auto *full_hd = Control<QRadioButton>("size11");
     EXPECT_TRUE(full_hd->isChecked());
     EXPECT_EQ(full_hd->text(), "1920 x 1080");
@@ -247,7 +247,7 @@ TEST_F(OptionPages, sizeRadiosKeepTheirStoredOrderWhereverTheyAreDrawn)
 
 TEST_F(OptionPages, disableBoxesGreyEveryOtherControl)
 {
-    record.bDisableVideo = 1;
+    m_record.bDisableVideo = 1;
     Open();
     auto *disable_audio = Control<QCheckBox>("disableAudio");
     auto *codec = Control<QComboBox>("audioCodec");
@@ -263,7 +263,7 @@ TEST_F(OptionPages, disableBoxesGreyEveryOtherControl)
     EXPECT_TRUE(volume->isEnabled());
 
     // A profile without video opens with the Video page greyed.
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_FALSE(Control<QComboBox>("videoCodec")->isEnabled());
     EXPECT_FALSE(Control<QCheckBox>("advanced")->isEnabled());
     EXPECT_TRUE(Control<QCheckBox>("disableVideo")->isEnabled());
@@ -275,32 +275,32 @@ TEST_F(OptionPages, leavingAPageWithBadInputKeepsItsTab)
 {
     Open();
     TypeInto(Control<QLineEdit>("sampleRate"), "44k");
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter an integer.");
-    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
-    EXPECT_EQ(sheet->TabStrip()->currentIndex(), CExPropertySheet::kAudioPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter an integer.");
+    EXPECT_EQ(m_sheet->ActivePageIndex(), CExPropertySheet::kAudioPage);
+    EXPECT_EQ(m_sheet->TabStrip()->currentIndex(), CExPropertySheet::kAudioPage);
     EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>("sampleRate"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kAudioPage) << "the keyboard too";
+    EXPECT_EQ(m_sheet->ActivePageIndex(), CExPropertySheet::kAudioPage) << "the keyboard too";
 
     TypeInto(Control<QLineEdit>("sampleRate"), "48000");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
+    EXPECT_EQ(m_sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
     EXPECT_TRUE(PressOk());
     EXPECT_EQ(Stored().nAudioCustomSampleRate, 48000);
 }
 
 TEST_F(OptionPages, clearingEnablePadGreysThePadControlsAndKeepsTheValues)
 {
-    record.bVideoEnablePad = 1;
-    record.nVideoPadLeft = 10;
-    record.nVideoPadRight = 12;
-    record.nVideoPadTop = 14;
-    record.nVideoPadBottom = 16;
-    record.bVideoEnableCrop = 0;
+    m_record.bVideoEnablePad = 1;
+    m_record.nVideoPadLeft = 10;
+    m_record.nVideoPadRight = 12;
+    m_record.nVideoPadTop = 14;
+    m_record.nVideoPadBottom = 16;
+    m_record.bVideoEnableCrop = 0;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kCropPadPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kCropPadPage);
     const char *pad_controls[]
         = {"padLeft", "padRight", "padTop", "padBottom", "padColorText", "padColorButton"};
     for (const char *name : pad_controls)
@@ -325,15 +325,15 @@ TEST_F(OptionPages, clearingEnablePadGreysThePadControlsAndKeepsTheValues)
 
 TEST_F(OptionPages, padColourShowsOnTheButtonAndAsText)
 {
-    record.bVideoEnablePad = 1;
-    record.nVideoPadColor = 0xFF0000;
+    m_record.bVideoEnablePad = 1;
+    m_record.nVideoPadColor = 0xFF0000;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kCropPadPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kCropPadPage);
     auto *button = Control<CColorButton>("padColorButton");
     EXPECT_EQ(Control<QLineEdit>("padColorText")->text(), "0xFF0000");
-    EXPECT_EQ(button->color(CColorButton::BackgroundNormal), QColor(255, 0, 0));
-    EXPECT_EQ(button->color(CColorButton::BackgroundActive), QColor(255, 0, 0));
-    EXPECT_EQ(button->color(CColorButton::BackgroundFocus), QColor(255, 0, 0));
+    EXPECT_EQ(button->Color(CColorButton::BackgroundNormal), QColor(255, 0, 0));
+    EXPECT_EQ(button->Color(CColorButton::BackgroundActive), QColor(255, 0, 0));
+    EXPECT_EQ(button->Color(CColorButton::BackgroundFocus), QColor(255, 0, 0));
     const QImage face = button->grab().toImage();
     EXPECT_EQ(QColor(face.pixel(4, face.height() / 2)), QColor(255, 0, 0));
 
@@ -349,7 +349,7 @@ TEST_F(OptionPages, padColourShowsOnTheButtonAndAsText)
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_EQ(offered, QColor(255, 0, 0));
     EXPECT_EQ(Control<QLineEdit>("padColorText")->text(), "0x123456");
-    EXPECT_EQ(button->color(CColorButton::BackgroundNormal), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(button->Color(CColorButton::BackgroundNormal), QColor(0x12, 0x34, 0x56));
 
     UiScript cancel;
     cancel.Then<QColorDialog>([](QColorDialog *dialog) {
@@ -365,19 +365,19 @@ TEST_F(OptionPages, padColourShowsOnTheButtonAndAsText)
 TEST_F(OptionPages, quotietiesLoadAndSaveUnchangedWithAdvancedClear)
 {
     // Values as a hand-edited file may hold them: six decimals, more than six digits.
-    record.nVideoBitRateLevel = 12.345678f;
-    record.nVideoBitRateLevel2 = 0.5f;
-    record.nVideoBitRateLevel3 = 2.123456f;
-    record.nVideoCustomFrameRate = 29.97f;
-    record.nAudioCustomBitRate = 128.0f;
+    m_record.nVideoBitRateLevel = 12.345678f;
+    m_record.nVideoBitRateLevel2 = 0.5f;
+    m_record.nVideoBitRateLevel3 = 2.123456f;
+    m_record.nVideoCustomFrameRate = 29.97f;
+    m_record.nAudioCustomBitRate = 128.0f;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     auto *advanced = Control<QCheckBox>("advanced");
     EXPECT_FALSE(advanced->isChecked());
     EXPECT_FALSE(Control<QLineEdit>("quotiety1")->isVisible());
     EXPECT_EQ(Control<QLineEdit>("frameRate")->text(), "29.97");
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_TRUE(PressOk());
     const ProfileRecord out = Stored();
     EXPECT_EQ(out.nVideoBitRateLevel, 12.345678f);
@@ -386,7 +386,7 @@ TEST_F(OptionPages, quotietiesLoadAndSaveUnchangedWithAdvancedClear)
     EXPECT_EQ(out.nVideoCustomFrameRate, 29.97f);
 
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     Click(Control<QCheckBox>("advanced"));
     EXPECT_TRUE(Control<QLineEdit>("quotiety3")->isVisible());
     EXPECT_EQ(Control<QLineEdit>("quotiety3")->text(), "2.12346");
@@ -394,12 +394,12 @@ TEST_F(OptionPages, quotietiesLoadAndSaveUnchangedWithAdvancedClear)
 
 TEST_F(OptionPages, aHiddenQuotietyOutOfRangeIsShownWhenRefused)
 {
-    record.nVideoBitRateLevel2 = 150;
+    m_record.nVideoBitRateLevel2 = 150;
     Open();
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_FALSE(PressOk());
-    ASSERT_EQ(prompter.told.size(), 1u);
-    EXPECT_EQ(prompter.told[0], "Please enter a number between 0 and 100.");
+    ASSERT_EQ(m_prompter.told.size(), 1u);
+    EXPECT_EQ(m_prompter.told[0], "Please enter a number between 0 and 100.");
     EXPECT_TRUE(Control<QCheckBox>("advanced")->isChecked());
     EXPECT_TRUE(Control<QLineEdit>("quotiety2")->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>("quotiety2"));
@@ -415,44 +415,44 @@ TEST_F(OptionPages, saveMenuSetsTheResultCodeAndPressesOk)
             offered << action->text();
         ChooseMenuItem(menu, 1);
     });
-    Click(sheet->SaveButton());
+    Click(m_sheet->SaveButton());
     EXPECT_EQ(offered, (QStringList{"Save and Apply", "Save as and Apply"}));
-    EXPECT_EQ(sheet->result(), QDialog::Accepted);
-    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kSaveAsAndApply);
+    EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+    EXPECT_EQ(m_sheet->ResultCode(), CExPropertySheet::kSaveAsAndApply);
 
     // A save the page refuses leaves no save behind: Cancel afterwards cancels.
-    record.nAudioVolume = 0;
+    m_record.nAudioVolume = 0;
     Open();
     UiScript refused;
     refused.Then<QMenu>([](QMenu *menu) { ChooseMenuItem(menu, 0); });
-    Click(sheet->SaveButton());
-    EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kPlainOk);
-    Click(sheet->CancelButton());
-    EXPECT_EQ(sheet->result(), QDialog::Rejected);
-    EXPECT_EQ(sheet->ResultCode(), CExPropertySheet::kPlainOk);
+    Click(m_sheet->SaveButton());
+    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_EQ(m_sheet->ResultCode(), CExPropertySheet::kPlainOk);
+    Click(m_sheet->CancelButton());
+    EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+    EXPECT_EQ(m_sheet->ResultCode(), CExPropertySheet::kPlainOk);
 }
 
 TEST_F(OptionPages, defaultPutsEveryPageBackToTheSavedProfile)
 {
-    const auto file = dir.path() / "ipadh264.ini";
+    const auto file = m_dir.path() / "ipadh264.ini";
     const std::string before = ReadFile(file);
     Open();
     TypeInto(Control<QLineEdit>("audioBitRate"), "320");
     Click(Control<QCheckBox>("disableAudio"));
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kResizePage);
     Click(Control<QRadioButton>("size5"));
-    ClickTab(sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
     EXPECT_EQ(Control<QLineEdit>("defaultBitRate")->text(), "150"); // 2 x 320 x 240
 
-    Click(sheet->DefaultButton());
-    EXPECT_EQ(sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
+    Click(m_sheet->DefaultButton());
+    EXPECT_EQ(m_sheet->ActivePageIndex(), CExPropertySheet::kVideoPage);
     EXPECT_EQ(Control<QLineEdit>("defaultBitRate")->text(), "1536"); // 2 x 1024 x 768
     EXPECT_TRUE(Control<QRadioButton>("size9")->isChecked());
     EXPECT_FALSE(Control<QCheckBox>("disableAudio")->isChecked());
     EXPECT_TRUE(Control<QComboBox>("audioCodec")->isEnabled());
     EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "128");
-    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(m_sheet->isVisible());
     EXPECT_EQ(ReadFile(file), before) << "Default writes nothing";
     EXPECT_TRUE(PressOk());
     EXPECT_EQ(Stored().nVideoRiszeOption, 9);
@@ -464,13 +464,13 @@ TEST_F(OptionPages, defaultPutsEveryPageBackToTheSavedProfile)
     changed.replace(changed.find("nAudioCustomBitRate=128.000000"), 30,
                     "nAudioCustomBitRate=96.000000");
     WriteFile(file, changed);
-    Click(sheet->DefaultButton());
+    Click(m_sheet->DefaultButton());
     EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "96");
 
     // With its section gone there is nothing to go back to: the pages stay as they are.
-    record.section_name = "Gone";
+    m_record.section_name = "Gone";
     Open();
     TypeInto(Control<QLineEdit>("audioBitRate"), "200");
-    Click(sheet->DefaultButton());
+    Click(m_sheet->DefaultButton());
     EXPECT_EQ(Control<QLineEdit>("audioBitRate")->text(), "200");
 }

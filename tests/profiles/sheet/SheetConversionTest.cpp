@@ -7,8 +7,8 @@
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
 #include "core/TaskList.h"
-#include "core/Texts.h"
 #include "profiles/sheet/CExPropertySheet.h"
+#include "texts/Texts.h"
 
 #include "MediaFixtures.h"
 #include "SheetTestSupport.h"

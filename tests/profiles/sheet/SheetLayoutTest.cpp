@@ -3,11 +3,11 @@
 // covers another. With QUILLET_SHOTS_DIR set, the windows are also saved as pictures there.
 #include "profiles/sheet/CExPropertySheet.h"
 
-#include "app/LanguageTable.h"
 #include "controls/CSkinButton.h"
 #include "controls/CSkinTabCtrl.h"
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/COptionPage.h"
+#include "texts/LanguageTable.h"
 
 #include "SheetTestSupport.h"
 
@@ -139,24 +139,24 @@ class SheetLayout : public ::testing::TestWithParam<Language>
 protected:
     void SetUp() override
     {
-        languages.ScanLanguageFolder(SourceLanguageFolder().string() + "/");
-        languages.SelectLanguage(GetParam().name);
-        ASSERT_FALSE(languages.CurrentLanguageFile().empty()) << GetParam().name;
-        record = LoadProfile(SourceIni("ipadh264.ini"), "iPad Video H.264 (1024x768)");
-        record.bVideoEnablePad = 1;
-        record.nVideoPadColor = 0x2050A0;
+        m_languages.ScanLanguageFolder(SourceLanguageFolder().string() + "/");
+        m_languages.SelectLanguage(GetParam().name);
+        ASSERT_FALSE(m_languages.CurrentLanguageFile().empty()) << GetParam().name;
+        m_record = LoadProfile(SourceIni("ipadh264.ini"), "iPad Video H.264 (1024x768)");
+        m_record.bVideoEnablePad = 1;
+        m_record.nVideoPadColor = 0x2050A0;
     }
 
-    LanguageTable languages;
-    ProfileRecord record;
-    RecordingPrompter prompter;
+    LanguageTable m_languages;
+    ProfileRecord m_record;
+    RecordingPrompter m_prompter;
 };
 
 } // namespace
 
 TEST_P(SheetLayout, everyPageShowsItsWholeTexts)
 {
-    CExPropertySheet sheet(record, prompter, languages);
+    CExPropertySheet sheet(m_record, m_prompter, m_languages);
     ShowActive(&sheet);
     const char *const page_names[] = {"audio", "video", "resize", "croppad"};
     for (int page = 0; page < CExPropertySheet::kPageCount; ++page) {
@@ -172,7 +172,7 @@ TEST_P(SheetLayout, everyPageShowsItsWholeTexts)
                      .arg(QLatin1String(GetParam().tag), QLatin1String(page_names[page])));
     }
     for (int tab = 0; tab < sheet.TabStrip()->count(); ++tab)
-        EXPECT_EQ(sheet.TabStrip()->displayedText(tab), sheet.TabStrip()->tabText(tab));
+        EXPECT_EQ(sheet.TabStrip()->DisplayedText(tab), sheet.TabStrip()->tabText(tab));
     // The sheet's own buttons: whole captions, side by side, below the pages.
     const QList<QPushButton *> buttons
         = {sheet.OkButton(), sheet.CancelButton(), sheet.SaveButton(), sheet.DefaultButton()};
@@ -187,13 +187,13 @@ TEST_P(SheetLayout, everyPageShowsItsWholeTexts)
 
 TEST_P(SheetLayout, namingDialogShowsItsWholeTexts)
 {
-    CNewProfileDlg dialog(prompter, languages);
+    CNewProfileDlg dialog(m_prompter, m_languages);
     dialog.SetName(QStringLiteral("New iPad Video H.264 (1024x768)"));
     ShowActive(&dialog);
     ExpectTextsFit(&dialog);
     ExpectNoOverlap(&dialog);
-    EXPECT_EQ(dialog.label()->palette().color(QPalette::WindowText), QColor(93, 121, 161));
-    EXPECT_EQ(dialog.okButton()->textColor(), QColor(125, 0, 0));
+    EXPECT_EQ(dialog.Label()->palette().color(QPalette::WindowText), QColor(93, 121, 161));
+    EXPECT_EQ(dialog.OkButton()->TextColor(), QColor(125, 0, 0));
     SaveShot(&dialog, QStringLiteral("newprofile-%1").arg(QLatin1String(GetParam().tag)));
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <functional>
 #include <string>
@@ -43,7 +43,6 @@ public:
     /// file system lists them. An empty folder text does nothing.
     void ScanLanguageFolder(const std::string &folder);
     void SetCommonLanguageFolder(const std::string &folder) { m_common_folder = folder; }
-    const std::string &CommonLanguageFolder() const { return m_common_folder; }
 
     /// Makes name the current language; the first entry of that name gives the file. A name with
     /// no entry is still remembered, and the previous file stays selected.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/LanguageTable.h"
+#include "texts/LanguageTable.h"
 
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"

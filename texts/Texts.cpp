@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/Texts.h"
+#include "texts/Texts.h"
 
 #include <algorithm>
 #include <optional>

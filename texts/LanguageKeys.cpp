@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/LanguageKeys.h"
+#include "texts/LanguageKeys.h"
 
-#include "core/Texts.h"
 #include "platform/TextCase.h"
+#include "texts/Texts.h"
 
 namespace quillet {
 

@@ -2,16 +2,20 @@
 // The language files the program ships, checked against the key catalogue: a key a file lacks or
 // misspells silently shows English, and a translated format with other conversions than its
 // default would make the caller read arguments it never passed.
-#include "app/LanguageKeys.h"
-#include "app/LanguageTable.h"
-#include "core/Texts.h"
+#include "core/BatchTexts.h"
+#include "core/RunTexts.h"
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"
 #include "platform/Utf8.h"
+#include "texts/LanguageKeys.h"
+#include "texts/LanguageTable.h"
+#include "texts/Texts.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include <algorithm>
 #include <filesystem>
@@ -134,8 +138,33 @@ TEST(LanguageKeys, catalogueNamesEveryTextOnceWithAUsableDefault)
     EXPECT_EQ(found, nullptr); // that key belongs to the audio page
     found = FindLanguageKey("option_audio_dlg", "BTNORGINALFRAMERATEINFO");
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->default_text, "Original frame rate (or system default)");
+    EXPECT_EQ(found->default_text, "Original sample rate (or system default)");
     EXPECT_EQ(LookupKey(BuiltInTexts(), *found), found->default_text);
+}
+
+TEST(LanguageKeys, theCoresRunTextsAreCataloguedWithTheSameDefaults)
+{
+    // The core names its run messages itself; a default that drifted from the catalogue's would
+    // show one English text in a run and another in the language files.
+    using TextList = std::vector<run_texts::RunText>;
+    const std::pair<std::string_view, TextList> kCoreTexts[] = {
+        {run_texts::kSection,
+         {run_texts::kFailedFiles, run_texts::kNoOutputWritten, run_texts::kEngineResult,
+          run_texts::kPostProcessNotRun, run_texts::kPostProcessFailed, run_texts::kSourceChanged,
+          run_texts::kFrameRateRefused}},
+        {batch_texts::kSection,
+         {batch_texts::kRestoreOffer, batch_texts::kRestoreOfferOne, batch_texts::kRestore,
+          batch_texts::kDiscard, batch_texts::kDamaged, batch_texts::kNewer,
+          batch_texts::kNotSetAside, batch_texts::kBusy, batch_texts::kSourceGone,
+          batch_texts::kSourceChanged, batch_texts::kAlreadyMade}},
+    };
+    for (const auto &[section, texts] : kCoreTexts) {
+        for (const run_texts::RunText &text : texts) {
+            const LanguageKey *entry = FindLanguageKey(section, text.key);
+            ASSERT_NE(entry, nullptr) << section << "/" << text.key;
+            EXPECT_EQ(entry->default_text, text.default_text) << text.key;
+        }
+    }
 }
 
 TEST(LanguageFiles, eachFileNamesItsLanguageAndHoldsExactlyTheCataloguedKeys)

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/RunTexts.h"
-
 #include <span>
 #include <string>
 #include <string_view>
 
 /**
- * The catalogue of every user-visible text the windows look up: its language-file section, its
- * key and its built-in English text. The windows take their defaults from here, so the English
- * texts live in one place; the shipped language files are checked against it (a key missing from
- * a file, or one a file spells differently, would silently show English).
+ * The catalogue of every user-visible text the program looks up: its language-file section, its
+ * key and its built-in English text. The windows, the core's run messages and the subtitle style
+ * library take their defaults from here, so the English texts live in one place; the shipped
+ * language files are checked against it (a key missing from a file, or one a file spells
+ * differently, would silently show English).
  *
  * Call sites name a text with CataloguedKey("MAIN_DLG", "btnAddInfo"), which is evaluated while
- * compiling: a misspelt section or key does not build.
+ * compiling: a misspelt section or key does not build. Windows show one through UiText
+ * (texts/ui/UiText.h); toolkit-free code through LookupKey.
  */
 namespace quillet {
 
@@ -78,7 +78,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strSearchSubFolderInfo", "Do you want search sub folder?"},
     {"MAIN_DLG", "strNoItemSelectedInfo", "No items were selected!"},
     {"MAIN_DLG", "strProfileNameExistedInfo",
-     "The name has been conflicted with existed. Please modify to another profile name"},
+     "A profile with this name already exists. Please choose another profile name."},
     {"MAIN_DLG", "strLanguageInfo", "Language"},
     // The menu appends "\tF1", "\tCtrl+E" and "\tAlt+F4" to these three itself.
     {"MAIN_DLG", "strHelpInfo", "&Help"},
@@ -86,7 +86,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strExitInfo", "Exit"},
     {"MAIN_DLG", "strFolderTitleInfo", "Choose a directory"},
     {"MAIN_DLG", "strFolderDescInfo", "Choose a directory for saving output files"},
-    {"MAIN_DLG", "strChangeOutputFolderTipsInfo", "Choose a directory"},
+    {"MAIN_DLG", "strChangeOutputFolderTipsInfo",
+     "Do you want the output files of all tasks to be saved in the new output folder?"},
     {"MAIN_DLG", "strListAddInfo", "Add file(s)..."},
     {"MAIN_DLG", "strListAddFolderInfo", "Add folder..."},
     {"MAIN_DLG", "strListRemoveInfo", "Remove"},
@@ -120,6 +121,23 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strTaskFailedInfo", "Failed"},
     {"MAIN_DLG", "strTaskPostProcessFailedInfo", "Post-processing failed"},
     {"MAIN_DLG", "strTaskCancelledInfo", "Cancelled"},
+    // The split list's entries as the list and the summary line show them (the entries
+    // themselves are core/SplitPresets.h's); "%s" is the custom size in MB.
+    {"MAIN_DLG", "strSplitDvd5Info", "DVD-5 (4.7GB)"},
+    {"MAIN_DLG", "strSplitDvd9Info", "DVD-9 (8.5GB)"},
+    {"MAIN_DLG", "strSplitBd25Info", "BD-25 (25GB)"},
+    {"MAIN_DLG", "strSplitBd50Info", "BD-50 (50GB)"},
+    {"MAIN_DLG", "strSplitCustomInfo", "Custom"},
+    {"MAIN_DLG", "strSplitNoneInfo", "No split"},
+    {"MAIN_DLG", "strSplitSizeInfo", "Split size: %s MB"},
+    // The line under the banner's picture.
+    {"MAIN_DLG", "strTaglineInfo", "Convert video and audio for all your devices"},
+
+    // The profile picker's group names that are not device names.
+    {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},
+    {"PROFILE_COMBO_DLG", "strCommonAudioInfo", "Common Audio"},
+    {"PROFILE_COMBO_DLG", "strOtherProfilesInfo", "Other Profiles"},
+    {"PROFILE_COMBO_DLG", "strAllProfilesInfo", "All Profiles"},
 
     {"COMMON_INFO", "strOutofMemoryInfo", "Out of memory"},
 
@@ -129,18 +147,20 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"CONVERSION_INFO", "strReadfileFailInfo", "Read file Error."},
     {"CONVERSION_INFO", "strGetMediaFileFailInfo", "GetMediaFileInfo Error."},
 
-    // A conversion run's own messages; their English texts are core/RunTexts.h's.
-    {run_texts::kSection, run_texts::kFailedFiles.key, run_texts::kFailedFiles.default_text},
-    {run_texts::kSection, run_texts::kNoOutputWritten.key,
-     run_texts::kNoOutputWritten.default_text},
-    {run_texts::kSection, run_texts::kEngineResult.key, run_texts::kEngineResult.default_text},
-    {run_texts::kSection, run_texts::kPostProcessNotRun.key,
-     run_texts::kPostProcessNotRun.default_text},
-    {run_texts::kSection, run_texts::kPostProcessFailed.key,
-     run_texts::kPostProcessFailed.default_text},
-    {run_texts::kSection, run_texts::kSourceChanged.key, run_texts::kSourceChanged.default_text},
-    {run_texts::kSection, run_texts::kFrameRateRefused.key,
-     run_texts::kFrameRateRefused.default_text},
+    // A conversion run's own messages. The core fills the two formats: %d is the engine's
+    // result or the post-processing command's exit status, %s why the command did not start.
+    {"CONVERSION_RUN", "strFailedFilesInfo", "These files could not be converted:"},
+    {"CONVERSION_RUN", "strNoOutputWrittenInfo", "no output file was written"},
+    {"CONVERSION_RUN", "strEngineResultInfo", "the conversion failed (engine result %d)"},
+    {"CONVERSION_RUN", "strPostProcessNotRunInfo",
+     "converted, but the post-processing command did not run: %s"},
+    {"CONVERSION_RUN", "strPostProcessFailedInfo",
+     "converted, but the post-processing command failed (status %d)"},
+    {"CONVERSION_RUN", "strSourceChangedInfo", "the file changed while it was converted"},
+    // The values as text, then the profile's name.
+    {"CONVERSION_RUN", "strFrameRateRefusedInfo",
+     "the value \"%s\" of nVideoCustomFrameRate in the profile \"%s\" is not a frame rate "
+     "between 1 and 1000"},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},
@@ -155,11 +175,13 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_DLG", "btnOKInfo", "OK"},
     {"OPTION_DLG", "btnCancelInfo", "Cancel"},
     {"OPTION_DLG", "strSaveFailedInfo", "The profile could not be saved in %s."},
+    // The sheet's caption; %s is the profile's name.
+    {"OPTION_DLG", "strTitleInfo", "%s - Options"},
 
-    // Audio page. The "frame rate" texts label the sample rate.
+    // Audio page. The keys named "frame rate" label the sample rate.
     {"OPTION_AUDIO_DLG", "btnDisableAudioInfo", "Disable audio"},
     {"OPTION_AUDIO_DLG", "btnSampleRateInfo", "Sampling rate"},
-    {"OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo", "Original frame rate (or system default)"},
+    {"OPTION_AUDIO_DLG", "btnOrginalFrameRateInfo", "Original sample rate (or system default)"},
     {"OPTION_AUDIO_DLG", "btnCustomFrameRateInfo", "Custom"},
     {"OPTION_AUDIO_DLG", "btnBitrateInfo", "Bit rate"},
     {"OPTION_AUDIO_DLG", "btnOriginalBitrateInfo", "Original bit rate (or system default)"},
@@ -168,9 +190,13 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_AUDIO_DLG", "btnAdjustVolInfo", "Adjust audio volume"},
     {"OPTION_AUDIO_DLG", "strAudioChannelInfo", "Audio channel"},
     {"OPTION_AUDIO_DLG", "strAudioCodecInfo", "Audio codec"},
-    {"OPTION_AUDIO_DLG", "strFrameRateLabelInfo", "frames / second"},
+    {"OPTION_AUDIO_DLG", "strFrameRateLabelInfo", "Hz"},
     {"OPTION_AUDIO_DLG", "strBitrateLabelInfo", "kbit / s"},
     {"OPTION_AUDIO_DLG", "strVolLabelInfo", "level"},
+    // The channel list, by stored channel count (0 keeps the source's).
+    {"OPTION_AUDIO_DLG", "strChannelAutoInfo", "Auto"},
+    {"OPTION_AUDIO_DLG", "strChannelMonoInfo", "Mono"},
+    {"OPTION_AUDIO_DLG", "strChannelStereoInfo", "Stereo"},
 
     // Video page.
     {"OPTION_VIDEO_DLG", "btnDisableVideoInfo", "Disable video"},
@@ -185,7 +211,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_VIDEO_DLG", "btnVidelLevelInfo", "Advanced"},
     {"OPTION_VIDEO_DLG", "strVideoCodecInfo", "Video codec"},
     {"OPTION_VIDEO_DLG", "strFramerateLabelInfo", "frames / second"},
-    {"OPTION_VIDEO_DLG", "strBitrateLabelInfo", "kbits / s"},
+    {"OPTION_VIDEO_DLG", "strBitrateLabelInfo", "kbit / s"},
     {"OPTION_VIDEO_DLG", "strVideoLevelInfo", "Default bit rate quotiety"},
 
     // Resize page.
@@ -231,8 +257,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"FILEINFO_DLG", "strTitleInfo", "Properties"},
     {"FILEINFO_DLG", "strFileNameInfo", "File Name:"},
     {"FILEINFO_DLG", "strLengthInfo", "Media Length:"},
-    {"FILEINFO_DLG", "strVideoInfo", "Video Infomation:"},
-    {"FILEINFO_DLG", "strAudioInfo", "Audio Infomation:"},
+    {"FILEINFO_DLG", "strVideoInfo", "Video information:"},
+    {"FILEINFO_DLG", "strAudioInfo", "Audio information:"},
     {"FILEINFO_DLG", "btnOkInfo", "OK"},
     {"FILEINFO_DLG", "btnOkTooltip", "OK"},
 
@@ -248,6 +274,14 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"SUBTITLE_DLG", "btnSubtitleStyleTooltip", "Subtitle style settings"},
     {"SUBTITLE_DLG", "btnAddSubtitleInfo", "Add"},
     {"SUBTITLE_DLG", "btnAddSubtitleTooltip", "Add subtitle file"},
+    {"SUBTITLE_DLG", "strSubtitleFileInfo", "Subtitle file"},
+
+    // The custom split size dialog.
+    {"CUSTOMSIZE_DLG", "strTitleInfo", "Custom"},
+    {"CUSTOMSIZE_DLG", "strPromptInfo", "Please enter the split size:"},
+    {"CUSTOMSIZE_DLG", "strUnitInfo", "MB"},
+    {"CUSTOMSIZE_DLG", "btnOKInfo", "OK"},
+    {"CUSTOMSIZE_DLG", "btnCancelInfo", "Cancel"},
 
     // Subtitle style dialog (the subtitle style library).
     {"SUBTITLE_STYLE_DLG", "strTitleInfo", "Subtitle style"},
@@ -277,6 +311,25 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"SUBTITLE_STYLE_DLG", "btnOKTooltip", "Save this style"},
     {"SUBTITLE_STYLE_DLG", "btnCancelInfo", "Cancel"},
     {"SUBTITLE_STYLE_DLG", "btnCancelTooltip", "Leave the style as it was"},
+
+    // The kept batch: the start-up offer, a kept list that cannot be taken, why a restored task
+    // is skipped. Their English texts are core/BatchTexts.h's as well.
+    {"KEPT_BATCH", "strRestoreOfferInfo", "Restore the %d tasks from your last session?"},
+    {"KEPT_BATCH", "strRestoreOfferOneInfo", "Restore the task from your last session?"},
+    {"KEPT_BATCH", "btnRestoreInfo", "Restore"},
+    {"KEPT_BATCH", "btnDiscardInfo", "Discard"},
+    {"KEPT_BATCH", "strKeptDamagedInfo",
+     "The task list kept from your last session cannot be read. It was set aside as %s."},
+    {"KEPT_BATCH", "strKeptNewerInfo",
+     "The task list kept from your last session was written by a newer version of the program. It "
+     "was set aside as %s."},
+    {"KEPT_BATCH", "strKeptNotSetAsideInfo",
+     "The task list kept in %s cannot be read and cannot be set aside. The tasks of this session "
+     "are not kept."},
+    {"KEPT_BATCH", "strKeptBusyInfo", "%s is in use by another run of the program."},
+    {"KEPT_BATCH", "strSourceGoneInfo", "the source file is gone"},
+    {"KEPT_BATCH", "strSourceChangedInfo", "the source file has changed since it was added"},
+    {"KEPT_BATCH", "strAlreadyMadeInfo", "already made: %s"},
 };
 
 /**
