@@ -89,8 +89,8 @@ void CColorButton::paintEvent(QPaintEvent *)
     }
 
     const int background_slot = (m_hover.Hovering() || pressed) ? BackgroundActive
-        : focused                                       ? BackgroundFocus
-                                                        : BackgroundNormal;
+        : focused                                               ? BackgroundFocus
+                                                                : BackgroundNormal;
     painter.fillRect(face, Color(background_slot));
 
     const QColor highlight = system_color::Highlight3D(pal);

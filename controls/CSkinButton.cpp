@@ -389,9 +389,11 @@ QColor CSkinButton::DisabledTextColor() const
     const QColor grey = system_color::GrayText(palette());
     const QColor caption = TextColor();
     const QColor window = palette().color(QPalette::Window);
-    if (qAbs(qGray(grey.rgb()) - qGray(window.rgb())) < qAbs(qGray(caption.rgb()) - qGray(window.rgb())))
+    if (qAbs(qGray(grey.rgb()) - qGray(window.rgb()))
+        < qAbs(qGray(caption.rgb()) - qGray(window.rgb())))
         return grey;
-    return QColor((caption.red() + window.red() * 3) / 4, (caption.green() + window.green() * 3) / 4,
+    return QColor((caption.red() + window.red() * 3) / 4,
+                  (caption.green() + window.green() * 3) / 4,
                   (caption.blue() + window.blue() * 3) / 4);
 }
 

@@ -5,8 +5,8 @@
 #include "core/KeptBatch.h"
 #include "core/ResumeRule.h"
 #include "core/TaskList.h"
-#include "texts/Texts.h"
 #include "platform/FileLock.h"
+#include "texts/Texts.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CCustomSizeDlg.h"
 #include "CMediaSizeList.h"
-#include "texts/Texts.h"
 #include "CSkinButton.h"
 #include "core/Prompter.h"
+#include "texts/Texts.h"
 
 #include <QApplication>
 #include <QLabel>
