@@ -236,6 +236,7 @@ int CliApp::Convert(const CliOptions &options)
     front.SetReport(options.summary, options.json);
     TaskListController controller(tasks, front, app, state, languages);
     front.SetController(&controller);
+    front.SetTexts(&languages);
 
     // Before any file is probed, so a second run with the same queue is turned away at once.
     std::optional<CliQueue> queue;
@@ -334,6 +335,7 @@ int CliApp::Convert(const CliOptions &options)
     request.current_profile = state.current_profile;
     request.total_estimated_mb = state.total_size_mb;
     request.kept_batch = queue ? &queue->Store() : nullptr;
+    request.simultaneous_jobs = options.jobs;
     RunOutcome outcome;
     if (!CliFrontEnd::Interrupted())
         outcome = driver.Convert(tasks, request);

@@ -6,9 +6,13 @@
 #include "app/TaskListController.h"
 #include "core/BatchStore.h"
 #include "platform/ChildProcess.h"
+#include "platform/Paths.h"
+#include "texts/LanguageKeys.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace quillet::cli {
@@ -114,6 +118,7 @@ bool CliFrontEnd::Ask(std::string_view question, std::string_view)
 void CliFrontEnd::SetConverting(bool converting)
 {
     m_state.converting = converting ? 1 : 0;
+    m_last_percent_logged = -100;
     if (!converting)
         EndProgressLine();
 }
@@ -121,17 +126,41 @@ void CliFrontEnd::SetConverting(bool converting)
 void CliFrontEnd::SetCurrentOutput(const std::string &path)
 {
     m_state.current_output_path = path;
-    m_last_percent_logged = -100;
 }
 
 void CliFrontEnd::ShowProgress(int percent)
 {
+    // The start of a run says so; its progress comes with the time left (ShowRunProgress).
+    if (percent == 0 && m_controller)
+        m_controller->ShowSummary(0);
+}
+
+void CliFrontEnd::ShowRunProgress(const RunProgress &progress)
+{
     // Without a terminal the log gets a line per tenth, not one per report.
-    if (!m_tty && percent != 0 && percent != 100 && percent - m_last_percent_logged < 10)
+    const int percent = progress.percent;
+    if (!m_tty && percent != 100 && percent - m_last_percent_logged < 10)
         return;
     m_last_percent_logged = percent;
-    if (m_controller)
-        m_controller->ShowSummary(percent);
+    std::string left = "--:--:--";
+    if (progress.seconds_left) {
+        const long seconds = std::lround(std::max(0.0, *progress.seconds_left));
+        left = FormatText("%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    }
+    // Every output being written, or the last one begun when none is (between two runs).
+    std::string files;
+    for (const std::string &output : progress.outputs)
+        files += (files.empty() ? "" : ", ") + std::string(platform::FileNameOf(output));
+    if (files.empty())
+        files = platform::FileNameOf(m_state.current_output_path);
+    const BuiltInTexts english;
+    const Texts &texts = m_texts ? *m_texts : english;
+    // The main window's converting summary, in its words, with the batch's time left.
+    const std::string format = LookupKeyFormat(texts, CataloguedKey("MAIN_DLG", "strCompletedInfo"))
+        + ": %d%% | " + LookupKeyFormat(texts, CataloguedKey("MAIN_DLG", "strTimeLeftInfo"))
+        + ": %s | " + LookupKeyFormat(texts, CataloguedKey("MAIN_DLG", "strDestinationFileInfo"))
+        + ": %s";
+    SetSummary(FormatText(format, percent, left.c_str(), files.c_str()));
 }
 
 void CliFrontEnd::PumpEvents()

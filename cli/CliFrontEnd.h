@@ -5,6 +5,7 @@
 #include "app/TaskListHost.h"
 #include "core/RunObserver.h"
 #include "core/TaskResult.h"
+#include "texts/Texts.h"
 
 #include <csignal>
 #include <functional>
@@ -20,7 +21,8 @@ namespace quillet::cli {
 
 /**
  * The terminal in place of the main window: the task list without rows, the summary line as a
- * progress line on standard error, messages on standard error, finished outputs on standard
+ * progress line on standard error (the whole batch's percentage and time left, and the outputs
+ * being written), messages on standard error, finished outputs on standard
  * output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel button.
  */
 class CliFrontEnd final : public TaskListHost, public RunObserver
@@ -29,6 +31,8 @@ public:
     explicit CliFrontEnd(MainState &state);
 
     void SetController(TaskListController *controller) { m_controller = controller; }
+    /// Where the progress line's words come from (the language table); it must outlive the run.
+    void SetTexts(const Texts *texts) { m_texts = texts; }
     void SetSplit(std::string choice, int custom_mb);
     /// Answer given to every Yes/No question (the Matroska subtitle offer).
     void SetAnswer(bool yes) { m_answer = yes; }
@@ -81,6 +85,7 @@ public:
     void SetConverting(bool converting) override;
     void SetCurrentOutput(const std::string &path) override;
     void ShowProgress(int percent) override;
+    void ShowRunProgress(const RunProgress &progress) override;
     void PumpEvents() override;
     void LogCommandLine(const std::string &line) override;
     void OutputFinished(const std::string &path) override;
@@ -91,6 +96,7 @@ private:
 
     MainState &m_state;
     TaskListController *m_controller = nullptr;
+    const Texts *m_texts = nullptr;
     std::string m_split = "No split";
     int m_custom_mb = 4000;
     bool m_answer = false;

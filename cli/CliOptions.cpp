@@ -7,6 +7,10 @@ namespace quillet::cli {
 
 namespace {
 
+// More conversions at once than any machine we know of has processors for: each is a thread
+// with its own frames and encoder, and a typo should not start thousands.
+constexpr int kMaxJobs = 64;
+
 bool ParseInt(const std::string &text, int &value)
 {
     const char *end = text.data() + text.size();
@@ -41,6 +45,9 @@ std::string UsageText()
            "      --json                      print what became of each file as one JSON object\n"
            "                                  a line (source, output, status, reason, seconds)\n"
            "                                  in place of the list of outputs\n"
+           "  -j, --jobs N                    convert up to N files at once, 1 to 64; 0 (the\n"
+           "                                  default) chooses from the processors and each\n"
+           "                                  file's picture size\n"
            "      --queue FILE                keep the batch's state in FILE as it goes: run\n"
            "                                  again with the same FILE and files, and only what\n"
            "                                  is not done yet is converted\n"
@@ -171,6 +178,15 @@ CliOptions ParseCliOptions(const std::vector<std::string> &args)
             if (!no_value())
                 return o;
             o.json = true;
+        } else if (arg == "-j" || arg == "--jobs") {
+            std::string text;
+            if (!take_value(text))
+                return o;
+            if (!ParseInt(text, o.jobs) || o.jobs < 0 || o.jobs > kMaxJobs) {
+                o.error = "--jobs takes a number of files at once from 1 to 64, or 0 to let "
+                          "quillet-cli choose";
+                return o;
+            }
         } else if (arg == "--queue") {
             if (!take_value(o.queue_file))
                 return o;

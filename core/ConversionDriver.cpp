@@ -5,12 +5,15 @@
 #include "core/BatchFile.h"
 #include "core/BatchStore.h"
 #include "core/BatchTexts.h"
+#include "core/JobWeight.h"
+#include "core/OutputShape.h"
 #include "core/ProfileValueCheck.h"
 #include "core/SourceSnapshot.h"
 #include "core/SplitPresets.h"
 #include "platform/FreeMemory.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 #include <sys/stat.h>
 
@@ -23,9 +26,6 @@
 namespace quillet {
 
 namespace {
-
-// The engine's progress report is a plain C function: it finds the running driver here.
-thread_local ConversionDriver *g_active = nullptr;
 
 // The messages of a driver made without a language table.
 const BuiltInTexts kGBuiltInTexts;
@@ -85,7 +85,48 @@ OutputChooser Claimer(std::optional<platform::OutputClaim> &claim)
     };
 }
 
+/// A run's output as the time-left estimate and the job pool weigh it.
+TimedTask TimedOutput(const sizing::OutputShape &shape, std::string_view audio_codec,
+                      double media_s, const Task &source, int machine_cores)
+{
+    TimedTask timed;
+    timed.media_s = media_s;
+    const double source_pixels
+        = static_cast<double>(source.source_width) * static_cast<double>(source.source_height);
+    if (shape.HasVideo()) {
+        const bool sized = shape.width > 0 && shape.height > 0;
+        timed.kind = {shape.video_codec, sized ? shape.width : source.source_width,
+                      sized ? shape.height : source.source_height};
+    } else {
+        timed.kind = {platform::ToLower(audio_codec), 0, 0};
+    }
+    const double encode_pixels = shape.video.kind == sizing::RateKind::Fixed
+            || shape.video.kind == sizing::RateKind::QualityBased
+        ? static_cast<double>(timed.kind.width) * static_cast<double>(timed.kind.height)
+        : 0;
+    timed.cores = CoresPerJob(encode_pixels, shape.HasVideo() ? source_pixels : 0, machine_cores);
+    return timed;
+}
+
 } // namespace
+
+/// One engine run of a batch: made on the caller's thread, run by the job pool, concluded on the
+/// caller's thread as it ends.
+struct ConversionDriver::Conversion
+{
+    std::optional<platform::OutputClaim> claim;
+    std::vector<std::string> args;
+    int route_flag = 0;
+    std::string source; ///< what a failure is listed under
+    std::vector<std::string> inputs; ///< the files the engine reads, which must not change
+    std::vector<SourceSnapshot> before;
+    uint32_t started_ms = 0;
+    uint32_t ended_ms = 0;
+    // What the run came to.
+    std::optional<std::string> output; ///< the name the output got
+    std::optional<RunFailure> failure;
+    bool cancelled = false;
+};
 
 ConversionDriver::ConversionDriver(RunObserver &observer)
     : ConversionDriver(observer, kGBuiltInTexts)
@@ -246,45 +287,63 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         if (counts_disc && IsRegularFile(output, &size))
             running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
     };
-    for (const auto &task : tasks) {
-        TaskResult &result = outcome.results.emplace_back();
-        result.source = task->source_path;
+
+    // What is known of each task before its turn to be finished comes: kept until then, so the
+    // results and the failure list come in the list's order whatever order the runs end in.
+    enum class Tell { Finished, Skipped, Nothing };
+    struct Pending
+    {
+        TaskResult result;
+        std::optional<RunFailure> failure;
+        Tell tell = Tell::Finished;
+    };
+    const std::size_t count = static_cast<std::size_t>(tasks.Count());
+    std::vector<Pending> pending(count);
+    for (std::size_t i = 0; i < count; ++i)
+        pending[i].result.source = tasks.Get(static_cast<int>(i))->source_path;
+    Conversions conversions(count);
+    const int machine_cores = AvailableCores();
+    std::vector<TimedTask> timed;
+    timed.reserve(count);
+    for (const auto &task : tasks)
+        timed.push_back(TimedOutput(sizing::ShapeOf(*task), task->settings.cAudioCodec.view(),
+                                    sizing::EffectiveDurationS(*task), *task, machine_cores));
+
+    const auto start = [&](std::size_t i) {
+        Task &task = *tasks.Get(static_cast<int>(i));
+        Pending &p = pending[i];
         if (m_cancel || outcome.cancelled) {
             // Never started: Cancel came before it.
-            result.status = TaskResult::Status::Cancelled;
-            continue;
+            p.result.status = TaskResult::Status::Cancelled;
+            p.tell = Tell::Nothing;
+            return false;
         }
-        const uint32_t started_ms = m_tick();
         if (m_kept) {
-            const ResumeStep step = m_kept->Resume(*task);
-            if (std::optional<TaskResult> not_converted = NotConverted(*task, step)) {
-                result = std::move(*not_converted);
+            const ResumeStep step = m_kept->Resume(task);
+            if (std::optional<TaskResult> not_converted = NotConverted(task, step)) {
+                p.result = std::move(*not_converted);
                 if (step == ResumeStep::Done) {
                     // The row shows the name the earlier run gave the output.
-                    task->destination_path = result.output;
-                    count_on_disc(result.output);
+                    task.destination_path = p.result.output;
+                    p.tell = Tell::Nothing;
                 } else {
-                    outcome.failures.push_back({task->source_path, result.reason});
-                    m_kept->TaskSkipped(*task, result);
+                    p.failure = RunFailure{task.source_path, p.result.reason};
+                    p.tell = Tell::Skipped;
                 }
-                continue;
+                return false;
             }
         }
         // A step before the conversion (extracting its subtitles) failed: converting it anyway
         // would make something else than was asked for.
-        if (!task->preparation_failure.empty()) {
-            outcome.failures.push_back({task->source_path, task->preparation_failure});
-            result.reason = task->preparation_failure;
-            Record(*task, result);
-            continue;
+        std::string refused = task.preparation_failure;
+        if (refused.empty())
+            refused = RefusedProfileValue(task.settings, m_texts);
+        if (!refused.empty()) {
+            p.failure = RunFailure{task.source_path, refused};
+            p.result.reason = std::move(refused);
+            return false;
         }
-        if (std::string refused = RefusedProfileValue(task->settings, m_texts); !refused.empty()) {
-            outcome.failures.push_back({task->source_path, refused});
-            result.reason = std::move(refused);
-            Record(*task, result);
-            continue;
-        }
-        std::optional<platform::OutputClaim> claim;
+        auto conversion = std::make_unique<Conversion>();
         BuildContext context;
         context.split_choice = request.split_choice;
         context.custom_split_mb = request.custom_split_mb;
@@ -293,39 +352,72 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         context.same_profile = m_same_profile;
         context.output_folder = request.output_folder;
         context.random_number = TimeSeededRandom;
-        context.choose_output = Claimer(claim);
-        BuildResult built = BuildTaskArguments(*task, context);
+        context.choose_output = Claimer(conversion->claim);
+        BuildResult built = BuildTaskArguments(task, context);
         if (!built.Ok()) {
-            outcome.failures.push_back({task->source_path, built.Error()});
-            result.reason = built.Error();
-            Record(*task, result);
-            continue;
+            p.failure = RunFailure{task.source_path, built.Error()};
+            p.result.reason = built.Error();
+            return false;
         }
         if (m_kept)
-            m_kept->TaskStarted(*task, claim->FinalPath());
-        m_total_s = task->duration_s;
-        const std::size_t failures_before = outcome.failures.size();
-        const std::optional<std::string> output
-            = RunEngine(built.args.Entries(), *claim, task->source_path, {task->source_path},
-                        task->route_flag, outcome);
-        if (!output) {
-            result.seconds = SecondsSince(started_ms);
-            if (outcome.cancelled)
-                result.status = TaskResult::Status::Cancelled;
-            else if (outcome.failures.size() > failures_before)
-                result.reason = outcome.failures.back().reason;
-            Record(*task, result);
-            continue;
+            m_kept->TaskStarted(task, conversion->claim->FinalPath());
+        conversion->args = built.args.Entries();
+        conversion->route_flag = task.route_flag;
+        conversion->source = task.source_path;
+        conversion->inputs = {task.source_path};
+        conversions[i] = std::move(conversion);
+        return true;
+    };
+
+    const auto finish = [&](std::size_t i, JobRun::Kind kind) {
+        Task &task = *tasks.Get(static_cast<int>(i));
+        Pending &p = pending[i];
+        if (kind == JobRun::Kind::NotStarted) {
+            p.result.status = TaskResult::Status::Cancelled;
+            p.tell = Tell::Nothing;
+        } else if (kind == JobRun::Kind::Skipped) {
+            if (p.failure)
+                outcome.failures.push_back(*p.failure);
+            if (p.result.made_earlier)
+                count_on_disc(p.result.output);
+        } else {
+            Conversion &c = *conversions[i];
+            p.result.seconds = static_cast<double>(c.ended_ms - c.started_ms) / 1000.0;
+            // A Cancel that came after this run ended, while it waited for those before it,
+            // still stops the batch here.
+            if (m_cancel)
+                outcome.cancelled = true;
+            if (c.cancelled) {
+                outcome.cancelled = true;
+                p.result.status = TaskResult::Status::Cancelled;
+            } else if (c.failure) {
+                outcome.failures.push_back(*c.failure);
+                p.result.reason = c.failure->reason;
+            } else {
+                const uint32_t finish_ms = m_tick();
+                task.destination_path = *c.output;
+                const std::size_t failures_before = outcome.failures.size();
+                // After a Cancel an output that another job finished is kept, but its command
+                // is not started: the user asked the batch to stop.
+                Finish(*c.output, task.settings.BurnType.str(),
+                       outcome.cancelled ? std::string_view() : task.settings.PostProcess.view(),
+                       request, outcome);
+                SetMadeResult(p.result, *c.output, outcome, failures_before);
+                p.result.seconds += SecondsSince(finish_ms);
+                count_on_disc(*c.output);
+            }
+            conversions[i].reset();
         }
-        task->destination_path = *output;
-        Finish(*output, task->settings.BurnType.str(), task->settings.PostProcess.view(), request,
-               outcome);
-        SetMadeResult(result, *output, outcome, failures_before);
-        result.seconds = SecondsSince(started_ms);
-        Record(*task, result);
-        count_on_disc(*output);
-        m_observer.ShowProgress(100);
-    }
+        if (p.tell == Tell::Finished)
+            Record(task, p.result);
+        else if (p.tell == Tell::Skipped && m_kept)
+            m_kept->TaskSkipped(task, p.result);
+        outcome.results.push_back(std::move(p.result));
+    };
+
+    // The disc's running total needs every output before the next one is built.
+    RunConversions(conversions, std::move(timed), counts_disc ? 1 : request.simultaneous_jobs,
+                   start, finish);
 }
 
 double ConversionDriver::SecondsSince(uint32_t started_ms) const
@@ -416,14 +508,16 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
         share();
         return;
     }
-    std::optional<platform::OutputClaim> claim;
+    Conversions conversions(1);
+    conversions[0] = std::make_unique<Conversion>();
+    Conversion &conversion = *conversions[0];
     BuildContext context;
     context.split_choice = request.split_choice;
     context.custom_split_mb = request.custom_split_mb;
     context.current_profile_path = request.current_profile.profile_path.str();
     context.output_folder = request.output_folder;
     context.random_number = TimeSeededRandom;
-    context.choose_output = Claimer(claim);
+    context.choose_output = Claimer(conversion.claim);
     BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
     if (!built.Ok()) {
         outcome.failures.push_back({built.output_path, built.Error()});
@@ -431,83 +525,142 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
         share();
         return;
     }
-    m_total_s = 0;
-    for (const auto &task : tasks)
-        m_total_s += EffectiveDuration(*task);
-    const std::size_t failures_before = outcome.failures.size();
-    std::vector<std::string> inputs;
-    for (const auto &task : tasks)
-        inputs.push_back(task->source_path);
+    conversion.args = built.args.Entries();
+    conversion.source = built.output_path;
+    double media_s = 0;
+    for (const auto &task : tasks) {
+        media_s += EffectiveDuration(*task);
+        conversion.inputs.push_back(task->source_path);
+    }
     if (m_kept) {
         std::vector<const Task *> started;
         for (const auto &task : tasks)
             started.push_back(task.get());
-        m_kept->TasksStarted(started, claim->FinalPath(), recipe);
+        m_kept->TasksStarted(started, conversion.claim->FinalPath(), recipe);
     }
-    if (const auto output
-        = RunEngine(built.args.Entries(), *claim, built.output_path, inputs, 0, outcome)) {
-        Finish(*output, request.current_profile.BurnType.str(),
-               request.current_profile.PostProcess.view(), request, outcome);
-        SetMadeResult(shared, *output, outcome, failures_before);
-        m_observer.ShowProgress(100);
-    } else if (outcome.cancelled) {
-        shared.status = TaskResult::Status::Cancelled;
-    } else if (outcome.failures.size() > failures_before) {
-        shared.reason = outcome.failures.back().reason;
-    }
+    const std::size_t failures_before = outcome.failures.size();
+    const auto finish = [&](std::size_t, JobRun::Kind) {
+        if (conversion.cancelled) {
+            outcome.cancelled = true;
+            shared.status = TaskResult::Status::Cancelled;
+        } else if (conversion.failure) {
+            outcome.failures.push_back(*conversion.failure);
+            shared.reason = conversion.failure->reason;
+        } else if (conversion.output) {
+            Finish(*conversion.output, request.current_profile.BurnType.str(),
+                   request.current_profile.PostProcess.view(), request, outcome);
+            SetMadeResult(shared, *conversion.output, outcome, failures_before);
+        }
+    };
+    // One output from every source: one run, its position the joined length.
+    RunConversions(
+        conversions,
+        {TimedOutput(sizing::MergedShapeOf(tasks, request.current_profile),
+                     request.current_profile.cAudioCodec.view(), media_s, *tasks.Get(0), 1)},
+        1, [](std::size_t) { return true; }, finish);
     share();
 }
 
-std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> args,
-                                                       platform::OutputClaim &claim,
-                                                       const std::string &source,
-                                                       const std::vector<std::string> &inputs,
-                                                       int route_flag, RunOutcome &outcome)
+void ConversionDriver::RunConversions(
+    Conversions &conversions, std::vector<TimedTask> timed, int jobs,
+    const std::function<bool(std::size_t index)> &start,
+    const std::function<void(std::size_t index, JobRun::Kind kind)> &finish)
+{
+    const uint32_t run_start_ms = m_tick();
+    // The driver's clock is CLOCK_MONOTONIC, which stops while the machine is suspended, so a
+    // night's sleep is not taken for converting.
+    const auto now_s = [&] { return static_cast<double>(m_tick() - run_start_ms) / 1000.0; };
+    std::vector<double> cores;
+    cores.reserve(timed.size());
+    for (const TimedTask &task : timed)
+        cores.push_back(task.cores);
+    TimeLeftEstimator estimate(std::move(timed), 0);
+
+    JobPool::Hooks hooks;
+    hooks.cores = [&](std::size_t i) { return cores[i]; };
+    hooks.start = [&](std::size_t i) -> std::optional<PoolJob> {
+        if (!start(i)) {
+            estimate.Dropped(i);
+            return std::nullopt;
+        }
+        Conversion &conversion = *conversions[i];
+        Announce(conversion);
+        conversion.started_ms = m_tick();
+        estimate.Started(i, now_s());
+        return PoolJob{conversion.args, conversion.route_flag};
+    };
+    hooks.pump = [&](const std::vector<JobPosition> &running) {
+        estimate.Update(now_s(), running);
+        if (m_tick() - m_last_report >= 500)
+            ShowBatchProgress(estimate, conversions, running);
+        // Events are handled on every report, so the window stays responsive and Cancel quick.
+        m_observer.PumpEvents();
+        return m_cancel;
+    };
+    hooks.ended = [&](std::size_t i, const JobRun &run) {
+        Conversion &conversion = *conversions[i];
+        conversion.ended_ms = m_tick();
+        Conclude(conversion, run);
+        estimate.Ended(i, now_s(), conversion.output.has_value());
+    };
+    hooks.finish = [&](std::size_t i, const JobRun &run) {
+        if (run.kind == JobRun::Kind::NotStarted)
+            estimate.Dropped(i);
+        finish(i, run.kind);
+        if (run.kind == JobRun::Kind::Ran)
+            ShowBatchProgress(estimate, conversions, {});
+    };
+    m_last_report = m_tick();
+    JobPool(m_engine, {jobs, AvailableCores()}).Run(conversions.size(), hooks);
+}
+
+void ConversionDriver::ShowBatchProgress(TimeLeftEstimator &estimate,
+                                         const Conversions &conversions,
+                                         const std::vector<JobPosition> &running)
+{
+    m_last_report = m_tick();
+    RunProgress progress;
+    progress.percent = estimate.Percent();
+    progress.seconds_left = estimate.SecondsLeft();
+    for (const JobPosition &at : running)
+        if (at.index < conversions.size() && conversions[at.index] && conversions[at.index]->claim)
+            progress.outputs.push_back(conversions[at.index]->claim->FinalPath());
+    m_observer.ShowProgress(progress.percent);
+    m_observer.ShowRunProgress(progress);
+}
+
+void ConversionDriver::Announce(Conversion &conversion)
 {
     std::string line;
-    for (std::size_t i = 0; i < args.size(); ++i)
-        line += (i ? " " : "") + args[i];
+    for (std::size_t i = 0; i < conversion.args.size(); ++i)
+        line += (i ? " " : "") + conversion.args[i];
     m_observer.LogCommandLine(line);
-    m_observer.SetCurrentOutput(claim.FinalPath());
-    m_observer.ShowProgress(0);
+    m_observer.SetCurrentOutput(conversion.claim->FinalPath());
+    conversion.before.reserve(conversion.inputs.size());
+    for (const auto &input : conversion.inputs)
+        conversion.before.push_back(SourceSnapshot::Of(input));
+}
 
-    std::vector<char *> argv;
-    argv.reserve(args.size() + 1);
-    for (auto &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    std::vector<SourceSnapshot> before;
-    before.reserve(inputs.size());
-    for (const auto &input : inputs)
-        before.push_back(SourceSnapshot::Of(input));
-
-    m_engine_message.clear();
-    m_last_report = m_tick();
-    ConversionDriver *previous = g_active;
-    g_active = this;
-    EnableDshow(route_flag);
-    const int result = m_engine(static_cast<int>(args.size()), argv.data(), &EngineReport);
-    EnableDshow(0);
-    g_active = previous;
+void ConversionDriver::Conclude(Conversion &conversion, const JobRun &run)
+{
     // Thousands of outputs in one batch must not keep thousands of runs' worth of freed pages.
     platform::ReturnFreeMemory();
-
+    platform::OutputClaim &claim = *conversion.claim;
     // Cancel wins even when it came as the engine finished: nothing of this output is kept.
-    if (result == DOLMAR_STOPPED || m_cancel) {
+    if (run.result == DOLMAR_STOPPED || m_cancel) {
         claim.Abandon();
-        outcome.cancelled = true;
-        return std::nullopt;
+        conversion.cancelled = true;
+        return;
     }
     // The temporary file was made empty for this run: an output is there only when the engine
     // wrote something into it.
     int64_t size = 0;
     const bool made
-        = result == DOLMAR_OK && IsRegularFile(claim.TemporaryPath(), &size) && size > 0;
+        = run.result == DOLMAR_OK && IsRegularFile(claim.TemporaryPath(), &size) && size > 0;
     std::string reason;
     const auto changed = [&] {
-        for (std::size_t i = 0; i < inputs.size(); ++i)
-            if (before[i].ChangedBy(SourceSnapshot::Of(inputs[i])))
+        for (std::size_t i = 0; i < conversion.inputs.size(); ++i)
+            if (conversion.before[i].ChangedBy(SourceSnapshot::Of(conversion.inputs[i])))
                 return true;
         return false;
     };
@@ -519,19 +672,20 @@ std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> 
         // costs no output: the output is the user's, the kept batch only our note of it.
         if (m_kept)
             m_kept->WaitUntilWritten();
-        if (claim.Commit(&reason))
-            return claim.FinalPath();
+        if (claim.Commit(&reason)) {
+            conversion.output = claim.FinalPath();
+            return;
+        }
     } else {
-        reason = m_engine_message;
-        if (reason.empty() && result == DOLMAR_OK)
+        reason = run.message;
+        if (reason.empty() && run.result == DOLMAR_OK)
             reason = Text(run_texts::kNoOutputWritten);
         else if (reason.empty())
-            reason = FormatText(Text(run_texts::kEngineResult), result);
+            reason = FormatText(Text(run_texts::kEngineResult), run.result);
     }
     // Only this run's own temporary file goes; whatever lies under the final name stays.
     claim.Abandon();
-    outcome.failures.push_back({source, reason});
-    return std::nullopt;
+    conversion.failure = RunFailure{conversion.source, reason};
 }
 
 void ConversionDriver::Finish(const std::string &output, const std::string &burn_type,
@@ -563,31 +717,6 @@ void ConversionDriver::Finish(const std::string &output, const std::string &burn
     }
     outcome.outputs.push_back(output);
     m_observer.OutputFinished(output);
-}
-
-int ConversionDriver::EngineReport(const char *message, double position)
-{
-    return g_active ? g_active->OnReport(message, position) : 0;
-}
-
-int ConversionDriver::OnReport(const char *message, double position)
-{
-    if (position < 0 && position > -2) {
-        // Kept for the end of the run, where every failure is listed in one message.
-        if (message && *message)
-            m_engine_message = message;
-    }
-    if (position <= -0.0001)
-        return 0;
-    const uint32_t now = m_tick();
-    if (now - m_last_report >= 500) {
-        m_last_report = now;
-        int percent = m_total_s > 0 ? static_cast<int>(position * 100 / m_total_s) : 0;
-        m_observer.ShowProgress(std::clamp(percent, 0, 100));
-    }
-    // Events are handled on every report, so the window stays responsive and Cancel is quick.
-    m_observer.PumpEvents();
-    return m_cancel ? -1 : 0;
 }
 
 } // namespace quillet

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/JobPool.h"
 #include "core/PostProcessRunner.h"
 #include "core/ProfileRecord.h"
 #include "core/ResumeRule.h"
@@ -8,11 +9,13 @@
 #include "core/RunTexts.h"
 #include "core/TaskList.h"
 #include "core/TaskResult.h"
+#include "core/TimeLeftEstimator.h"
 #include "texts/Texts.h"
 
 #include <dolmar.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,9 +35,12 @@
  *   ConversionDriver ------------------------------'
  *     |-- DiscSizeFits, MergeCheck       refuse the batch before any engine run
  *     |-- ArgumentBuilder               one argument vector per task (or one merged vector)
- *     |-- engine (ffmain of libdolmar)  one synchronous run per output; its progress reports
- *     |                                 come back through EngineReport -> OnReport, which
- *     |                                 pumps the front end's events and answers Cancel
+ *     |-- JobPool                       up to RunRequest::simultaneous_jobs engine runs at once
+ *     |     '-- engine (ffmain)         one synchronous run per output, each on a worker thread
+ *     |                                 (on this thread when one runs at a time); the pool
+ *     |                                 pumps the front end's events every 40 ms, answers Cancel,
+ *     |                                 and hands every job's end back to this thread
+ *     |-- TimeLeftEstimator             the batch's percentage and time left (ShowRunProgress)
  *     |-- post-process runner           the profile's command on each finished output
  *     |-- BatchStore (when the front end keeps its batch: RunRequest::kept_batch)
  *     |                                 asked which tasks to convert (the resume rule), told
@@ -49,13 +55,20 @@
  * The claimed name may be a " (N)" name later than the one the task showed when it was added; the
  * task's output path then becomes it.
  *
- * A run that is cancelled stops at once: the output being written is deleted (also when Cancel
+ * Several tasks may convert at once. Outputs are claimed in the list's order, each output gets its
+ * name as soon as its run ends, and everything a user sees after a run (post-processing, the
+ * finished output, its result, the failure list) comes in the list's order, as one at a time. A
+ * batch whose tasks depend on the outputs before them (a disc-family batch counts them toward the
+ * disc) and a merged run convert one at a time.
+ *
+ * A run that is cancelled stops at once: every output being written is deleted (also when Cancel
  * came as the engine finished it) and nothing after it starts; a post-processing command that
- * runs is stopped, and its output, which is whole, stays. A run that fails is reported and
- * deleted, and the batch goes on; a post-processing command that fails is reported the same way.
- * A profile value no conversion can use fails its tasks before anything is claimed, and a source
- * that was cut short, removed or rewritten while it was read fails its output, which is deleted.
- * The failures are listed in one message at the end.
+ * runs is stopped, and its output, which is whole, stays, as does an output another job finished
+ * before the Cancel (neither is post-processed; its result says cancelled, with the output). A run
+ * that fails is reported and deleted, and the batch goes on; a post-processing command that fails
+ * is reported the same way. A profile value no conversion can use fails its tasks before anything
+ * is claimed, and a source that was cut short, removed or rewritten while it was read fails its
+ * output, which is deleted. The failures are listed in one message at the end.
  *
  * With a kept batch, a run converts only what is not done: a task whose output an earlier run
  * made (in this session, or one that was killed) is reported as already made, a kept task whose
@@ -84,6 +97,12 @@ struct RunRequest
     /// Where the batch is kept between runs and sessions; null when nobody keeps it (then every
     /// task is converted). It must keep the tasks of the list given to Convert.
     BatchStore *kept_batch = nullptr;
+    /// How many conversions run at once ("Simultaneous conversions", quillet-cli --jobs): 0 lets
+    /// the driver choose from the processors and what each task's encoder keeps busy
+    /// (JobWeight.h), which is what the front ends offer by default; 1 converts one at a time,
+    /// as a caller that does not choose has always had it. A disc-family batch and a merged run
+    /// always convert one at a time.
+    int simultaneous_jobs = 1;
 };
 
 /// One task that could not be converted, and why.
@@ -146,19 +165,30 @@ public:
     bool DiscSizeFits(const RunRequest &request) const;
 
 private:
-    static int EngineReport(const char *message, double position);
-    int OnReport(const char *message, double position);
+    struct Conversion;
+    using Conversions = std::vector<std::unique_ptr<Conversion>>;
     bool MergeCheck(const TaskList &tasks);
     void RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
     void RunMerged(TaskList &tasks, const RunRequest &request, RunOutcome &outcome);
-    /// One engine run into the claim's temporary file, named when complete.
-    /// @param source what a failure is listed under
-    /// @param inputs the files the engine reads, which must not change while it does
-    /// @return the name the output got, or nothing when none was made
-    std::optional<std::string> RunEngine(std::vector<std::string> args,
-                                         platform::OutputClaim &claim, const std::string &source,
-                                         const std::vector<std::string> &inputs, int route_flag,
-                                         RunOutcome &outcome);
+    /**
+     * Runs the conversions of a batch through the job pool, with its progress and time left.
+     * @param timed every index as the time-left estimate sees it (its cores decide how many run
+     *        at once)
+     * @param jobs JobPool::Limit::jobs
+     * @param start makes conversions[index] and gives true, or gives false when the index is not
+     *        converted; called in list order
+     * @param finish what became of index (its conversion, when it ran, is in conversions); in
+     *        list order, once for every index
+     */
+    void RunConversions(Conversions &conversions, std::vector<TimedTask> timed, int jobs,
+                        const std::function<bool(std::size_t index)> &start,
+                        const std::function<void(std::size_t index, JobRun::Kind kind)> &finish);
+    /// Logs a conversion's command line, shows its output, notes its sources before it runs.
+    void Announce(Conversion &conversion);
+    /// What an engine run that ended made: its output named, or a failure, or nothing (Cancel).
+    void Conclude(Conversion &conversion, const JobRun &run);
+    void ShowBatchProgress(TimeLeftEstimator &estimate, const Conversions &conversions,
+                           const std::vector<JobPosition> &running);
     /// Fills result for an output that was made: made, cancelled when Cancel stopped its
     /// post-processing, or its post-processing failed when Finish listed a failure after
     /// failures_before.
@@ -185,11 +215,9 @@ private:
     TickFn m_tick;
 
     bool m_converting = false;
-    bool m_cancel = false; ///< set from the front end's event pump, read after each report
+    bool m_cancel = false; ///< set from the front end's event pump, read after each pump
     bool m_same_profile = true;
     uint32_t m_last_report = 0;
-    double m_total_s = 0; // what the percentage divides by
-    std::string m_engine_message; // the last message the engine gave
 };
 
 } // namespace quillet

@@ -3,9 +3,21 @@
 
 #include "core/Prompter.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quillet {
+
+/// Where a run stands, for the progress line and "Time Left".
+struct RunProgress
+{
+    int percent = 0; ///< of the whole batch, 0 to 100; it never goes back
+    /// Seconds until the whole batch is done (TimeLeftEstimator); nothing until a speed has
+    /// been measured.
+    std::optional<double> seconds_left;
+    std::vector<std::string> outputs; ///< the outputs being written now, in the list's order
+};
 
 /**
  * What a conversion run needs of its front end: the main window (summary line, control states,
@@ -19,8 +31,11 @@ public:
     virtual void SetConverting(bool converting) = 0;
     /// The output the engine is writing now.
     virtual void SetCurrentOutput(const std::string &path) = 0;
-    /// Shows the run's progress in percent (0 at the start of each output, 100 at its end).
+    /// Shows the run's progress in percent: the whole batch's, 0 at its start (RunProgress).
     virtual void ShowProgress(int percent) = 0;
+    /// Where the run stands, right after each ShowProgress during a run (at most every 500 ms,
+    /// and as each output is finished). A front end that shows only the percentage ignores it.
+    virtual void ShowRunProgress(const RunProgress &progress) { (void)progress; }
     /// Lets the front end handle its pending events; it may ask the driver to cancel.
     virtual void PumpEvents() = 0;
     /// One engine command line, for the diagnostic log.

@@ -33,6 +33,7 @@ TEST(CliOptions, readsEveryOptionInBothSpellings)
                           "--json",
                           "--queue",
                           "q.json",
+                          "--jobs=3",
                           "a.mkv",
                           "--",
                           "-odd name.avi"});
@@ -49,6 +50,9 @@ TEST(CliOptions, readsEveryOptionInBothSpellings)
     EXPECT_TRUE(o.summary);
     EXPECT_TRUE(o.json);
     EXPECT_EQ(o.queue_file, "q.json");
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_EQ(Parse({"-j", "0", "a.mkv"}).jobs, 0);
+    EXPECT_EQ(Parse({"a.mkv"}).jobs, 0);
     EXPECT_FALSE(Parse({"a.mkv"}).summary);
     EXPECT_FALSE(Parse({"a.mkv"}).json);
     EXPECT_EQ(o.files, (std::vector<std::string>{"a.mkv", "-odd name.avi"}));
@@ -66,7 +70,10 @@ TEST(CliOptions, refusesWhatItCannotRead)
                                                            {"--audio-tracks", "1,,2"},
                                                            {"--merge=yes"},
                                                            {"--json=pretty"},
-                                                           {"--queue="}}) {
+                                                           {"--queue="},
+                                                           {"--jobs", "65"},
+                                                           {"-j", "-1"},
+                                                           {"--jobs", "two"}}) {
         EXPECT_FALSE(Parse(args).error.empty()) << args.front();
     }
     EXPECT_EQ(Parse({"--list-profiles"}).mode, CliOptions::Mode::ListProfiles);

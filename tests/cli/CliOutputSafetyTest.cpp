@@ -300,8 +300,10 @@ TEST(CliOutputSafety, anInterruptStopsAPostProcessingCommandAndTheBatch)
     const fs::path second = MakeClip(home.path() / "second.avi", recipe);
     const fs::path out = home.path() / "out";
     bool interrupted = false;
-    const auto run = RunCommand({Cli(), "--json", "-p", FastProfileRunning(home, kStubbornCommand),
-                                 "-o", out.string(), first.string(), second.string()},
+    // One at a time: the second is not begun while the first is post-processed.
+    const auto run = RunCommand({Cli(), "--json", "--jobs", "1", "-p",
+                                 FastProfileRunning(home, kStubbornCommand), "-o", out.string(),
+                                 first.string(), second.string()},
                                 Quiet(home).environment, [&](const std::string &err, int pid) {
                                     if (!interrupted && PidAfter(err, "started") > 0) {
                                         ::kill(pid, SIGINT);

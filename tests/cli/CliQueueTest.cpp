@@ -28,7 +28,9 @@ std::vector<std::string> Environment(const TempDir &home)
 }
 
 /// quillet-cli with the fast profile, the queue and the output folder of home, then files.
-std::vector<std::string> QueueRun(const TempDir &home, const std::vector<fs::path> &files)
+/// A --queue run of files, one conversion at a time unless jobs says otherwise.
+std::vector<std::string> QueueRun(const TempDir &home, const std::vector<fs::path> &files,
+                                  int jobs = 1)
 {
     std::vector<std::string> argv = {(ProgramDir() / "quillet-cli").string(),
                                      "-p",
@@ -36,7 +38,9 @@ std::vector<std::string> QueueRun(const TempDir &home, const std::vector<fs::pat
                                      "-o",
                                      home.file("out"),
                                      "--queue",
-                                     home.file("queue.json")};
+                                     home.file("queue.json"),
+                                     "--jobs",
+                                     std::to_string(jobs)};
     for (const auto &file : files)
         argv.push_back(file.string());
     return argv;
@@ -148,6 +152,51 @@ TEST(CliQueue, aRunKilledMidBatchIsTakenUpWithoutMakingAnythingTwice)
               std::string::npos)
         << run.err;
     EXPECT_EQ(Names(home.path() / "out").size(), 5u);
+}
+
+// Two at once, killed when the second output has its name while the first is still written (the
+// second is finished only after the first): the next run finds the second made, not a copy.
+TEST(CliQueue, aParallelRunKilledWithALaterOutputNamedMakesEachOnce)
+{
+    TempDir home;
+    const std::vector<fs::path> clips{Clip(home, "clip1.avi", 6), Clip(home, "clip2.avi", 1),
+                                      Clip(home, "clip3.avi", 1)};
+    const fs::path out = home.path() / "out";
+    bool killed = false;
+    auto run = RunCommand(
+        QueueRun(home, clips, 2), Environment(home), [&](const std::string &err, int pid) {
+            if (killed || err.find(clips[1].string() + " ") == std::string::npos)
+                return;
+            for (;;) {
+                ::kill(pid, SIGSTOP);
+                for (char state = StateOf(pid); state != 'T' && state != 'Z' && state != 0;
+                     state = StateOf(pid))
+                    ::poll(nullptr, 0, 1);
+                const std::set<std::string> names = Names(out);
+                const bool ahead = names.count("clip2.mp4") && !names.count("clip1.mp4");
+                killed = ahead && ::kill(pid, SIGKILL) == 0;
+                ::kill(pid, SIGCONT);
+                const char state = StateOf(pid);
+                if (killed || names.count("clip1.mp4") || state == 0 || state == 'Z')
+                    break;
+                ::poll(nullptr, 0, 1);
+            }
+        });
+    ASSERT_TRUE(killed) << run.err;
+    ASSERT_TRUE(run.out.empty()) << run.out;
+
+    run = RunCommand(QueueRun(home, clips, 2), Environment(home));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("out/clip1.mp4") + "\n" + home.file("out/clip3.mp4") + "\n");
+    EXPECT_NE(run.err.find("clip2.avi: already made: " + home.file("out/clip2.mp4")),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Names(out), (std::set<std::string>{"clip1.mp4", "clip2.mp4", "clip3.mp4"}));
+    for (int i = 1; i <= 3; ++i) {
+        const ProbedFile probed = Ffprobe(out / ("clip" + std::to_string(i) + ".mp4"));
+        EXPECT_TRUE(probed.ok && probed.first("video")) << i;
+        EXPECT_NEAR(probed.duration, i == 1 ? 6 : 1, 0.15) << i;
+    }
 }
 
 // One run at a time keeps a queue: the second is turned away before it probes or converts.

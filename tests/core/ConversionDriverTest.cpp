@@ -10,10 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -187,6 +191,8 @@ TEST(ConversionDriver, discRunsShareTheDiscBetweenTheirOutputs)
     f.AddTask("two").settings.Para = "-fs";
     for (const auto &t : f.tasks)
         t->settings.profile_path = "/ini/paldvd.ini";
+    // Each output's size is counted before the next is built, whatever the user allowed.
+    f.request.simultaneous_jobs = 3;
     // The fake output is 7 bytes: the running total stays 0 KiB, so make the first one larger.
     f.driver.SetPostProcessRunner(
         [&](const std::string &output, std::string_view, const std::string &, const StopRequest &) {
@@ -601,4 +607,91 @@ TEST(ConversionDriver, anOutputThatCannotBeNamedFailsItsTask)
         << outcome.results[0].reason;
     EXPECT_TRUE(f.post_processed.empty());
     EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
+}
+
+// The clock moves 0.6 s a report, five reports a 5 s task: once the first is made, the batch
+// knows the second will take what the first took, and says so before it starts.
+TEST(ConversionDriver, progressAndTimeLeftAreTheWholeBatchs)
+{
+    Fixture f;
+    f.AddTask("one");
+    f.AddTask("two");
+    f.driver.Convert(f.tasks, f.request);
+    const auto &seen = f.observer.run_progress;
+    ASSERT_FALSE(seen.empty());
+    for (std::size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GE(seen[i].percent, seen[i - 1].percent);
+    const auto after_first = std::find_if(seen.begin(), seen.end(), [&](const RunProgress &p) {
+        return p.outputs.empty() && p.seconds_left && *p.seconds_left > 0;
+    });
+    ASSERT_NE(after_first, seen.end());
+    EXPECT_NEAR(*after_first->seconds_left, 3.0, 0.05);
+    EXPECT_EQ(after_first->percent, 50);
+    EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_NEAR(seen.back().seconds_left.value_or(-1), 0, 1e-9);
+}
+
+namespace {
+
+/// An engine for several jobs at once: each run writes its output, then ends only after every
+/// run of a later source has ended (c, then b, then a), and b fails.
+struct LastFirstEngine
+{
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::vector<std::string> end_order;
+
+    int operator()(int argc, char **argv, ProgressCallback report)
+    {
+        const std::vector<std::string> args(argv, argv + argc);
+        const std::string source = *(std::find(args.begin(), args.end(), "-i") + 1);
+        const auto later = static_cast<std::size_t>('c' - source[4]); // "/in/X.avi"
+        std::ofstream(args.back()) << "whole";
+        std::unique_lock<std::mutex> lock(mutex);
+        // A pool that ran them one at a time would never get here: give up, and fail.
+        for (int turn = 0; end_order.size() < later; ++turn) {
+            lock.unlock();
+            if (report(nullptr, 0.5) < 0 || turn == 500)
+                return DOLMAR_STOPPED;
+            lock.lock();
+            ended.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        end_order.push_back(source);
+        ended.notify_all();
+        lock.unlock();
+        if (source == "/in/b.avi") {
+            report("Cannot decode the input: invalid data", -1.0);
+            return DOLMAR_FAILED;
+        }
+        return DOLMAR_OK;
+    }
+};
+
+} // namespace
+
+TEST(ConversionDriver, jobsThatEndInAnyOrderAreFinishedInTheListsOrder)
+{
+    Fixture f;
+    LastFirstEngine engine;
+    f.driver.SetEngine(std::ref(engine));
+    f.request.simultaneous_jobs = 3;
+    for (const char *name : {"a", "b", "c"})
+        f.AddTask(name);
+    const RunOutcome outcome = f.driver.Convert(f.tasks, f.request);
+
+    EXPECT_EQ(engine.end_order, (std::vector<std::string>{"/in/c.avi", "/in/b.avi", "/in/a.avi"}));
+    const std::vector<std::string> made{f.out.file("a.mp4"), f.out.file("c.mp4")};
+    EXPECT_EQ(outcome.outputs, made);
+    EXPECT_EQ(f.post_processed, made);
+    EXPECT_EQ(f.observer.finished, made);
+    ASSERT_EQ(outcome.results.size(), 3u);
+    EXPECT_EQ(outcome.results[0].status, Status::Made);
+    EXPECT_EQ(outcome.results[1].status, Status::Failed);
+    EXPECT_EQ(outcome.results[2].status, Status::Made);
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0].source, "/in/b.avi");
+    std::set<std::string> left;
+    for (const auto &entry : std::filesystem::directory_iterator(f.out.path()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"a.mp4", "c.mp4"}));
 }

@@ -18,6 +18,7 @@ struct RecordingObserver : RunObserver
 {
     std::vector<std::string> told, captions, command_lines, finished, shown;
     std::vector<int> progress;
+    std::vector<RunProgress> run_progress;
     std::vector<bool> converting;
     int pumps = 0;
     std::function<void()> on_pump;
@@ -31,6 +32,7 @@ struct RecordingObserver : RunObserver
     void SetConverting(bool c) override { converting.push_back(c); }
     void SetCurrentOutput(const std::string &) override { }
     void ShowProgress(int p) override { progress.push_back(p); }
+    void ShowRunProgress(const RunProgress &p) override { run_progress.push_back(p); }
     void PumpEvents() override
     {
         ++pumps;
