@@ -28,8 +28,10 @@ struct Promise
 Promise PromiseOf(const ProfileRecord &r, int source_width, int source_height)
 {
     static const std::map<std::string, std::string> kFormats
-        = {{"mp4", "mp4"}, {"m4a", "mp4"}, {"mov", "mov"},     {"mp3", "mp3"}, {"wav", "wav"},
-           {"avi", "avi"}, {"wmv", "asf"}, {"m2ts", "mpegts"}, {"vob", "mpeg"}};
+        = {{"mp4", "mp4"},  {"m4a", "mp4"},      {"mov", "mov"},   {"mp3", "mp3"},
+           {"wav", "wav"},  {"avi", "avi"},      {"wmv", "asf"},   {"m2ts", "mpegts"},
+           {"vob", "mpeg"}, {"mkv", "matroska"}, {"webm", "webm"}, {"flac", "flac"},
+           {"opus", "ogg"}};
     static const std::map<int, std::pair<int, int>> kSizes
         = {{5, {320, 240}}, {6, {640, 480}}, {7, {720, 480}}, {8, {720, 576}}, {11, {1920, 1080}}};
     Promise p;
