@@ -5,6 +5,7 @@
 #include "app/LanguageTable.h"
 #include "app/TaskListController.h"
 #include "cli/CliFrontEnd.h"
+#include "cli/CliQueue.h"
 #include "core/ConversionDriver.h"
 #include "core/MatroskaBinding.h"
 #include "core/MediaProbe.h"
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace quillet::cli {
 
@@ -235,8 +237,33 @@ int CliApp::Convert(const CliOptions &options)
     TaskListController controller(tasks, front, app, state, languages);
     front.SetController(&controller);
 
+    // Before any file is probed, so a second run with the same queue is turned away at once.
+    std::optional<CliQueue> queue;
+    if (!options.queue_file.empty()) {
+        std::error_code ec;
+        const std::string path
+            = std::filesystem::absolute(options.queue_file, ec).lexically_normal().string();
+        if (ec)
+            return Usage(options.queue_file + ": " + ec.message());
+        queue.emplace(tasks, path);
+        std::string message;
+        switch (queue->Open(languages, message)) {
+        case CliQueue::Opened::Ready:
+            break;
+        case CliQueue::Opened::Busy:
+            std::fprintf(stderr, "quillet-cli: %s\n", message.c_str());
+            return kBadUsage;
+        case CliQueue::Opened::Failed:
+            return Usage(message);
+        }
+        if (!message.empty())
+            std::fprintf(stderr, "quillet-cli: %s\n", message.c_str());
+    }
+
     if (options.extract_subtitles) {
         controller.SetFileAddedHook([&](Task &task) {
+            if (queue && queue->TakeKeptSubtitles(task))
+                return;
             const SubtitleOfferOutcome outcome = OfferSubtitles(
                 task, matroska, static_cast<TaskListHost &>(front), app.OutputFolder(),
                 [] { return std::make_unique<TerminalProgress>(); },
@@ -293,6 +320,10 @@ int CliApp::Convert(const CliOptions &options)
 
     ConversionDriver driver(front, languages);
     front.SetCancelHandler([&driver] { driver.RequestCancel(); });
+    if (queue) {
+        queue->Adopt();
+        front.SetKeptBatch(&queue->Store());
+    }
 
     RunRequest request;
     request.split_choice = split.SelectedText();
@@ -302,9 +333,23 @@ int CliApp::Convert(const CliOptions &options)
     request.merge = options.merge;
     request.current_profile = state.current_profile;
     request.total_estimated_mb = state.total_size_mb;
+    request.kept_batch = queue ? &queue->Store() : nullptr;
     RunOutcome outcome;
     if (!CliFrontEnd::Interrupted())
         outcome = driver.Convert(tasks, request);
+    for (const TaskResult &result : outcome.results) {
+        if (result.made_earlier) {
+            const std::string name(platform::FileNameOf(result.source));
+            std::fprintf(stderr, "quillet-cli: %s: %s\n", name.c_str(), result.reason.c_str());
+        }
+    }
+    if (queue) {
+        front.SetKeptBatch(nullptr);
+        std::string error;
+        if (!queue->Close(error))
+            std::fprintf(stderr, "quillet-cli: the queue %s could not be written: %s\n",
+                         queue->Store().FilePath().c_str(), error.c_str());
+    }
     front.PrintResults(outcome.results);
 
     if (const int signal = CliFrontEnd::InterruptSignal())

@@ -4,6 +4,7 @@
 #include "cli/TaskReport.h"
 
 #include "app/TaskListController.h"
+#include "core/BatchStore.h"
 #include "platform/ChildProcess.h"
 
 #include <unistd.h>
@@ -138,6 +139,8 @@ void CliFrontEnd::PumpEvents()
     if (g_interrupted && m_cancel) {
         m_cancel();
     }
+    if (m_kept)
+        m_kept->Poll();
 }
 
 void CliFrontEnd::LogCommandLine(const std::string &line)

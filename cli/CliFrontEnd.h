@@ -12,8 +12,9 @@
 #include <vector>
 
 namespace quillet {
+class BatchStore;
 class TaskListController;
-}
+} // namespace quillet
 
 namespace quillet::cli {
 
@@ -41,6 +42,8 @@ public:
     /// Prints the run's per-task results as SetReport asked (nothing when it asked for none).
     void PrintResults(const std::vector<TaskResult> &results);
     void SetCancelHandler(std::function<void()> cancel) { m_cancel = std::move(cancel); }
+    /// The --queue's store, whose waiting changes are written from the event pump.
+    void SetKeptBatch(BatchStore *kept) { m_kept = kept; }
 
     /// Makes Ctrl+C, SIGHUP and SIGTERM ask for cancel instead of ending the program, so the
     /// output being written is removed and a post-processing command is stopped (a second one
@@ -94,6 +97,7 @@ private:
     bool m_summary = false;
     bool m_json = false;
     std::function<void()> m_cancel;
+    BatchStore *m_kept = nullptr;
     bool m_tty = false;
     bool m_line_open = false;
     int m_last_percent_logged = -100;

@@ -41,13 +41,17 @@ std::string UsageText()
            "      --json                      print what became of each file as one JSON object\n"
            "                                  a line (source, output, status, reason, seconds)\n"
            "                                  in place of the list of outputs\n"
+           "      --queue FILE                keep the batch's state in FILE as it goes: run\n"
+           "                                  again with the same FILE and files, and only what\n"
+           "                                  is not done yet is converted\n"
            "      --list-profiles             list the profiles: group, file, profile\n"
            "      --probe FILE...             show what the converter reads of each file\n"
            "  -h, --help                      show this help\n"
            "\n"
            "Standard output lists each finished output; progress goes to standard error.\n"
-           "Exit status: 0 all converted, 1 some failed, 2 bad usage, 130 cancelled (Ctrl+C),\n"
-           "129 or 143 stopped by SIGHUP or SIGTERM.\n";
+           "Exit status: 0 all converted, 1 some failed, 2 bad usage (or the --queue FILE is\n"
+           "in use by another run), 130 cancelled (Ctrl+C), 129 or 143 stopped by SIGHUP or\n"
+           "SIGTERM.\n";
 }
 
 CliOptions ParseCliOptions(const std::vector<std::string> &args)
@@ -167,6 +171,13 @@ CliOptions ParseCliOptions(const std::vector<std::string> &args)
             if (!no_value())
                 return o;
             o.json = true;
+        } else if (arg == "--queue") {
+            if (!take_value(o.queue_file))
+                return o;
+            if (o.queue_file.empty()) {
+                o.error = "--queue needs a file";
+                return o;
+            }
         } else if (arg == "--list-profiles") {
             if (!no_value())
                 return o;

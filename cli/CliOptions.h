@@ -24,6 +24,7 @@ struct CliOptions
     bool disc = false;
     bool summary = false; ///< print each task's result after the run
     bool json = false; ///< print each task's result as one JSON object a line
+    std::string queue_file; ///< --queue: where the batch's state is kept between runs
     std::vector<std::string> files;
 
     std::string error; ///< why the command line was refused; empty when it was fine

@@ -206,6 +206,28 @@ std::string Encode(const KeptBatch &batch)
     return text;
 }
 
+namespace {
+
+/// The settings as they shape an output: where they came from and their name make no difference
+/// to it, and leaving them out keeps a made output done when the program's profile folder moves
+/// (an upgrade).
+void WriteShapingProfile(JsonText &out, const ProfileRecord &record)
+{
+    ProfileRecord settings = record;
+    settings.profile_path = "";
+    settings.section_name = "";
+    WriteProfile(out, settings);
+}
+
+std::string Hashed(const JsonText &out)
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(Fnv1a(out.Str())));
+    return text;
+}
+
+} // namespace
+
 std::string RecipeOf(const Task &task)
 {
     JsonText out;
@@ -216,16 +238,21 @@ std::string RecipeOf(const Task &task)
     for (const AudioTrack &track : task.audio_tracks)
         out.Open('[').Int(track.ordinal).Int(track.selected).Close(']');
     out.Close(']').Member("subtitle", task.subtitle_path).Member("aspect_index", task.aspect_index);
-    // Where the settings came from and their name make no difference to the output; leaving
-    // them out keeps a made output done when the program's profile folder moves (an upgrade).
-    ProfileRecord settings = task.settings;
-    settings.profile_path = "";
-    settings.section_name = "";
-    WriteProfile(out.Key("profile"), settings);
+    WriteShapingProfile(out.Key("profile"), task.settings);
     out.Close('}');
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(Fnv1a(out.Str())));
-    return text;
+    return Hashed(out);
+}
+
+std::string MergedRecipeOf(const TaskList &tasks, const ProfileRecord &profile)
+{
+    JsonText out;
+    out.Open('{').Key("merged").Open('[');
+    for (const auto &task : tasks)
+        out.Text(RecipeOf(*task));
+    out.Close(']');
+    WriteShapingProfile(out.Key("profile"), profile);
+    out.Close('}');
+    return Hashed(out);
 }
 
 } // namespace quillet::batch_file

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/KeptBatch.h"
+#include "core/TaskList.h"
 
 #include <string>
 #include <string_view>
@@ -55,5 +56,12 @@ Decoded Decode(std::string_view text);
  * this task's.
  */
 std::string RecipeOf(const Task &task);
+
+/**
+ * The recipe of a merged run's one output: every task's recipe in the list's order and the
+ * profile the run converts with. A task made into a merged output is done only for the same
+ * merge, never for a run of its own (nor the other way round).
+ */
+std::string MergedRecipeOf(const TaskList &tasks, const ProfileRecord &profile);
 
 } // namespace quillet::batch_file

@@ -319,10 +319,15 @@ std::optional<KeptBatch> BatchStore::Snapshot()
 
 ResumeStep BatchStore::Resume(const Task &task)
 {
+    return Resume(task, batch_file::RecipeOf(task));
+}
+
+ResumeStep BatchStore::Resume(const Task &task, const std::string &recipe)
+{
     TaskFacts &facts = FactsFor(task);
     if (facts.kept_source)
         facts.condition = ConditionOf(facts.source_path, facts.source_stamp);
-    const ResumeVerdict verdict = DecideResume(task, facts.condition, facts.run);
+    const ResumeVerdict verdict = DecideResume(facts.condition, facts.run, recipe);
     if (verdict.step == ResumeStep::Done && verdict.made && facts.run.made != verdict.made) {
         // Found through the claim of a run killed after its output was complete.
         facts.run.made = verdict.made;
@@ -357,11 +362,19 @@ void BatchStore::RunStarted()
 
 void BatchStore::TaskStarted(const Task &task, const std::string &claimed_output)
 {
-    RunFacts &run = FactsFor(task).run;
-    run = {};
-    run.running = true;
-    if (!claimed_output.empty())
-        run.claimed = ClaimedOutput{claimed_output, batch_file::RecipeOf(task)};
+    TasksStarted({&task}, claimed_output, batch_file::RecipeOf(task));
+}
+
+void BatchStore::TasksStarted(const std::vector<const Task *> &tasks,
+                              const std::string &claimed_output, const std::string &recipe)
+{
+    for (const Task *task : tasks) {
+        RunFacts &run = FactsFor(*task).run;
+        run = {};
+        run.running = true;
+        if (!claimed_output.empty())
+            run.claimed = ClaimedOutput{claimed_output, recipe};
+    }
     // Written ahead of the output: a run killed after the output got its final name finds the
     // claim on disk and does not make the output again.
     Schedule(true);
@@ -374,6 +387,11 @@ bool BatchStore::WaitUntilWritten()
 
 void BatchStore::TaskFinished(const Task &task, const TaskResult &result)
 {
+    TaskFinished(task, result, batch_file::RecipeOf(task));
+}
+
+void BatchStore::TaskFinished(const Task &task, const TaskResult &result, const std::string &recipe)
+{
     RunFacts &run = FactsFor(task).run;
     run.running = false;
     run.claimed.reset();
@@ -381,8 +399,16 @@ void BatchStore::TaskFinished(const Task &task, const TaskResult &result)
     run.result = result;
     if (OutputWasMade(result)) {
         if (const auto stamp = platform::StampOf(result.output); stamp && stamp->regular)
-            run.made = MadeOutput{result.output, stamp->size_bytes, batch_file::RecipeOf(task)};
+            run.made = MadeOutput{result.output, stamp->size_bytes, recipe};
     }
+    Schedule(false);
+}
+
+void BatchStore::TaskSkipped(const Task &task, const TaskResult &result)
+{
+    RunFacts &run = FactsFor(task).run;
+    run.running = false;
+    run.result = result;
     Schedule(false);
 }
 

@@ -46,12 +46,15 @@
  *               ConvertAgain(task): the user's "Convert again" clears the done mark
  *   Convert     RunStarted()
  *   (driver)    for each task: Resume(task): Convert, Done, SkipSourceGone, SkipSourceChanged
+ *                 Skip...: TaskSkipped(task, result); Done: reported, nothing recorded
  *                 claim the output's final name, then TaskStarted(task, final name): written
  *                 at once
  *                 ... the engine writes the output under its temporary name ...
  *                 WaitUntilWritten() before OutputClaim::Commit, so the claim is on disk
  *                 before the output can have its final name
  *                 TaskFinished(task, result)
+ *               a merged run is one unit: Resume(task, merged recipe) for each task,
+ *                 TasksStarted(tasks, final name, merged recipe), TaskFinished(.., recipe)
  *               RunEnded(completed)
  *   closing     Close() before the list is cleared at exit: the list is written as it is
  *
@@ -156,6 +159,9 @@ public:
     /// The resume rule for task (ResumeRule.h), with its history; a task found Done through the
     /// output its killed run had claimed gets its done mark.
     ResumeStep Resume(const Task &task);
+    /// The same for a task of a merged run: recipe is the merged output's
+    /// (batch_file::MergedRecipeOf), as TasksStarted and TaskFinished recorded it.
+    ResumeStep Resume(const Task &task, const std::string &recipe);
     /// What the store knows of task; null for a task it does not know.
     const TaskFacts *Facts(const Task &task) const;
     /// The user's "Convert again": the task's done mark and run history go.
@@ -165,10 +171,19 @@ public:
     /// The run is converting task into the claimed final name (empty when none is claimed yet).
     /// Written at once, not after the interval.
     void TaskStarted(const Task &task, const std::string &claimed_output);
+    /// The tasks of a merged run, converting into one claimed output made from recipe: one
+    /// write for all of them.
+    void TasksStarted(const std::vector<const Task *> &tasks, const std::string &claimed_output,
+                      const std::string &recipe);
     /// Waits until what was handed to the writer is on disk.
     /// @return false when the last write failed (Error() says why)
     bool WaitUntilWritten();
     void TaskFinished(const Task &task, const TaskResult &result);
+    /// The same for a task of a merged run, whose output was made from recipe.
+    void TaskFinished(const Task &task, const TaskResult &result, const std::string &recipe);
+    /// The run did not convert task (its source is gone or changed): result is what it reports.
+    /// Its done mark (and a killed run's claim) stays, for the day its source is back as it was.
+    void TaskSkipped(const Task &task, const TaskResult &result);
     /// completed: the run went through to its end (not cancelled, not refused).
     void RunEnded(bool completed);
 

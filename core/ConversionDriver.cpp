@@ -2,6 +2,9 @@
 #include "core/ConversionDriver.h"
 
 #include "core/ArgumentBuilder.h"
+#include "core/BatchFile.h"
+#include "core/BatchStore.h"
+#include "core/BatchTexts.h"
 #include "core/ProfileValueCheck.h"
 #include "core/SourceSnapshot.h"
 #include "core/SplitPresets.h"
@@ -101,6 +104,42 @@ std::string ConversionDriver::Text(const run_texts::RunText &text) const
     return m_texts.LookupFormat(run_texts::kSection, text.key, text.default_text);
 }
 
+std::string ConversionDriver::KeptText(const run_texts::RunText &text) const
+{
+    return m_texts.LookupFormat(batch_texts::kSection, text.key, text.default_text);
+}
+
+std::optional<TaskResult> ConversionDriver::NotConverted(const Task &task, ResumeStep step) const
+{
+    TaskResult result;
+    result.source = task.source_path;
+    switch (step) {
+    case ResumeStep::Convert:
+        return std::nullopt;
+    case ResumeStep::Done: {
+        const TaskFacts *facts = m_kept ? m_kept->Facts(task) : nullptr;
+        result.output = facts && facts->run.made ? facts->run.made->path : task.destination_path;
+        result.status = TaskResult::Status::Made;
+        result.made_earlier = true;
+        result.reason = FormatText(KeptText(batch_texts::kAlreadyMade), result.output.c_str());
+        return result;
+    }
+    case ResumeStep::SkipSourceGone:
+        result.reason = KeptText(batch_texts::kSourceGone);
+        return result;
+    case ResumeStep::SkipSourceChanged:
+        result.reason = KeptText(batch_texts::kSourceChanged);
+        return result;
+    }
+    return std::nullopt;
+}
+
+void ConversionDriver::Record(const Task &task, const TaskResult &result) const
+{
+    if (m_kept)
+        m_kept->TaskFinished(task, result);
+}
+
 bool ConversionDriver::DiscSizeFits(const RunRequest &request) const
 {
     // The same-profile flag as the previous run left it.
@@ -127,19 +166,24 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     m_observer.SetConverting(true);
     m_observer.ShowProgress(0);
 
-    if (tasks.Count() > 1 && request.merge) {
-        if (!MergeCheck(tasks)) {
-            m_converting = false;
-            m_observer.SetConverting(false);
-            m_observer.ShowProgress(0);
-            return outcome;
-        }
-        outcome.started = true;
-        RunMerged(tasks, request, outcome);
-    } else {
-        outcome.started = true;
-        RunSingle(tasks, request, outcome);
+    const bool merged = tasks.Count() > 1 && request.merge;
+    if (merged && !MergeCheck(tasks)) {
+        m_converting = false;
+        m_observer.SetConverting(false);
+        m_observer.ShowProgress(0);
+        return outcome;
     }
+    outcome.started = true;
+    m_kept = request.kept_batch;
+    if (m_kept)
+        m_kept->RunStarted();
+    if (merged)
+        RunMerged(tasks, request, outcome);
+    else
+        RunSingle(tasks, request, outcome);
+    if (m_kept)
+        m_kept->RunEnded(!outcome.cancelled);
+    m_kept = nullptr;
 
     if (!outcome.failures.empty()) {
         std::string text = Text(run_texts::kFailedFiles) + "\n";
@@ -197,6 +241,11 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         = m_same_profile && IsDiscFamily(request.current_profile.profile_path.view(), true);
 
     int64_t running_total_kib = 0;
+    const auto count_on_disc = [&](const std::string &output) {
+        int64_t size = 0;
+        if (counts_disc && IsRegularFile(output, &size))
+            running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
+    };
     for (const auto &task : tasks) {
         TaskResult &result = outcome.results.emplace_back();
         result.source = task->source_path;
@@ -206,16 +255,33 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
             continue;
         }
         const uint32_t started_ms = m_tick();
+        if (m_kept) {
+            const ResumeStep step = m_kept->Resume(*task);
+            if (std::optional<TaskResult> not_converted = NotConverted(*task, step)) {
+                result = std::move(*not_converted);
+                if (step == ResumeStep::Done) {
+                    // The row shows the name the earlier run gave the output.
+                    task->destination_path = result.output;
+                    count_on_disc(result.output);
+                } else {
+                    outcome.failures.push_back({task->source_path, result.reason});
+                    m_kept->TaskSkipped(*task, result);
+                }
+                continue;
+            }
+        }
         // A step before the conversion (extracting its subtitles) failed: converting it anyway
         // would make something else than was asked for.
         if (!task->preparation_failure.empty()) {
             outcome.failures.push_back({task->source_path, task->preparation_failure});
             result.reason = task->preparation_failure;
+            Record(*task, result);
             continue;
         }
         if (std::string refused = RefusedProfileValue(task->settings, m_texts); !refused.empty()) {
             outcome.failures.push_back({task->source_path, refused});
             result.reason = std::move(refused);
+            Record(*task, result);
             continue;
         }
         std::optional<platform::OutputClaim> claim;
@@ -232,8 +298,11 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         if (!built.Ok()) {
             outcome.failures.push_back({task->source_path, built.Error()});
             result.reason = built.Error();
+            Record(*task, result);
             continue;
         }
+        if (m_kept)
+            m_kept->TaskStarted(*task, claim->FinalPath());
         m_total_s = task->duration_s;
         const std::size_t failures_before = outcome.failures.size();
         const std::optional<std::string> output
@@ -245,6 +314,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
                 result.status = TaskResult::Status::Cancelled;
             else if (outcome.failures.size() > failures_before)
                 result.reason = outcome.failures.back().reason;
+            Record(*task, result);
             continue;
         }
         task->destination_path = *output;
@@ -252,9 +322,8 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
                outcome);
         SetMadeResult(result, *output, outcome, failures_before);
         result.seconds = SecondsSince(started_ms);
-        int64_t size = 0;
-        if (counts_disc && IsRegularFile(*output, &size))
-            running_total_kib += static_cast<int64_t>(static_cast<double>(size) / 1024.0);
+        Record(*task, result);
+        count_on_disc(*output);
         m_observer.ShowProgress(100);
     }
 }
@@ -283,15 +352,54 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
 {
     m_same_profile = true;
     const uint32_t started_ms = m_tick();
-    // Every task goes into the one output, so every task shares what became of it.
+    // Every task goes into the one output, so every task shares what became of it, and the kept
+    // batch hears it of each.
     TaskResult shared;
-    const auto share = [&] {
+    const std::string recipe
+        = m_kept ? batch_file::MergedRecipeOf(tasks, request.current_profile) : std::string();
+    enum class Told { Finished, Skipped, Nothing };
+    const auto share = [&](Told told = Told::Finished) {
         shared.seconds = SecondsSince(started_ms);
         for (const auto &task : tasks) {
             TaskResult &result = outcome.results.emplace_back(shared);
             result.source = task->source_path;
+            if (m_kept && told == Told::Finished)
+                m_kept->TaskFinished(*task, result, recipe);
+            else if (m_kept && told == Told::Skipped)
+                m_kept->TaskSkipped(*task, result);
         }
     };
+    if (m_kept) {
+        // One unit: not made again when every task was made into the same merged output, not
+        // made at all when a kept task's source is gone or changed.
+        bool all_done = true;
+        std::string made;
+        for (const auto &task : tasks) {
+            const ResumeStep step = m_kept->Resume(*task, recipe);
+            const std::optional<TaskResult> not_converted = NotConverted(*task, step);
+            if (step == ResumeStep::Done) {
+                all_done = all_done && (made.empty() || made == not_converted->output);
+                made = not_converted->output;
+            } else if (not_converted) {
+                outcome.failures.push_back({task->source_path, not_converted->reason});
+                if (shared.reason.empty())
+                    shared.reason = std::string(platform::FileNameOf(task->source_path)) + ": "
+                        + not_converted->reason;
+                all_done = false;
+            } else {
+                all_done = false;
+            }
+        }
+        if (!shared.reason.empty()) {
+            share(Told::Skipped);
+            return;
+        }
+        if (all_done) {
+            shared = *NotConverted(*tasks.Get(0), ResumeStep::Done);
+            share(Told::Nothing);
+            return;
+        }
+    }
     for (const auto &task : tasks) {
         if (!task->preparation_failure.empty()) {
             outcome.failures.push_back({task->source_path, task->preparation_failure});
@@ -330,6 +438,12 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     std::vector<std::string> inputs;
     for (const auto &task : tasks)
         inputs.push_back(task->source_path);
+    if (m_kept) {
+        std::vector<const Task *> started;
+        for (const auto &task : tasks)
+            started.push_back(task.get());
+        m_kept->TasksStarted(started, claim->FinalPath(), recipe);
+    }
     if (const auto output
         = RunEngine(built.args.Entries(), *claim, built.output_path, inputs, 0, outcome)) {
         Finish(*output, request.current_profile.BurnType.str(),
@@ -400,6 +514,11 @@ std::optional<std::string> ConversionDriver::RunEngine(std::vector<std::string> 
     if (made && changed()) {
         reason = Text(run_texts::kSourceChanged);
     } else if (made) {
+        // The kept batch holds the claim before the output can have its name, so a run killed
+        // after the rename finds the output done there. A kept batch that cannot be written
+        // costs no output: the output is the user's, the kept batch only our note of it.
+        if (m_kept)
+            m_kept->WaitUntilWritten();
         if (claim.Commit(&reason))
             return claim.FinalPath();
     } else {

@@ -3,6 +3,7 @@
 
 #include "core/PostProcessRunner.h"
 #include "core/ProfileRecord.h"
+#include "core/ResumeRule.h"
 #include "core/RunObserver.h"
 #include "core/RunTexts.h"
 #include "core/TaskList.h"
@@ -35,8 +36,12 @@
  *     |                                 come back through EngineReport -> OnReport, which
  *     |                                 pumps the front end's events and answers Cancel
  *     |-- post-process runner           the profile's command on each finished output
+ *     |-- BatchStore (when the front end keeps its batch: RunRequest::kept_batch)
+ *     |                                 asked which tasks to convert (the resume rule), told
+ *     |                                 of each start before its output can get its name, and
+ *     |                                 of what became of each task
  *     '-- Texts                         the run's own messages in the user's language
- *                                       (core/RunTexts.h)
+ *                                       (core/RunTexts.h, core/BatchTexts.h)
  *
  * Every output is written under a hidden temporary name beside its final name, which is claimed
  * first (platform::OutputClaim), so two runs at once (two quillet-cli, or the window and one)
@@ -51,12 +56,20 @@
  * A profile value no conversion can use fails its tasks before anything is claimed, and a source
  * that was cut short, removed or rewritten while it was read fails its output, which is deleted.
  * The failures are listed in one message at the end.
+ *
+ * With a kept batch, a run converts only what is not done: a task whose output an earlier run
+ * made (in this session, or one that was killed) is reported as already made, a kept task whose
+ * source is gone or changed is skipped and listed with the failures, and a task whose run was
+ * killed is converted again from the start. A merged run is one unit: done only when every task
+ * was made into the same merged output. Without a kept batch every task is converted.
  */
 namespace quillet::platform {
 class OutputClaim;
 }
 
 namespace quillet {
+
+class BatchStore;
 
 /// What the front end decides for one run.
 struct RunRequest
@@ -68,6 +81,9 @@ struct RunRequest
     bool merge = false; ///< "Merge into one file"
     ProfileRecord current_profile; ///< the main window's current profile
     double total_estimated_mb = 0; ///< the tasks' estimated sizes together
+    /// Where the batch is kept between runs and sessions; null when nobody keeps it (then every
+    /// task is converted). It must keep the tasks of the list given to Convert.
+    BatchStore *kept_batch = nullptr;
 };
 
 /// One task that could not be converted, and why.
@@ -153,9 +169,17 @@ private:
                 const RunRequest &request, RunOutcome &outcome);
     /// The text of key in the user's language; a format when it holds conversions.
     std::string Text(const run_texts::RunText &text) const;
+    /// The same for a text of the kept batch.
+    std::string KeptText(const run_texts::RunText &text) const;
+    /// What the resume rule's step says of a task that is not converted: made, with the output
+    /// an earlier run made, for Done; failed, with why, for a skip. Nothing for Convert.
+    std::optional<TaskResult> NotConverted(const Task &task, ResumeStep step) const;
+    /// Tells the kept batch (if any) what became of a task the run tried to convert.
+    void Record(const Task &task, const TaskResult &result) const;
 
     RunObserver &m_observer;
     const Texts &m_texts;
+    BatchStore *m_kept = nullptr; ///< the running request's kept_batch
     EngineFn m_engine;
     PostProcessFn m_post_process;
     TickFn m_tick;

@@ -66,9 +66,8 @@ bool operator==(const RunFacts &a, const RunFacts &b)
 
 bool OutputWasMade(const TaskResult &result)
 {
-    return !result.output.empty()
-        && (result.status == TaskResult::Status::Made
-            || result.status == TaskResult::Status::PostProcessFailed);
+    // A result names an output only when one was written; only a failure has none made.
+    return !result.output.empty() && result.status != TaskResult::Status::Failed;
 }
 
 } // namespace quillet

@@ -88,7 +88,8 @@ std::unique_ptr<Task> CopyOf(const Task &task);
 SourceCondition ConditionOf(const std::string &path,
                             const std::optional<platform::FileStamp> &added_stamp);
 
-/// Whether a run's result is the output made: made, or made and its post-processing failed.
+/// Whether a run's result is the output made: made, made and its post-processing failed, or made
+/// and its post-processing stopped by Cancel (the output is whole and stays).
 bool OutputWasMade(const TaskResult &result);
 
 } // namespace quillet

@@ -9,14 +9,17 @@ namespace quillet {
 
 ResumeVerdict DecideResume(const Task &task, SourceCondition source, const RunFacts &run)
 {
+    return DecideResume(source, run, batch_file::RecipeOf(task));
+}
+
+ResumeVerdict DecideResume(SourceCondition source, const RunFacts &run, const std::string &recipe)
+{
     if (source == SourceCondition::Gone)
         return {ResumeStep::SkipSourceGone, std::nullopt};
     if (source == SourceCondition::Changed)
         return {ResumeStep::SkipSourceChanged, std::nullopt};
     if (!run.made && !run.claimed)
         return {};
-
-    const std::string recipe = batch_file::RecipeOf(task);
     if (run.made && run.made->recipe == recipe) {
         const auto stamp = platform::StampOf(run.made->path);
         if (stamp && stamp->regular && stamp->size_bytes == run.made->size_bytes)

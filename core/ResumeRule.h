@@ -41,6 +41,10 @@ struct ResumeVerdict
  */
 ResumeVerdict DecideResume(const Task &task, SourceCondition source, const RunFacts &run);
 
+/// The same rule for a task whose output is made from more than the task alone (a merged run):
+/// recipe stands for what the output is made from (batch_file::MergedRecipeOf).
+ResumeVerdict DecideResume(SourceCondition source, const RunFacts &run, const std::string &recipe);
+
 /// Whether a kept batch is offered back at start-up: it has tasks, and either its last run did
 /// not end (the program was killed or the session ended while converting) or some task was
 /// never made. A batch whose run went through and made every task is not offered.

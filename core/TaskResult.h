@@ -22,6 +22,8 @@ struct TaskResult
     Status status = Status::Failed;
     std::string reason; ///< the engine's or the runner's words; empty when made
     double seconds = 0; ///< wall time of the task's conversion and post-processing
+    /// Made: by an earlier run of a kept batch, not by this one (reason says where it is).
+    bool made_earlier = false;
 };
 
 /// The status as scripts read it: "made", "failed", "post-processing failed", "cancelled".

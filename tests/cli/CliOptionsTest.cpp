@@ -16,10 +16,26 @@ CliOptions Parse(std::vector<std::string> args)
 
 TEST(CliOptions, readsEveryOptionInBothSpellings)
 {
-    CliOptions o = Parse({"-p", "ipadh264.ini:iPad Video H.264 (1024x768)", "--output=/tmp/o",
-                          "--merge", "--split", "DVD-5 (4.7GB)", "--split-size", "700",
-                          "--audio-tracks", "1,3", "--subtitle", "s.srt", "--extract-subtitles",
-                          "--summary", "--json", "a.mkv", "--", "-odd name.avi"});
+    CliOptions o = Parse({"-p",
+                          "ipadh264.ini:iPad Video H.264 (1024x768)",
+                          "--output=/tmp/o",
+                          "--merge",
+                          "--split",
+                          "DVD-5 (4.7GB)",
+                          "--split-size",
+                          "700",
+                          "--audio-tracks",
+                          "1,3",
+                          "--subtitle",
+                          "s.srt",
+                          "--extract-subtitles",
+                          "--summary",
+                          "--json",
+                          "--queue",
+                          "q.json",
+                          "a.mkv",
+                          "--",
+                          "-odd name.avi"});
     EXPECT_TRUE(o.error.empty()) << o.error;
     EXPECT_EQ(o.profile_file, "ipadh264.ini");
     EXPECT_EQ(o.profile_section, "iPad Video H.264 (1024x768)");
@@ -32,6 +48,7 @@ TEST(CliOptions, readsEveryOptionInBothSpellings)
     EXPECT_TRUE(o.extract_subtitles);
     EXPECT_TRUE(o.summary);
     EXPECT_TRUE(o.json);
+    EXPECT_EQ(o.queue_file, "q.json");
     EXPECT_FALSE(Parse({"a.mkv"}).summary);
     EXPECT_FALSE(Parse({"a.mkv"}).json);
     EXPECT_EQ(o.files, (std::vector<std::string>{"a.mkv", "-odd name.avi"}));
@@ -48,7 +65,8 @@ TEST(CliOptions, refusesWhatItCannotRead)
                                                            {"--audio-tracks", "0"},
                                                            {"--audio-tracks", "1,,2"},
                                                            {"--merge=yes"},
-                                                           {"--json=pretty"}}) {
+                                                           {"--json=pretty"},
+                                                           {"--queue="}}) {
         EXPECT_FALSE(Parse(args).error.empty()) << args.front();
     }
     EXPECT_EQ(Parse({"--list-profiles"}).mode, CliOptions::Mode::ListProfiles);

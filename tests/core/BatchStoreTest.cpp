@@ -263,8 +263,9 @@ TEST(BatchStore, aRunKilledMidBatchResumesWithoutMakingAnOutputTwice)
                   (std::vector{ResumeStep::Done, ResumeStep::Done, third, ResumeStep::Convert,
                                ResumeStep::Convert}))
             << "third output complete: " << third_output_complete;
-        if (third_output_complete)
+        if (third_output_complete) {
             EXPECT_EQ(store.Facts(*list.Get(2))->run.made->size_bytes, 8u);
+        }
     }
 }
 

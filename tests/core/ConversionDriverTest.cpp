@@ -4,6 +4,7 @@
 #include "app/LanguageTable.h"
 #include "platform/OutputClaim.h"
 
+#include "DriverFixtures.h"
 #include "TaskFixtures.h"
 #include "TempDir.h"
 
@@ -17,147 +18,10 @@
 #include <sstream>
 
 using namespace quillet;
+using quillet::test::FakeEngine;
 using quillet::test::MakeProbedTask;
 using quillet::test::TempDir;
-
-namespace {
-
-/// Records what a front end would be told.
-struct RecordingObserver : RunObserver
-{
-    std::vector<std::string> told, captions, command_lines, finished, shown;
-    std::vector<int> progress;
-    std::vector<bool> converting;
-    int pumps = 0;
-    std::function<void()> on_pump;
-
-    void Tell(std::string_view text, std::string_view caption, Icon) override
-    {
-        told.emplace_back(text);
-        captions.emplace_back(caption);
-    }
-    bool Ask(std::string_view, std::string_view) override { return false; }
-    void SetConverting(bool c) override { converting.push_back(c); }
-    void SetCurrentOutput(const std::string &) override { }
-    void ShowProgress(int p) override { progress.push_back(p); }
-    void PumpEvents() override
-    {
-        ++pumps;
-        if (on_pump)
-            on_pump();
-    }
-    void LogCommandLine(const std::string &line) override { command_lines.push_back(line); }
-    void OutputFinished(const std::string &path) override { finished.push_back(path); }
-    void ShowOutput(const std::string &path) override { shown.push_back(path); }
-};
-
-/// An engine that writes its output path's file while reporting progress, or fails.
-struct FakeEngine
-{
-    std::map<std::string, int> fail_for; // source path -> result
-    std::set<std::string> fail_quietly; // sources whose failure comes without a message
-    int runs = 0;
-    int reports_per_run = 5;
-    std::vector<std::vector<std::string>> seen;
-    uint32_t *clock = nullptr;
-    std::function<void(const std::string &output)> during_run; ///< another program at work
-    bool ignores_cancel = false; ///< goes on to the end whatever the reports answer
-
-    int operator()(int argc, char **argv, ProgressCallback report)
-    {
-        ++runs;
-        std::vector<std::string> args(argv, argv + argc);
-        seen.push_back(args);
-        std::string source;
-        for (std::size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == "-i" || args[i] == "-ivs")
-                source = args[i + 1];
-        // The output path is the entry before the first -acodec of the extra tracks, or last.
-        std::string output = args.back();
-        for (std::size_t i = 1; i < args.size(); ++i)
-            if (args[i] == "-newaudio") {
-                output = args[i - 9];
-                break;
-            }
-        std::ofstream(output) << "partial";
-        if (during_run)
-            during_run(output);
-        auto failure = fail_for.find(source);
-        if (failure != fail_for.end() && failure->second != DOLMAR_OK) {
-            if (!fail_quietly.count(source))
-                report("Cannot decode the input: invalid data", -1.0);
-            return failure->second;
-        }
-        for (int i = 1; i <= reports_per_run; ++i) {
-            if (clock)
-                *clock += 600;
-            if (report(nullptr, i * 1.0) < 0 && !ignores_cancel)
-                return DOLMAR_STOPPED;
-        }
-        if (failure != fail_for.end())
-            std::filesystem::remove(output); // "succeeds" without writing anything
-        return DOLMAR_OK;
-    }
-};
-
-struct Fixture
-{
-    TempDir out;
-    RecordingObserver observer;
-    FakeEngine engine;
-    ConversionDriver driver;
-    TaskList tasks;
-    RunRequest request;
-    std::vector<std::string> post_processed;
-    std::set<std::string> post_process_fails; // outputs whose command cannot be started
-    std::map<std::string, int> post_process_status; // outputs whose command ends with a status
-    uint32_t clock = 0;
-
-    Fixture()
-        : driver(observer)
-    {
-        Prepare();
-    }
-    explicit Fixture(const Texts &texts)
-        : driver(observer, texts)
-    {
-        Prepare();
-    }
-
-    void Prepare()
-    {
-        engine.clock = &clock;
-        driver.SetEngine(std::ref(engine));
-        driver.SetTickSource([this] { return clock; });
-        driver.SetPostProcessRunner([this](const std::string &output, std::string_view,
-                                           const std::string &, const StopRequest &) {
-            PostProcessResult r;
-            if (post_process_fails.count(output)) {
-                r.error = "cannot start ferrule: No such file or directory";
-                return r;
-            }
-            post_processed.push_back(output);
-            r.ran = true;
-            r.exit_status = post_process_status.count(output) ? post_process_status[output] : 0;
-            return r;
-        });
-        request.split_choice = "No split";
-        request.output_folder = out.path().string() + "/";
-        request.current_profile.profile_path = "/ini/ipadh264.ini";
-    }
-
-    Task &AddTask(const std::string &name)
-    {
-        auto task = MakeProbedTask("/in/" + name + ".avi", out.file(name + ".mp4"));
-        task->duration_s = 5;
-        task->settings.PostProcess = "\"./ferrule\" \"%out\"";
-        task->settings.profile_path = request.current_profile.profile_path;
-        tasks.Add(std::move(task));
-        return *tasks.Get(tasks.Count() - 1);
-    }
-};
-
-} // namespace
+using Fixture = quillet::test::DriverFixture;
 
 TEST(ConversionDriver, convertsEveryTaskAndRunsItsPostProcess)
 {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 using namespace quillet::test;
 using dolmar_test::MaxVolumeDb;
@@ -279,17 +280,54 @@ TEST_F(Conversion, callbackStopEndsPromptlyWithAPlayableFile)
     EXPECT_LT(probed.duration, 6.0);
 }
 
-TEST_F(Conversion, progressReportsTheOutputPositionOften)
+TEST_F(Conversion, progressReportsTheOutputPositionOnTheCallersThread)
 {
+    // How often the reports come is a matter of time, which a loaded machine bends; the
+    // benchmark prints it (bench_engine). Here: they come, they follow the output, and every one
+    // on the thread that called.
     ClipRecipe recipe;
     recipe.seconds = 6.0;
     const std::string longer = MakeClip(m_dir.path() / "six.mp4", recipe).string();
+    const int stray_before = dolmar_test::g_stray_callbacks.load();
     const auto run = RunEngine({"-i", longer, "-hq", Out("progress.mp4")});
     ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
     EXPECT_GE(run.progress_reports, 3);
     EXPECT_NEAR(run.last_position_s, 6.0, 0.5);
-    // 100 ms is promised per unit of work; a loaded test machine gets some slack.
-    EXPECT_LT(run.longest_silence.count(), 400);
+    EXPECT_EQ(dolmar_test::g_stray_callbacks.load(), stray_before);
+}
+
+TEST_F(Conversion, runsOnTwoThreadsAtOnceKeepTheirOutputsAndReportsApart)
+{
+    ClipRecipe recipe;
+    recipe.seconds = 3.0;
+    const std::string other = MakeClip(m_dir.path() / "three.mkv", recipe).string();
+    const int stray_before = dolmar_test::g_stray_callbacks.load();
+    dolmar_test::EngineRun small, silent;
+    std::thread first([&] {
+        EnableDshow(1); // this thread's next run only
+        small = RunEngine({"-i", s_clip, "-s", "160x120", Out("small.mp4")});
+        EnableDshow(0);
+    });
+    std::thread second([&] { silent = RunEngine({"-i", other, "-an", Out("silent.mp4")}); });
+    first.join();
+    second.join();
+
+    ASSERT_EQ(small.result, DOLMAR_OK) << small.AllMessages();
+    ASSERT_EQ(silent.result, DOLMAR_OK) << silent.AllMessages();
+    // Each caller heard of its own run, to its own end.
+    EXPECT_NEAR(small.last_position_s, 2.0, 0.2);
+    EXPECT_NEAR(silent.last_position_s, 3.0, 0.2);
+    EXPECT_EQ(dolmar_test::g_stray_callbacks.load(), stray_before);
+    const auto small_probe = Ffprobe(Out("small.mp4"));
+    ASSERT_NE(small_probe.first("video"), nullptr);
+    EXPECT_EQ(small_probe.first("video")->width, 160);
+    EXPECT_EQ(small_probe.count("audio"), 1);
+    EXPECT_NEAR(small_probe.duration, 2.0, 0.1);
+    const auto silent_probe = Ffprobe(Out("silent.mp4"));
+    ASSERT_NE(silent_probe.first("video"), nullptr);
+    EXPECT_EQ(silent_probe.first("video")->width, 320);
+    EXPECT_EQ(silent_probe.count("audio"), 0);
+    EXPECT_NEAR(silent_probe.duration, 3.0, 0.1);
 }
 
 TEST_F(Conversion, outputOverTheInputIsRefused)

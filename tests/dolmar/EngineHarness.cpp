@@ -3,19 +3,28 @@
 
 #include "Command.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace dolmar_test {
 
+std::atomic<int> g_stray_callbacks{0};
+
 namespace {
 
-// ffmain's callback is a plain function pointer, so the run being observed lives here.
-EngineRun *g_run = nullptr;
-RunOptions g_options;
-std::chrono::steady_clock::time_point g_last_call;
+// ffmain's callback is a plain function pointer, so the run being observed lives here, one per
+// thread: the engine calls back on the thread that called it, and runs may go on at once.
+thread_local EngineRun *g_run = nullptr;
+thread_local RunOptions g_options;
+thread_local std::chrono::steady_clock::time_point g_last_call;
 
 int Callback(const char *message, double position)
 {
+    if (!g_run) {
+        // Not the calling thread: nothing here knows the run, which is the fault to report.
+        g_stray_callbacks.fetch_add(1);
+        return 0;
+    }
     const auto now = std::chrono::steady_clock::now();
     const auto silence = std::chrono::duration_cast<std::chrono::milliseconds>(now - g_last_call);
     if (silence > g_run->longest_silence)

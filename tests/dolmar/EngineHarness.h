@@ -6,6 +6,7 @@
 #include "MediaFixtures.h"
 #include "TransportClock.h"
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -29,8 +30,12 @@ struct RunOptions
     double stop_at_position_s = -1;
 };
 
-/// Calls ffmain with "ffmain" followed by args.
+/// Calls ffmain with "ffmain" followed by args. Runs on several threads at once are observed
+/// apart.
 EngineRun RunEngine(const std::vector<std::string> &args, RunOptions options = {});
+
+/// Callbacks that came on a thread other than the one that called ffmain, since the start.
+extern std::atomic<int> g_stray_callbacks;
 
 /// A probe through GetMediaFileInfo whose records are released on scope exit.
 class ProbeResult

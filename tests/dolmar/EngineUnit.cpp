@@ -6,6 +6,7 @@
 #include "OptionParser.h"
 #include "OutputSession.h"
 #include "ProgressReporter.h"
+#include "Scheduler.h"
 #include "SubtitleFile.h"
 
 namespace dolmar_unit {
@@ -56,8 +57,9 @@ void DryRun(const std::vector<std::string> &args, const SourceFacts &source)
     if (targets.video && !plan.output.subtitle_path.empty())
         SubtitleFile subtitles(plan.output.subtitle_path, targets.video->frame_rate);
     ProgressReporter progress(nullptr);
+    Scheduler scheduler(progress);
     // Destroyed unfinished: the muxer removes the file it created.
-    OutputSession session(plan, targets, progress);
+    OutputSession session(plan, targets, progress, scheduler);
 }
 
 std::string RefusalOf(const std::function<void()> &work)

@@ -7,8 +7,13 @@
  * transcoder; the engine reports progress and errors through the caller's ProgressCallback.
  * Probing fills the two flat records below, whose byte layouts are fixed and shared with callers.
  *
- * Every entry point is called from one thread (the caller's user-interface thread). No C++
- * exception ever crosses this boundary. How the engine is built inside: src/Transcoder.h.
+ * A program with one user-interface thread calls everything from it, as the converter does. The
+ * engine keeps no state between calls beyond VCInit's, so ffmain and GetMediaFileInfo may also
+ * run on several threads at once, each call a conversion or probe of its own: ffmain calls its
+ * callback only on the thread that called it (so a callback can tell its run by its thread), and
+ * EnableDshow applies to the next ffmain on the same thread. VCInit and VCExit are for the whole
+ * process, once, with no conversion running. No C++ exception ever crosses this boundary. How the
+ * engine is built inside: src/Transcoder.h; its threads: src/Scheduler.h.
  */
 #ifndef DOLMAR_H
 #define DOLMAR_H
@@ -72,10 +77,13 @@ enum {
 /* clang-format on */
 
 /*
- * Progress and messages from a running conversion.
- *   position >= 0: the output position in seconds; called at least every 100 ms of work.
+ * Progress and messages from a running conversion, always on the thread that called ffmain (the
+ * conversion itself runs on threads of the engine's own, so the caller's thread is free for
+ * this).
+ *   position >= 0: the output position in seconds (what has reached the encoders); called about
+ *     every 40 ms while the conversion runs, however long a single step of it takes.
  *   -2 < position < 0: message is text for the user (what failed, on which file, and why).
- * Return 0 to continue, -1 to stop the conversion.
+ * Return 0 to continue, -1 to stop the conversion; ffmain then returns within half a second.
  */
 typedef int (*ProgressCallback)(const char *message, double position);
 
@@ -106,8 +114,9 @@ DOLMAR_API void FreeContext(MediaContext *ctx);
  * library's malloc family, released here with free(). */
 DOLMAR_API void FreeStreamInfo(StreamInfo *streams);
 
-/* Records whether the next input is meant for the platform's media route (1) or not (0). There is
- * no separate route here: every input is read through libavformat whatever the flag says. */
+/* Records whether the next input of this thread's next ffmain is meant for the platform's media
+ * route (1) or not (0). There is no separate route here: every input is read through libavformat
+ * whatever the flag says. */
 DOLMAR_API void EnableDshow(int flag);
 
 /*

@@ -31,6 +31,8 @@ public:
 
     /// Samples queued plus samples handed out: where the audio of the output ends.
     int64_t EndSamples() const;
+    /// Samples handed out to the encoder.
+    int64_t SamplesOut() const { return m_samples_out; }
     int SampleRate() const { return m_sample_rate; }
 
 private:

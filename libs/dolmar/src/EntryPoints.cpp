@@ -11,7 +11,6 @@
 #include "ProgressReporter.h"
 #include "Transcoder.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -20,8 +19,10 @@
 namespace {
 
 // EnableDshow's flag. There is no separate media route here; the flag is kept so that a merged
-// run's "&dshow" and this flag mean the same thing to the plan.
-std::atomic<int> g_route_flag{0};
+// run's "&dshow" and this flag mean the same thing to the plan. It is set before each ffmain and
+// cleared after it on the same thread, so each thread has its own: conversions on several
+// threads at once do not see each other's.
+thread_local int g_route_flag = 0;
 
 } // namespace
 

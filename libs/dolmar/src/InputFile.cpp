@@ -94,7 +94,7 @@ void InputFile::SeekToStart()
         LogCapture::TakeLastError();
         return;
     }
-    m_mender.Restart();
+    RestartClock();
     if (m_mender.Active())
         m_seek_target_us = target;
 }
@@ -106,18 +106,23 @@ void InputFile::ReadFromTheStart()
         LogCapture::TakeLastError();
         return;
     }
-    m_mender.Restart();
+    RestartClock();
     m_furthest_byte = -1;
     m_furthest_dts = INT64_MIN;
     m_reads_without_progress = 0;
+}
+
+void InputFile::RestartClock()
+{
+    m_mender.Restart();
+    m_joints = 0;
 }
 
 std::optional<double> InputFile::StatedDurationSeconds() const
 {
     // Where the clock jumped, the container's duration measured the jumps, not the content.
     if (m_ctx->duration == AV_NOPTS_VALUE || m_ctx->duration <= 0
-        || m_ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE
-        || m_mender.Joints() > 0)
+        || m_ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE || m_joints > 0)
         return std::nullopt;
     return m_ctx->duration / double(AV_TIME_BASE);
 }
@@ -177,6 +182,7 @@ bool InputFile::Read(AVPacket *packet)
             }
         }
         m_mender.Mend(packet);
+        m_joints = m_mender.Joints();
         return true;
     }
 }

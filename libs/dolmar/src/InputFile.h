@@ -6,6 +6,7 @@
 #include "SourceFacts.h"
 #include "TimestampMender.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,7 +52,8 @@ public:
     void SeekToStart();
 
     /// The duration the container states, when it was read from the file's own timestamps or
-    /// index (not guessed from the bit rate), and the clock has not jumped so far.
+    /// index (not guessed from the bit rate), and the clock has not jumped so far. Safe to ask
+    /// from a decoder's thread while the demuxer reads.
     std::optional<double> StatedDurationSeconds() const;
 
     /// The next packet, or false at the end of the input (damage included: what was readable is
@@ -63,6 +65,7 @@ public:
 
 private:
     void ReadFromTheStart();
+    void RestartClock();
 
     InputOptions m_options;
     ProgressReporter &m_progress;
@@ -70,6 +73,8 @@ private:
     SourceFacts m_facts;
     std::string m_read_error;
     TimestampMender m_mender{{}, false};
+    /// The mender's joints so far, for the decoders' threads.
+    std::atomic<std::size_t> m_joints{0};
     /// After a seek: the first timestamp read must not lie beyond the point sought.
     std::optional<int64_t> m_seek_target_us;
     int64_t m_furthest_byte = -1;

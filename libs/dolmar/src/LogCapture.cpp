@@ -13,9 +13,12 @@ namespace dolmar {
 
 namespace {
 
-std::mutex g_mutex;
-std::string g_partial; // a line FFmpeg is still writing in pieces
-std::string g_last; // the last finished error line
+std::mutex g_mutex; // guards the installation only
+// Kept per thread: several conversions may run at once, and a failing FFmpeg call logs on the
+// thread that made it, so a run's message never takes another run's complaint. A line logged on
+// a codec's own worker thread is not kept; the stage's own message still says what failed.
+thread_local std::string g_partial; // a line FFmpeg is still writing in pieces
+thread_local std::string g_last; // the last finished error line
 bool g_installed = false;
 
 void Callback(void *avcl, int level, const char *fmt, va_list vl)
@@ -27,15 +30,12 @@ void Callback(void *avcl, int level, const char *fmt, va_list vl)
     char text[1024];
     std::vsnprintf(text, sizeof text, fmt, copy);
     va_end(copy);
-    {
-        std::lock_guard lock(g_mutex);
-        g_partial += text;
-        if (!g_partial.empty() && g_partial.back() == '\n') {
-            g_partial.pop_back();
-            if (!g_partial.empty())
-                g_last = g_partial;
-            g_partial.clear();
-        }
+    g_partial += text;
+    if (!g_partial.empty() && g_partial.back() == '\n') {
+        g_partial.pop_back();
+        if (!g_partial.empty())
+            g_last = g_partial;
+        g_partial.clear();
     }
     av_log_default_callback(avcl, level, fmt, vl);
 }
@@ -65,7 +65,6 @@ void LogCapture::Uninstall()
 
 std::string LogCapture::TakeLastError()
 {
-    std::lock_guard lock(g_mutex);
     std::string last;
     last.swap(g_last);
     return last;

@@ -7,7 +7,8 @@ namespace dolmar {
 
 /// FFmpeg's log, tamed for a desktop program: only errors reach stderr, and the last error line
 /// is kept so that a failure message can say what FFmpeg itself complained about.
-/// FFmpeg logs from its codec threads too, so the kept line is guarded by a mutex.
+/// The kept line belongs to the thread that logged it, so runs on several threads at once keep
+/// their own.
 class LogCapture
 {
 public:
@@ -15,7 +16,7 @@ public:
     static void Install();
     /// Puts FFmpeg's own callback back.
     static void Uninstall();
-    /// The last complete error line logged since the previous call, then forgets it.
+    /// The last complete error line this thread logged since the previous call, then forgets it.
     static std::string TakeLastError();
 };
 

@@ -4,6 +4,7 @@
 #include "EncoderSettings.h"
 #include "EngineError.h"
 #include "ProgressReporter.h"
+#include "Scheduler.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -25,10 +26,11 @@ constexpr int kMaxHeldAudioSeconds = 10;
 } // namespace
 
 OutputSession::OutputSession(const ConversionPlan &plan, const OutputTargets &targets,
-                             ProgressReporter &progress)
+                             ProgressReporter &progress, Scheduler &scheduler)
     : m_plan(plan)
     , m_targets(targets)
     , m_progress(progress)
+    , m_scheduler(scheduler)
     , m_audio_frame(MakeFrame())
 {
     const OutputOptions &output = plan.output;
@@ -61,24 +63,62 @@ OutputSession::OutputSession(const ConversionPlan &plan, const OutputTargets &ta
     m_muxer->Describe(
         SourceTags::ReadFile(plan.inputs.front(), tagged_audio, progress.InterruptCallback()));
     m_muxer->Start();
-}
 
-bool OutputSession::WritePacket(AVPacket *packet, int stream_index, AVRational time_base)
-{
-    if (m_progress.Poll() && !m_flushing)
-        return false;
-    if (!m_muxer->Write(packet, stream_index, time_base)) {
-        m_size_limit_reached = true;
-        return false;
+    const int encoders = (m_video ? 1 : 0) + static_cast<int>(m_audio.size());
+    m_muxer_stage = std::make_unique<MuxerStage>(scheduler, *m_muxer, encoders);
+    if (m_video)
+        m_video_stage = std::make_unique<EncoderStage>(scheduler, *m_video, *m_muxer_stage,
+                                                       m_video_stream, kPictureLimits);
+    for (AudioOut &audio : m_audio)
+        audio.stage = std::make_unique<EncoderStage>(scheduler, *audio.encoder, *m_muxer_stage,
+                                                     audio.stream_index, kSoundLimits);
+    try {
+        m_muxer_stage->Start();
+        if (m_video_stage)
+            m_video_stage->Start();
+        for (AudioOut &audio : m_audio)
+            audio.stage->Start();
+    } catch (...) {
+        // No destructor runs for a constructor that throws: the stages that did start must end
+        // here, before the members they use go.
+        m_scheduler.AbortAll();
+        JoinStages();
+        throw;
     }
-    return true;
 }
 
-bool OutputSession::EncodeVideo(const AVFrame *frame)
+OutputSession::~OutputSession()
 {
-    const AVRational time_base = m_video->Context()->time_base;
-    return m_video->Encode(
-        frame, [&](AVPacket *packet) { return WritePacket(packet, m_video_stream, time_base); });
+    // A run that did not get through Finish still has stages running; they use the encoders and
+    // the muxer, which go next.
+    if (!m_finished)
+        m_scheduler.AbortAll();
+    JoinStages();
+}
+
+void OutputSession::JoinStages()
+{
+    if (m_video_stage)
+        m_video_stage->Join();
+    for (AudioOut &audio : m_audio)
+        if (audio.stage)
+            audio.stage->Join();
+    if (m_muxer_stage)
+        m_muxer_stage->Join();
+}
+
+void OutputSession::Feed(SessionQueue &queue)
+{
+    while (std::optional<SessionItem> item = queue.Receive()) {
+        m_scheduler.Checkpoint(StageKind::Session);
+        const bool go_on = item->audio_output < 0
+            ? SendVideo(item->frame.get(), item->time_base)
+            : SendAudio(static_cast<std::size_t>(item->audio_output), item->frame.get());
+        if (!go_on) {
+            queue.FinishReceiving();
+            return;
+        }
+    }
 }
 
 bool OutputSession::SendVideo(AVFrame *frame, AVRational time_base)
@@ -96,7 +136,13 @@ bool OutputSession::SendVideo(AVFrame *frame, AVRational time_base)
     av_frame_unref(m_last_picture.get());
     CheckAv(av_frame_ref(m_last_picture.get(), frame), "keep a picture", "");
     m_progress.SetPosition(PositionSeconds());
-    return EncodeVideo(frame);
+    if (!m_video_stage->Send(frame))
+        return false;
+    // Sound held back for the picture may go now.
+    for (AudioOut &audio : m_audio)
+        if (!DrainQueue(audio, false))
+            return false;
+    return true;
 }
 
 double OutputSession::VideoEndSeconds() const
@@ -106,7 +152,6 @@ double OutputSession::VideoEndSeconds() const
 
 bool OutputSession::DrainQueue(AudioOut &audio, bool final)
 {
-    const AVRational time_base = audio.encoder->Context()->time_base;
     const int rate = audio.queue->SampleRate();
     int64_t up_to = INT64_MAX;
     if (m_video) {
@@ -116,9 +161,7 @@ bool OutputSession::DrainQueue(AudioOut &audio, bool final)
                          audio.queue->EndSamples() - int64_t{kMaxHeldAudioSeconds} * rate);
     }
     while (audio.queue->Pop(m_audio_frame.get(), final, up_to)) {
-        const bool go_on = audio.encoder->Encode(m_audio_frame.get(), [&](AVPacket *packet) {
-            return WritePacket(packet, audio.stream_index, time_base);
-        });
+        const bool go_on = audio.stage->Send(m_audio_frame.get());
         av_frame_unref(m_audio_frame.get());
         if (!go_on)
             return false;
@@ -130,8 +173,9 @@ bool OutputSession::SendAudio(std::size_t index, const AVFrame *frame)
 {
     AudioOut &audio = m_audio[index];
     audio.queue->Push(frame);
+    const bool go_on = DrainQueue(audio, false);
     m_progress.SetPosition(PositionSeconds());
-    return DrainQueue(audio, false);
+    return go_on;
 }
 
 void OutputSession::StartSegment()
@@ -165,7 +209,7 @@ bool OutputSession::EndSegment(bool repeat_picture)
         while (m_video_next_pts < end_pts) {
             CheckAv(av_frame_ref(copy.get(), m_last_picture.get()), "repeat a picture", "");
             copy->pts = m_video_next_pts++;
-            const bool go_on = EncodeVideo(copy.get());
+            const bool go_on = m_video_stage->Send(copy.get());
             av_frame_unref(copy.get());
             if (!go_on)
                 return false;
@@ -177,34 +221,33 @@ bool OutputSession::EndSegment(bool repeat_picture)
     return true;
 }
 
-bool OutputSession::Flush()
+void OutputSession::Finish()
 {
-    m_flushing = true;
-    for (AudioOut &audio : m_audio) {
-        if (!DrainQueue(audio, true))
-            return false;
-        const AVRational time_base = audio.encoder->Context()->time_base;
-        if (!audio.encoder->Encode(nullptr, [&](AVPacket *packet) {
-                return WritePacket(packet, audio.stream_index, time_base);
-            }))
-            return false;
-    }
-    if (m_video && !EncodeVideo(nullptr))
-        return false;
-    return true;
-}
-
-void OutputSession::Finish(bool complete)
-{
-    m_muxer->Finish(complete);
+    if (!m_scheduler.Cut())
+        for (AudioOut &audio : m_audio)
+            if (!DrainQueue(audio, true))
+                break;
+    if (m_video_stage)
+        m_video_stage->Finish();
+    for (AudioOut &audio : m_audio)
+        audio.stage->Finish();
+    JoinStages();
+    m_finished = true;
+    if (m_scheduler.Failed())
+        return;
+    // After a stop what reached the muxer belongs in the file; at the size limit nothing more
+    // may be written.
+    m_muxer->Finish(!m_scheduler.SizeLimited());
 }
 
 double OutputSession::PositionSeconds() const
 {
+    // What has gone to the encoders: sound waiting in its queue for the picture is not there yet
+    // (the stages decode sound far faster than pictures, so it is often seconds ahead).
     double position = VideoEndSeconds();
     for (const AudioOut &audio : m_audio)
         position
-            = std::max(position, audio.queue->EndSamples() / double(audio.queue->SampleRate()));
+            = std::max(position, audio.queue->SamplesOut() / double(audio.queue->SampleRate()));
     return position;
 }
 

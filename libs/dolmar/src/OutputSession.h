@@ -5,8 +5,11 @@
 #include "AvOwners.h"
 #include "ConversionPlan.h"
 #include "Encoder.h"
+#include "EncoderStage.h"
 #include "Muxer.h"
+#include "MuxerStage.h"
 #include "OutputTargets.h"
+#include "StageItems.h"
 
 #include <memory>
 #include <vector>
@@ -14,9 +17,10 @@
 namespace dolmar {
 
 class ProgressReporter;
+class Scheduler;
 
-/// The output side of a run: one encoder per output stream, the muxer, and the running clock
-/// that joins segments without a gap.
+/// The output side of a run: one encoder per output stream, each on its EncoderStage, the muxer on
+/// its MuxerStage, and the running clock that joins segments without a gap (the session).
 ///
 /// Video frames arrive with timestamps counted from the start of their segment; the session adds
 /// the segment's offset. Audio runs on its sample count, and is encoded only as far as the
@@ -24,32 +28,38 @@ class ProgressReporter;
 /// AAC or MP3 source decodes up to a frame past its end) can still be cut off. A longer
 /// difference is content: the shorter of picture and sound is brought up to the longer one
 /// (silence, or the last picture held), so the next segment starts with both together.
+///
+/// The session runs on one thread at a time: Feed on the session thread while an input is
+/// converted, every other member on the conductor's thread between inputs.
 class OutputSession
 {
 public:
-    /// Opens every encoder, then creates the file and writes its header. Throws EngineError.
+    /// Opens every encoder, then creates the file, writes its header and starts the encoder and
+    /// muxer stages. Throws EngineError.
     OutputSession(const ConversionPlan &plan, const OutputTargets &targets,
-                  ProgressReporter &progress);
+                  ProgressReporter &progress, Scheduler &scheduler);
+    /// Ends the stages of a run that did not finish; the Muxer then removes the file.
+    ~OutputSession();
+    OutputSession(const OutputSession &) = delete;
+    OutputSession &operator=(const OutputSession &) = delete;
 
     const OutputTargets &Targets() const { return m_targets; }
     bool HasVideo() const { return m_video != nullptr; }
     std::size_t AudioCount() const { return m_audio.size(); }
 
-    /// The following calls return false when the run must end now: the -fs size is reached or
-    /// the caller asked to stop.
-    bool SendVideo(AVFrame *frame, AVRational time_base);
-    bool SendAudio(std::size_t index, const AVFrame *frame);
+    /// The session of one input: hands the filtered frames of queue to the encoders until every
+    /// filter graph has finished or the run is cut.
+    void Feed(SessionQueue &queue);
 
     void StartSegment();
     /// Evens out picture and sound at a segment's end; repeat_picture when another follows.
+    /// False when the run is being cut.
     bool EndSegment(bool repeat_picture);
-    /// Drains the audio queues and every encoder at the end of the run, also after a stop: what
-    /// the encoders still hold (libx264 keeps a second or two of pictures) belongs in the file.
-    bool Flush();
-    /// Writes the trailer and closes the file. complete: the run reached the end of its inputs.
-    void Finish(bool complete);
+    /// Ends the run's output: drains the sound held back when the inputs were converted to their
+    /// end, lets every stage finish, then writes the trailer and closes the file. After a stop
+    /// the file ends where the conversion got to; after a failure it is left for the destructor.
+    void Finish();
 
-    bool SizeLimitReached() const { return m_size_limit_reached; }
     double PositionSeconds() const;
     int64_t VideoFramesSent() const { return m_video_next_pts; }
     int64_t AudioSamplesSent() const;
@@ -59,17 +69,20 @@ private:
     {
         std::unique_ptr<Encoder> encoder;
         std::unique_ptr<AudioFrameQueue> queue;
+        std::unique_ptr<EncoderStage> stage;
         int stream_index = -1;
     };
 
-    bool EncodeVideo(const AVFrame *frame);
+    bool SendVideo(AVFrame *frame, AVRational time_base);
+    bool SendAudio(std::size_t index, const AVFrame *frame);
     bool DrainQueue(AudioOut &audio, bool final);
     double VideoEndSeconds() const;
-    bool WritePacket(AVPacket *packet, int stream_index, AVRational time_base);
+    void JoinStages();
 
     const ConversionPlan &m_plan;
     OutputTargets m_targets;
     ProgressReporter &m_progress;
+    Scheduler &m_scheduler;
     std::unique_ptr<Muxer> m_muxer;
     std::unique_ptr<Encoder> m_video;
     int m_video_stream = -1;
@@ -78,8 +91,10 @@ private:
     FramePtr m_audio_frame;
     int64_t m_video_offset = 0;
     int64_t m_video_next_pts = 0;
-    bool m_size_limit_reached = false;
-    bool m_flushing = false;
+    bool m_finished = false; ///< every stage has ended
+    // The stages go before the encoders and the muxer they use.
+    std::unique_ptr<MuxerStage> m_muxer_stage;
+    std::unique_ptr<EncoderStage> m_video_stage;
 };
 
 } // namespace dolmar

@@ -2,25 +2,25 @@
 #pragma once
 
 #include "AudioFilter.h"
-#include "AvOwners.h"
 #include "ConversionPlan.h"
-#include "Decoder.h"
+#include "DecoderStage.h"
+#include "FilterGraphStage.h"
+#include "Scheduler.h"
+#include "StageItems.h"
 #include "VideoFilter.h"
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace dolmar {
 
 class InputFile;
 class OutputSession;
-class ProgressReporter;
 
 /// Converts one input (a whole single-file run, or one segment of a merged run) into the
-/// output session: reads packets, decodes the streams the output uses, filters each into its
-/// output stream's format and hands the frames on.
+/// output session: the stages of one input (Scheduler.h) are built here, run, and joined. The
+/// demuxer runs on the calling thread (the conductor), every other stage on its own.
 class SegmentRunner
 {
 public:
@@ -28,58 +28,35 @@ public:
         InputDone, ///< every chosen stream reached its end (or the -t point)
         Stopped, ///< the caller asked to stop
         SizeLimitReached, ///< the -fs size is reached
+        Failed, ///< a stage failed; the scheduler holds why
     };
 
     /// video_stream / audio_streams: the source stream for the output's video and for each of
     /// its audio streams, -1 where this input has none. threads 0: every core.
-    SegmentRunner(InputFile &input, OutputSession &output, ProgressReporter &progress,
+    SegmentRunner(Scheduler &scheduler, InputFile &input, OutputSession &output,
                   const VideoFilterSetup &video_setup, int video_stream,
                   const std::vector<int> &audio_streams, int threads);
+    /// Ends and joins the stages of a run that did not get through Run.
     ~SegmentRunner();
+    SegmentRunner(const SegmentRunner &) = delete;
+    SegmentRunner &operator=(const SegmentRunner &) = delete;
 
     End Run();
 
     int64_t FramesDecoded() const;
 
 private:
-    struct VideoRoute
-    {
-        int stream = -1;
-        std::unique_ptr<VideoFilter> filter;
-        bool done = false;
-    };
-    struct AudioRoute
-    {
-        int stream = -1;
-        std::size_t output = 0;
-        std::unique_ptr<AudioFilter> filter;
-        bool done = false;
-    };
+    DecoderStage &DecoderFor(int stream, int threads);
+    void JoinAll();
 
-    bool Dispatch(int stream, AVFrame *frame);
-    bool Stray(int stream, const AVFrame *frame, double start_s);
-    bool CloseVideo(VideoRoute &route, int64_t pts);
-    bool CloseAudio(AudioRoute &route, int64_t pts);
-    bool FeedVideo(VideoRoute &route, AVFrame *frame, AVRational time_base);
-    bool FeedAudio(AudioRoute &route, AVFrame *frame, AVRational time_base);
-    bool DrainVideo(VideoRoute &route, bool closing);
-    bool DrainAudio(AudioRoute &route, bool closing);
-    bool FinishRoutes();
-    bool EverythingDone() const;
-
+    Scheduler &m_scheduler;
     InputFile &m_input;
     OutputSession &m_output;
-    ProgressReporter &m_progress;
-    VideoFilterSetup m_video_setup;
-    std::vector<VideoRoute> m_video; ///< none or one
-    std::vector<AudioRoute> m_audio;
-    std::map<int, std::unique_ptr<Decoder>> m_decoders;
-    FramePtr m_filtered;
-    double m_trim_start_s = 0;
-    std::optional<double> m_trim_end_s;
-    /// Per source stream: where its last frame ended (source seconds).
-    std::map<int, double> m_stream_end_s;
-    bool m_blocked = false; ///< the output said stop (size limit or caller)
+    std::unique_ptr<SessionQueue> m_session_queue;
+    std::vector<std::unique_ptr<FilterGraphStage>> m_graphs;
+    std::map<int, std::unique_ptr<DecoderStage>> m_decoders;
+    StageThread m_session;
+    bool m_joined = true;
 };
 
 } // namespace dolmar

@@ -4,10 +4,10 @@
 #include "BitmapSubtitles.h"
 #include "EngineError.h"
 #include "InputFile.h"
-#include "InterlaceProbe.h"
 #include "OutputSession.h"
 #include "OutputTargets.h"
 #include "ProgressReporter.h"
+#include "Scheduler.h"
 #include "SegmentRunner.h"
 #include "SubtitleFile.h"
 #include "SubtitleStyle.h"
@@ -52,12 +52,21 @@ void ChooseStreams(const ConversionPlan &plan, const OutputTargets &targets, con
 
 } // namespace
 
-Transcoder::Transcoder(const ConversionPlan &plan, ProgressReporter &progress)
+Transcoder::Transcoder(const ConversionPlan &plan, ProgressReporter &progress, StageFault fault)
     : m_plan(plan)
     , m_progress(progress)
+    , m_fault(std::move(fault))
 { }
 
 RunOutcome Transcoder::Run()
+{
+    Scheduler scheduler(m_progress, m_fault);
+    scheduler.Run([&] { Conduct(scheduler); });
+    return m_progress.StopRequested() && !scheduler.SizeLimited() ? RunOutcome::Stopped
+                                                                  : RunOutcome::Finished;
+}
+
+void Transcoder::Conduct(Scheduler &scheduler)
 {
     RefuseOverwritingAnInput(m_plan);
     auto first = std::make_unique<InputFile>(m_plan.inputs.front(), m_progress);
@@ -87,10 +96,9 @@ RunOutcome Transcoder::Run()
         }
     }
 
-    OutputSession output(m_plan, targets, m_progress);
-    bool interrupted = false;
+    OutputSession output(m_plan, targets, m_progress, scheduler);
     int64_t decoded_frames = 0;
-    for (std::size_t i = 0; i < m_plan.inputs.size() && !interrupted; ++i) {
+    for (std::size_t i = 0; i < m_plan.inputs.size(); ++i) {
         std::unique_ptr<InputFile> input;
         if (i == 0) {
             input = std::move(first);
@@ -101,7 +109,7 @@ RunOutcome Transcoder::Run()
                 // A stop asked for while the next segment opened is a stop, not a failure.
                 if (!m_progress.StopRequested())
                     throw;
-                interrupted = true;
+                scheduler.Stop();
                 break;
             }
         }
@@ -114,34 +122,32 @@ RunOutcome Transcoder::Run()
             const SourceStream &source
                 = input->Facts().streams[static_cast<std::size_t>(video_stream)];
             setup.upright_turn = source.upright_turn;
-            // A stream that does not state its scanning is looked at: broadcast recordings and
-            // old capture files are often interlaced without saying so.
-            setup.field_order = source.field_order != AV_FIELD_UNKNOWN
-                ? source.field_order
-                : InterlaceProbe::Detect(input->Path(), video_stream);
+            // A stream that does not state its scanning is judged picture by picture as it
+            // converts (VideoFilter's comb detection), so nothing is looked at beforehand.
+            setup.field_order = source.field_order;
         }
-        SegmentRunner segment(*input, output, m_progress, setup, video_stream, audio_streams,
+        SegmentRunner segment(scheduler, *input, output, setup, video_stream, audio_streams,
                               input->Options().decoder_threads);
         output.StartSegment();
         const int64_t pictures_before = output.VideoFramesSent();
         const SegmentRunner::End end = segment.Run();
         decoded_frames += segment.FramesDecoded();
-        if (end != SegmentRunner::End::InputDone) {
-            interrupted = true;
+        if (end == SegmentRunner::End::Failed)
+            return; // the scheduler rethrows the stage's failure
+        if (end != SegmentRunner::End::InputDone)
             break;
-        }
         // A joined file that gives no picture would vanish from the result without a word.
         if (m_plan.merged && output.HasVideo() && output.VideoFramesSent() == pictures_before)
             ThrowFailed("No picture could be decoded from " + Quoted(input->Path())
                         + "; the file seems damaged.");
         if (!output.EndSegment(i + 1 < m_plan.inputs.size()))
-            interrupted = true;
-        else if (segment.FramesDecoded() == 0 && !input->ReadError().empty())
+            break;
+        if (segment.FramesDecoded() == 0 && !input->ReadError().empty())
             ThrowFailed("Nothing could be read from " + Quoted(input->Path()) + ": "
                         + input->ReadError() + ".");
     }
 
-    if (!interrupted) {
+    if (!scheduler.Cut()) {
         if (output.HasVideo() && output.VideoFramesSent() == 0)
             ThrowFailed("No picture could be decoded from " + Quoted(m_plan.inputs.front().path)
                         + (decoded_frames ? " in the time chosen with -ss/-t."
@@ -153,10 +159,7 @@ RunOutcome Transcoder::Run()
     }
     // After a stop the encoders still give up what they hold, so the file ends where the
     // conversion was; at the size limit nothing more may be written.
-    const bool size_limited = output.SizeLimitReached();
-    const bool complete = !size_limited && output.Flush();
-    output.Finish(complete);
-    return m_progress.StopRequested() && !size_limited ? RunOutcome::Stopped : RunOutcome::Finished;
+    output.Finish();
 }
 
 } // namespace dolmar

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TrackIdentifier.h"
 
-#include "JsonReader.h"
 #include "MatroskaLayout.h"
 #include "MkvError.h"
 #include "ToolProcess.h"
 #include "TrackHeaderReader.h"
 #include "mkvextract.h"
+
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 
@@ -33,10 +34,16 @@ std::int32_t TrackType(std::string_view type)
     return EM_TRACK_OTHER;
 }
 
-std::string_view TextMember(const JsonValue *object, std::string_view name)
+using Json = nlohmann::json;
+
+/// The text of a string member; empty when the member is absent or not a string.
+std::string TextMember(const Json &object, const char *name)
 {
-    const JsonValue *value = object ? object->Find(name) : nullptr;
-    return value ? value->Text() : std::string_view();
+    if (!object.is_object())
+        return {};
+    const auto member = object.find(name);
+    return member != object.end() && member->is_string() ? member->get<std::string>()
+                                                         : std::string();
 }
 
 [[noreturn]] void Refuse(const std::string &path, const std::string &why)
@@ -56,16 +63,18 @@ void RequireRegularFile(const std::string &path)
         Refuse(path, "not a regular file");
 }
 
-TrackRecord ReadTrack(const std::string &path, const JsonValue &track)
+TrackRecord ReadTrack(const std::string &path, const Json &track)
 {
-    const JsonValue *id = track.Find("id");
-    auto number = id ? id->AsInt64() : std::nullopt;
-    if (!number || *number < 0 || *number > std::numeric_limits<std::int32_t>::max())
+    const auto id = track.is_object() ? track.find("id") : Json::const_iterator();
+    // mkvmerge numbers tracks from 0; a negative, fractional or huge id is no track of ours.
+    if (!track.is_object() || id == track.end() || !id->is_number_integer()
+        || id->get<std::int64_t>() < 0
+        || id->get<std::int64_t>() > std::numeric_limits<std::int32_t>::max())
         Refuse(path, "mkvmerge reported a track without a usable id");
-    const JsonValue *properties = track.Find("properties");
+    const Json &properties = track.contains("properties") ? track["properties"] : Json();
     TrackRecord record;
-    record.id = static_cast<std::int32_t>(*number);
-    record.type = TrackType(TextMember(&track, "type"));
+    record.id = static_cast<std::int32_t>(id->get<std::int64_t>());
+    record.type = TrackType(TextMember(track, "type"));
     record.codec_id = TextMember(properties, "codec_id");
     record.language = TextMember(properties, "language");
     if (record.language.empty())
@@ -104,17 +113,23 @@ std::vector<TrackRecord> TrackIdentifier::IdentifyWithMkvmerge(const std::string
                "mkvmerge could not identify the file (exit status " + std::to_string(exit_status)
                    + ")");
 
-    const JsonValue root = JsonReader::Parse(*report);
-    if (!root.IsObject())
+    // Without exceptions: a report that is no JSON document is refused like any other.
+    const Json root = Json::parse(*report, nullptr, false);
+    if (!root.is_object())
         Refuse(path, "mkvmerge's report is not an object");
-    if (const JsonValue *errors = root.Find("errors"); errors && !errors->Items().empty())
-        Refuse(path, "mkvmerge: " + std::string(errors->Items().front().Text()));
+    if (const auto errors = root.find("errors");
+        errors != root.end() && errors->is_array() && !errors->empty())
+        Refuse(path,
+               "mkvmerge: "
+                   + (errors->front().is_string() ? errors->front().get<std::string>()
+                                                  : std::string("an error")));
 
-    const JsonValue *container = root.Find("container");
-    const JsonValue *recognized = container ? container->Find("recognized") : nullptr;
-    if (!recognized || recognized->AsBool() != true)
+    const Json &container = root.contains("container") ? root["container"] : Json();
+    const bool recognized = container.is_object() && container.contains("recognized")
+        && container["recognized"].is_boolean() && container["recognized"].get<bool>();
+    if (!recognized)
         Refuse(path, "not a file mkvmerge recognises");
-    const std::string_view container_type = TextMember(container, "type");
+    const std::string container_type = TextMember(container, "type");
     if (container_type != "Matroska" && container_type != "WebM")
         Refuse(path, "not a Matroska file (" + std::string(container_type) + ")");
 
@@ -123,8 +138,8 @@ std::vector<TrackRecord> TrackIdentifier::IdentifyWithMkvmerge(const std::string
         Refuse(path, "the file ends inside its track list");
 
     std::vector<TrackRecord> tracks;
-    if (const JsonValue *list = root.Find("tracks")) {
-        for (const JsonValue &track : list->Items())
+    if (const auto list = root.find("tracks"); list != root.end() && list->is_array()) {
+        for (const Json &track : *list)
             tracks.push_back(ReadTrack(path, track));
     }
     return tracks;
