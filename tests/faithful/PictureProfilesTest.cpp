@@ -118,7 +118,7 @@ using VideoProfile = BuiltInProfile;
 std::vector<VideoProfile> BuiltInVideoProfiles()
 {
     std::vector<VideoProfile> profiles;
-    for (VideoProfile &p : DistinctConversions()) {
+    for (VideoProfile &p : DistinctConversions(PictureSettings)) {
         const std::string type = p.record.TargetType.str();
         if (p.record.bDisableVideo || type == "m4a" || type == "mp3" || type == "wav"
             || type == "flac" || type == "opus")

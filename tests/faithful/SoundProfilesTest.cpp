@@ -30,13 +30,13 @@ struct ProfileOutput
 };
 
 /// Converts clip with every built-in profile through quillet-cli, each into its own folder;
-/// profiles that convert alike (an iPhone's and an iPad's, a copy that adds to the library)
-/// once.
+/// profiles that make the same sound (an iPhone's and an iPad's, ones that differ only in their
+/// picture, a copy that adds to the library) once.
 std::vector<ProfileOutput> ConvertWithEveryProfile(const std::filesystem::path &clip,
                                                    const TempDir &home)
 {
     std::vector<ProfileOutput> outputs;
-    for (const BuiltInProfile &profile : DistinctConversions()) {
+    for (const BuiltInProfile &profile : DistinctConversions(SoundSettings)) {
         ProfileOutput output;
         output.profile = profile.name;
         output.target_type = profile.record.TargetType.str();
@@ -65,7 +65,7 @@ TEST(SoundProfiles, everyProfileMixesSurroundDownWithoutClippingAtOneLevel)
     // by almost 4 dB.
     const auto clip = MakeSurroundClip(home.path() / "seven one.mkv", "7.1", 0.5, 1, true);
     const auto outputs = ConvertWithEveryProfile(clip, home);
-    EXPECT_GE(outputs.size(), 25U);
+    EXPECT_GE(outputs.size(), 20U);
 
     std::string quietest;
     std::string loudest;
@@ -149,7 +149,7 @@ TEST(SoundProfiles, everyProfileKeepsTheTagsAndTheCoverWhereItsContainerCan)
         {"opus", {"title", "artist", "album", "track", "date", "genre", "comment"}},
     };
     const auto outputs = ConvertWithEveryProfile(song, home);
-    EXPECT_GE(outputs.size(), 25U);
+    EXPECT_GE(outputs.size(), 20U);
     for (const ProfileOutput &output : outputs) {
         if (output.output.empty())
             continue;
