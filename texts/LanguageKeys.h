@@ -136,6 +136,9 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     // The profile picker's group names that are not device names.
     {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},
     {"PROFILE_COMBO_DLG", "strCommonAudioInfo", "Common Audio"},
+    {"PROFILE_COMBO_DLG", "strAndroidTvInfo", "Android and TV"},
+    {"PROFILE_COMBO_DLG", "strWebSharingInfo", "Web and Sharing"},
+    {"PROFILE_COMBO_DLG", "strArchiveInfo", "Archive"},
     {"PROFILE_COMBO_DLG", "strOtherProfilesInfo", "Other Profiles"},
     {"PROFILE_COMBO_DLG", "strAllProfilesInfo", "All Profiles"},
 

@@ -32,7 +32,7 @@ struct Task;
 namespace sheet {
 
 /// The Audio page's codec list, in list order. Codec names are not translated.
-inline constexpr std::array<std::string_view, 41> kAudioCodecs
+inline constexpr std::array<std::string_view, 44> kAudioCodecs
     = {"auto",          "aac",           "ac3",           "amr_nb",       "amr_wb",
        "gsm",           "mp2",           "mp3",           "vorbis",       "adpcm_ima_qt",
        "adpcm_ima_wav", "adpcm_ima_dk3", "adpcm_ima_dk4", "adpcm_ima_ws", "adpcm_ima_smjpeg",
@@ -41,14 +41,15 @@ inline constexpr std::array<std::string_view, 41> kAudioCodecs
        "pcm_s32be",     "pcm_u32le",     "pcm_u32be",     "pcm_s24le",    "pcm_s24be",
        "pcm_u24le",     "pcm_u24be",     "pcm_s24daud",   "pcm_s16le",    "pcm_s16be",
        "pcm_u16le",     "pcm_u16be",     "pcm_s8",        "pcm_u8",       "pcm_alaw",
-       "pcm_mulaw"};
+       "pcm_mulaw",     "opus",          "flac",          "alac"};
 
 /// The Video page's codec list, in list order.
-inline constexpr std::array<std::string_view, 32> kVideoCodecs = {
+inline constexpr std::array<std::string_view, 36> kVideoCodecs = {
     "auto",     "dvvideo", "h261",       "h263",       "h263p", "h264",      "huffyuv",   "flv",
     "ljpeg",    "mjpeg",   "mpeg1video", "mpeg2video", "mpeg4", "msmpeg4v1", "msmpeg4v2", "msmpeg4",
     "rawvideo", "rv10",    "rv20",       "svq1",       "wmv1",  "wmv2",      "xvid",      "asv1",
-    "asv2",     "zlib",    "pam",        "pbm",        "pgm",   "pgmyuv",    "png",       "ppm"};
+    "asv2",     "zlib",    "pam",        "pbm",        "pgm",   "pgmyuv",    "png",       "ppm",
+    "hevc",     "vp9",     "av1",        "ffv1"};
 
 /// The audio channel list's texts; the index is the stored channel count (0 keeps the source's).
 inline constexpr std::array<const LanguageKey *, 3> kAudioChannels

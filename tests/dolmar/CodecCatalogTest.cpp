@@ -61,6 +61,8 @@ const std::map<std::string, std::string> kVideoNames = {
     {"vp8", "libvpx"},
     {"vp9", "libvpx-vp9"},
     {"theora", "libtheora"},
+    {"av1", "libsvtav1"},
+    {"ffv1", "ffv1"},
 };
 const std::map<std::string, std::string> kAudioNames = {
     {"aac", "aac"},
@@ -75,6 +77,8 @@ const std::map<std::string, std::string> kAudioNames = {
     {"pcm_mulaw", "pcm_mulaw"},
     {"opus", "libopus"},
     {"wma", "wmav2"},
+    {"flac", "flac"},
+    {"alac", "alac"},
 };
 // What docs/engine-options.md says Debian 12's FFmpeg has no encoder for.
 const std::set<std::string> kNoEncoderVideo = {"msmpeg4v1"};
@@ -155,7 +159,7 @@ TEST(CodecCatalog, eachOutputFormatGetsTheDocumentedDefaults)
         {"aac", {"(none)", "aac"}},        {"ac3", {"(none)", "ac3"}},
         {"flac", {"(none)", "flac"}},      {"mp2", {"(none)", "mp2"}},
         {"aiff", {"(none)", "pcm_s16be"}}, {"au", {"(none)", "pcm_s16be"}},
-        {"dv", {"dvvideo", "pcm_s16le"}},
+        {"dv", {"dvvideo", "pcm_s16le"}},  {"opus", {"(none)", "libopus"}},
     };
     for (const auto &[extension, encoders] : expected)
         EXPECT_EQ(Defaults("/out/clip." + extension), encoders) << extension;
@@ -191,4 +195,27 @@ TEST(CodecCatalog, anEncoderTheContainerCannotHoldIsRefused)
                   CodecCatalog::CheckFits(mp4, CodecCatalog::AudioEncoder("mp3"), "/out/a.mp4");
               }),
               "");
+    // Today's codecs where their players look for them, and one that WebM does not take.
+    struct Case
+    {
+        std::string path;
+        std::string codec;
+        bool video;
+        bool holds;
+    };
+    const std::vector<Case> cases = {
+        {"/out/a.mp4", "hevc", true, true},  {"/out/a.mp4", "av1", true, true},
+        {"/out/a.webm", "vp9", true, true},  {"/out/a.webm", "av1", true, true},
+        {"/out/a.mkv", "ffv1", true, true},  {"/out/a.webm", "h264", true, false},
+        {"/out/a.m4a", "alac", false, true}, {"/out/a.webm", "opus", false, true},
+        {"/out/a.mkv", "flac", false, true}, {"/out/a.webm", "aac", false, false},
+    };
+    for (const Case &c : cases) {
+        const AVOutputFormat *format = CodecCatalog::OutputFormat(c.path, "");
+        const AVCodec *encoder
+            = c.video ? CodecCatalog::VideoEncoder(c.codec) : CodecCatalog::AudioEncoder(c.codec);
+        EXPECT_EQ(RefusalOf([&] { CodecCatalog::CheckFits(format, encoder, c.path); }).empty(),
+                  c.holds)
+            << c.path << " " << c.codec;
+    }
 }

@@ -407,3 +407,14 @@ TEST_F(Conversion, pathsLongerThan255BytesWork)
 }
 
 } // namespace
+
+// SVT-AV1 waits at its end of stream and in its close for a first picture: a run that ends
+// before one (a start past the source's end, a stop at once) must still end. Ending at all is
+// the point here; whether a start past the end is a failure is the caller's to say.
+TEST_F(Conversion, anAv1RunThatEndsBeforeItsFirstPictureStillEnds)
+{
+    RunEngine({"-ss", "00:00:05", "-i", s_clip, "-vcodec", "av1", Out("late.mkv")});
+    const auto stopped = RunEngine({"-i", s_clip, "-vcodec", "av1", Out("stopped.mkv")},
+                                   {.stop_at_position_s = 0});
+    EXPECT_NE(stopped.result, 0);
+}

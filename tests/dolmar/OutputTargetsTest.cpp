@@ -7,6 +7,8 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <gtest/gtest.h>
@@ -192,6 +194,96 @@ TEST(OutputPicture, pixelFormatsAreOnesDevicesPlay)
               "The mpeg4 encoder cannot take the pixel format \"rgb24\" of -pix_fmt.");
 }
 
+TEST(OutputPicture, losslessEncodersKeepTheSourcesOwnPixels)
+{
+    struct Case
+    {
+        AVPixelFormat source;
+        const char *codec;
+        AVPixelFormat expected;
+    };
+    const std::vector<Case> cases = {
+        {AV_PIX_FMT_YUV420P, "ffv1", AV_PIX_FMT_YUV420P},
+        {AV_PIX_FMT_YUV422P10, "ffv1", AV_PIX_FMT_YUV422P10},
+        {AV_PIX_FMT_YUV420P10, "ffv1", AV_PIX_FMT_YUV420P10},
+        // A lossy encoder still gets what devices play.
+        {AV_PIX_FMT_YUV420P10, "h264", AV_PIX_FMT_YUV420P},
+        {AV_PIX_FMT_YUV420P10, "hevc", AV_PIX_FMT_YUV420P},
+    };
+    for (const Case &c : cases) {
+        SourceFacts source = CameraSource();
+        source.streams[0].pixel_format = c.source;
+        EXPECT_EQ(Decide({"-vcodec", c.codec}, "/out/a.mkv", source).video->pixel_format,
+                  c.expected)
+            << c.codec << " from " << av_get_pix_fmt_name(c.source);
+    }
+}
+
+TEST(OutputPicture, hevcKeepsToItsLevelsLumaSampleRate)
+{
+    SourceFacts uhd = CameraSource(3840, 2160);
+    uhd.streams[0].field_order = AV_FIELD_PROGRESSIVE;
+    uhd.streams[0].guessed_frame_rate = uhd.streams[0].average_frame_rate = {60, 1};
+    // Level 5 holds 267 million luma samples a second: 32 frames of 3840x2160.
+    EXPECT_TRUE(Is(
+        Decide({"-vcodec", "hevc", "-level", "5.0"}, "/out/a.mp4", uhd).video->frame_rate, 30, 1));
+    EXPECT_TRUE(Is(Decide({"-vcodec", "hevc", "-level", "50"}, "/out/a.mp4", uhd).video->frame_rate,
+                   30, 1));
+    EXPECT_TRUE(Is(
+        Decide({"-vcodec", "hevc", "-level", "5.1"}, "/out/a.mp4", uhd).video->frame_rate, 60, 1));
+    EXPECT_TRUE(
+        Is(Decide({"-vcodec", "hevc", "-level", "4.1", "-s", "1920x1080"}, "/out/a.mp4", uhd)
+               .video->frame_rate,
+           60, 1));
+    EXPECT_TRUE(Is(Decide({"-vcodec", "hevc"}, "/out/a.mp4", uhd).video->frame_rate, 60, 1));
+}
+
+TEST(OutputPicture, colourTagsNameAnSdrPictureAndInventNoHdr)
+{
+    const std::vector<std::string> tagged{
+        "-vcodec",    "hevc",  "-pix_fmt",    "yuv420p10le", "-color_primaries", "bt709",
+        "-color_trc", "bt709", "-colorspace", "bt709",       "-color_range",     "tv"};
+    // An untagged SDR source: the profile's tags; no HDR from nowhere.
+    const VideoTarget sdr = *Decide(tagged, "/out/a.mp4").video;
+    EXPECT_EQ(sdr.dynamic_range, DynamicRange::Standard);
+    EXPECT_EQ(sdr.color_primaries, AVCOL_PRI_BT709);
+    EXPECT_EQ(sdr.color_transfer, AVCOL_TRC_BT709);
+    EXPECT_EQ(sdr.color_space, AVCOL_SPC_BT709);
+    EXPECT_EQ(sdr.color_range, AVCOL_RANGE_MPEG);
+    // A source that states its own matrix (SD video) keeps it: its pixels are not converted.
+    SourceFacts sd = CameraSource(720, 576);
+    sd.streams[0].color_space = AVCOL_SPC_BT470BG;
+    sd.streams[0].color_range = AVCOL_RANGE_JPEG;
+    const VideoTarget kept_matrix = *Decide(tagged, "/out/a.mp4", sd).video;
+    EXPECT_EQ(kept_matrix.color_space, AVCOL_SPC_BT470BG);
+    EXPECT_EQ(kept_matrix.color_range, AVCOL_RANGE_JPEG);
+    EXPECT_EQ(kept_matrix.color_primaries, AVCOL_PRI_BT709);
+    // An HDR source keeps its own tags where the output keeps HDR, and is BT.709 where it is
+    // mapped; the options change neither.
+    SourceFacts hdr = CameraSource(3840, 2160);
+    SourceStream &video = hdr.streams[0];
+    video.field_order = AV_FIELD_PROGRESSIVE;
+    video.pixel_format = AV_PIX_FMT_YUV420P10;
+    video.color_primaries = AVCOL_PRI_BT2020;
+    video.color_transfer = AVCOL_TRC_ARIB_STD_B67;
+    video.color_space = AVCOL_SPC_BT2020_NCL;
+    video.hdr.light = AVContentLightMetadata{1000, 400};
+    const VideoTarget hlg = *Decide(tagged, "/out/a.mp4", hdr).video;
+    EXPECT_EQ(hlg.dynamic_range, DynamicRange::Kept);
+    EXPECT_EQ(hlg.color_transfer, AVCOL_TRC_ARIB_STD_B67);
+    EXPECT_EQ(hlg.color_primaries, AVCOL_PRI_BT2020);
+    std::vector<std::string> eight_bit = tagged;
+    eight_bit[3] = "yuv420p";
+    const VideoTarget mapped = *Decide(eight_bit, "/out/a.mp4", hdr).video;
+    EXPECT_EQ(mapped.dynamic_range, DynamicRange::ToneMapped);
+    EXPECT_EQ(mapped.color_transfer, AVCOL_TRC_BT709);
+    // An archive keeps HDR too: FFV1 in 10 bits is not tone-mapped.
+    const VideoTarget archive = *Decide({"-vcodec", "ffv1"}, "/out/a.mkv", hdr).video;
+    EXPECT_EQ(archive.dynamic_range, DynamicRange::Kept);
+    EXPECT_EQ(archive.pixel_format, AV_PIX_FMT_YUV420P10);
+    EXPECT_EQ(archive.color_transfer, AVCOL_TRC_ARIB_STD_B67);
+}
+
 TEST(OutputPicture, frameRatesComeFromTheSourceOrTheEncodersList)
 {
     EXPECT_TRUE(Is(Decide({}).video->frame_rate, 25, 1));
@@ -240,6 +332,30 @@ TEST(OutputSound, ratesAndChannelsFollowTheSourceWithinWhatTheEncoderTakes)
               "The ac3 encoder cannot use 22050 Hz (-ar); it takes 48000, 44100, 32000 Hz.");
 }
 
+TEST(OutputSound, losslessEncodersTakeTheSourcesOwnSamples)
+{
+    // Stream 1 is float stereo (decoded AAC), stream 2 16-bit mono (PCM, FLAC).
+    struct Case
+    {
+        const char *map;
+        const char *codec;
+        const char *output;
+        AVSampleFormat expected;
+    };
+    const std::vector<Case> cases = {
+        {"0:2", "flac", "/out/a.flac", AV_SAMPLE_FMT_S16},
+        {"0:2", "alac", "/out/a.m4a", AV_SAMPLE_FMT_S16P},
+        {"0:1", "flac", "/out/a.flac", AV_SAMPLE_FMT_S32},
+        {"0:1", "alac", "/out/a.m4a", AV_SAMPLE_FMT_S32P},
+        {"0:1", "opus", "/out/a.opus", AV_SAMPLE_FMT_FLT},
+        {"0:1", "pcm_s16le", "/out/a.wav", AV_SAMPLE_FMT_S16},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Decide({"-map", c.map, "-acodec", c.codec}, c.output).audio.at(0).sample_format,
+                  c.expected)
+            << c.codec << " from " << c.map;
+}
+
 TEST(EncoderSettings, withoutABitRateMpegStyleEncodersUseAFixedQuantiser)
 {
     const Context plain = VideoSettingsFor({"-vcodec", "mpeg4", "-b", "0"}, "/out/a.avi");
@@ -284,6 +400,53 @@ TEST(EncoderSettings, optionsReachTheEncoderOrAreRefusedNamingThem)
                   VideoSettingsFor({"-vcodec", "mpeg4", "-level", "3.1"}, "/out/a.avi");
               }),
               "The mpeg4 encoder takes a whole number for -level, not \"3.1\".");
+}
+
+TEST(EncoderSettings, todaysEncodersGetTheirOwnSettings)
+{
+    auto text = [](const Context &ctx, const char *name) {
+        uint8_t *value = nullptr;
+        if (av_opt_get(ctx->priv_data, name, 0, &value) < 0)
+            return std::string("(none)");
+        std::string copy = reinterpret_cast<char *>(value);
+        av_free(value);
+        return copy;
+    };
+    // libx265: quiet, the level through its own settings, the profile's settings last.
+    const Context hevc = VideoSettingsFor(
+        {"-vcodec", "hevc", "-level", "5.0", "-x265-params", "aq-mode=3", "-vtag", "hvc1"});
+    EXPECT_EQ(text(hevc, "x265-params"), "log-level=error:level-idc=5.0:aq-mode=3");
+    EXPECT_EQ(hevc->codec_tag, MKTAG('h', 'v', 'c', '1'));
+    const Context av1 = VideoSettingsFor(
+        {"-vcodec", "av1", "-preset", "10", "-crf", "34", "-svtav1-params", "tune=0", "-hq"},
+        "/out/a.webm");
+    EXPECT_EQ(text(av1, "preset"), "10");
+    EXPECT_EQ(text(av1, "crf"), "34");
+    EXPECT_EQ(text(av1, "svtav1-params"), "tune=0");
+    const Context vp9 = VideoSettingsFor({"-vcodec", "vp9", "-deadline", "good", "-cpu-used", "5",
+                                          "-row-mt", "1", "-tile-columns", "2"},
+                                         "/out/a.webm");
+    EXPECT_EQ(text(vp9, "deadline"), "1000000"); // "good"
+    EXPECT_EQ(text(vp9, "cpu-used"), "5");
+    EXPECT_EQ(text(vp9, "row-mt"), "true");
+    EXPECT_EQ(text(vp9, "tile-columns"), "2");
+    const Context ffv1 = VideoSettingsFor(
+        {"-vcodec", "ffv1", "-level", "3", "-slices", "24", "-slicecrc", "1", "-context", "1"},
+        "/out/a.mkv");
+    EXPECT_EQ(ffv1->level, 3);
+    EXPECT_EQ(ffv1->slices, 24);
+    EXPECT_EQ(text(ffv1, "slicecrc"), "true");
+    EXPECT_EQ(text(ffv1, "context"), "1");
+    EXPECT_EQ(RefusalOf([] {
+                  VideoSettingsFor({"-vcodec", "h264", "-x265-params", "aq-mode=3"});
+              }),
+              "The libx264 encoder has no setting for -x265-params.");
+    EXPECT_EQ(RefusalOf([] {
+                  VideoSettingsFor({"-vcodec", "h264", "-cpu-used", "4"});
+              }),
+              "The libx264 encoder has no setting for -cpu-used.");
+    // 32-bit samples go into FLAC as 24 bits, said up front.
+    EXPECT_EQ(AudioSettingsFor({"-acodec", "flac"}, "/out/a.flac")->bits_per_raw_sample, 24);
 }
 
 TEST(EncoderSettings, soundGetsAPerChannelRateUnlessOneIsGiven)

@@ -14,6 +14,10 @@ using quillet::test::WriteFile;
 
 namespace {
 
+// The two groups after the device groups of the table.
+constexpr int kOtherGroup = 9;
+constexpr int kAllGroup = 10;
+
 std::vector<std::string> Sections(const std::vector<const ProfileItem *> &items)
 {
     std::vector<std::string> out;
@@ -25,7 +29,7 @@ std::vector<std::string> Sections(const std::vector<const ProfileItem *> &items)
 
 } // namespace
 
-TEST(ProfileCatalogue, hasTheEightGroupsInTableOrder)
+TEST(ProfileCatalogue, hasItsGroupsInTableOrder)
 {
     ProfileCatalogue catalogue;
     std::vector<std::string> names;
@@ -36,9 +40,10 @@ TEST(ProfileCatalogue, hasTheEightGroupsInTableOrder)
     }
     EXPECT_EQ(names,
               (std::vector<std::string>{"iPad", "iPhone", "iPod", "Apple TV", "Common Video",
-                                        "Common Audio", "Other Profiles", "All Profiles"}));
-    EXPECT_EQ(icons, (std::vector<int>{4, 11, 12, 10, 3, 2, 1, 0}));
-    EXPECT_EQ(DeviceGroupTable().size(), 21u);
+                                        "Common Audio", "Android and TV", "Web and Sharing",
+                                        "Archive", "Other Profiles", "All Profiles"}));
+    EXPECT_EQ(icons, (std::vector<int>{4, 11, 12, 10, 3, 2, 3, 3, 3, 1, 0}));
+    EXPECT_EQ(DeviceGroupTable().size(), 29u);
 }
 
 TEST(ProfileCatalogue, scanFilesProfilesIntoTheirGroups)
@@ -63,20 +68,20 @@ TEST(ProfileCatalogue, scanFilesProfilesIntoTheirGroups)
     EXPECT_EQ(catalogue.ItemsShownFor(5)[0]->icon, 9);
     EXPECT_EQ(catalogue.ItemsShownFor(0)[0]->icon, 4);
 
-    auto others = Sections(catalogue.ItemsShownFor(6));
+    auto others = Sections(catalogue.ItemsShownFor(kOtherGroup));
     std::sort(others.begin(), others.end());
     EXPECT_EQ(others,
               (std::vector<std::string>{"IPADH264.INI:Shouting", "KRELDEF.INI:Upper Default",
                                         "mine.ini:My Profile"}));
-    for (const auto *item : catalogue.ItemsShownFor(6))
+    for (const auto *item : catalogue.ItemsShownFor(kOtherGroup))
         EXPECT_EQ(item->icon, 0);
 
     // "All Profiles" shows every group's items, group after group.
-    auto all = catalogue.ItemsShownFor(7);
+    auto all = catalogue.ItemsShownFor(kAllGroup);
     ASSERT_EQ(all.size(), 6u);
     EXPECT_EQ(all[0]->section, "iPad H.264");
     EXPECT_EQ(all[2]->section, "MP3 Audio");
-    EXPECT_TRUE(catalogue.Groups()[7].items.empty());
+    EXPECT_TRUE(catalogue.Groups()[kAllGroup].items.empty());
 }
 
 TEST(ProfileCatalogue, selectionMarksTheLastItemOfThatName)
@@ -107,10 +112,10 @@ TEST(ProfileCatalogue, commitsOnlyItemsThatExist)
     catalogue.AddProfile("wavc.ini", "WAV");
     EXPECT_FALSE(catalogue.Commit(1, 0)); // iPhone has no items
     EXPECT_EQ(catalogue.CommittedGroup(), -1);
-    ASSERT_TRUE(catalogue.Commit(7, 1)); // from "All Profiles"
-    EXPECT_EQ(catalogue.CommittedGroup(), 7);
+    ASSERT_TRUE(catalogue.Commit(kAllGroup, 1)); // from "All Profiles"
+    EXPECT_EQ(catalogue.CommittedGroup(), kAllGroup);
     EXPECT_EQ(catalogue.CommittedProfile()->section, "WAV");
-    EXPECT_FALSE(catalogue.Commit(7, 2));
+    EXPECT_FALSE(catalogue.Commit(kAllGroup, 2));
     EXPECT_EQ(catalogue.CommittedItem(), 1);
 }
 
@@ -118,6 +123,6 @@ TEST(ProfileCatalogue, anEmptyOrMissingFolderGivesEmptyGroups)
 {
     ProfileCatalogue catalogue;
     catalogue.Scan("/nonexistent/ini/");
-    EXPECT_EQ(catalogue.GroupCount(), 8);
-    EXPECT_TRUE(catalogue.ItemsShownFor(7).empty());
+    EXPECT_EQ(catalogue.GroupCount(), 11);
+    EXPECT_TRUE(catalogue.ItemsShownFor(kAllGroup).empty());
 }

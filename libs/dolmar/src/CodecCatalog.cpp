@@ -27,12 +27,21 @@ struct NameMapping
 // Dialect names whose encoder here carries another name. Every other name of the lists is
 // FFmpeg's own encoder name (mpeg4, wmv2, pcm_s16le, adpcm_ms ...).
 constexpr std::array kVideoNames{
-    NameMapping{"h264", "libx264"},     NameMapping{"x264", "libx264"},
-    NameMapping{"avc", "libx264"},      NameMapping{"xvid", "libxvid"},
-    NameMapping{"divx", "mpeg4"},       NameMapping{"msmpeg4v3", "msmpeg4"},
-    NameMapping{"hevc", "libx265"},     NameMapping{"h265", "libx265"},
-    NameMapping{"vp8", "libvpx"},       NameMapping{"vp9", "libvpx-vp9"},
+    NameMapping{"h264", "libx264"},
+    NameMapping{"x264", "libx264"},
+    NameMapping{"avc", "libx264"},
+    NameMapping{"xvid", "libxvid"},
+    NameMapping{"divx", "mpeg4"},
+    NameMapping{"msmpeg4v3", "msmpeg4"},
+    NameMapping{"hevc", "libx265"},
+    NameMapping{"h265", "libx265"},
+    NameMapping{"vp8", "libvpx"},
+    NameMapping{"vp9", "libvpx-vp9"},
     NameMapping{"theora", "libtheora"},
+    // SVT-AV1 is the AV1 encoder fast enough for a desktop: at its preset 10 it codes 1080p
+    // in real time on two cores, where libaom takes minutes a second.
+    NameMapping{"av1", "libsvtav1"},
+    NameMapping{"svtav1", "libsvtav1"},
 };
 
 constexpr std::array kAudioNames{
@@ -91,6 +100,8 @@ constexpr std::array kDefaults{
     FormatDefaults{"webm", "libvpx", "libvorbis"},
     FormatDefaults{"ogv", "libtheora", "libvorbis"},
     FormatDefaults{"ogg", "", "libvorbis"},
+    // FFmpeg's own Opus encoder is experimental; libopus is the reference.
+    FormatDefaults{"opus", "", "libopus"},
     FormatDefaults{"oga", "", "libvorbis"},
     FormatDefaults{"aac", "", "aac"},
     FormatDefaults{"adts", "", "aac"},

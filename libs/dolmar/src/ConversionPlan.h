@@ -66,6 +66,21 @@ struct VideoSettings
     std::string tune; ///< -tune
     std::string pixel_format; ///< -pix_fmt
     std::string x264_params; ///< -x264-params / -x264opts
+    std::string x265_params; ///< -x265-params: libx265's own key=value settings
+    std::string svtav1_params; ///< -svtav1-params: SVT-AV1's own key=value settings
+    std::string deadline; ///< -deadline (libvpx): best, good, realtime
+    std::optional<int> cpu_used; ///< -cpu-used (libvpx): speed against quality
+    std::optional<int> row_mt; ///< -row-mt (libvpx-vp9): 0/1, rows coded in parallel
+    std::optional<int> tile_columns; ///< -tile-columns (libvpx-vp9), log2
+    std::optional<int> slices; ///< -slices: picture slices (FFV1, MPEG-2 ...)
+    std::optional<int> slice_crc; ///< -slicecrc (FFV1): 0/1, a checksum on every slice
+    std::optional<int> context; ///< -context (FFV1): 0 small, 1 large context model
+    /// -color_primaries, -color_trc, -colorspace, -color_range: FFmpeg's names of the colour tags
+    /// an output whose picture stays SDR states where its source states none; empty = none.
+    std::string color_primaries;
+    std::string color_transfer;
+    std::string color_space;
+    std::string color_range;
     std::optional<int> gop_size; ///< -g
     std::optional<int> b_frames; ///< -bf
     std::optional<int> refs; ///< -refs

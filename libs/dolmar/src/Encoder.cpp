@@ -4,7 +4,20 @@
 #include "EngineError.h"
 #include "LogCapture.h"
 
+#include <string_view>
+
 namespace dolmar {
+
+namespace {
+
+/// SVT-AV1 1.4 waits, in its end of stream and in its close, for a picture it was never given:
+/// a run that ends before its first picture (a failure, a stop) would hang there for ever.
+bool WaitsForAPicture(const AVCodecContext *ctx)
+{
+    return ctx->codec && std::string_view(ctx->codec->name) == "libsvtav1";
+}
+
+} // namespace
 
 Encoder::Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *)> &configure,
                  bool global_header, const std::string &output_path)
@@ -22,10 +35,30 @@ Encoder::Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *
             std::string("start the ") + codec->name + " encoder for", output_path);
 }
 
+Encoder::~Encoder()
+{
+    if (!m_ctx || m_frames > 0 || !avcodec_is_open(m_ctx.get()) || !WaitsForAPicture(m_ctx.get()))
+        return;
+    // One blank picture, never drained, lets it close; nothing of it reaches the file.
+    FramePtr blank(av_frame_alloc());
+    if (!blank)
+        return;
+    blank->width = m_ctx->width;
+    blank->height = m_ctx->height;
+    blank->format = m_ctx->pix_fmt;
+    blank->pts = 0;
+    if (av_frame_get_buffer(blank.get(), 0) >= 0)
+        avcodec_send_frame(m_ctx.get(), blank.get());
+}
+
 bool Encoder::Encode(const AVFrame *frame, const PacketSink &sink)
 {
     if (m_flushed)
         return true;
+    if (!frame && m_frames == 0 && WaitsForAPicture(m_ctx.get())) {
+        m_flushed = true; // nothing to drain, and SVT-AV1 would wait for ever
+        return true;
+    }
     int ret = avcodec_send_frame(m_ctx.get(), frame);
     if (ret < 0 && ret != AVERROR_EOF)
         ThrowAvError(ret, std::string("encode ") + m_ctx->codec->name + " for", m_output_path);

@@ -20,6 +20,10 @@ public:
     /// (MP4, Matroska) instead of in the stream. Throws EngineError with FFmpeg's reason.
     Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *)> &configure,
             bool global_header, const std::string &output_path);
+    /// Lets an encoder that was never given a picture close (see Encoder.cpp).
+    ~Encoder();
+    Encoder(const Encoder &) = delete;
+    Encoder &operator=(const Encoder &) = delete;
 
     AVCodecContext *Context() const { return m_ctx.get(); }
 

@@ -78,6 +78,32 @@ void SetGeneric(AVCodecContext *ctx, const char *name, const std::string &value,
                      + ").");
 }
 
+/// True when the encoder's option is named by text ("slow"), not by a number (SVT-AV1's preset).
+bool TakesNamedValue(AVCodecContext *ctx, const char *name)
+{
+    const AVOption *option
+        = ctx->priv_data ? av_opt_find(ctx->priv_data, name, nullptr, 0, 0) : nullptr;
+    return option && option->type == AV_OPT_TYPE_STRING;
+}
+
+/// libx265's own settings: quiet on stderr, the level to keep to, the HDR mastering data to
+/// write into the pictures, then the profile's own (which win, coming last).
+std::string X265Settings(const VideoTarget &target, const VideoSettings &video)
+{
+    // libx265 reports to stderr on its own unless told otherwise; a desktop program's user sees
+    // FFmpeg's errors only.
+    std::string settings = "log-level=error";
+    // FFmpeg 5.1 hands libx265 no level: x265 keeps to one (and says so in the stream) only when
+    // asked through its own settings. It reads "5.1" and "51" alike.
+    if (!video.level.empty())
+        settings += ":level-idc=" + video.level;
+    if (target.dynamic_range == DynamicRange::Kept && target.hdr.Any())
+        settings += ":" + target.hdr.X265Params();
+    if (!video.x265_params.empty())
+        settings += ":" + video.x265_params;
+    return settings;
+}
+
 void UseQuantiser(AVCodecContext *ctx, double q)
 {
     ctx->flags |= AV_CODEC_FLAG_QSCALE;
@@ -147,14 +173,11 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
         ctx->color_range = target.color_range;
     if (target.dynamic_range == DynamicRange::Kept)
         target.hdr.AddTo(ctx);
-    if (HasPrivateOption(ctx, "x265-params")) {
-        // libx265 reports to stderr on its own unless told otherwise; a desktop program's user
-        // sees FFmpeg's errors only.
-        std::string x265 = "log-level=error";
-        if (target.dynamic_range == DynamicRange::Kept && target.hdr.Any())
-            x265 += ":" + target.hdr.X265Params();
-        SetPrivate(ctx, "x265-params", x265, "-vcodec hevc");
-    }
+    const bool x265 = HasPrivateOption(ctx, "x265-params");
+    if (x265)
+        SetPrivate(ctx, "x265-params", X265Settings(target, video), "-x265-params");
+    else if (!video.x265_params.empty())
+        SetPrivate(ctx, "x265-params", video.x265_params, "-x265-params");
     ApplyCommon(ctx, output);
 
     if (video.bit_rate > 0) {
@@ -169,7 +192,7 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
         SetPrivate(ctx, "crf", std::to_string(*video.crf), "-crf");
 
     if (video.high_quality) {
-        if (HasPrivateOption(ctx, "preset") && video.preset.empty())
+        if (TakesNamedValue(ctx, "preset") && video.preset.empty())
             SetPrivate(ctx, "preset", "slow", "-hq");
         if (IsNativeMpegVideo(codec)) {
             ctx->mb_decision = FF_MB_DECISION_RD;
@@ -186,13 +209,29 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
         SetPrivate(ctx, "tune", video.tune, "-tune");
     if (!video.x264_params.empty())
         SetPrivate(ctx, "x264-params", video.x264_params, "-x264-params");
+    if (!video.svtav1_params.empty())
+        SetPrivate(ctx, "svtav1-params", video.svtav1_params, "-svtav1-params");
+    if (!video.deadline.empty())
+        SetPrivate(ctx, "deadline", video.deadline, "-deadline");
+    if (video.cpu_used)
+        SetPrivate(ctx, "cpu-used", std::to_string(*video.cpu_used), "-cpu-used");
+    if (video.row_mt)
+        SetPrivate(ctx, "row-mt", std::to_string(*video.row_mt), "-row-mt");
+    if (video.tile_columns)
+        SetPrivate(ctx, "tile-columns", std::to_string(*video.tile_columns), "-tile-columns");
+    if (video.slice_crc)
+        SetPrivate(ctx, "slicecrc", std::to_string(*video.slice_crc), "-slicecrc");
+    if (video.context)
+        SetPrivate(ctx, "context", std::to_string(*video.context), "-context");
+    if (video.slices)
+        ctx->slices = *video.slices;
     if (!video.profile.empty()) {
         if (HasPrivateOption(ctx, "profile"))
             SetPrivate(ctx, "profile", video.profile, "-vprofile");
         else
             SetGeneric(ctx, "profile", video.profile, "-vprofile");
     }
-    if (!video.level.empty()) {
+    if (!video.level.empty() && !x265) {
         // libx264 reads "3.0" and "30" alike; the other encoders take the plain number.
         if (HasPrivateOption(ctx, "level"))
             SetPrivate(ctx, "level", video.level, "-level");
@@ -234,6 +273,11 @@ void EncoderSettings::ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,
     ctx->sample_fmt = target.sample_format;
     av_channel_layout_copy(&ctx->ch_layout, &target.layout);
     ctx->time_base = AVRational{1, target.sample_rate};
+    // FLAC and ALAC code 32-bit samples in 24 bits, the most FFmpeg 5.1 writes: said here, the
+    // encoders need not warn that they chose it.
+    if ((ctx->codec->id == AV_CODEC_ID_FLAC || ctx->codec->id == AV_CODEC_ID_ALAC)
+        && av_get_bytes_per_sample(target.sample_format) == 4)
+        ctx->bits_per_raw_sample = 24;
     ApplyCommon(ctx, output);
     if (audio.bit_rate > 0)
         ctx->bit_rate = audio.bit_rate;

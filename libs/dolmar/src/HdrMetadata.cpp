@@ -149,8 +149,13 @@ bool KeepsHdr(const AVCodec *encoder, AVPixelFormat pixel_format)
 {
     if (!encoder)
         return false;
+    // A lossless encoder (an archive's FFV1) keeps the picture as it was coded: mapping an HDR
+    // master to SDR there would throw away what the archive is for.
+    const AVCodecDescriptor *codec = avcodec_descriptor_get(encoder->id);
+    const bool lossless
+        = codec && (codec->props & AV_CODEC_PROP_LOSSLESS) && !(codec->props & AV_CODEC_PROP_LOSSY);
     const bool hdr_codec = encoder->id == AV_CODEC_ID_HEVC || encoder->id == AV_CODEC_ID_AV1
-        || encoder->id == AV_CODEC_ID_VP9;
+        || encoder->id == AV_CODEC_ID_VP9 || lossless;
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(pixel_format);
     return hdr_codec && desc && desc->comp[0].depth >= 10;
 }

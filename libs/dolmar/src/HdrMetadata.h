@@ -44,7 +44,8 @@ namespace dynamic_range {
 bool IsHdrTransfer(AVColorTransferCharacteristic transfer);
 
 /// An output keeps HDR when its encoder is one whose streams players take as HDR (HEVC, AV1,
-/// VP9) and its pixels have at least 10 bits; any other output gets the picture tone-mapped.
+/// VP9) or a lossless one (FFV1), and its pixels have at least 10 bits; any other output gets the
+/// picture tone-mapped.
 bool KeepsHdr(const AVCodec *encoder, AVPixelFormat pixel_format);
 
 /// True for a picture coded in HDR: an HDR transfer, or a stated mastering display on pictures

@@ -121,7 +121,10 @@ void Muxer::Describe(const SourceTags &source)
     bool has_video = false;
     for (unsigned i = 0; i < m_ctx->nb_streams; ++i)
         has_video = has_video || m_ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-    if (source.HasCover() && SourceTags::KeepsCover(m_ctx->oformat->name, has_video))
+    // A FLAC file keeps its cover in a picture block, as music players look for it there.
+    const bool keeps_cover = SourceTags::KeepsCover(m_ctx->oformat->name, has_video)
+        || (!has_video && std::strcmp(m_ctx->oformat->name, "flac") == 0);
+    if (source.HasCover() && keeps_cover)
         m_cover = source.CoverPacket(source.AddCoverStream(m_ctx.get()));
 }
 

@@ -36,36 +36,78 @@ struct OptionDef
 };
 
 constexpr std::array kOptions{
-    OptionDef{"-ss", true, Scope::Input},        OptionDef{"-t", true, Scope::Input},
-    OptionDef{"-f", true, Scope::InputOutput},   OptionDef{"-threads", true, Scope::InputOutput},
-    OptionDef{"-acodec", true, Scope::Audio},    OptionDef{"-ar", true, Scope::Audio},
-    OptionDef{"-ac", true, Scope::Audio},        OptionDef{"-ab", true, Scope::Audio},
-    OptionDef{"-vol", true, Scope::Audio},       OptionDef{"-aq", true, Scope::Audio},
-    OptionDef{"-q:a", true, Scope::Audio},       OptionDef{"-atag", true, Scope::Audio},
-    OptionDef{"-an", false, Scope::Output},      OptionDef{"-vn", false, Scope::Output},
-    OptionDef{"-sn", false, Scope::Output},      OptionDef{"-y", false, Scope::Output},
-    OptionDef{"-hq", false, Scope::Output},      OptionDef{"-vcodec", true, Scope::Output},
-    OptionDef{"-b", true, Scope::Output},        OptionDef{"-r", true, Scope::Output},
-    OptionDef{"-s", true, Scope::Output},        OptionDef{"-aspect", true, Scope::Output},
-    OptionDef{"-croptop", true, Scope::Output},  OptionDef{"-cropbottom", true, Scope::Output},
-    OptionDef{"-cropleft", true, Scope::Output}, OptionDef{"-cropright", true, Scope::Output},
-    OptionDef{"-padtop", true, Scope::Output},   OptionDef{"-padbottom", true, Scope::Output},
-    OptionDef{"-padleft", true, Scope::Output},  OptionDef{"-padright", true, Scope::Output},
-    OptionDef{"-padcolor", true, Scope::Output}, OptionDef{"-map", true, Scope::Output},
-    OptionDef{"-fs", true, Scope::Output},       OptionDef{"-vhook", true, Scope::Output},
-    OptionDef{"-vprofile", true, Scope::Output}, OptionDef{"-profile:v", true, Scope::Output},
-    OptionDef{"-level", true, Scope::Output},    OptionDef{"-preset", true, Scope::Output},
-    OptionDef{"-tune", true, Scope::Output},     OptionDef{"-g", true, Scope::Output},
-    OptionDef{"-bf", true, Scope::Output},       OptionDef{"-refs", true, Scope::Output},
-    OptionDef{"-coder", true, Scope::Output},    OptionDef{"-maxrate", true, Scope::Output},
-    OptionDef{"-minrate", true, Scope::Output},  OptionDef{"-bufsize", true, Scope::Output},
-    OptionDef{"-qmin", true, Scope::Output},     OptionDef{"-qmax", true, Scope::Output},
-    OptionDef{"-crf", true, Scope::Output},      OptionDef{"-qscale", true, Scope::Output},
-    OptionDef{"-q:v", true, Scope::Output},      OptionDef{"-pix_fmt", true, Scope::Output},
-    OptionDef{"-vtag", true, Scope::Output},     OptionDef{"-x264-params", true, Scope::Output},
-    OptionDef{"-x264opts", true, Scope::Output}, OptionDef{"-movflags", true, Scope::Output},
-    OptionDef{"-muxrate", true, Scope::Output},  OptionDef{"-packetsize", true, Scope::Output},
+    OptionDef{"-ss", true, Scope::Input},
+    OptionDef{"-t", true, Scope::Input},
+    OptionDef{"-f", true, Scope::InputOutput},
+    OptionDef{"-threads", true, Scope::InputOutput},
+    OptionDef{"-acodec", true, Scope::Audio},
+    OptionDef{"-ar", true, Scope::Audio},
+    OptionDef{"-ac", true, Scope::Audio},
+    OptionDef{"-ab", true, Scope::Audio},
+    OptionDef{"-vol", true, Scope::Audio},
+    OptionDef{"-aq", true, Scope::Audio},
+    OptionDef{"-q:a", true, Scope::Audio},
+    OptionDef{"-atag", true, Scope::Audio},
+    OptionDef{"-an", false, Scope::Output},
+    OptionDef{"-vn", false, Scope::Output},
+    OptionDef{"-sn", false, Scope::Output},
+    OptionDef{"-y", false, Scope::Output},
+    OptionDef{"-hq", false, Scope::Output},
+    OptionDef{"-vcodec", true, Scope::Output},
+    OptionDef{"-b", true, Scope::Output},
+    OptionDef{"-r", true, Scope::Output},
+    OptionDef{"-s", true, Scope::Output},
+    OptionDef{"-aspect", true, Scope::Output},
+    OptionDef{"-croptop", true, Scope::Output},
+    OptionDef{"-cropbottom", true, Scope::Output},
+    OptionDef{"-cropleft", true, Scope::Output},
+    OptionDef{"-cropright", true, Scope::Output},
+    OptionDef{"-padtop", true, Scope::Output},
+    OptionDef{"-padbottom", true, Scope::Output},
+    OptionDef{"-padleft", true, Scope::Output},
+    OptionDef{"-padright", true, Scope::Output},
+    OptionDef{"-padcolor", true, Scope::Output},
+    OptionDef{"-map", true, Scope::Output},
+    OptionDef{"-fs", true, Scope::Output},
+    OptionDef{"-vhook", true, Scope::Output},
+    OptionDef{"-vprofile", true, Scope::Output},
+    OptionDef{"-profile:v", true, Scope::Output},
+    OptionDef{"-level", true, Scope::Output},
+    OptionDef{"-preset", true, Scope::Output},
+    OptionDef{"-tune", true, Scope::Output},
+    OptionDef{"-g", true, Scope::Output},
+    OptionDef{"-bf", true, Scope::Output},
+    OptionDef{"-refs", true, Scope::Output},
+    OptionDef{"-coder", true, Scope::Output},
+    OptionDef{"-maxrate", true, Scope::Output},
+    OptionDef{"-minrate", true, Scope::Output},
+    OptionDef{"-bufsize", true, Scope::Output},
+    OptionDef{"-qmin", true, Scope::Output},
+    OptionDef{"-qmax", true, Scope::Output},
+    OptionDef{"-crf", true, Scope::Output},
+    OptionDef{"-qscale", true, Scope::Output},
+    OptionDef{"-q:v", true, Scope::Output},
+    OptionDef{"-pix_fmt", true, Scope::Output},
+    OptionDef{"-vtag", true, Scope::Output},
+    OptionDef{"-x264-params", true, Scope::Output},
+    OptionDef{"-x264opts", true, Scope::Output},
+    OptionDef{"-movflags", true, Scope::Output},
+    OptionDef{"-muxrate", true, Scope::Output},
+    OptionDef{"-packetsize", true, Scope::Output},
     OptionDef{"-strict", true, Scope::Output},
+    OptionDef{"-x265-params", true, Scope::Output},
+    OptionDef{"-svtav1-params", true, Scope::Output},
+    OptionDef{"-deadline", true, Scope::Output},
+    OptionDef{"-cpu-used", true, Scope::Output},
+    OptionDef{"-row-mt", true, Scope::Output},
+    OptionDef{"-tile-columns", true, Scope::Output},
+    OptionDef{"-slices", true, Scope::Output},
+    OptionDef{"-slicecrc", true, Scope::Output},
+    OptionDef{"-context", true, Scope::Output},
+    OptionDef{"-color_primaries", true, Scope::Output},
+    OptionDef{"-color_trc", true, Scope::Output},
+    OptionDef{"-colorspace", true, Scope::Output},
+    OptionDef{"-color_range", true, Scope::Output},
 };
 
 const OptionDef *FindOption(std::string_view name)
@@ -143,6 +185,35 @@ void ParseHook(OutputOptions &output, std::string_view value)
     if (rest.empty())
         ThrowBadArgs("The video hook " + Quoted(value) + " of -vhook names no subtitle file.");
     output.subtitle_path = std::string(rest);
+}
+
+/// An FFmpeg colour tag name, checked against what libavutil knows of that tag.
+std::string ParseColorTag(std::string_view option, const std::string &value)
+{
+    int known = -1;
+    if (option == "-color_primaries")
+        known = av_color_primaries_from_name(value.c_str());
+    else if (option == "-color_trc")
+        known = av_color_transfer_from_name(value.c_str());
+    else if (option == "-colorspace")
+        known = av_color_space_from_name(value.c_str());
+    else
+        known = av_color_range_from_name(value.c_str());
+    // The names of no colour at all ("unspecified", "unknown", the reserved codes) would state
+    // nothing; a profile that means to leave a tag out leaves the option out.
+    if (known < 0 || value == "unknown" || value == "unspecified" || value.starts_with("reserved"))
+        ThrowBadArgs("The value " + Quoted(value) + " of " + std::string(option)
+                     + " is not a colour tag FFmpeg knows (bt709, bt2020, smpte2084, tv ...).");
+    return value;
+}
+
+/// -deadline: libvpx's three speeds by name.
+std::string ParseDeadline(std::string_view option, const std::string &value)
+{
+    if (value != "best" && value != "good" && value != "realtime")
+        ThrowBadArgs("The value " + Quoted(value) + " of " + std::string(option)
+                     + " is not best, good or realtime.");
+    return value;
 }
 
 void ApplyOutputOption(OutputOptions &output, const PendingOption &option)
@@ -240,6 +311,32 @@ void ApplyOutputOption(OutputOptions &output, const PendingOption &option)
         video.tag = ParseFourcc(name, value);
     } else if (name == "-x264-params" || name == "-x264opts") {
         video.x264_params = ParseKeyValueList(name, value);
+    } else if (name == "-x265-params") {
+        video.x265_params = ParseKeyValueList(name, value);
+    } else if (name == "-svtav1-params") {
+        video.svtav1_params = ParseKeyValueList(name, value);
+    } else if (name == "-deadline") {
+        video.deadline = ParseDeadline(name, value);
+    } else if (name == "-cpu-used") {
+        video.cpu_used = ParseInt(name, value, -8, 8);
+    } else if (name == "-row-mt") {
+        video.row_mt = ParseInt(name, value, 0, 1);
+    } else if (name == "-tile-columns") {
+        video.tile_columns = ParseInt(name, value, 0, 6);
+    } else if (name == "-slices") {
+        video.slices = ParseInt(name, value, 1, 1024);
+    } else if (name == "-slicecrc") {
+        video.slice_crc = ParseInt(name, value, 0, 1);
+    } else if (name == "-context") {
+        video.context = ParseInt(name, value, 0, 1);
+    } else if (name == "-color_primaries") {
+        video.color_primaries = ParseColorTag(name, value);
+    } else if (name == "-color_trc") {
+        video.color_transfer = ParseColorTag(name, value);
+    } else if (name == "-colorspace") {
+        video.color_space = ParseColorTag(name, value);
+    } else if (name == "-color_range") {
+        video.color_range = ParseColorTag(name, value);
     } else if (name == "-movflags") {
         output.movflags = value;
     } else if (name == "-muxrate") {

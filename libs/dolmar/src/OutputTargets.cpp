@@ -2,6 +2,7 @@
 #include "OutputTargets.h"
 
 #include "CodecCatalog.h"
+#include "CodecLevels.h"
 #include "EngineError.h"
 #include "FilmCadence.h"
 #include "FrameRateRules.h"
@@ -78,6 +79,13 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
     }
     if (!list)
         return source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P;
+    // A lossless encoder (an archive's FFV1) keeps every bit of the source: its own sampling and
+    // depth where it takes them, else the nearest it has.
+    const AVCodecDescriptor *codec = avcodec_descriptor_get(encoder->id);
+    if (codec && (codec->props & AV_CODEC_PROP_LOSSLESS) && !(codec->props & AV_CODEC_PROP_LOSSY)
+        && source != AV_PIX_FMT_NONE)
+        return Contains(list, source) ? source
+                                      : avcodec_find_best_pix_fmt_of_list(list, source, 0, nullptr);
     // DV fixes its sampling by system: 4:1:1 for 525-line (NTSC) video.
     if (encoder->id == AV_CODEC_ID_DVVIDEO)
         return height == 480 && Contains(list, AV_PIX_FMT_YUV411P) ? AV_PIX_FMT_YUV411P
@@ -95,10 +103,17 @@ AVPixelFormat ChoosePixelFormat(const AVCodec *encoder, const VideoSettings &set
         list, source != AV_PIX_FMT_NONE ? source : AV_PIX_FMT_YUV420P, 0, nullptr);
 }
 
-/// The highest frame rate the named H.264 level allows for the frame's macroblocks; 0 when
-/// nothing limits it.
+/// The highest frame rate the named H.264 or HEVC level allows for the frame's macroblocks or
+/// luma samples; 0 when nothing limits it.
 double LevelMaxFrameRate(const AVCodec *encoder, const ConversionPlan &plan, int width, int height)
 {
+    if (encoder->id == AV_CODEC_ID_HEVC) {
+        // x265 refuses to open at a level the picture rate would pass.
+        const int64_t rate = codec_levels::HevcLumaSampleRate(plan.output.video.level);
+        const int64_t samples = int64_t{width} * height;
+        return rate > 0 && samples > 0 ? static_cast<double>(rate) / static_cast<double>(samples)
+                                       : 0.0;
+    }
     if (encoder->id != AV_CODEC_ID_H264)
         return 0;
     const int64_t rate = frame_rate::LevelMacroblockRate(plan.output.video.level);
@@ -223,6 +238,37 @@ bool IsFullRangeFormat(AVPixelFormat format)
         || format == AV_PIX_FMT_YUVJ411P;
 }
 
+/// An SDR picture states its colours when the profile asks for tags (-color_primaries ...): the
+/// source's own tag where it states one, for the pixels are passed on as they are, else the
+/// profile's. A profile that names none leaves the output untagged, as it always was.
+void TagStandardPicture(const VideoSettings &settings, const SourceStream &source,
+                        VideoTarget &target)
+{
+    if (!settings.color_primaries.empty())
+        target.color_primaries = source.color_primaries != AVCOL_PRI_UNSPECIFIED
+            ? source.color_primaries
+            : static_cast<AVColorPrimaries>(
+                av_color_primaries_from_name(settings.color_primaries.c_str()));
+    if (!settings.color_transfer.empty())
+        target.color_transfer = source.color_transfer != AVCOL_TRC_UNSPECIFIED
+            ? source.color_transfer
+            : static_cast<AVColorTransferCharacteristic>(
+                av_color_transfer_from_name(settings.color_transfer.c_str()));
+    if (!settings.color_space.empty())
+        target.color_space = source.color_space != AVCOL_SPC_UNSPECIFIED
+            ? source.color_space
+            : static_cast<AVColorSpace>(av_color_space_from_name(settings.color_space.c_str()));
+    if (!settings.color_range.empty()) {
+        if (IsFullRangeFormat(target.pixel_format))
+            target.color_range = AVCOL_RANGE_JPEG;
+        else if (source.color_range != AVCOL_RANGE_UNSPECIFIED)
+            target.color_range = source.color_range;
+        else
+            target.color_range
+                = static_cast<AVColorRange>(av_color_range_from_name(settings.color_range.c_str()));
+    }
+}
+
 /// An HDR source keeps its HDR where the output can (10-bit HEVC, AV1, VP9: its colour tags and
 /// mastering data go with it) and is tone-mapped to BT.709 everywhere else, which the output
 /// then says of itself.
@@ -230,8 +276,10 @@ void DecideDynamicRange(const ConversionPlan &plan, const SourceFacts &facts, in
                         VideoTarget &target)
 {
     const SourceStream &source = facts.streams[static_cast<std::size_t>(stream_index)];
-    if (!source.Hdr())
+    if (!source.Hdr()) {
+        TagStandardPicture(plan.output.video, source, target);
         return;
+    }
     if (dynamic_range::KeepsHdr(target.encoder, target.pixel_format)) {
         target.dynamic_range = DynamicRange::Kept;
         target.color_primaries = source.color_primaries != AVCOL_PRI_UNSPECIFIED
@@ -351,6 +399,30 @@ bool ContainsLayout(const AVChannelLayout *list, int channels, AVChannelLayout &
     return false;
 }
 
+bool ContainsFormat(const AVSampleFormat *list, AVSampleFormat format)
+{
+    for (; *list != AV_SAMPLE_FMT_NONE; ++list)
+        if (*list == format)
+            return true;
+    return false;
+}
+
+/// The encoder's sample format nearest to the source's: the same one, or its planar or packed
+/// twin, so that a lossless encoder (FLAC, ALAC) writes the source's very samples; else the first
+/// that holds as many bytes a sample, else the encoder's first.
+AVSampleFormat NearestSampleFormat(const AVSampleFormat *list, AVSampleFormat source)
+{
+    if (ContainsFormat(list, source))
+        return source;
+    const AVSampleFormat twin = av_get_alt_sample_fmt(source, !av_sample_fmt_is_planar(source));
+    if (ContainsFormat(list, twin))
+        return twin;
+    for (const AVSampleFormat *f = list; *f != AV_SAMPLE_FMT_NONE; ++f)
+        if (av_get_bytes_per_sample(*f) >= av_get_bytes_per_sample(source))
+            return *f;
+    return list[0];
+}
+
 AudioTarget DecideAudio(const ConversionPlan &plan, const SourceFacts &facts, int stream_index,
                         const AudioSettings &settings, const AVOutputFormat *format)
 {
@@ -410,13 +482,8 @@ AudioTarget DecideAudio(const ConversionPlan &plan, const SourceFacts &facts, in
 
     const AVSampleFormat source_format = source.sample_format;
     target.sample_format = source_format != AV_SAMPLE_FMT_NONE ? source_format : AV_SAMPLE_FMT_FLTP;
-    if (const AVSampleFormat *formats = encoder->sample_fmts) {
-        bool supported = false;
-        for (const AVSampleFormat *f = formats; *f != AV_SAMPLE_FMT_NONE; ++f)
-            supported = supported || *f == source_format;
-        if (!supported)
-            target.sample_format = formats[0];
-    }
+    if (const AVSampleFormat *formats = encoder->sample_fmts)
+        target.sample_format = NearestSampleFormat(formats, target.sample_format);
     return target;
 }
 

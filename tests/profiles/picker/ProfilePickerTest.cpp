@@ -18,7 +18,7 @@ namespace {
 constexpr int kIpad = 0;
 constexpr int kIphone = 1;
 constexpr int kAppleTv = 3;
-constexpr int kAllProfiles = 7;
+constexpr int kAllProfiles = 10;
 
 void MoveOver(CIconListBox *pane, int row)
 {

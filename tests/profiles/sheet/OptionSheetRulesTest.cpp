@@ -6,11 +6,14 @@
 #include "core/ProfileFile.h"
 #include "core/Task.h"
 
+#include "SheetTestSupport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <span>
 
 using namespace quillet;
 using namespace quillet::sheet;
@@ -27,9 +30,31 @@ TEST(OptionSheetRules, codecNameSelectsOnlyAWholeMatchIgnoringCase)
               "msmpeg4");
     // A prefix of several items, an unknown name and an empty one all fall back to "auto".
     EXPECT_EQ(SelectCodecIndex(kAudioCodecs, "adpcm"), 0);
-    EXPECT_EQ(SelectCodecIndex(kAudioCodecs, "opus"), 0);
+    EXPECT_EQ(SelectCodecIndex(kAudioCodecs, "speex"), 0);
     EXPECT_EQ(SelectCodecIndex(kAudioCodecs, ""), 0);
     EXPECT_EQ(SelectCodecIndex(kAudioCodecs, "pcm_mulaw"), 40);
+}
+
+TEST(OptionSheetRules, everyShippedProfilesCodecIsOnTheSheetsLists)
+{
+    // A codec missing from a list is shown, and saved back, as "auto": OK on the sheet would
+    // silently turn an HEVC or FLAC profile into something else.
+    int profiles = 0;
+    for (const auto &file :
+         std::filesystem::directory_iterator(test::SourceIni("").parent_path())) {
+        if (file.path().extension() != ".ini" || file.path().filename() == "kreldef.ini")
+            continue;
+        for (const std::string &section : ProfileFile::SectionNames(file.path())) {
+            const ProfileRecord r = test::LoadProfile(file.path(), section);
+            ++profiles;
+            for (const auto &[list, codec] :
+                 {std::pair{std::span<const std::string_view>(kVideoCodecs), r.cVideoCodec.view()},
+                  std::pair{std::span<const std::string_view>(kAudioCodecs), r.cAudioCodec.view()}})
+                if (!codec.empty() && codec != "auto")
+                    EXPECT_NE(SelectCodecIndex(list, codec), 0) << file.path() << ":" << section;
+        }
+    }
+    EXPECT_GT(profiles, 40);
 }
 
 TEST(OptionSheetRules, defaultBitRateUsesTheChosenSizeAsItStands)
