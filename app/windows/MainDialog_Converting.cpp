@@ -128,9 +128,9 @@ void MainDialog::SetCurrentOutput(const std::string &path)
 void MainDialog::ShowProgress(int percent)
 {
     m_controller.ShowSummary(percent);
-    // The percent is the current output's; the taskbar shows the whole batch.
-    if (m_batch.open && m_batch.runs_started > 0 && m_batch.runs_expected > 0)
-        m_launcher->Show((m_batch.runs_started - 1 + percent / 100.0) / m_batch.runs_expected);
+    // The driver reports the whole batch's percent, which is what the taskbar shows.
+    if (m_batch.open)
+        m_launcher->Show(percent / 100.0);
 }
 
 void MainDialog::PumpEvents()

@@ -107,18 +107,23 @@ TEST(SystemDesktop, withoutASessionBusTheFolderIsOpened)
 TEST(SystemDesktop, onlyExecutableProgramsAreStarted)
 {
     test::TempDir folder;
-    const auto marker = folder.path() / "ran";
+    const auto refused = folder.path() / "refused ran";
+    const auto started = folder.path() / "started ran";
     const auto script
-        = test::WriteFile(folder.path() / "nolo", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
-    SystemDesktop desktop;
-    desktop.StartProgram(script.string()); // not executable yet
-    QTest::qWait(200);
-    EXPECT_FALSE(std::filesystem::exists(marker));
-    std::filesystem::permissions(script, std::filesystem::perms::owner_exec,
+        = test::WriteFile(folder.path() / "nolo", "#!/bin/sh\ntouch '" + refused.string() + "'\n");
+    const auto program
+        = test::WriteFile(folder.path() / "yes", "#!/bin/sh\ntouch '" + started.string() + "'\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_exec,
                                  std::filesystem::perm_options::add);
+    SystemDesktop desktop;
+    // Not executable, missing, a folder: none of them runs; the program asked for last does,
+    // and by the time it has, anything started before it would have too.
     desktop.StartProgram(script.string());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(marker); }, 5000));
-    desktop.StartProgram((folder.path() / "Quorvin").string()); // missing: nothing happens
+    desktop.StartProgram((folder.path() / "Quorvin").string());
+    desktop.StartProgram(folder.path().string());
+    desktop.StartProgram(program.string());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(started); }, 5000));
+    EXPECT_FALSE(std::filesystem::exists(refused));
 }
 
 #include "DesktopActionsTest.moc"

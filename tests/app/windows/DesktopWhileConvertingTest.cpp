@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <set>
 #include <unistd.h>
@@ -200,6 +201,22 @@ protected:
     QWidget m_elsewhere;
 };
 
+/// Clicks Cancel at the first moment the batch about to start converts and `ready` holds,
+/// however fast the batch is.
+void CancelOnceConverting(
+    MainDialog &w, std::function<bool()> ready = [] { return true; })
+{
+    auto *poll = new QTimer(&w);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &w, ready = std::move(ready)] {
+        if (!w.State().converting || !ready())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    });
+    poll->start(1);
+}
+
 } // namespace
 
 TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
@@ -213,7 +230,8 @@ TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
     bool held_while_converting = false;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        if (w.State().converting && m_logind.locks.size() == 1 && !m_logind.Released(0))
+        const std::size_t locks = m_logind.locks.size();
+        if (w.State().converting && locks > 0 && !m_logind.Released(locks - 1))
             held_while_converting = true;
     });
     sampler.start(10);
@@ -226,9 +244,10 @@ TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
 
     // A second batch, cancelled while it converts: a lock of its own, also given back.
     held_while_converting = false;
-    QTimer::singleShot(300, [&] { QTest::mouseClick(w.ConvertButton(), Qt::LeftButton); });
+    CancelOnceConverting(w, [&] { return held_while_converting; });
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     sampler.stop();
+    EXPECT_TRUE(held_while_converting);
     ASSERT_EQ(m_logind.locks.size(), 2u);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.AllReleased(); }, 2000));
 
@@ -319,10 +338,13 @@ TEST_F(DesktopBus, aBatchTheUserWatchesOrCancelsIsNotNotified)
     AddClips(h, {"one.mp4"});
     Watch(w);
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    ASSERT_TRUE(fs::exists(fs::path(h.app.OutputFolder()) / "one.mp4"));
 
     LookAway(w);
-    QTimer::singleShot(200, [&] { QTest::mouseClick(w.ConvertButton(), Qt::LeftButton); });
+    CancelOnceConverting(w);
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    // The cancel landed: the second batch left no output beside the first one's.
+    EXPECT_FALSE(fs::exists(fs::path(h.app.OutputFolder()) / "one (1).mp4"));
     QTest::qWait(200);
     EXPECT_TRUE(m_notifications.notes.empty());
     EXPECT_EQ(m_logind.locks.size(), 2u);
