@@ -7,6 +7,7 @@
 #include "TaskListView.h"
 #include "WindowHarness.h"
 
+#include <QCheckBox>
 #include <QTest>
 #include <QTimer>
 
@@ -152,4 +153,29 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     QTest::mouseClick(w.UpButton(), Qt::LeftButton);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::None) << row;
+}
+
+TEST(ConvertInWindow, mergeTickedInTheWindowJoinsTheListIntoOneOutput)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    std::vector<std::string> sources;
+    for (const char *name : {"morning.mp4", "evening.avi"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip(name, 2.0, 320, 240), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    ASSERT_EQ(h.tasks.Count(), 2);
+    QTest::mouseClick(w.MergeBox(), Qt::LeftButton);
+    ASSERT_TRUE(w.MergeBox()->isChecked());
+
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+
+    EXPECT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
+    const std::set<fs::path> made = FilesIn(h.app.OutputFolder());
+    ASSERT_EQ(made.size(), 1u);
+    const ProbedFile probed = Ffprobe(*made.begin());
+    EXPECT_TRUE(probed.ok);
+    EXPECT_NEAR(probed.duration, 4.0, 0.3); // both sources, one after the other
 }
