@@ -126,7 +126,7 @@ QStringList CodecNames()
 
 const std::vector<WalkedWindow> &Windows()
 {
-    static const std::vector<WalkedWindow> windows = {
+    static const std::vector<WalkedWindow> kWindows = {
         {"main window", [](Program &p) { return &p.window; }, {"Brontwick Quillet"}},
         {"profile picker",
          [](Program &p) { return p.window.ProfilePicker()->Popup(); },
@@ -146,8 +146,8 @@ const std::vector<WalkedWindow> &Windows()
          }},
         {"file information",
          [](Program &p) {
-             static const Task task;
-             return p.Keep(std::make_unique<CFileInfoDlg>(task, p.harness.languages));
+             static const Task kTask;
+             return p.Keep(std::make_unique<CFileInfoDlg>(kTask, p.harness.languages));
          }},
         {"Subtitles",
          [](Program &p) {
@@ -176,7 +176,7 @@ const std::vector<WalkedWindow> &Windows()
                  p.harness.languages, p.style_file, defaults, defaults));
          }},
     };
-    return windows;
+    return kWindows;
 }
 
 /// The texts the language file of language keeps as they are in English ("OK", "Audio",
@@ -197,7 +197,7 @@ QStringList TextsOf(const WalkedWindow &walked, Program &program)
     QWidget *window = walked.open(program);
     if (!window)
         return {};
-    const QStringList texts = ReadableTexts(window);
+    QStringList texts = ReadableTexts(window);
     // There is only ever one wait window: it goes before the next language opens its own.
     if (auto *waitting = qobject_cast<CWaittingDlg *>(window))
         waitting->Close();
@@ -247,7 +247,7 @@ TEST(WindowTexts, theMenuThatOpensByItselfSpeaksTheChosenLanguage)
         Program program(language);
         program.window.show();
         EXPECT_TRUE(QTest::qWaitFor([] { return OpenPopupMenu() != nullptr; }, 2000));
-        const QStringList texts = OpenPopupMenu() ? MenuTexts(OpenPopupMenu()) : QStringList{};
+        QStringList texts = OpenPopupMenu() ? MenuTexts(OpenPopupMenu()) : QStringList{};
         if (OpenPopupMenu())
             OpenPopupMenu()->close();
         return texts;
