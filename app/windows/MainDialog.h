@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -107,6 +108,8 @@ public:
     void OnUp();
     void OnDown();
     void OnConvert();
+    /// The list menu's Convert: the selected rows alone.
+    void OnConvertSelected();
     void OnOptions();
     void OnAudioTrack();
     void OnSubtitle();
@@ -226,6 +229,8 @@ private:
     OutputPlace CurrentOutputPlace() const;
     QString WindowCaption() const;
     void EndBatchOnDesktop();
+    /// Runs a batch of only's tasks (every task when empty).
+    void ConvertTasks(const std::vector<const Task *> &only);
     QString BatchEndText(int converted, int failed) const;
 
     ConverterApp &m_app;

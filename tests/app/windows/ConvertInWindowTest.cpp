@@ -153,3 +153,41 @@ TEST(ConvertInWindow, eachRowShowsItsOutcomeAndAFailedRowItsReason)
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list.OutcomeOf(row), TaskListView::Outcome::None) << row;
 }
+
+TEST(ConvertInWindow, theListMenusConvertConvertsItsRowAndTheWindowLivesOn)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    std::vector<std::string> sources;
+    for (const char *name : {"one.mp4", "two.mp4", "three.mp4"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip("menu.mp4", 1.0, 320, 240), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    ASSERT_EQ(h.tasks.Count(), 3);
+
+    ClickRow(w, 1);
+    ChooseFromListMenu(w, 1, "Convert");
+    ASSERT_FALSE(w.State().converting);
+    // What the batch left to be deleted later goes now, while the window is still used.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(FilesIn(h.app.OutputFolder()),
+              std::set<fs::path>{fs::path(h.app.OutputFolder()) / "two.mp4"});
+    TaskListView &list = *w.ListView();
+    EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::None);
+    EXPECT_EQ(list.OutcomeOf(1), TaskListView::Outcome::Made);
+    EXPECT_EQ(list.OutcomeOf(2), TaskListView::Outcome::None);
+    EXPECT_TRUE(h.prompter.told.empty());
+    // Still usable: the menu opens again and the button converts the rest.
+    ClickRow(w, 0);
+    emit list.customContextMenuRequested(list.visualItemRect(list.topLevelItem(0)).center());
+    ASSERT_NE(OpenPopupMenu(), nullptr);
+    OpenPopupMenu()->close();
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    const std::set<fs::path> made = FilesIn(h.app.OutputFolder());
+    for (const char *name : {"one.mp4", "three.mp4"})
+        EXPECT_EQ(made.count(fs::path(h.app.OutputFolder()) / name), 1u) << name;
+}
