@@ -41,6 +41,7 @@ class QLineEdit;
 namespace quillet {
 
 class BatchNotifier;
+class BatchStore;
 class CFileInfoDlg;
 class CGradientProgress;
 class CLinkLabel;
@@ -110,6 +111,8 @@ public:
     void OnConvert();
     /// The list menu's Convert: the selected rows alone.
     void OnConvertSelected();
+    /// The list menu's Convert again: the selected rows anew, though made before.
+    void OnConvertAgain();
     void OnOptions();
     void OnAudioTrack();
     void OnSubtitle();
@@ -240,6 +243,9 @@ private:
     MainState m_state;
     TaskListController m_controller;
     ConversionDriver m_driver;
+    /// What runs made of each task, so Convert does not make a finished row a second time. Held
+    /// in memory: the window keeps no batch file.
+    std::unique_ptr<BatchStore> m_kept;
 
     std::unique_ptr<MessageBoxPrompter> m_own_prompter;
     std::unique_ptr<DesktopActions> m_own_desktop;

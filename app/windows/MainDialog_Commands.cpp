@@ -151,6 +151,8 @@ QMenu *MainDialog::BuildListMenu()
     menu->addSeparator();
     item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelected,
          one && !converting);
+    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgain,
+         one && !converting);
     menu->addSeparator();
     item(CataloguedKey("MAIN_DLG", "strListAudioTrackInfo"), &MainDialog::OnAudioTrack, one);
     item(CataloguedKey("MAIN_DLG", "strListSubtitleInfo"), &MainDialog::OnSubtitle, one);

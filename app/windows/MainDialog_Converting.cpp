@@ -19,6 +19,7 @@
 #include "SleepInhibitor.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/BatchStore.h"
 #include "core/ProfileApplier.h"
 #include "platform/Paths.h"
 #include "texts/LanguageKeys.h"
@@ -27,6 +28,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <cstdio>
 
@@ -91,6 +93,16 @@ void MainDialog::OnConvertSelected()
         ConvertTasks(chosen);
 }
 
+void MainDialog::OnConvertAgain()
+{
+    if (m_driver.Converting())
+        return;
+    for (const int row : m_list->SelectedRows())
+        if (const Task *task = m_tasks.Get(row))
+            m_kept->ConvertAgain(*task);
+    OnConvertSelected();
+}
+
 void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
 {
     RunRequest request;
@@ -102,6 +114,15 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
     request.merge = m_app.merge_flag && only.empty();
     request.current_profile = m_state.current_profile;
     request.only = only;
+    request.kept_batch = m_kept.get();
+    // An output made into another folder is not what the user asks for now.
+    const std::filesystem::path folder = std::filesystem::path(request.output_folder).parent_path();
+    for (const auto &task : m_tasks) {
+        const TaskFacts *facts = m_kept->Facts(*task);
+        if (facts && facts->run.made
+            && std::filesystem::path(facts->run.made->path).parent_path() != folder)
+            m_kept->ConvertAgain(*task);
+    }
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;
     m_batch = DesktopBatch{};

@@ -202,10 +202,10 @@ TEST(MainWindow, rightClickOffersTheListMenuOnlyForAtMostOneRow)
     ClickRow(w, 0);
     QMenu *menu = right_click(0);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(
-        MenuTexts(menu),
-        QStringList({"Add file(s)...", "Add folder...", "-", "Remove", "Remove all", "-", "Convert",
-                     "-", "Audio track...", "Subtitle...", "Profile settings", "-", "Properties"}));
+    EXPECT_EQ(MenuTexts(menu),
+              QStringList({"Add file(s)...", "Add folder...", "-", "Remove", "Remove all", "-",
+                           "Convert", "Convert again", "-", "Audio track...", "Subtitle...",
+                           "Profile settings", "-", "Properties"}));
     for (QAction *action : menu->actions())
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
     menu->close();
