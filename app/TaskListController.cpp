@@ -60,6 +60,15 @@ private:
     TaskListHost &m_host;
 };
 
+/// A FIFO, socket or device is never a source: opening one blocks until a writer comes, or
+/// reads what is not media at all. A path that cannot be looked at is left to the probe, which
+/// says so on its row.
+bool IsSpecialFile(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 } // namespace
 
 TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
@@ -106,7 +115,8 @@ void TaskListController::AddFilesFromDialog()
     m_dialog_start
         = files.size() == 1 ? files.front() : std::string(platform::FolderOf(files.front()));
     for (const auto &file : files)
-        AddSourceFile(file);
+        if (!IsSpecialFile(file))
+            AddSourceFile(file);
     AfterListChange();
 }
 
@@ -152,6 +162,8 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
                 ScanFolderOnce(path, recurse, visited);
             continue;
         }
+        if (IsSpecialFile(path))
+            continue;
         const std::string name = it->path().filename().string();
         const auto dot = name.rfind('.');
         // The hidden temporary file of a run that was killed is no media to convert.
@@ -168,7 +180,7 @@ void TaskListController::AddDroppedFiles(const std::vector<std::string> &paths)
         const auto dot = path.rfind('.');
         std::string_view ext = dot == std::string::npos ? std::string_view(path)
                                                         : std::string_view(path).substr(dot);
-        if (IsAccepted(ext))
+        if (IsAccepted(ext) && !IsSpecialFile(path))
             AddSourceFile(path);
     }
     AfterListChange();

@@ -2,6 +2,7 @@
 #include "FolderPickerDialog.h"
 
 #include "CFolderPicker.h"
+#include "NameOnlyIconProvider.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -61,6 +62,7 @@ FolderPickerDialog::FolderPickerDialog(CFolderPicker &picker, QWidget *owner)
     // desktop's.
     setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::ShowDirsOnly);
+    setIconProvider(NameOnlyIconProvider::Shared());
     setFileMode(QFileDialog::Directory);
     setAcceptMode(QFileDialog::AcceptOpen);
     if (!picker.Caption().isEmpty())

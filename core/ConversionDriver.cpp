@@ -318,6 +318,11 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
             p.tell = Tell::Nothing;
             return false;
         }
+        if (!request.only.empty()
+            && std::find(request.only.begin(), request.only.end(), &task) == request.only.end()) {
+            p.tell = Tell::Nothing;
+            return false;
+        }
         if (m_kept) {
             const ResumeStep step = m_kept->Resume(task);
             if (std::optional<TaskResult> not_converted = NotConverted(task, step)) {

@@ -103,6 +103,9 @@ struct RunRequest
     /// as a caller that does not choose has always had it. A disc-family batch and a merged run
     /// always convert one at a time.
     int simultaneous_jobs = 1;
+    /// The tasks this run converts (the list menu's Convert on the rows chosen); empty: every
+    /// task. The others are neither converted nor recorded, and their results say nothing.
+    std::vector<const Task *> only;
 };
 
 /// One task that could not be converted, and why.

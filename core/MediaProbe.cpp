@@ -73,6 +73,12 @@ int Probe(Task &task, const Texts &texts, Prompter &prompter)
     task.context = MediaContext{};
     task.audio_tracks.clear();
     task.video_description = "";
+    // The engine would open whatever the path names; a FIFO or a device would block it for good.
+    if (std::error_code ec; std::filesystem::is_other(task.source_path, ec)) {
+        MarkUnprobed(task);
+        prompter.Tell(texts.Lookup("CONVERSION_INFO", "strReadfileFailInfo", "Read file Error."));
+        return kProbeReadError;
+    }
     try {
         const std::string path = task.source_path;
         GetMediaFileInfo(path.c_str(), &task.context, task.streams.Receive(), task.route_flag);

@@ -93,6 +93,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strListRemoveInfo", "Remove"},
     {"MAIN_DLG", "strListRemoveAllInfo", "Remove all"},
     {"MAIN_DLG", "strListConvertInfo", "Convert"},
+    {"MAIN_DLG", "strListConvertAgainInfo", "Convert again"},
     {"MAIN_DLG", "strListProfileInfo", "Profile settings"},
     {"MAIN_DLG", "strListFileInfo", "Properties"},
     {"MAIN_DLG", "strListAudioTrackInfo", "Audio track..."},

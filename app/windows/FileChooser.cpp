@@ -2,6 +2,7 @@
 #include "FileChooser.h"
 
 #include "CFolderPicker.h"
+#include "NameOnlyIconProvider.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -37,6 +38,7 @@ std::vector<std::string> DialogFileChooser::ChooseFiles(std::string_view title,
 {
     const QStringList names = NameFilters(filters);
     QFileDialog dialog(m_owner, FromUtf8(title), FromUtf8(initial));
+    dialog.setIconProvider(NameOnlyIconProvider::Shared());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(names);
     if (!names.isEmpty())

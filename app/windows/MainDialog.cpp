@@ -20,6 +20,7 @@
 #include "TaskListView.h"
 #include "VeneerBinding.h"
 #include "app/ConverterApp.h"
+#include "core/BatchStore.h"
 #include "core/MatroskaBinding.h"
 #include "disc/subtitles/SubtitleOfferHook.h"
 #include "texts/LanguageKeys.h"
@@ -43,6 +44,7 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     , m_matroska(matroska)
     , m_controller(tasks, *this, app, m_state, languages)
     , m_driver(*this, languages)
+    , m_kept(std::make_unique<BatchStore>(tasks, std::filesystem::path()))
     , m_own_prompter(std::make_unique<MessageBoxPrompter>(this))
     , m_own_desktop(std::make_unique<SystemDesktop>())
     , m_own_chooser(std::make_unique<DialogFileChooser>(this))

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -40,6 +41,7 @@ class QLineEdit;
 namespace quillet {
 
 class BatchNotifier;
+class BatchStore;
 class CFileInfoDlg;
 class CGradientProgress;
 class CLinkLabel;
@@ -107,6 +109,10 @@ public:
     void OnUp();
     void OnDown();
     void OnConvert();
+    /// The list menu's Convert: the selected rows alone.
+    void OnConvertSelected();
+    /// The list menu's Convert again: the selected rows anew, though made before.
+    void OnConvertAgain();
     void OnOptions();
     void OnAudioTrack();
     void OnSubtitle();
@@ -226,6 +232,8 @@ private:
     OutputPlace CurrentOutputPlace() const;
     QString WindowCaption() const;
     void EndBatchOnDesktop();
+    /// Runs a batch of only's tasks (every task when empty).
+    void ConvertTasks(const std::vector<const Task *> &only);
     QString BatchEndText(int converted, int failed) const;
 
     ConverterApp &m_app;
@@ -235,6 +243,9 @@ private:
     MainState m_state;
     TaskListController m_controller;
     ConversionDriver m_driver;
+    /// What runs made of each task, so Convert does not make a finished row a second time. Held
+    /// in memory: the window keeps no batch file.
+    std::unique_ptr<BatchStore> m_kept;
 
     std::unique_ptr<MessageBoxPrompter> m_own_prompter;
     std::unique_ptr<DesktopActions> m_own_desktop;

@@ -135,7 +135,10 @@ QMenu *MainDialog::BuildListMenu()
     const bool one = selected == 1;
     QMenu *menu = NewMenu();
     auto item = [&](const LanguageKey &key, void (MainDialog::*command)(), bool enabled) {
-        QAction *action = menu->addAction(UiText(m_languages, key), this, command);
+        QAction *action = menu->addAction(UiText(m_languages, key));
+        // Queued: a command may run a batch or a dialog with an event loop of its own, during
+        // which the menu, deleted on close, would go while its click handler is still running.
+        connect(action, &QAction::triggered, this, command, Qt::QueuedConnection);
         action->setEnabled(enabled);
     };
     item(CataloguedKey("MAIN_DLG", "strListAddInfo"), &MainDialog::OnAddFiles, !converting);
@@ -146,7 +149,9 @@ QMenu *MainDialog::BuildListMenu()
     item(CataloguedKey("MAIN_DLG", "strListRemoveAllInfo"), &MainDialog::OnRemoveAll,
          one && !converting);
     menu->addSeparator();
-    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvert,
+    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelected,
+         one && !converting);
+    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgain,
          one && !converting);
     menu->addSeparator();
     item(CataloguedKey("MAIN_DLG", "strListAudioTrackInfo"), &MainDialog::OnAudioTrack, one);

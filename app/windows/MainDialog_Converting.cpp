@@ -19,6 +19,7 @@
 #include "SleepInhibitor.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/BatchStore.h"
 #include "core/ProfileApplier.h"
 #include "platform/Paths.h"
 #include "texts/LanguageKeys.h"
@@ -27,6 +28,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <cstdio>
 
@@ -76,26 +78,74 @@ void MainDialog::OnConvert()
         m_driver.RequestCancel();
         return;
     }
+    ConvertTasks({});
+}
+
+void MainDialog::OnConvertSelected()
+{
+    if (m_driver.Converting())
+        return;
+    std::vector<const Task *> chosen;
+    for (const int row : m_list->SelectedRows())
+        if (const Task *task = m_tasks.Get(row))
+            chosen.push_back(task);
+    if (!chosen.empty())
+        ConvertTasks(chosen);
+}
+
+void MainDialog::OnConvertAgain()
+{
+    if (m_driver.Converting())
+        return;
+    for (const int row : m_list->SelectedRows())
+        if (const Task *task = m_tasks.Get(row))
+            m_kept->ConvertAgain(*task);
+    OnConvertSelected();
+}
+
+void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
+{
     RunRequest request;
     request.split_choice = m_sizes->SelectedText();
     request.custom_split_mb = m_sizes->CustomSizeMb();
     request.output_folder = m_app.OutputFolder();
     request.program_folder = m_app.ProgramFolder();
-    request.merge = m_app.merge_flag;
+    // Rows chosen from the list menu are converted on their own, never merged with the rest.
+    request.merge = m_app.merge_flag && only.empty();
     request.current_profile = m_state.current_profile;
+    request.only = only;
+    request.kept_batch = m_kept.get();
+    // An output made into another folder is not what the user asks for now.
+    const std::filesystem::path folder = std::filesystem::path(request.output_folder).parent_path();
+    for (const auto &task : m_tasks) {
+        const TaskFacts *facts = m_kept->Facts(*task);
+        if (facts && facts->run.made
+            && std::filesystem::path(facts->run.made->path).parent_path() != folder)
+            m_kept->ConvertAgain(*task);
+    }
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;
     m_batch = DesktopBatch{};
-    m_batch.runs_expected = request.merge && m_tasks.Count() > 1 ? 1 : m_tasks.Count();
+    const int converted = only.empty() ? m_tasks.Count() : static_cast<int>(only.size());
+    m_batch.runs_expected = request.merge && converted > 1 ? 1 : converted;
     m_batch.output_folder = request.output_folder;
-    // The marks of the previous run say nothing about this one.
-    m_list->ClearOutcomes();
+    const auto is_converted = [&](std::size_t row) {
+        return only.empty()
+            || std::find(only.begin(), only.end(), m_tasks.Get(static_cast<int>(row)))
+            != only.end();
+    };
+    // The marks of the previous run say nothing about the rows this one converts.
+    for (int row = 0; row < m_tasks.Count(); ++row)
+        if (is_converted(static_cast<std::size_t>(row)))
+            m_list->SetOutcome(row, TaskListView::Outcome::None, QString());
     const RunOutcome outcome = m_driver.Convert(m_tasks, request);
     // The rows show the names the outputs were given.
     if (outcome.started)
         m_controller.RefreshAllRows();
     // Marked after the refresh, which rewrites the cells' own tooltips.
     for (std::size_t row = 0; row < outcome.results.size(); ++row) {
+        if (!is_converted(row))
+            continue;
         const TaskResult &result = outcome.results[row];
         QString tooltip = UiText(m_languages, OutcomeKey(result.status));
         if (!result.reason.empty())

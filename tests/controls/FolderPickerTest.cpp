@@ -3,13 +3,16 @@
 #include "FolderPickerDialog.h"
 #include "TempDir.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +89,33 @@ TEST(FolderPicker, opensAtTheTrimmedInitialFolderAndReturnsTheChoice)
     EXPECT_EQ(picker.Browse(nullptr), 1);
     EXPECT_EQ(picker.Folder(), output);
     EXPECT_FALSE(picker.FolderIcon().isNull());
+}
+
+TEST(FolderPicker, theListingTellsAFilesTypeByItsNameWithoutReadingIt)
+{
+    // In /proc a read can block for good (/proc/kmsg): a file whose name tells nothing and whose
+    // bytes do shows whether the dialog read it.
+    test::TempDir temp;
+    const QString base = QString::fromStdString(temp.path().string());
+    const QFileInfo named(base + QStringLiteral("/kmsg"));
+    {
+        QFile file(named.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("\x89PNG\r\n\x1a\n");
+    }
+    const QMimeDatabase types;
+    ASSERT_NE(types.mimeTypeForFile(named, QMimeDatabase::MatchContent),
+              types.mimeTypeForFile(named, QMimeDatabase::MatchExtension));
+
+    CFolderPicker picker;
+    picker.SetInitialFolder(base);
+    WhenOpen([&](FolderPickerDialog &dialog) {
+        ASSERT_NE(dialog.iconProvider(), nullptr);
+        EXPECT_EQ(dialog.iconProvider()->type(named),
+                  types.mimeTypeForFile(named, QMimeDatabase::MatchExtension).comment());
+        dialog.reject();
+    });
+    picker.Browse(nullptr);
 }
 
 TEST(FolderPicker, cancellingReturnsZeroAndKeepsTheResult)

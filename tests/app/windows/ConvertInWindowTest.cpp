@@ -78,7 +78,7 @@ TEST(ConvertInWindow, threeClipsConvertWithProgressAndACancelledRunLeavesNothing
     EXPECT_TRUE(w.AddButton()->isEnabled());
     EXPECT_TRUE(w.ProgressBar()->Caption().startsWith("Total: 3 | "));
 
-    // A second run, cancelled with the Cancel face while its first file converts.
+    // A run of the first row anew, cancelled with the Cancel face while it converts.
     bool cancel_clicked = false;
     QTimer canceller;
     QObject::connect(&canceller, &QTimer::timeout, [&] {
@@ -90,9 +90,8 @@ TEST(ConvertInWindow, threeClipsConvertWithProgressAndACancelledRunLeavesNothing
         }
     });
     canceller.start(20);
-    QElapsedTimer clock;
-    clock.start();
-    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    ClickRow(w, 0);
+    ChooseFromListMenu(w, 0, "Convert again");
     canceller.stop();
     EXPECT_TRUE(cancel_clicked);
     EXPECT_EQ(FilesIn(h.app.OutputFolder()), made);
@@ -178,4 +177,92 @@ TEST(ConvertInWindow, mergeTickedInTheWindowJoinsTheListIntoOneOutput)
     const ProbedFile probed = Ffprobe(*made.begin());
     EXPECT_TRUE(probed.ok);
     EXPECT_NEAR(probed.duration, 4.0, 0.3); // both sources, one after the other
+}
+
+TEST(ConvertInWindow, theListMenusConvertConvertsItsRowAndTheWindowLivesOn)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    std::vector<std::string> sources;
+    for (const char *name : {"one.mp4", "two.mp4", "three.mp4"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip("menu.mp4", 1.0, 320, 240), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    ASSERT_EQ(h.tasks.Count(), 3);
+
+    ClickRow(w, 1);
+    ChooseFromListMenu(w, 1, "Convert");
+    ASSERT_FALSE(w.State().converting);
+    // What the batch left to be deleted later goes now, while the window is still used.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(FilesIn(h.app.OutputFolder()),
+              std::set<fs::path>{fs::path(h.app.OutputFolder()) / "two.mp4"});
+    TaskListView &list = *w.ListView();
+    EXPECT_EQ(list.OutcomeOf(0), TaskListView::Outcome::None);
+    EXPECT_EQ(list.OutcomeOf(1), TaskListView::Outcome::Made);
+    EXPECT_EQ(list.OutcomeOf(2), TaskListView::Outcome::None);
+    EXPECT_TRUE(h.prompter.told.empty());
+    // Still usable: the menu opens again and the button converts the rest.
+    ClickRow(w, 0);
+    emit list.customContextMenuRequested(list.visualItemRect(list.topLevelItem(0)).center());
+    ASSERT_NE(OpenPopupMenu(), nullptr);
+    OpenPopupMenu()->close();
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(FilesIn(h.app.OutputFolder()).size(), 3u);
+}
+
+TEST(ConvertInWindow, convertMakesOnlyWhatIsNotDoneAndConvertAgainMakesARowAnew)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    std::vector<std::string> sources;
+    for (const char *name : {"a.mp4", "b.mp4", "c.mp4"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip("again.mp4", 3.0, 320, 240), source);
+        sources.push_back(source.string());
+    }
+    const fs::path out = h.app.OutputFolder();
+    const auto made = [&] {
+        std::set<std::string> names;
+        for (const fs::path &file : FilesIn(out))
+            if (file.filename().string().front() != '.')
+                names.insert(file.filename().string());
+        return names;
+    };
+
+    // Cancelled as soon as its first output has its name.
+    w.AddStartFiles(sources);
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (w.State().converting && !made().empty())
+            QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    });
+    canceller.start(10);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    canceller.stop();
+    ASSERT_EQ(made(), (std::set<std::string>{"a.mp4"}));
+
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(made(), (std::set<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(made(), (std::set<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(w.ListView()->OutcomeOf(row), TaskListView::Outcome::Made) << row;
+
+    ClickRow(w, 1);
+    ChooseFromListMenu(w, 1, "Convert again");
+    EXPECT_EQ(made(), (std::set<std::string>{"a.mp4", "b.mp4", "b (1).mp4", "c.mp4"}));
+
+    // Made into another folder is not made here.
+    h.chooser.folder = (h.MediaFolder() / "elsewhere").string();
+    fs::create_directory(*h.chooser.folder);
+    h.prompter.answers = {true};
+    QTest::mouseClick(w.ChangeFolderButton(), Qt::LeftButton);
+    ASSERT_EQ(h.app.OutputFolder(), *h.chooser.folder + "/");
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(FilesIn(*h.chooser.folder).size(), 3u);
 }

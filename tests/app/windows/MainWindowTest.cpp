@@ -20,6 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
 using namespace quillet;
 using namespace quillet::test;
 namespace fs = std::filesystem;
@@ -202,10 +210,10 @@ TEST(MainWindow, rightClickOffersTheListMenuOnlyForAtMostOneRow)
     ClickRow(w, 0);
     QMenu *menu = right_click(0);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(
-        MenuTexts(menu),
-        QStringList({"Add file(s)...", "Add folder...", "-", "Remove", "Remove all", "-", "Convert",
-                     "-", "Audio track...", "Subtitle...", "Profile settings", "-", "Properties"}));
+    EXPECT_EQ(MenuTexts(menu),
+              QStringList({"Add file(s)...", "Add folder...", "-", "Remove", "Remove all", "-",
+                           "Convert", "Convert again", "-", "Audio track...", "Subtitle...",
+                           "Profile settings", "-", "Properties"}));
     for (QAction *action : menu->actions())
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
     menu->close();
@@ -548,6 +556,56 @@ TEST(MainWindow, addingFromTheFileDialogAndAFolderGoesThroughTheWindowsDialogs)
     w.OnAddFolder();
     EXPECT_EQ(h.prompter.asked.back(), "Do you want search sub folder?");
     EXPECT_EQ(h.tasks.Count(), 3);
+}
+
+TEST(MainWindow, aFolderScanOrADropSkipsAFifoAndAddsTheClipsBesideIt)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    const fs::path folder = h.MediaFolder() / "with pipes";
+    fs::create_directories(folder / "deeper");
+    fs::copy_file(GeneratedClip("clip.mp4"), folder / "clip.mp4");
+    fs::copy_file(GeneratedClip("clip.avi"), folder / "deeper" / "more.avi");
+    const std::vector<fs::path> fifos = {folder / "live.mp4", folder / "deeper" / "pipe.avi"};
+    // A writer for each FIFO: every reader that opens one is let go at once (and counted)
+    // instead of blocking the test for good; the test's own readers end the writers.
+    std::atomic<int> opened{0};
+    std::atomic<bool> stop{false};
+    std::atomic<int> writing{0};
+    std::vector<std::thread> writers;
+    for (const fs::path &fifo : fifos) {
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        ++writing;
+        writers.emplace_back([&, fifo] {
+            while (!stop) {
+                const int fd = ::open(fifo.c_str(), O_WRONLY);
+                if (fd >= 0)
+                    ::close(fd);
+                if (!stop)
+                    ++opened;
+            }
+            --writing;
+        });
+    }
+
+    h.chooser.folder = folder.string();
+    h.prompter.answers = {true};
+    w.OnAddFolder();
+    w.AddStartFiles({fifos[0].string()});
+    stop = true;
+    const int opened_by_window = opened.load();
+    while (writing > 0)
+        for (const fs::path &fifo : fifos)
+            ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    for (std::thread &writer : writers)
+        writer.join();
+
+    EXPECT_EQ(opened_by_window, 0);
+    std::set<std::string> added;
+    for (const auto &task : h.tasks)
+        added.insert(fs::path(task->source_path).filename().string());
+    EXPECT_EQ(added, (std::set<std::string>{"clip.mp4", "more.avi"}));
+    EXPECT_TRUE(h.prompter.told.empty());
 }
 
 TEST(MainWindow, aMatroskaFileWithSubtitlesIsOfferedThroughTheWindowsMessageBoxes)

@@ -35,18 +35,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Chooses the list menu's item for the one row selected, as a right click and a click do.
-void ChooseFromListMenu(MainDialog &w, int row, const QString &text)
-{
-    TaskListView *list = w.ListView();
-    emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(row)).center());
-    QMenu *menu = OpenPopupMenu();
-    ASSERT_NE(menu, nullptr);
-    QAction *action = FindAction(menu, text);
-    ASSERT_NE(action, nullptr);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-}
-
 /// Clicks the check box of a row of a check list.
 void ClickCheck(QListWidget *list, int row)
 {

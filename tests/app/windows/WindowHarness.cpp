@@ -207,4 +207,18 @@ QAction *FindAction(const QMenu *menu, const QString &text)
     return nullptr;
 }
 
+void ChooseFromListMenu(MainDialog &w, int row, const QString &text)
+{
+    TaskListView *list = w.ListView();
+    emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(row)).center());
+    QMenu *menu = OpenPopupMenu();
+    ASSERT_NE(menu, nullptr);
+    QAction *action = FindAction(menu, text);
+    ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled()) << text.toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    // The command was posted; it runs now, as the event loop would run it next.
+    QCoreApplication::sendPostedEvents(&w, QEvent::MetaCall);
+}
+
 } // namespace quillet::test

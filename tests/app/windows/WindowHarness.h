@@ -149,4 +149,7 @@ QStringList MenuTexts(const QMenu *menu);
 /// The action of menu whose text starts with text (null when none).
 QAction *FindAction(const QMenu *menu, const QString &text);
 
+/// Chooses the list menu's item for the one row selected, as a right click and a click do.
+void ChooseFromListMenu(MainDialog &w, int row, const QString &text);
+
 } // namespace quillet::test
