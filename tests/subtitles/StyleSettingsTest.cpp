@@ -108,8 +108,11 @@ TEST(StyleRecord, refusesRecordsTheDialogDidNotFill)
 
     StyleSettings bad = Unusual();
     bad.font_name = std::string(kMaxFontNameBytes + 1, 'x');
-    StSubtitleStyle untouched = good;
+    // Copied byte for byte, padding included, so any byte ToRecord writes shows.
+    StSubtitleStyle untouched{};
+    std::memcpy(&untouched, &good, sizeof good);
     EXPECT_FALSE(ToRecord(bad, untouched));
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): both sides are byte copies
     EXPECT_EQ(std::memcmp(&untouched, &good, sizeof good), 0);
 }
 

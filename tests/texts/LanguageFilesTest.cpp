@@ -147,7 +147,7 @@ TEST(LanguageKeys, theCoresRunTextsAreCataloguedWithTheSameDefaults)
     // The core names its run messages itself; a default that drifted from the catalogue's would
     // show one English text in a run and another in the language files.
     using TextList = std::vector<run_texts::RunText>;
-    const std::pair<std::string_view, TextList> kCoreTexts[] = {
+    static const std::pair<std::string_view, TextList> kCoreTexts[] = {
         {run_texts::kSection,
          {run_texts::kFailedFiles, run_texts::kNoOutputWritten, run_texts::kEngineResult,
           run_texts::kPostProcessNotRun, run_texts::kPostProcessFailed, run_texts::kSourceChanged,
