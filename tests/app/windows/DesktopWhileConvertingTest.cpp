@@ -242,7 +242,10 @@ TEST_F(DesktopBus, everyBatchHoldsOneSleepLockWhileItRunsAndClosesItWhenItEnds)
               QStringList({"sleep:idle", "quillet", "quillet is converting 2 files", "block"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_logind.Released(0); }, 2000));
 
-    // A second batch, cancelled while it converts: a lock of its own, also given back.
+    // A second batch of a new file (what is made is not made again), cancelled while it
+    // converts: a lock of its own, also given back.
+    AddCopies(h, {"three.mp4"}, GeneratedClip("desktop.mp4", 2.0, 320, 240));
+    ASSERT_EQ(h.tasks.Count(), 3);
     held_while_converting = false;
     CancelOnceConverting(w, [&] { return held_while_converting; });
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
@@ -340,11 +343,14 @@ TEST_F(DesktopBus, aBatchTheUserWatchesOrCancelsIsNotNotified)
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     ASSERT_TRUE(fs::exists(fs::path(h.app.OutputFolder()) / "one.mp4"));
 
+    // A second batch of a new file, cancelled while it converts: the cancel landed when the new
+    // file's output is not there.
+    AddCopies(h, {"two.mp4"}, GeneratedClip("desktop.mp4", 2.0, 320, 240));
+    ASSERT_EQ(h.tasks.Count(), 2);
     LookAway(w);
     CancelOnceConverting(w);
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
-    // The cancel landed: the second batch left no output beside the first one's.
-    EXPECT_FALSE(fs::exists(fs::path(h.app.OutputFolder()) / "one (1).mp4"));
+    EXPECT_FALSE(fs::exists(fs::path(h.app.OutputFolder()) / "two.mp4"));
     QTest::qWait(200);
     EXPECT_TRUE(m_notifications.notes.empty());
     EXPECT_EQ(m_logind.locks.size(), 2u);
