@@ -28,7 +28,8 @@ sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON \
 		-DQUILLET_BUILD_GUI=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target dolmar_tests dolmar_unit_tests dolmar_pipeline_tests
-	ctest --test-dir $(SANITIZE_BUILD) -L sanitize --no-tests=error --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		ctest --test-dir $(SANITIZE_BUILD) -L sanitize --no-tests=error --output-on-failure -j $(JOBS)
 
 # Formatting and clang-tidy first: they fail in seconds to minutes, the tests take longer.
 test: format-check tidy unit-tests sanitize
