@@ -9,7 +9,14 @@ every unit of the gated folders, and a developer's second run checks only what t
 What a unit includes comes from the build's own dependency records (ninja -t deps), so the build
 must have run; a unit whose dependencies are unknown is always checked.
 
-Usage: clang-tidy-gate.py --source DIR --build DIR [--jobs N] FOLDER...
+A baseline (--baseline FILE: a commit whose whole gated tree passed, and the clang-tidy that
+passed it) stands in for the stamps a fresh build folder lacks: a unit without a stamp is taken
+as passed when neither it nor a header it includes changed between that commit and the work tree.
+The baseline is ignored, and every unit checked, when the commit is not in the clone, clang-tidy
+differs, or .clang-tidy, the top CMake files or this script changed since; a folder whose
+CMakeLists.txt changed has all its units checked. --full checks every unit.
+
+Usage: clang-tidy-gate.py --source DIR --build DIR [--jobs N] [--baseline FILE] [--full] FOLDER...
 Exit status: 0 when every checked unit is clean, 1 when clang-tidy found something.
 """
 
@@ -69,11 +76,50 @@ class Hasher:
         return self.cache[path]
 
 
+def git_lines(source, *args):
+    """The output lines of a git command in source, or None when it fails."""
+    try:
+        result = subprocess.run(["git", "-C", source, *args], capture_output=True, text=True)
+    except OSError:
+        return None
+    return result.stdout.splitlines() if result.returncode == 0 else None
+
+
+def changed_since_baseline(source, baseline_file, version):
+    """The paths (relative to source) changed since the baseline commit, or None when the
+    baseline cannot stand in for a full pass."""
+    try:
+        with open(baseline_file) as f:
+            lines = [line.strip() for line in f if line.strip() and not line.startswith("#")]
+    except OSError:
+        return None
+    if len(lines) < 2 or lines[1] != version.splitlines()[0].strip():
+        return None
+    commit = lines[0]
+    committed = git_lines(source, "diff", "--name-only", commit, "--")
+    pending = git_lines(source, "ls-files", "--others", "--exclude-standard")
+    if committed is None or pending is None:
+        return None
+    changed = set(committed) | set(pending)
+    rule_files = (".clang-tidy", "scripts/clang-tidy-gate.py", "CMakeLists.txt")
+    if any(path in rule_files or path.startswith("cmake/") for path in changed):
+        return None
+    return changed
+
+
+def in_changed_folder(relative, changed):
+    """A folder whose CMakeLists.txt changed may compile its units differently now."""
+    return any(path.endswith("/CMakeLists.txt") and relative.startswith(path[:-len("CMakeLists.txt")])
+               for path in changed)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--source", required=True)
     parser.add_argument("--build", required=True)
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
+    parser.add_argument("--baseline", help="file naming a commit whose gated tree passed")
+    parser.add_argument("--full", action="store_true", help="check every unit")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
 
@@ -116,15 +162,35 @@ def main():
                 key.update(hasher.file(full).encode())
         return key.hexdigest()
 
+    changed = None
+    if args.baseline and not args.full:
+        changed = changed_since_baseline(source, args.baseline, version)
+        print("clang-tidy: " + ("units unchanged since the baseline commit count as passed"
+                                if changed is not None else
+                                "the baseline does not apply here; checking every unit"))
+
+    def unchanged_since_baseline(relative, command):
+        if changed is None or relative in changed or in_changed_folder(relative, changed):
+            return False
+        deps = dependencies.get(object_of(command) or "")
+        if deps is None:
+            return False
+        for dep in deps:
+            full = os.path.realpath(os.path.join(build, dep))
+            if full.startswith(source + os.sep) and not full.startswith(build + os.sep):
+                if os.path.relpath(full, source) in changed:
+                    return False
+        return True
+
     todo = []
     for relative, path, command in units:
         stamp = os.path.join(stamps, hashlib.sha1(relative.encode()).hexdigest())
         key = key_of(path, command)
         try:
             with open(stamp) as f:
-                unchanged = key is not None and f.read() == key
+                unchanged = not args.full and key is not None and f.read() == key
         except OSError:
-            unchanged = False
+            unchanged = not args.full and unchanged_since_baseline(relative, command)
         if not unchanged:
             todo.append((relative, path, stamp, key))
 
