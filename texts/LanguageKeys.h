@@ -217,6 +217,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"OPTION_VIDEO_DLG", "strFramerateLabelInfo", "frames / second"},
     {"OPTION_VIDEO_DLG", "strBitrateLabelInfo", "kbit / s"},
     {"OPTION_VIDEO_DLG", "strVideoLevelInfo", "Default bit rate quotiety"},
+    {"OPTION_VIDEO_DLG", "strConstantQualityInfo", "constant quality (%s)"},
 
     // Resize page.
     {"OPTION_RESIZE_DLG", "btnResizeInfo", "Resize (Width x Height)"},

@@ -3,6 +3,7 @@
 
 #include "controls/DataExchange.h"
 #include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
 #include "texts/ui/UiText.h"
 
 #include <QCheckBox>
@@ -127,8 +128,8 @@ void COptionVideoDlg::RefreshTexts()
         UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strFramerateLabelInfo")));
     const QString bit_unit
         = UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strBitrateLabelInfo"));
-    m_default_unit->setText(bit_unit);
     m_bit_unit->setText(bit_unit);
+    ShowQualitySetting();
     m_quotiety_label->setText(
         UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strVideoLevelInfo")));
 }
@@ -212,6 +213,26 @@ void COptionVideoDlg::ShowDefaultBitRate(float q1, float q2, float q3)
     if (size)
         m_fields.default_bit_rate = sheet::DefaultVideoBitRate(q1, q2, q3, *size);
     m_default_rate->setText(QString::number(m_fields.default_bit_rate));
+    ShowQualitySetting();
+}
+
+void COptionVideoDlg::ShowQualitySetting()
+{
+    // A profile that asks the encoder for a constant quality has no default rate: "0 kbit / s"
+    // would read as an empty video track, so the quality it keeps is shown in its place.
+    const std::string quality = sheet::QualitySetting(m_stored.Para.view());
+    const bool by_quality = !quality.empty() && m_fields.default_bit_rate == 0;
+    m_default_rate->setVisible(!by_quality);
+    if (by_quality) {
+        m_default_unit->setText(QString::fromStdString(FormatText(
+            LookupKeyFormat(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strConstantQualityInfo")),
+            quality.c_str())));
+        Place(m_default_unit, 103, 124, 120, 8);
+    } else {
+        m_default_unit->setText(
+            UiText(m_texts, CataloguedKey("OPTION_VIDEO_DLG", "strBitrateLabelInfo")));
+        Place(m_default_unit, 155, 124, 68, 8);
+    }
 }
 
 void COptionVideoDlg::OnQuotietyEdited()

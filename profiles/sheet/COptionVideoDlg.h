@@ -70,6 +70,7 @@ protected:
 private:
     void CreateControls();
     void ShowDefaultBitRate(float q1, float q2, float q3);
+    void ShowQualitySetting();
     void OnQuotietyEdited();
 
     Fields m_fields;

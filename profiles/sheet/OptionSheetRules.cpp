@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/OptionSheetRules.h"
 
+#include "core/OptionText.h"
 #include "core/ProfileApplier.h"
 #include "core/Task.h"
 #include "platform/IniDocument.h"
@@ -74,6 +75,19 @@ int DefaultVideoBitRate(float q1, float q2, float q3, FrameSize size)
     if (kbits <= static_cast<long double>(INT_MIN))
         return INT_MIN;
     return static_cast<int>(kbits);
+}
+
+std::string QualitySetting(std::string_view options)
+{
+    const std::vector<std::string_view> words = SplitOptionString(options);
+    std::string setting;
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "-crf")
+            setting = "CRF " + std::string(words[i + 1]);
+        else if (words[i] == "-qscale" || words[i] == "-q:v")
+            setting = "q " + std::string(words[i + 1]);
+    }
+    return setting;
 }
 
 std::string PadColorText(int32_t rgb)

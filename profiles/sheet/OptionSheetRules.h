@@ -102,6 +102,13 @@ std::optional<FrameSize> OutputSizeOfChoice(int choice, FrameSize custom, FrameS
  */
 int DefaultVideoBitRate(float q1, float q2, float q3, FrameSize size);
 
+/**
+ * The constant quality a profile's engine options ask for instead of a bit rate ("CRF 23" for
+ * -crf 23, "q 4" for -qscale 4 or -q:v 4), the last one given; empty when they ask for none. The
+ * Video page shows it where a rate-less profile would otherwise show a default of 0 kbit/s.
+ */
+std::string QualitySetting(std::string_view options);
+
 /// The pad colour as the page shows it: "0x" and the red, green and blue bytes of 0xRRGGBB in
 /// upper-case hexadecimal ("0x060606").
 std::string PadColorText(int32_t rgb);

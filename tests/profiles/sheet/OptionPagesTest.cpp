@@ -191,6 +191,25 @@ TEST_F(OptionPages, videoDefaultBitRateFollowsTheResizeChoice)
     EXPECT_FLOAT_EQ(Stored().nVideoBitRateLevel, 4.0f);
 }
 
+TEST_F(OptionPages, aConstantQualityProfileShowsItsQualityNotZeroKbits)
+{
+    std::filesystem::copy_file(SourceIni("web.ini"), m_dir.path() / "web.ini");
+    m_record = LoadProfile(m_dir.path() / "web.ini", "Web WebM VP9 Full HD (1920x1080)");
+    Open();
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_FALSE(Control<QLineEdit>("defaultBitRate")->isVisible());
+    bool shown = false;
+    for (const QLabel *label : m_sheet->findChildren<QLabel *>())
+        shown = shown || (label->isVisible() && label->text() == "constant quality (CRF 31)");
+    EXPECT_TRUE(shown);
+
+    // A profile with a rate shows it as before.
+    m_record = LoadProfile(m_dir.path() / "ipadh264.ini", kSection);
+    Open();
+    ClickTab(m_sheet->TabStrip(), CExPropertySheet::kVideoPage);
+    EXPECT_TRUE(Control<QLineEdit>("defaultBitRate")->isVisible());
+}
+
 TEST_F(OptionPages, clickingIntoAValueChoosesItsCustomSetting)
 {
     m_record.nVideoRiszeOption = 6;

@@ -14,6 +14,7 @@
 #include <climits>
 #include <filesystem>
 #include <span>
+#include <utility>
 
 using namespace quillet;
 using namespace quillet::sheet;
@@ -153,4 +154,19 @@ TEST(OptionSheetRules, theTaskTakesTheRecordWithItsOwnSourceSizeAndAFreshEstimat
     EXPECT_EQ(task.settings.source_height, 1080);
     // Width raised to 1920 as every task estimate does: 1920 * 1080 * 0.9765625 / 1000.
     EXPECT_EQ(task.settings.estimated_video_bit_rate, 2025);
+}
+
+TEST(OptionSheetRules, qualitySettingIsTheLastQualityOptionGiven)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"-crf 31 -deadline good", "CRF 31"},
+        {"-preset 10 -crf 35 -g 240", "CRF 35"},
+        {"-qscale 4", "q 4"},
+        {"-q:v 2 -crf 20", "CRF 20"},
+        {"-b 1500 -g 250", ""},
+        {"-crf", ""}, // a value never given
+        {"", ""},
+    };
+    for (const auto &[options, expected] : cases)
+        EXPECT_EQ(sheet::QualitySetting(options), expected) << options;
 }
