@@ -3,9 +3,9 @@
 
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
+#include "texts/Texts.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <ios>
@@ -18,16 +18,6 @@ namespace {
 
 constexpr const char *kInfoFormat = "File Name:%s\r\nDuration:%02d:%02d:%02.1f\r\nStart "
                                     "Time:%.3fs\r\nBit Rate:%dkbit/s";
-
-template<typename... Args> std::string Printf(const std::string &format, Args... args)
-{
-    int n = std::snprintf(nullptr, 0, format.c_str(), args...);
-    if (n <= 0)
-        return {};
-    std::vector<char> text(static_cast<std::size_t>(n) + 1);
-    std::snprintf(text.data(), text.size(), format.c_str(), args...);
-    return std::string(text.data(), static_cast<std::size_t>(n));
-}
 
 void MarkUnprobed(Task &task)
 {
@@ -111,8 +101,8 @@ int Probe(Task &task, const Texts &texts, Prompter &prompter)
     const std::string format = texts.LookupFormat("CONVERSION_INFO", "strFormatInfo", kInfoFormat);
     char file_name[sizeof ctx.file_name + 1] = {};
     std::memcpy(file_name, ctx.file_name, sizeof ctx.file_name);
-    std::string info = Printf(format, file_name, hours, minutes, static_cast<double>(seconds),
-                              static_cast<double>(ctx.start_time_us) * 1e-6, kbps);
+    std::string info = FormatText(format, file_name, hours, minutes, static_cast<double>(seconds),
+                                  static_cast<double>(ctx.start_time_us) * 1e-6, kbps);
     task.bit_rate_kbps = kbps;
 
     std::string video;

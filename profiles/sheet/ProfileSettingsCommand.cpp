@@ -9,8 +9,8 @@
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
 #include "texts/LanguageKeys.h"
+#include "texts/Texts.h"
 
-#include <cstdio>
 #include <filesystem>
 
 namespace quillet {
@@ -23,10 +23,7 @@ void TellSaveFailed(Prompter &prompter, const Texts &texts, const std::string &f
 {
     const std::string format
         = LookupKeyFormat(texts, CataloguedKey("OPTION_DLG", "strSaveFailedInfo"));
-    const int size = std::snprintf(nullptr, 0, format.c_str(), file.c_str());
-    std::string message(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    std::snprintf(message.data(), message.size() + 1, format.c_str(), file.c_str());
-    prompter.Tell(message, {}, Prompter::Icon::Exclamation);
+    prompter.Tell(FormatText(format, file.c_str()), {}, Prompter::Icon::Exclamation);
 }
 
 } // namespace
