@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <ios>
 #include <system_error>
-#include <vector>
 
 namespace quillet {
 
