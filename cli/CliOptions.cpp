@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliOptions.h"
 
+#include <getopt.h>
+
 #include <charconv>
+#include <utility>
 
 namespace quillet::cli {
 
@@ -63,150 +66,150 @@ std::string UsageText()
 
 CliOptions ParseCliOptions(const std::vector<std::string> &args)
 {
-    CliOptions o;
-    bool options_done = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (options_done || arg.empty() || arg[0] != '-' || arg == "-") {
-            o.files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            options_done = true;
-            continue;
-        }
-        std::string value;
-        bool has_inline = false;
-        if (arg.rfind("--", 0) == 0) {
-            if (auto eq = arg.find('='); eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-                has_inline = true;
-            }
-        }
-        auto take_value = [&](std::string &out) {
-            if (has_inline) {
-                out = value;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                o.error = "option " + arg + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        auto no_value = [&] {
-            if (has_inline)
-                o.error = "option " + arg + " takes no value";
-            return !has_inline;
-        };
+    // Long-only options get values past any character a short option could have.
+    enum : int {
+        kMerge = 256,
+        kSplit,
+        kSplitSize,
+        kAudioTracks,
+        kSubtitle,
+        kExtractSubtitles,
+        kDisc,
+        kSummary,
+        kJson,
+        kQueue,
+        kListProfiles,
+        kProbe,
+    };
+    static const option kLongOptions[] = {
+        {"help", no_argument, nullptr, 'h'},
+        {"profile", required_argument, nullptr, 'p'},
+        {"output", required_argument, nullptr, 'o'},
+        {"jobs", required_argument, nullptr, 'j'},
+        {"merge", no_argument, nullptr, kMerge},
+        {"split", required_argument, nullptr, kSplit},
+        {"split-size", required_argument, nullptr, kSplitSize},
+        {"audio-tracks", required_argument, nullptr, kAudioTracks},
+        {"subtitle", required_argument, nullptr, kSubtitle},
+        {"extract-subtitles", no_argument, nullptr, kExtractSubtitles},
+        {"disc", no_argument, nullptr, kDisc},
+        {"summary", no_argument, nullptr, kSummary},
+        {"json", no_argument, nullptr, kJson},
+        {"queue", required_argument, nullptr, kQueue},
+        {"list-profiles", no_argument, nullptr, kListProfiles},
+        {"probe", no_argument, nullptr, kProbe},
+        {nullptr, 0, nullptr, 0},
+    };
 
-        if (arg == "-h" || arg == "--help") {
-            if (!no_value())
-                return o;
+    // getopt_long permutes its vector, so it gets a copy; optind = 0 starts it afresh (the
+    // parser keeps its state in globals, and the tests parse many command lines).
+    std::vector<std::string> words(args);
+    std::vector<char *> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+    optind = 0;
+    opterr = 0;
+
+    CliOptions o;
+    auto fail = [&o](std::string text) {
+        o.error = std::move(text);
+        return o;
+    };
+    for (;;) {
+        const int c = getopt_long(argc, argv.data(), ":hp:o:j:", kLongOptions, nullptr);
+        if (c == -1)
+            break;
+        const std::string value = optarg != nullptr ? optarg : "";
+        // getopt_long has moved the words it read before optind (argv is permuted, words not).
+        const std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        switch (c) {
+        case 'h':
             o.mode = CliOptions::Mode::Help;
-        } else if (arg == "-p" || arg == "--profile") {
-            std::string spec;
-            if (!take_value(spec))
-                return o;
-            auto colon = spec.find(':');
-            if (colon == std::string::npos || colon == 0 || colon + 1 == spec.size()) {
-                o.error = "--profile takes FILE.ini:SECTION, not \"" + spec + "\"";
-                return o;
-            }
-            o.profile_file = spec.substr(0, colon);
-            o.profile_section = spec.substr(colon + 1);
-        } else if (arg == "-o" || arg == "--output") {
-            if (!take_value(o.output_dir))
-                return o;
-            if (o.output_dir.empty()) {
-                o.error = "--output needs a folder";
-                return o;
-            }
-        } else if (arg == "--merge") {
-            if (!no_value())
-                return o;
+            break;
+        case 'p': {
+            const auto colon = value.find(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == value.size())
+                return fail("--profile takes FILE.ini:SECTION, not \"" + value + "\"");
+            o.profile_file = value.substr(0, colon);
+            o.profile_section = value.substr(colon + 1);
+            break;
+        }
+        case 'o':
+            if (value.empty())
+                return fail("--output needs a folder");
+            o.output_dir = value;
+            break;
+        case 'j':
+            if (!ParseInt(value, o.jobs) || o.jobs < 0 || o.jobs > kMaxJobs)
+                return fail("--jobs takes a number of files at once from 1 to 64, or 0 to let "
+                            "quillet-cli choose");
+            break;
+        case kMerge:
             o.merge = true;
-        } else if (arg == "--split") {
-            if (!take_value(o.split))
-                return o;
-        } else if (arg == "--split-size") {
-            std::string text;
-            if (!take_value(text))
-                return o;
-            if (!ParseInt(text, o.split_size_mb) || o.split_size_mb < 0
-                || o.split_size_mb > 100000) {
-                o.error = "--split-size takes a whole number of megabytes from 0 to 100000";
-                return o;
-            }
-        } else if (arg == "--audio-tracks") {
-            std::string text;
-            if (!take_value(text))
-                return o;
-            std::size_t start = 0;
-            while (start <= text.size()) {
-                auto comma = text.find(',', start);
-                std::string part = text.substr(
-                    start, comma == std::string::npos ? std::string::npos : comma - start);
+            break;
+        case kSplit:
+            o.split = value;
+            break;
+        case kSplitSize:
+            if (!ParseInt(value, o.split_size_mb) || o.split_size_mb < 0
+                || o.split_size_mb > 100000)
+                return fail("--split-size takes a whole number of megabytes from 0 to 100000");
+            break;
+        case kAudioTracks:
+            for (std::size_t start = 0;;) {
+                const auto comma = value.find(',', start);
                 int n = 0;
-                if (!ParseInt(part, n) || n < 1) {
-                    o.error = "--audio-tracks takes track numbers from 1, such as 1,3";
-                    return o;
-                }
+                if (!ParseInt(value.substr(start,
+                                           comma == std::string::npos ? std::string::npos
+                                                                      : comma - start),
+                              n)
+                    || n < 1)
+                    return fail("--audio-tracks takes track numbers from 1, such as 1,3");
                 o.audio_tracks.push_back(n);
                 if (comma == std::string::npos)
                     break;
                 start = comma + 1;
             }
-        } else if (arg == "--subtitle") {
-            if (!take_value(o.subtitle))
-                return o;
-        } else if (arg == "--extract-subtitles") {
-            if (!no_value())
-                return o;
+            break;
+        case kSubtitle:
+            o.subtitle = value;
+            break;
+        case kExtractSubtitles:
             o.extract_subtitles = true;
-        } else if (arg == "--disc") {
-            if (!no_value())
-                return o;
+            break;
+        case kDisc:
             o.disc = true;
-        } else if (arg == "--summary") {
-            if (!no_value())
-                return o;
+            break;
+        case kSummary:
             o.summary = true;
-        } else if (arg == "--json") {
-            if (!no_value())
-                return o;
+            break;
+        case kJson:
             o.json = true;
-        } else if (arg == "-j" || arg == "--jobs") {
-            std::string text;
-            if (!take_value(text))
-                return o;
-            if (!ParseInt(text, o.jobs) || o.jobs < 0 || o.jobs > kMaxJobs) {
-                o.error = "--jobs takes a number of files at once from 1 to 64, or 0 to let "
-                          "quillet-cli choose";
-                return o;
-            }
-        } else if (arg == "--queue") {
-            if (!take_value(o.queue_file))
-                return o;
-            if (o.queue_file.empty()) {
-                o.error = "--queue needs a file";
-                return o;
-            }
-        } else if (arg == "--list-profiles") {
-            if (!no_value())
-                return o;
+            break;
+        case kQueue:
+            if (value.empty())
+                return fail("--queue needs a file");
+            o.queue_file = value;
+            break;
+        case kListProfiles:
             o.mode = CliOptions::Mode::ListProfiles;
-        } else if (arg == "--probe") {
-            if (!no_value())
-                return o;
+            break;
+        case kProbe:
             o.mode = CliOptions::Mode::Probe;
-        } else {
-            o.error = "unknown option " + arg;
-            return o;
+            break;
+        case ':':
+            return fail("option " + typed + " needs a value");
+        default: // '?': an option we do not know, or a value given to one that takes none
+            if (optopt != 0 && typed.find('=') != std::string::npos)
+                return fail("option " + typed.substr(0, typed.find('=')) + " takes no value");
+            return fail("unknown option " + typed);
         }
     }
+    for (int i = optind; i < argc; ++i)
+        o.files.emplace_back(argv[i]);
     return o;
 }
 
