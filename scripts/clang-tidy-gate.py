@@ -167,7 +167,7 @@ def main():
         changed = changed_since_baseline(source, args.baseline, version)
         print("clang-tidy: " + ("units unchanged since the baseline commit count as passed"
                                 if changed is not None else
-                                "the baseline does not apply here; checking every unit"))
+                                "the baseline does not apply here; every unit without a stamp is checked"))
 
     def unchanged_since_baseline(relative, command):
         if changed is None or relative in changed or in_changed_folder(relative, changed):
