@@ -1,33 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profiles/sheet/OptionSheetRules.h"
 
+#include "core/FrameSizes.h"
 #include "core/OptionText.h"
 #include "core/ProfileApplier.h"
 #include "core/Task.h"
 #include "platform/IniDocument.h"
 #include "platform/TextCase.h"
 
-#include <climits>
-#include <cmath>
 #include <cstdio>
 
 namespace quillet::sheet {
 
 namespace {
-
-// Output sizes of the named choices by stored value; 0 and 9 are worked out from the record.
-constexpr std::array<FrameSize, kSizeChoices> kNamedSizes = {{{0, 0},
-                                                              {128, 96},
-                                                              {176, 144},
-                                                              {352, 288},
-                                                              {704, 576},
-                                                              {320, 240},
-                                                              {640, 480},
-                                                              {720, 480},
-                                                              {720, 576},
-                                                              {0, 0},
-                                                              {1280, 768},
-                                                              {1920, 1080}}};
 
 bool IsBlank(char c)
 {
@@ -55,26 +40,15 @@ std::optional<FrameSize> OutputSizeOfChoice(int choice, FrameSize custom, FrameS
         return source;
     if (choice == kCustomSize)
         return custom;
-    return kNamedSizes[static_cast<std::size_t>(choice)];
+    const std::optional<NamedFrame> named = NamedFrameOf(choice);
+    if (!named)
+        return std::nullopt;
+    return FrameSize{named->width, named->height};
 }
 
 int DefaultVideoBitRate(float q1, float q2, float q3, FrameSize size)
 {
-    if (!(q1 >= 0) || size.width <= 0 || size.height <= 0)
-        return 0;
-    const long double bits = (static_cast<long double>(q1) * size.width * size.height
-                              + 1024.0L * q2 * q2 + 1024.0L * q3)
-        * 0.9765625L;
-    if (std::isnan(bits))
-        return 0;
-    // Quotieties are checked to lie within 0..100 only when the page is read; a hand-edited
-    // profile may hold anything, so keep the result inside the record's field.
-    const long double kbits = std::trunc(std::trunc(bits) / 1000.0L);
-    if (kbits >= static_cast<long double>(INT_MAX))
-        return INT_MAX;
-    if (kbits <= static_cast<long double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(kbits);
+    return quillet::DefaultVideoBitRate(q1, q2, q3, size.width, size.height);
 }
 
 std::string QualitySetting(std::string_view options)

@@ -94,12 +94,8 @@ struct FrameSize
  */
 std::optional<FrameSize> OutputSizeOfChoice(int choice, FrameSize custom, FrameSize source);
 
-/**
- * The Video page's default bit rate in kbit/s from the three quotieties and the output size:
- * (q1 * W * H + 1024 * q2 * q2 + 1024 * q3) * 0.9765625 bits, truncated toward zero, divided by
- * 1000 (truncating). 0 when q1 is below 0 or W or H is not above 0; a result beyond the record's
- * integer range is held at its limit.
- */
+/// The Video page's default bit rate for the output size: the converter's one rule
+/// (core/FrameSizes.h).
 int DefaultVideoBitRate(float q1, float q2, float q3, FrameSize size);
 
 /**
