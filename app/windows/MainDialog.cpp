@@ -30,6 +30,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -255,6 +256,21 @@ void MainDialog::reject()
         return;
     }
     QDialog::reject();
+}
+
+void MainDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_state.converting)
+        reject();
+    else if (m_menu && m_menu->isVisible())
+        m_menu->close();
+    // Idle, the window stays: ending it goes through closeEvent's rules (close box, Alt+F4,
+    // Exit), never through a key a user can hit by chance.
 }
 
 void MainDialog::closeEvent(QCloseEvent *event)

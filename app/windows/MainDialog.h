@@ -296,6 +296,12 @@ private:
     QTimer m_add_menu_timer;
     QTimer m_first_run_timer;
     QPointer<QMenu> m_menu;
+
+    // kept batch and jobs
+protected:
+    /// Escape closes an open menu and cancels a batch; on the idle window it does nothing, so a
+    /// stray key cannot end the program and lose the gathered list.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace quillet
