@@ -281,6 +281,8 @@ void MainDialog::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The list as it stands is what a restart offers back: written before it is emptied.
+    m_kept->Close();
     m_controller.RemoveAll();
     m_sizes->DestroyCustomSizeDialog();
     QDialog::closeEvent(event);
