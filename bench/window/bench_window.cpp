@@ -39,6 +39,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace quillet;
 namespace fs = std::filesystem;
@@ -180,17 +181,28 @@ int main(int argc, char **argv)
 
     // A change of the listed batch: what the window's thread spends (a snapshot handed over)
     // and what the writer thread spends (encoding, writing, flushing, renaming).
-    // Past the store's second, so the change is written at once.
-    QTest::qWait(1100);
+    // Once what the adding left is written, and the store's second has passed (without events,
+    // which could write again), a change is written at once.
+    QTest::qWaitFor([&] { return !window.KeptBatch().TimeUntilDue(); }, 5000);
     window.KeptBatch().WaitUntilWritten();
-    QElapsedTimer change_clock;
-    change_clock.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const uint64_t writes_before = window.KeptBatch().Figures().writes;
+    const auto change_start = std::chrono::steady_clock::now();
+    tasks.Move(0, 1);
     window.KeptBatch().NoteChange();
     window.KeptBatch().Poll();
-    const double change_ui_ms = change_clock.nsecsElapsed() * 1e-6;
+    const auto change_handed = std::chrono::steady_clock::now();
     window.KeptBatch().WaitUntilWritten();
-    const double change_total_ms = change_clock.nsecsElapsed() * 1e-6;
+    const auto change_written = std::chrono::steady_clock::now();
+    const double change_ui_ms
+        = std::chrono::duration<double, std::milli>(change_handed - change_start).count();
+    const double change_total_ms
+        = std::chrono::duration<double, std::milli>(change_written - change_start).count();
     const BatchWriter::Statistics written = window.KeptBatch().Figures();
+    if (written.writes != writes_before + 1)
+        std::fprintf(stderr, "the change was not written (%llu writes before, %llu after)\n",
+                     static_cast<unsigned long long>(writes_before),
+                     static_cast<unsigned long long>(written.writes));
     window.KeptBatch().Close();
     window.Controller().RemoveAll();
     const long removed_kib = ResidentKib("VmRSS:");
