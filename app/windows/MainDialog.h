@@ -309,6 +309,15 @@ public:
     void KeepBatch(const std::filesystem::path &folder);
     BatchStore &KeptBatch() { return *m_kept; }
 
+    /// "Simultaneous conversions" in the settings menu: 0 (Automatic) or 1 to kMostJobs, kept in
+    /// the settings under kJobsSetting.
+    static constexpr int kMostJobs = 4;
+    static constexpr const char *kJobsSetting = "SimultaneousJobs";
+    int SimultaneousJobs() const;
+    void SetSimultaneousJobs(int jobs);
+    /// The summary line with the whole batch's time left.
+    void ShowRunProgress(const RunProgress &progress) override;
+
 protected:
     void changeEvent(QEvent *event) override;
     /// Escape closes an open menu and cancels a batch; on the idle window it does nothing, so a
