@@ -52,10 +52,16 @@ void MainDialog::KeepBatch(const std::filesystem::path &folder)
         std::cerr << "quillet: " << read.reason << '\n';
         Tell(read.message, {}, Icon::Warning);
     } else if (read.status == BatchStore::ReadResult::Status::Kept) {
+        // The Add menu that opens by itself would open over the question; it opens after a
+        // Discard, to an empty list.
+        const bool add_menu_due = m_add_menu_timer.isActive();
+        m_add_menu_timer.stop();
         if (OfferRestore(read.batch) && AskRestore(static_cast<int>(read.batch.tasks.size())))
             RestoreTasks(m_kept->Restore(std::move(read.batch)));
         else
             m_kept->Discard();
+        if (add_menu_due && m_tasks.Count() == 0)
+            m_add_menu_timer.start();
     }
 
     connect(&m_kept_timer, &QTimer::timeout, this, &MainDialog::PollKeptBatch,
@@ -79,8 +85,6 @@ bool MainDialog::AskRestore(int count)
         : FormatText(
             LookupKeyFormat(m_languages, CataloguedKey("KEPT_BATCH", "strRestoreOfferInfo")),
             count);
-    // The start menu would open over the question.
-    m_add_menu_timer.stop();
     if (m_prompter != m_own_prompter.get())
         return m_prompter->Ask(question);
     QMessageBox box(QMessageBox::Question, WindowCaption(), QString::fromStdString(question),

@@ -75,15 +75,22 @@ TEST(KeptBatchInWindow, aBatchKilledInItsThirdTaskIsOfferedBackAndResumedWithout
                                            .string()),
                 arguments);
     ASSERT_TRUE(child.waitForStarted());
+    // Killed once the kept file says the third is converting (so the first two are done there).
+    const std::string third = "\"source\":\"" + (media.path() / "clip2.mp4").string() + "\"";
     const bool in_third = QTest::qWaitFor(
         [&] {
-            bool leftovers = false;
-            return Outputs(output.path(), &leftovers).size() == 2 && leftovers;
+            std::ifstream file(state.path() / BatchStore::kFileName);
+            const std::string text((std::istreambuf_iterator<char>(file)), {});
+            const std::size_t task = text.find(third);
+            return task != std::string::npos
+                && text.compare(text.find("\"running\":", task), 14, "\"running\":true") == 0;
         },
         120000);
     ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
     child.waitForFinished();
     ASSERT_TRUE(in_third) << child.readAllStandardError().toStdString();
+    bool leftovers = false; // the third's files are there until a claim clears them
+    EXPECT_EQ(Outputs(output.path(), &leftovers).size(), 2u);
 
     WindowHarness h(OutputInto(output.path()));
     h.prompter.answers = {true};
@@ -95,7 +102,6 @@ TEST(KeptBatchInWindow, aBatchKilledInItsThirdTaskIsOfferedBackAndResumedWithout
     EXPECT_EQ(DoneTasks(w), 2);
 
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
-    bool leftovers = true;
     EXPECT_EQ(
         Outputs(output.path(), &leftovers),
         (std::set<std::string>{"clip0.mp4", "clip1.mp4", "clip2.mp4", "clip3.mp4", "clip4.mp4"}));
