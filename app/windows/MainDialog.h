@@ -310,8 +310,9 @@ public:
     BatchStore &KeptBatch() { return *m_kept; }
 
     /// "Simultaneous conversions" in the settings menu: 0 (Automatic) or 1 to kMostJobs, kept in
-    /// the settings under kJobsSetting.
+    /// the settings under kJobsSetting; kUnchosenJobs until the user chooses.
     static constexpr int kMostJobs = 4;
+    static constexpr int kUnchosenJobs = 1;
     static constexpr const char *kJobsSetting = "SimultaneousJobs";
     int SimultaneousJobs() const;
     void SetSimultaneousJobs(int jobs);

@@ -211,10 +211,11 @@ void MainDialog::ShowRunProgress(const RunProgress &progress)
 int MainDialog::SimultaneousJobs() const
 {
     uint32_t jobs = 0;
-    // Absent, or a value this window does not offer: Automatic.
+    // One at a time until the user chooses, as the window has always converted; a value this
+    // window does not offer counts as not chosen.
     if (m_app.Registry().ReadNumber(ConverterApp::kSettingsKey, kJobsSetting, jobs) == 0
         || jobs > static_cast<uint32_t>(kMostJobs))
-        return 0;
+        return kUnchosenJobs;
     return static_cast<int>(jobs);
 }
 

@@ -20,14 +20,14 @@ TEST(JobsInWindow, theMenusChoiceIsKeptAndTwoJobsConvertFourClipsToTheEnd)
 {
     WindowHarness h;
     MainDialog &w = h.Start();
-    EXPECT_EQ(w.SimultaneousJobs(), 0); // Automatic until chosen
+    EXPECT_EQ(w.SimultaneousJobs(), MainDialog::kUnchosenJobs);
 
     w.OnSettingsButton();
     ASSERT_TRUE(QTest::qWaitFor([] { return OpenPopupMenu() != nullptr; }, 1000));
     QAction *submenu = FindAction(w.OpenMenu(), "Simultaneous conversions");
     ASSERT_TRUE(submenu && submenu->menu());
     EXPECT_EQ(MenuTexts(submenu->menu()), QStringList({"Automatic", "1", "2", "3", "4"}));
-    EXPECT_TRUE(FindAction(submenu->menu(), "Automatic")->isChecked());
+    EXPECT_TRUE(FindAction(submenu->menu(), "1")->isChecked());
     FindAction(submenu->menu(), "2")->trigger();
     w.OpenMenu()->close();
     EXPECT_EQ(h.SettingNumber(MainDialog::kJobsSetting), 2u);

@@ -274,9 +274,9 @@ TEST(MainWindow, acceleratorsReachTheirCommandsWithoutAMenuItem)
     QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(
-        MenuTexts(menu),
-        QStringList({"&Help\tF1", "-", "Language", "Media player\tCtrl+E", "-", "Exit\tAlt+F4"}));
+    EXPECT_EQ(MenuTexts(menu),
+              QStringList({"&Help\tF1", "-", "Language", "Simultaneous conversions",
+                           "Media player\tCtrl+E", "-", "Exit\tAlt+F4"}));
     menu->close();
 }
 
