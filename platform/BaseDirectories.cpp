@@ -54,6 +54,11 @@ std::optional<std::string> DataHome(const EnvironmentLookup &environment)
     return BaseFolder(environment, "XDG_DATA_HOME", "/.local/share");
 }
 
+std::optional<std::string> StateHome(const EnvironmentLookup &environment)
+{
+    return BaseFolder(environment, "XDG_STATE_HOME", "/.local/state");
+}
+
 std::string NoHomeReason(const char *base_variable)
 {
     return std::string("no home folder: HOME is not set to an absolute path, nor is ")

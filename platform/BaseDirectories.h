@@ -32,6 +32,9 @@ std::optional<std::string> ConfigHome(const EnvironmentLookup &environment = Sys
 /// $XDG_DATA_HOME when absolute, else $HOME/.local/share; nullopt without either.
 std::optional<std::string> DataHome(const EnvironmentLookup &environment = SystemEnvironment());
 
+/// $XDG_STATE_HOME when absolute, else $HOME/.local/state; nullopt without either.
+std::optional<std::string> StateHome(const EnvironmentLookup &environment = SystemEnvironment());
+
 /// What to tell a user whose home is not usable, naming the variable to set.
 std::string NoHomeReason(const char *base_variable);
 

@@ -133,6 +133,9 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strSplitSizeInfo", "Split size: %s MB"},
     // The line under the banner's picture.
     {"MAIN_DLG", "strTaglineInfo", "Convert video and audio for all your devices"},
+    // The settings menu's choice of how many files convert at once.
+    {"MAIN_DLG", "strSimultaneousInfo", "Simultaneous conversions"},
+    {"MAIN_DLG", "strSimultaneousAutoInfo", "Automatic"},
 
     // The profile picker's group names that are not device names.
     {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},

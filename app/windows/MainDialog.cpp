@@ -30,6 +30,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -257,6 +258,21 @@ void MainDialog::reject()
     QDialog::reject();
 }
 
+void MainDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_state.converting)
+        reject();
+    else if (m_menu && m_menu->isVisible())
+        m_menu->close();
+    // Idle, the window stays: ending it goes through closeEvent's rules (close box, Alt+F4,
+    // Exit), never through a key a user can hit by chance.
+}
+
 void MainDialog::closeEvent(QCloseEvent *event)
 {
     if (m_state.converting) {
@@ -265,6 +281,8 @@ void MainDialog::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // The list as it stands is what a restart offers back: written before it is emptied.
+    m_kept->Close();
     m_controller.RemoveAll();
     m_sizes->DestroyCustomSizeDialog();
     QDialog::closeEvent(event);

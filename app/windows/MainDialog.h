@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <filesystem>
+
 #include <memory>
 #include <vector>
 
@@ -296,6 +298,45 @@ private:
     QTimer m_add_menu_timer;
     QTimer m_first_run_timer;
     QPointer<QMenu> m_menu;
+
+    // kept batch and jobs
+public:
+    /**
+     * Keeps the task list in folder's batch file from now on (the program: the user's state
+     * folder) and offers back a kept batch that did not finish. Call once, before files are
+     * added. When another window keeps the file, this one runs without keeping.
+     */
+    void KeepBatch(const std::filesystem::path &folder);
+    BatchStore &KeptBatch() { return *m_kept; }
+
+    /// "Simultaneous conversions" in the settings menu: 0 (Automatic) or 1 to kMostJobs, kept in
+    /// the settings under kJobsSetting; kUnchosenJobs until the user chooses.
+    static constexpr int kMostJobs = 4;
+    static constexpr int kUnchosenJobs = 1;
+    static constexpr const char *kJobsSetting = "SimultaneousJobs";
+    int SimultaneousJobs() const;
+    void SetSimultaneousJobs(int jobs);
+    /// The summary line with the whole batch's time left.
+    void ShowRunProgress(const RunProgress &progress) override;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    /// Escape closes an open menu and cancels a batch; on the idle window it does nothing, so a
+    /// stray key cannot end the program and lose the gathered list.
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool AskRestore(int count);
+    void RestoreTasks(std::vector<std::unique_ptr<Task>> restored);
+    /// Marks the rows of restored tasks whose source is gone or changed, or whose output exists.
+    void ShowKeptRows();
+    /// Something in the list changed: the store hears of it once the events are handled.
+    void NoteListChange();
+    void SyncKeptBatch();
+    void PollKeptBatch();
+
+    QTimer m_kept_timer;
+    bool m_kept_sync_due = false;
 };
 
 } // namespace quillet

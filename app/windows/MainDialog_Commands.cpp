@@ -13,6 +13,7 @@
 #include "texts/LanguageKeys.h"
 #include "texts/LanguageTable.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QMenu>
@@ -117,6 +118,18 @@ QMenu *MainDialog::BuildSettingsMenu()
         action->setData(item.command);
         const int command = item.command;
         connect(action, &QAction::triggered, this, [this, command] { OnLanguageCommand(command); });
+    }
+    QMenu *jobs
+        = menu->addMenu(UiText(m_languages, CataloguedKey("MAIN_DLG", "strSimultaneousInfo")));
+    auto *choices = new QActionGroup(jobs);
+    for (int count = 0; count <= kMostJobs; ++count) {
+        QAction *action = jobs->addAction(
+            count == 0 ? UiText(m_languages, CataloguedKey("MAIN_DLG", "strSimultaneousAutoInfo"))
+                       : QString::number(count));
+        action->setCheckable(true);
+        action->setChecked(count == SimultaneousJobs());
+        choices->addAction(action);
+        connect(action, &QAction::triggered, this, [this, count] { SetSimultaneousJobs(count); });
     }
     menu->addAction(UiText(m_languages, CataloguedKey("MAIN_DLG", "strMediaplayerInfo"))
                         + QStringLiteral("\tCtrl+E"),

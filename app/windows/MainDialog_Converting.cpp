@@ -28,6 +28,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include <cstdio>
@@ -115,6 +116,7 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
     request.current_profile = m_state.current_profile;
     request.only = only;
     request.kept_batch = m_kept.get();
+    request.simultaneous_jobs = SimultaneousJobs();
     // An output made into another folder is not what the user asks for now.
     const std::filesystem::path folder = std::filesystem::path(request.output_folder).parent_path();
     for (const auto &task : m_tasks) {
@@ -181,6 +183,46 @@ void MainDialog::ShowProgress(int percent)
     // The driver reports the whole batch's percent, which is what the taskbar shows.
     if (m_batch.open)
         m_launcher->Show(percent / 100.0);
+}
+
+void MainDialog::ShowRunProgress(const RunProgress &progress)
+{
+    // The list controller's line guesses from the percent alone; the driver's estimate is the
+    // whole batch's, from the speeds measured so far. Until it has one, the guess stays.
+    if (!m_state.converting || progress.percent <= 0 || !progress.seconds_left)
+        return;
+    const long left = std::lround(std::max(0.0, *progress.seconds_left));
+    std::string files;
+    for (const std::string &output : progress.outputs)
+        files += (files.empty() ? "" : ", ") + std::string(platform::FileNameOf(output));
+    if (files.empty())
+        files = platform::FileNameOf(m_state.current_output_path);
+    const std::string format
+        = LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strCompletedInfo")) + ": %d%% | "
+        + LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strTimeLeftInfo"))
+        + ": %02d:%02d:%02d | "
+        + LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strDestinationFileInfo"))
+        + ": %s";
+    SetSummary(FormatText(format, progress.percent, static_cast<int>(left / 3600),
+                          static_cast<int>(left / 60 % 60), static_cast<int>(left % 60),
+                          files.c_str()));
+}
+
+int MainDialog::SimultaneousJobs() const
+{
+    uint32_t jobs = 0;
+    // One at a time until the user chooses, as the window has always converted; a value this
+    // window does not offer counts as not chosen.
+    if (m_app.Registry().ReadNumber(ConverterApp::kSettingsKey, kJobsSetting, jobs) == 0
+        || jobs > static_cast<uint32_t>(kMostJobs))
+        return kUnchosenJobs;
+    return static_cast<int>(jobs);
+}
+
+void MainDialog::SetSimultaneousJobs(int jobs)
+{
+    m_app.Registry().WriteNumber(ConverterApp::kSettingsKey, kJobsSetting,
+                                 static_cast<uint32_t>(std::clamp(jobs, 0, kMostJobs)));
 }
 
 void MainDialog::PumpEvents()

@@ -43,6 +43,8 @@ void MainDialog::SetConvertFace(bool converting)
 
 void MainDialog::UpdateButtonStates()
 {
+    // Every change of the list ends here or in its rows.
+    NoteListChange();
     if (m_state.converting) {
         // Only Cancel (the Convert button's other face) and what cannot change the batch.
         SetConvertFace(true);

@@ -8,6 +8,7 @@
 #include "app/ConverterApp.h"
 #include "core/MatroskaBinding.h"
 #include "core/TaskList.h"
+#include "platform/BaseDirectories.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemLanguage.h"
@@ -49,6 +50,13 @@ int main(int argc, char **argv)
     program.StartUp(platform::SystemLanguageId());
     {
         MainDialog window(app, languages, tasks, matroska);
+        // The offer of a kept batch is asked over the window, before the start files join.
+        window.show();
+        if (const auto state = platform::StateHome())
+            window.KeepBatch(std::filesystem::path(*state) / "quillet");
+        else
+            std::cerr << "quillet: the task list is not kept: "
+                      << platform::NoHomeReason("XDG_STATE_HOME") << '\n';
         window.AddStartFiles(ProgramStartUp::FilesFromArguments(arguments));
         window.exec();
     }

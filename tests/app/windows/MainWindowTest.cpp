@@ -274,9 +274,9 @@ TEST(MainWindow, acceleratorsReachTheirCommandsWithoutAMenuItem)
     QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
     QMenu *menu = OpenPopupMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(
-        MenuTexts(menu),
-        QStringList({"&Help\tF1", "-", "Language", "Media player\tCtrl+E", "-", "Exit\tAlt+F4"}));
+    EXPECT_EQ(MenuTexts(menu),
+              QStringList({"&Help\tF1", "-", "Language", "Simultaneous conversions",
+                           "Media player\tCtrl+E", "-", "Exit\tAlt+F4"}));
     menu->close();
 }
 
@@ -353,7 +353,7 @@ TEST(MainWindow, closingDuringABatchIsRefusedAndClosingIdleEmptiesTheList)
     EXPECT_EQ(w.ListView()->topLevelItemCount(), 0);
 }
 
-TEST(MainWindow, escapeCancelsABatchAndEndsAnIdleWindow)
+TEST(MainWindow, escapeCancelsABatchAndLeavesAnIdleWindowWithItsList)
 {
     WindowHarness h;
     MainDialog &w = h.Start();
@@ -365,10 +365,18 @@ TEST(MainWindow, escapeCancelsABatchAndEndsAnIdleWindow)
     EXPECT_TRUE(fs::is_empty(h.app.OutputFolder()));
     EXPECT_EQ(w.ConvertButton()->text(), "&Convert");
 
-    // Idle, Escape ends the window as it stands.
+    // Idle, Escape closes the open menu, and a second one neither ends the window nor empties
+    // the list.
+    w.OnAddButton();
+    ASSERT_TRUE(QTest::qWaitFor([] { return OpenPopupMenu() != nullptr; }, 1000));
+    QTest::keyClick(OpenPopupMenu(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([] { return OpenPopupMenu() == nullptr; }, 1000));
     QTest::keyClick(w.ListView(), Qt::Key_Escape);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.result(), QDialog::Rejected);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(h.tasks.Count(), 2);
+    EXPECT_EQ(w.ListView()->topLevelItemCount(), 2);
 }
 
 TEST(MainWindow, choosingTheSameOutputFolderAsksNothingAnotherMovesEveryDestination)
