@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CSkinButton.h"
 
+#include "KitAccessibility.h"
 #include "MaskRegion.h"
 #include "SkinResources.h"
 #include "SystemColors.h"
@@ -25,6 +26,7 @@ CSkinButton::CSkinButton(const QString &text, QWidget *parent)
     // Hover is tracked from plain moves as well as from entering, so the face follows the
     // pointer again after a press without waiting for it to leave and come back.
     setMouseTracking(true);
+    InstallKitAccessibility();
 }
 
 void CSkinButton::SetKind(SkinButtonKind kind)

@@ -122,6 +122,10 @@ void MainDialog::CreateControls()
     m_sizes = new CMediaSizeList(this);
     m_progress = new CGradientProgress(this);
 
+    // A reader names the picker and the folder field by the labels beside them.
+    m_profile_label->setBuddy(m_picker);
+    m_output_label->setBuddy(m_output_edit);
+
     // Tab order follows the template.
     QWidget *order[] = {m_banner,        m_update,      m_settings, m_picker,  m_options,
                         m_apply_all,     m_list,        m_add,      m_convert, m_audio,
