@@ -66,9 +66,10 @@ QWidget *CaptionBeside(const QWidget *field, const QList<QWidget *> &siblings)
         if (same_row && g.right() <= f.left() + 4) {
             if (!left || g.right() > left->geometry().right())
                 left = w;
-        } else if (qobject_cast<const QLabel *>(w) && g.bottom() <= f.top() + 2
-                   && f.top() - g.bottom() <= 2 * std::max(g.height(), 8) && g.left() < f.right()
-                   && g.right() > f.left()) {
+        } else if (qobject_cast<const QLabel *>(w) && !static_cast<QLabel *>(w)->buddy()
+                   && g.bottom() <= f.top() + 2 && f.top() - g.bottom() <= g.height()
+                   && g.left() < f.right() && g.right() > f.left()) {
+            // Only a free label just above: one line's height away at most.
             if (!above || g.bottom() > above->geometry().bottom())
                 above = w;
         }
