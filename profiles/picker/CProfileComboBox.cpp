@@ -221,6 +221,11 @@ void CProfileComboBox::mouseDoubleClickEvent(QMouseEvent *event)
 void CProfileComboBox::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
+    case Qt::Key_F4:
+        // F4 opens the drop-down as it opens every drop-down list.
+        OpenPopup();
+        event->accept();
+        return;
     case Qt::Key_Down:
         if (event->modifiers() & Qt::AltModifier) {
             OpenPopup();
