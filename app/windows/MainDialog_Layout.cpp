@@ -142,6 +142,9 @@ void MainDialog::CreateControls()
 
 void MainDialog::ApplySkin()
 {
+    // The skin is light whatever the desktop's scheme: every window, menu and message box takes
+    // the program's light colours, so no text is drawn light on the light skin.
+    UseDialogPalette();
     // The window's own colours; the skin library may paint over the background.
     QPalette colours = palette();
     colours.setColor(QPalette::Window, DialogBackground());
