@@ -126,11 +126,12 @@ void MainDialog::CreateControls()
     m_profile_label->setBuddy(m_picker);
     m_output_label->setBuddy(m_output_edit);
 
-    // Tab order follows the template.
-    QWidget *order[] = {m_banner,        m_update,      m_settings, m_picker,  m_options,
-                        m_apply_all,     m_list,        m_add,      m_convert, m_audio,
-                        m_subtitle,      m_remove,      m_up,       m_down,    m_output_edit,
-                        m_change_folder, m_open_folder, m_merge,    m_sizes};
+    // Tab order follows the eye: row by row, each row from left to right (the button row reads
+    // Audio, Subtitle, New Task, Convert, Delete, Up, Down).
+    QWidget *order[]
+        = {m_banner,      m_update,        m_settings,    m_picker,  m_options, m_apply_all, m_list,
+           m_audio,       m_subtitle,      m_add,         m_convert, m_remove,  m_up,        m_down,
+           m_output_edit, m_change_folder, m_open_folder, m_merge,   m_sizes};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
