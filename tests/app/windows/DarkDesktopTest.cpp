@@ -115,15 +115,20 @@ TEST(DarkDesktop, theLightSkinKeepsEveryTextOfItsWindowsMenusAndMessagesReadable
     const QPalette before = QApplication::palette();
     QApplication::setPalette(DarkPalette());
     QStringList faults;
-    {
-        WindowHarness h;
+    for (const auto &[language, suffix] :
+         {std::pair{"English", "en"}, {"Deutsch (German)", "de"}}) {
+        HarnessOptions options;
+        options.language = language;
+        WindowHarness h(options);
+        const QString tail = QLatin1Char('-') + QLatin1String(suffix);
+        const auto label = [&tail](const char *what) { return QString::fromLatin1(what) + tail; };
         MainDialog &w = h.Start();
         AddCopies(h, {"first.mp4"}, GeneratedClip("clip.mp4"));
-        CheckReadable(QStringLiteral("main"), &w, faults);
+        CheckReadable(label("main"), &w, faults);
 
         w.OnAddButton();
         if (QMenu *menu = OpenPopupMenu()) {
-            CheckReadable(QStringLiteral("menu"), menu, faults);
+            CheckReadable(label("menu"), menu, faults);
             menu->close();
         } else {
             ADD_FAILURE() << "the Add menu did not open";
@@ -131,7 +136,7 @@ TEST(DarkDesktop, theLightSkinKeepsEveryTextOfItsWindowsMenusAndMessagesReadable
 
         UiScript box;
         box.Then<QMessageBox>([&](QMessageBox *message) {
-            CheckReadable(QStringLiteral("message"), message, faults);
+            CheckReadable(label("message"), message, faults);
             message->accept();
         });
         MessageBoxPrompter(&w).Tell("No items were selected!");
@@ -140,7 +145,7 @@ TEST(DarkDesktop, theLightSkinKeepsEveryTextOfItsWindowsMenusAndMessagesReadable
         w.SelectOnly(0);
         UiScript sheet;
         sheet.Then<CExPropertySheet>([&](CExPropertySheet *window) {
-            CheckReadable(QStringLiteral("sheet"), window, faults);
+            CheckReadable(label("sheet"), window, faults);
             window->reject();
         });
         w.OnOptions();
