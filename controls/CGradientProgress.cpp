@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CGradientProgress.h"
 
+#include "KitAccessibility.h"
 #include "SystemColors.h"
+
+#include <QAccessible>
 
 #include <QPainter>
 
@@ -16,6 +19,7 @@ CGradientProgress::CGradientProgress(QWidget *parent)
     // Every pixel is painted, so nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setTextVisible(false);
+    InstallKitAccessibility();
 }
 
 void CGradientProgress::SetStyleBits(quint32 bits)
@@ -38,7 +42,14 @@ void CGradientProgress::SetCaptionMode(const QString &text, quint32 bits)
 
 void CGradientProgress::SetCaption(const QString &text, bool repaint)
 {
-    m_caption = text;
+    if (text != m_caption) {
+        m_caption = text;
+        // The caption is the bar's accessible name: a reader announces the new status.
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(this, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
     if (repaint)
         this->repaint();
 }

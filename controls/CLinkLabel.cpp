@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CLinkLabel.h"
-
+#include "KitAccessibility.h"
 #include "LinkOpener.h"
 
 #include <QApplication>
@@ -14,6 +14,7 @@ CLinkLabel::CLinkLabel(QWidget *parent)
     , m_opener(OpenLinkTarget)
 {
     setCursor(Qt::PointingHandCursor);
+    InstallKitAccessibility();
 }
 
 void CLinkLabel::SetTarget(const QString &target)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CSkinButton.h"
 
+#include "KitAccessibility.h"
 #include "MaskRegion.h"
 #include "SkinResources.h"
 #include "SystemColors.h"
@@ -25,6 +26,7 @@ CSkinButton::CSkinButton(const QString &text, QWidget *parent)
     // Hover is tracked from plain moves as well as from entering, so the face follows the
     // pointer again after a press without waiting for it to leave and come back.
     setMouseTracking(true);
+    InstallKitAccessibility();
 }
 
 void CSkinButton::SetKind(SkinButtonKind kind)
@@ -315,10 +317,13 @@ void CSkinButton::paintEvent(QPaintEvent *)
             qDrawWinButton(&painter, item, pal, false);
     }
 
-    if (hasFocus() && m_text_inset > 0) {
+    if (hasFocus()) {
+        // Every button shows where the keyboard is, the picture buttons without a caption
+        // margin too: their mark lies just inside the edge.
+        const int inset = m_text_inset > 0 ? m_text_inset : kFocusInset;
         QStyleOptionFocusRect focus_option;
         focus_option.initFrom(this);
-        focus_option.rect = item.adjusted(m_text_inset, m_text_inset, -m_text_inset, -m_text_inset);
+        focus_option.rect = item.adjusted(inset, inset, -inset, -inset);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus_option, &painter, this);
     }
     DrawCaption(painter, text_rect, TextColor());

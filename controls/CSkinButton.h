@@ -30,6 +30,8 @@ public:
     static constexpr const char *kGroupStartProperty = "groupStart";
     /// How much of its face a disabled button shows over the window behind it.
     static constexpr qreal kDisabledFaceOpacity = 0.45;
+    /// Where the focus mark lies on a button without a caption margin, in pixels from its edge.
+    static constexpr int kFocusInset = 4;
 
     explicit CSkinButton(QWidget *parent = nullptr);
     explicit CSkinButton(const QString &text, QWidget *parent = nullptr);

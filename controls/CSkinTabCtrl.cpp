@@ -4,6 +4,8 @@
 #include "SystemColors.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -170,6 +172,13 @@ void CSkinTabCtrl::DrawTab(QPainter &painter, int index) const
     painter.setFont(font());
     painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                      DisplayedText(index));
+    if (selected && hasFocus()) {
+        // The arrow keys move between the tabs: the strip shows it has them.
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = item.adjusted(3, 2, -3, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 } // namespace quillet

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DialogLook.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
+#include <QStyle>
 #include <QWidget>
 
 namespace quillet {
@@ -18,6 +20,19 @@ QFont DialogFont()
     QFont font(DialogFontFamily());
     font.setPointSize(8);
     return font;
+}
+
+QPalette DialogPalette()
+{
+    QPalette light = QApplication::style()->standardPalette();
+    light.setColor(QPalette::Window, DialogBackground());
+    light.setColor(QPalette::WindowText, Qt::black);
+    return light;
+}
+
+void UseDialogPalette()
+{
+    QApplication::setPalette(DialogPalette());
 }
 
 void ApplyDialogLook(QWidget *dialog)

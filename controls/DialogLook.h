@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QString>
 
 class QWidget;
@@ -34,6 +35,14 @@ inline QColor LabelText()
 QString DialogFontFamily();
 /// The dialog font: DialogFontFamily() at 8 points.
 QFont DialogFont();
+
+/// The program's colours whatever the desktop's scheme: the style's own light palette with the
+/// dialogs' background and black text. The skin is light, so dark scheme colours would put light
+/// text on it (the option sheet's tabs) and dark fields and menus into light windows.
+QPalette DialogPalette();
+/// Makes DialogPalette every window's palette: the program's windows, menus, message boxes and
+/// file dialogs.
+void UseDialogPalette();
 
 /// A dialog in the shared look: the dialog font, the background filled, labels in the blue.
 void ApplyDialogLook(QWidget *dialog);

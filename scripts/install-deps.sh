@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang-format clang-tidy
     xvfb xauth fonts-dejavu-core
+    weston qt6-wayland
     desktop-file-utils appstream lintian man-db bash-completion parallel shared-mime-info file
     dbus-daemon libxml2-utils
 )

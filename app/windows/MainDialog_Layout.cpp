@@ -122,11 +122,16 @@ void MainDialog::CreateControls()
     m_sizes = new CMediaSizeList(this);
     m_progress = new CGradientProgress(this);
 
-    // Tab order follows the template.
-    QWidget *order[] = {m_banner,        m_update,      m_settings, m_picker,  m_options,
-                        m_apply_all,     m_list,        m_add,      m_convert, m_audio,
-                        m_subtitle,      m_remove,      m_up,       m_down,    m_output_edit,
-                        m_change_folder, m_open_folder, m_merge,    m_sizes};
+    // A reader names the picker and the folder field by the labels beside them.
+    m_profile_label->setBuddy(m_picker);
+    m_output_label->setBuddy(m_output_edit);
+
+    // Tab order follows the eye: row by row, each row from left to right (the button row reads
+    // Audio, Subtitle, New Task, Convert, Delete, Up, Down).
+    QWidget *order[]
+        = {m_banner,      m_update,        m_settings,    m_picker,  m_options, m_apply_all, m_list,
+           m_audio,       m_subtitle,      m_add,         m_convert, m_remove,  m_up,        m_down,
+           m_output_edit, m_change_folder, m_open_folder, m_merge,   m_sizes};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -138,6 +143,9 @@ void MainDialog::CreateControls()
 
 void MainDialog::ApplySkin()
 {
+    // The skin is light whatever the desktop's scheme: every window, menu and message box takes
+    // the program's light colours, so no text is drawn light on the light skin.
+    UseDialogPalette();
     // The window's own colours; the skin library may paint over the background.
     QPalette colours = palette();
     colours.setColor(QPalette::Window, DialogBackground());

@@ -59,6 +59,7 @@ CSubtitleDlg::CSubtitleDlg(const Texts &texts, Prompter &prompter, SubtitleStyle
     auto *label = new QLabel(UiText(texts, Key("strSubtitleFileInfo")), this);
     label->setGeometry(du.Rect(7, 7, 35, 8));
     label->setBuddy(m_list);
+    m_path->setAccessibleName(label->text());
 
     // Created in tab order: list, path, "...", Subtitle style, OK, Cancel.
     m_list->setGeometry(du.Rect(7, 20, 173, 62));

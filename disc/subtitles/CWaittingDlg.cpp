@@ -42,6 +42,8 @@ CWaittingDlg::CWaittingDlg(QWidget *owner)
     m_bar->setRange(0, 100);
     m_bar->setValue(m_model.Position());
     m_bar->setTextVisible(false);
+    // The message names the bar for a reader, and follows it as the extraction goes on.
+    m_message->setBuddy(m_bar);
     m_message->setText(QString::fromStdString(m_model.Message()));
     m_percent->setText(QString::fromStdString(m_model.PercentText()));
     TheVeneer().AddFilterHook(this);

@@ -3,6 +3,7 @@
 
 #include "CProfileComboDlg.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,11 +11,68 @@
 
 namespace quillet {
 
+namespace {
+
+/// The closed picker as a reader sees it: a combo box named by its label, whose value is the
+/// committed profile and which opens its drop-down.
+class ProfileComboAccessible : public QAccessibleWidget
+{
+public:
+    explicit ProfileComboAccessible(CProfileComboBox *box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    { }
+
+    CProfileComboBox *Box() const { return static_cast<CProfileComboBox *>(object()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return Box()->CommittedText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = Box()->PopupVisible();
+        s.collapsed = !s.expanded;
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            Box()->OpenPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *PickerFactory(const QString &, QObject *object)
+{
+    if (auto *box = qobject_cast<CProfileComboBox *>(object))
+        return new ProfileComboAccessible(box);
+    return nullptr;
+}
+
+} // namespace
+
 CProfileComboBox::CProfileComboBox(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
+    static const bool kFactoryInstalled = [] {
+        QAccessible::installFactory(PickerFactory);
+        return true;
+    }();
+    Q_UNUSED(kFactoryInstalled);
 }
 
 void CProfileComboBox::Create(int popup_width, int popup_height)
@@ -25,7 +83,13 @@ void CProfileComboBox::Create(int popup_width, int popup_height)
     m_popup = new CProfileComboDlg(this, size);
     m_popup->hide();
     connect(m_popup, &CProfileComboDlg::ProfileSelected, this, &CProfileComboBox::ProfileSelected);
-    connect(m_popup, &CProfileComboDlg::CommittedChanged, this, qOverload<>(&QWidget::update));
+    connect(m_popup, &CProfileComboDlg::CommittedChanged, this, [this] {
+        update();
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent changed(this, CommittedText());
+            QAccessible::updateAccessibility(&changed);
+        }
+    });
 }
 
 void CProfileComboBox::AddProfile(std::string_view ini_file, std::string_view section)
@@ -157,6 +221,11 @@ void CProfileComboBox::mouseDoubleClickEvent(QMouseEvent *event)
 void CProfileComboBox::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
+    case Qt::Key_F4:
+        // F4 opens the drop-down as it opens every drop-down list.
+        OpenPopup();
+        event->accept();
+        return;
     case Qt::Key_Down:
         if (event->modifiers() & Qt::AltModifier) {
             OpenPopup();

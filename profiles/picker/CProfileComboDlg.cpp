@@ -57,6 +57,8 @@ CProfileComboDlg::CProfileComboDlg(QWidget *focus_owner, const QSize &size)
     connect(m_items, &CIconListBox::PaneClicked, this, &CProfileComboDlg::OnItemClicked);
     m_watch.setInterval(kWatchPeriodMs);
     connect(&m_watch, &QTimer::timeout, this, &CProfileComboDlg::OnWatch);
+    m_groups->installEventFilter(this);
+    m_items->installEventFilter(this);
     TheVeneer().AddFilterHook(this);
 }
 
@@ -237,9 +239,36 @@ void CProfileComboDlg::keyPressEvent(QKeyEvent *event)
         hide();
         event->accept();
         return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Left and Right step between the panes, as the pointer moves between them.
+        StepPane(event->key() == Qt::Key_Right);
+        event->accept();
+        return;
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void CProfileComboDlg::StepPane(bool to_items)
+{
+    CIconListBox *pane = to_items ? m_items : m_groups;
+    if (pane->currentRow() < 0 && pane->count() > 0)
+        pane->setCurrentRow(0);
+    pane->setFocus(Qt::TabFocusReason);
+}
+
+bool CProfileComboDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    // The panes are single-column lists, which would swallow Left and Right.
+    if (event->type() == QEvent::KeyPress && (watched == m_groups || watched == m_items)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            StepPane(key == Qt::Key_Right);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CProfileComboDlg::mousePressEvent(QMouseEvent *event)

@@ -79,6 +79,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -86,6 +87,8 @@ protected:
 
 private:
     void ShowGroup(int group);
+    /// Gives the keyboard to the profile pane (or the group pane), its first row current.
+    void StepPane(bool to_items);
     void OnGroupRowChanged(int row);
     void OnGroupPointed();
     void OnItemClicked();

@@ -25,6 +25,9 @@ UpDownButtons::UpDownButtons(QLineEdit *buddy, int min, int max, QWidget *parent
     }
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
+    // Readers say these signs in every language; the edit's own Up and Down keys do the same.
+    m_up->setAccessibleName(QStringLiteral("+"));
+    m_down->setAccessibleName(QString(QChar(0x2212)));
     connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
     m_buddy->installEventFilter(this);
