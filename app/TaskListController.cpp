@@ -69,6 +69,43 @@ bool IsSpecialFile(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
+/// Name order as a person reads it: runs of digits compare as numbers (clip2 before clip10),
+/// letters without regard to case; names equal so compare by their bytes, so the order is total.
+bool NameBefore(std::string_view a, std::string_view b)
+{
+    const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (is_digit(a[i]) && is_digit(b[j])) {
+            const std::size_t a_start = i, b_start = j;
+            while (i < a.size() && is_digit(a[i]))
+                ++i;
+            while (j < b.size() && is_digit(b[j]))
+                ++j;
+            // Leading zeros do not make a number larger.
+            std::string_view x = a.substr(a_start, i - a_start);
+            std::string_view y = b.substr(b_start, j - b_start);
+            while (x.size() > 1 && x.front() == '0')
+                x.remove_prefix(1);
+            while (y.size() > 1 && y.front() == '0')
+                y.remove_prefix(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (x != y)
+                return x < y;
+            continue;
+        }
+        const char x = platform::AsciiLower(a[i]), y = platform::AsciiLower(b[j]);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return a.size() - i < b.size() - j;
+    return a < b;
+}
+
 } // namespace
 
 TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
@@ -152,19 +189,26 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
         return;
     visited.push_back(id);
 
+    // Gathered first and added in name order, the folder's own files before its sub-folders:
+    // the file system's order is no order a person knows, and a merge joins in list order.
+    std::vector<std::filesystem::path> files, folders;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        const std::string path = it->path().string();
         std::error_code type_ec;
-        if (it->is_directory(type_ec)) {
-            if (recurse)
-                ScanFolderOnce(path, recurse, visited);
-            continue;
-        }
+        (it->is_directory(type_ec) ? folders : files).push_back(it->path());
+    }
+    const auto by_name = [](const std::filesystem::path &a, const std::filesystem::path &b) {
+        return NameBefore(a.filename().string(), b.filename().string());
+    };
+    std::sort(files.begin(), files.end(), by_name);
+    std::sort(folders.begin(), folders.end(), by_name);
+
+    for (const auto &file : files) {
+        const std::string path = file.string();
         if (IsSpecialFile(path))
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = file.filename().string();
         const auto dot = name.rfind('.');
         // The hidden temporary file of a run that was killed is no media to convert.
         if (dot == std::string::npos || platform::IsOutputClaimLeftover(name))
@@ -172,6 +216,9 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
         if (IsAccepted(std::string_view(name).substr(dot)))
             AddSourceFile(path);
     }
+    if (recurse)
+        for (const auto &sub : folders)
+            ScanFolderOnce(sub.string(), recurse, visited);
 }
 
 void TaskListController::AddDroppedFiles(const std::vector<std::string> &paths)

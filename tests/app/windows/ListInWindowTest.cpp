@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The task list as people use it in the window: the order a folder arrives in, moving and
+// deleting several rows, what a row says it will write, the output folder and the file types.
+#include "TaskListView.h"
+#include "WindowHarness.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quillet;
+using namespace quillet::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// The rows' first cells, top to bottom.
+std::vector<std::string> Rows(const MainDialog &w)
+{
+    std::vector<std::string> rows;
+    rows.reserve(static_cast<std::size_t>(w.ListView()->topLevelItemCount()));
+    for (int i = 0; i < w.ListView()->topLevelItemCount(); ++i)
+        rows.push_back(w.ListView()->topLevelItem(i)->text(0).toStdString());
+    return rows;
+}
+
+/// The folder path under the media folder, with a copy of the short clip at each name.
+fs::path FolderOfClips(WindowHarness &h, const std::string &folder,
+                       const std::vector<std::string> &names)
+{
+    fs::path root = h.MediaFolder() / folder;
+    for (const std::string &name : names) {
+        fs::create_directories((root / name).parent_path());
+        fs::copy_file(GeneratedClip("clip.mp4"), root / name);
+    }
+    return root;
+}
+
+} // namespace
+
+// The file system's order put clip10 before clip2 and a deep sub-folder before the folder's own
+// files, so a merge joined them in an order nobody chose.
+TEST(ListInWindow, aFolderArrivesInNameOrderItsOwnFilesBeforeItsSubFolders)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    h.chooser.folder = FolderOfClips(h, "clips",
+                                     {"clip10.mp4", "b/clip3.mp4", "clip2.mp4", "a/x/deep.mp4",
+                                      "Clip1.mp4", "a/clip09.mp4", "a/clip10.mp4"})
+                           .string();
+    h.prompter.answers = {true};
+    w.OnAddFolder();
+    EXPECT_EQ(Rows(w),
+              (std::vector<std::string>{"Clip1.mp4", "clip2.mp4", "clip10.mp4", "clip09.mp4",
+                                        "clip10.mp4", "deep.mp4", "clip3.mp4"}));
+}
