@@ -106,6 +106,31 @@ bool NameBefore(std::string_view a, std::string_view b)
     return a < b;
 }
 
+/// Moves every selected row one place towards the top (up) or the bottom past the unselected
+/// row beside it, calling swap(from, to) for each; a run of selected rows already at that end
+/// has nothing to pass and stays. Returns whether any row moved.
+template<typename Swap> bool PassSelectedRows(std::vector<bool> &selected, bool up, Swap swap)
+{
+    const int count = static_cast<int>(selected.size());
+    bool moved = false;
+    const auto pass = [&](int from, int to) {
+        const auto f = static_cast<std::size_t>(from), t = static_cast<std::size_t>(to);
+        if (selected[f] && !selected[t]) {
+            swap(from, to);
+            selected[f] = false;
+            selected[t] = true;
+            moved = true;
+        }
+    };
+    if (up)
+        for (int i = 1; i < count; ++i)
+            pass(i, i - 1);
+    else
+        for (int i = count - 2; i >= 0; --i)
+            pass(i, i + 1);
+    return moved;
+}
+
 } // namespace
 
 TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
@@ -269,27 +294,58 @@ void TaskListController::RemoveAll()
 
 void TaskListController::MoveSelectedUp()
 {
-    const auto selected = m_host.SelectedRows();
-    if (selected.size() != 1 || selected.front() == 0)
-        return;
-    const int i = selected.front();
-    m_tasks.Move(i, i - 1);
-    RefreshRow(i);
-    RefreshRow(i - 1);
-    m_host.SelectOnly(i - 1);
-    m_host.UpdateButtonStates();
+    MoveSelected(Direction::Up);
 }
 
 void TaskListController::MoveSelectedDown()
 {
-    const auto selected = m_host.SelectedRows();
-    if (selected.size() != 1 || selected.front() >= m_tasks.Count() - 1)
+    MoveSelected(Direction::Down);
+}
+
+bool TaskListController::CanMoveSelectedUp() const
+{
+    return !MovedSelection(Direction::Up).empty();
+}
+
+bool TaskListController::CanMoveSelectedDown() const
+{
+    return !MovedSelection(Direction::Down).empty();
+}
+
+std::vector<bool> TaskListController::SelectionMask() const
+{
+    std::vector<bool> selected(static_cast<std::size_t>(std::max(m_tasks.Count(), 0)), false);
+    for (int row : m_host.SelectedRows())
+        if (row >= 0 && row < m_tasks.Count())
+            selected[static_cast<std::size_t>(row)] = true;
+    return selected;
+}
+
+std::vector<int> TaskListController::MovedSelection(Direction direction) const
+{
+    std::vector<bool> selected = SelectionMask();
+    std::vector<int> rows;
+    if (PassSelectedRows(selected, direction == Direction::Up, [](int, int) {}))
+        for (std::size_t i = 0; i < selected.size(); ++i)
+            if (selected[i])
+                rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+void TaskListController::MoveSelected(Direction direction)
+{
+    const std::vector<int> before = m_host.SelectedRows();
+    const std::vector<int> after = MovedSelection(direction);
+    if (after.empty())
         return;
-    const int i = selected.front();
-    m_tasks.Move(i, i + 1);
-    RefreshRow(i);
-    RefreshRow(i + 1);
-    m_host.SelectOnly(i + 1);
+    std::vector<bool> selected = SelectionMask();
+    PassSelectedRows(selected, direction == Direction::Up,
+                     [this](int from, int to) { m_tasks.Move(from, to); });
+    const int first = std::min(before.front(), after.front());
+    const int last = std::max(before.back(), after.back());
+    for (int row = first; row <= last; ++row)
+        RefreshRow(row);
+    m_host.SelectRows(after);
     m_host.UpdateButtonStates();
 }
 

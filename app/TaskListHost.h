@@ -26,6 +26,12 @@ public:
     virtual std::vector<int> SelectedRows() const = 0;
     /// Selects row alone (-1: none).
     virtual void SelectOnly(int row) = 0;
+    /// Selects rows (ascending) and nothing else; a host that shows one selected row at a time
+    /// keeps the last.
+    virtual void SelectRows(const std::vector<int> &rows)
+    {
+        SelectOnly(rows.empty() ? -1 : rows.back());
+    }
     /// Enables and disables the window's controls for the list, selection and converting state.
     virtual void UpdateButtonStates() = 0;
     virtual void SetWaitCursor(bool on) = 0;

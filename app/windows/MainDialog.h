@@ -135,6 +135,11 @@ public:
     void OnListContextMenu(const QPoint &position);
     void OnFirstRun();
 
+    // list and sheet
+    void SelectRows(const std::vector<int> &rows) override;
+    /// The Delete key in the list: the selected rows go, as with the Delete button.
+    void OnDeleteKey();
+
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }
     ConversionDriver &Driver() { return m_driver; }

@@ -42,6 +42,10 @@ void MainDialog::ConnectCommands()
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &MainDialog::OnProperties);
     connect(m_list, &TaskListView::EmptyListClicked, this, &MainDialog::OnEmptyListClicked);
     connect(m_list, &QWidget::customContextMenuRequested, this, &MainDialog::OnListContextMenu);
+    // Delete in the list removes what is selected there, as the Delete button's menu does.
+    auto *delete_key = new QShortcut(QKeySequence::Delete, m_list);
+    delete_key->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(delete_key, &QShortcut::activated, this, &MainDialog::OnDeleteKey);
 }
 
 void MainDialog::CreateAccelerators()

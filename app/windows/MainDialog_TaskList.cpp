@@ -6,6 +6,7 @@
 #include "CFileInfoDlg.h"
 #include "CGradientProgress.h"
 #include "CMediaSizeList.h"
+#include "CSkinButton.h"
 #include "FileChooser.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
@@ -76,6 +77,11 @@ void MainDialog::SelectOnly(int row)
     m_list->SelectOnly(row);
 }
 
+void MainDialog::SelectRows(const std::vector<int> &rows)
+{
+    m_list->SelectRows(rows);
+}
+
 void MainDialog::SetWaitCursor(bool on)
 {
     if (on)
@@ -131,11 +137,6 @@ void MainDialog::OnImportDisc()
     m_controller.ImportDisc(platform::DriveSources::FromEnvironment());
 }
 
-void MainDialog::OnRemoveSelected()
-{
-    m_controller.RemoveSelected();
-}
-
 void MainDialog::OnRemoveAll()
 {
     m_controller.RemoveAll();
@@ -153,6 +154,18 @@ void MainDialog::OnDown()
     m_controller.MoveSelectedDown();
 }
 
+void MainDialog::OnRemoveSelected()
+{
+    m_controller.RemoveSelected();
+}
+
+void MainDialog::OnDeleteKey()
+{
+    // The Delete button is disabled during a batch, and so is its key.
+    if (!m_state.converting && !m_list->SelectedRows().empty())
+        OnRemoveSelected();
+}
+
 void MainDialog::OnListSelectionChanged()
 {
     // The buttons follow every change of the selection; the profile follows a single row.
@@ -160,6 +173,11 @@ void MainDialog::OnListSelectionChanged()
     const std::vector<int> selected = m_list->SelectedRows();
     if (selected.size() == 1)
         ReloadProfileFromTask(selected.front());
+    // Several rows move as a block: Up and Down say whether the block can go that way.
+    if (selected.size() > 1 && !m_state.converting) {
+        m_up->setEnabled(m_controller.CanMoveSelectedUp());
+        m_down->setEnabled(m_controller.CanMoveSelectedDown());
+    }
 }
 
 void MainDialog::OnProperties()

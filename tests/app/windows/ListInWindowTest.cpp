@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The task list as people use it in the window: the order a folder arrives in, moving and
 // deleting several rows, what a row says it will write, the output folder and the file types.
+#include "CSkinButton.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
 
@@ -53,4 +54,39 @@ TEST(ListInWindow, aFolderArrivesInNameOrderItsOwnFilesBeforeItsSubFolders)
     EXPECT_EQ(Rows(w),
               (std::vector<std::string>{"Clip1.mp4", "clip2.mp4", "clip10.mp4", "clip09.mp4",
                                         "clip10.mp4", "deep.mp4", "clip3.mp4"}));
+}
+
+// With several rows selected Up and Down did nothing, without a word, and the Delete key did
+// nothing at all.
+TEST(ListInWindow, upAndDownMoveTheSelectedBlockAndDeleteRemovesIt)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    AddCopies(h, {"c0.mp4", "c1.mp4", "c2.mp4", "c3.mp4", "c4.mp4"}, GeneratedClip("clip.mp4"));
+    ClickRow(w, 1);
+    ClickRow(w, 3, Qt::ControlModifier);
+    ASSERT_TRUE(w.UpButton()->isEnabled());
+    QTest::mouseClick(w.UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Rows(w),
+              (std::vector<std::string>{"c1.mp4", "c0.mp4", "c3.mp4", "c2.mp4", "c4.mp4"}));
+    EXPECT_EQ(w.SelectedRows(), (std::vector<int>{0, 2}));
+    // The row at the top stays; the other passes the row above it.
+    QTest::mouseClick(w.UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Rows(w),
+              (std::vector<std::string>{"c1.mp4", "c3.mp4", "c0.mp4", "c2.mp4", "c4.mp4"}));
+    EXPECT_EQ(w.SelectedRows(), (std::vector<int>{0, 1}));
+    EXPECT_FALSE(w.UpButton()->isEnabled());
+    QTest::mouseClick(w.DownButton(), Qt::LeftButton);
+    QTest::mouseClick(w.DownButton(), Qt::LeftButton);
+    QTest::mouseClick(w.DownButton(), Qt::LeftButton);
+    EXPECT_EQ(Rows(w),
+              (std::vector<std::string>{"c0.mp4", "c2.mp4", "c4.mp4", "c1.mp4", "c3.mp4"}));
+    EXPECT_FALSE(w.DownButton()->isEnabled());
+    // The tasks moved with their rows.
+    EXPECT_EQ(fs::path(h.tasks.Get(3)->source_path).filename(), "c1.mp4");
+
+    ClickRow(w, 0, Qt::ControlModifier);
+    QTest::keyClick(w.ListView(), Qt::Key_Delete);
+    EXPECT_EQ(Rows(w), (std::vector<std::string>{"c2.mp4", "c4.mp4"}));
+    EXPECT_EQ(h.tasks.Count(), 2);
 }

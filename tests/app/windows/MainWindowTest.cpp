@@ -111,10 +111,10 @@ TEST(MainWindow, idleEnablingFollowsTheTasksAndTheSelection)
     EXPECT_EQ(RowButtons(w), (Enabled{true, true, true, true, true}));
     ClickRow(w, 0);
     EXPECT_EQ(RowButtons(w), (Enabled{false, true, true, true, true}));
-    // Several rows: the row buttons keep what they showed.
+    // Several rows: Up and Down say whether the block can move; the others keep their state.
     ClickRow(w, 2, Qt::ControlModifier);
     EXPECT_EQ(w.SelectedRows(), (std::vector<int>{0, 2}));
-    EXPECT_EQ(RowButtons(w), (Enabled{false, true, true, true, true}));
+    EXPECT_EQ(RowButtons(w), (Enabled{true, true, true, true, true}));
     // None selected.
     w.ListView()->clearSelection();
     EXPECT_EQ(RowButtons(w), (Enabled{false, false, false, false, false}));
