@@ -2,8 +2,14 @@
 // The task list as people use it in the window: the order a folder arrives in, moving and
 // deleting several rows, what a row says it will write, the output folder and the file types.
 #include "CSkinButton.h"
+#include "CSkinTabCtrl.h"
+#include "SheetTestSupport.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
+#include "profiles/sheet/CExPropertySheet.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
 
 #include <QTest>
 
@@ -89,4 +95,27 @@ TEST(ListInWindow, upAndDownMoveTheSelectedBlockAndDeleteRemovesIt)
     QTest::keyClick(w.ListView(), Qt::Key_Delete);
     EXPECT_EQ(Rows(w), (std::vector<std::string>{"c2.mp4", "c4.mp4"}));
     EXPECT_EQ(h.tasks.Count(), 2);
+}
+
+// With "Apply to All" ticked, Options changed the selected row alone.
+TEST(ListInWindow, withApplyToAllTheSheetsResultGoesToEveryTask)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    AddCopies(h, {"a.mp4", "b.mp4", "c.mp4"}, GeneratedClip("clip.mp4"));
+    ASSERT_TRUE(w.ApplyToAllBox()->isChecked());
+    const QString size_before = w.ListView()->topLevelItem(2)->text(3);
+    ClickRow(w, 1);
+    UiScript script;
+    script.Then<CExPropertySheet>([](CExPropertySheet *sheet) {
+        ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+        Click(sheet->findChild<QRadioButton *>("size6")); // 640 x 480
+        Click(sheet->OkButton());
+    });
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
+    ASSERT_EQ(script.Pending(), 0u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(h.tasks.Get(i)->settings.nVideoRiszeOption, 6) << i;
+    // The other rows show their new estimates.
+    EXPECT_NE(w.ListView()->topLevelItem(2)->text(3), size_before);
 }
