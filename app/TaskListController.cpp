@@ -4,6 +4,7 @@
 #include "app/ConverterApp.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
+#include "core/OutputPath.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
 #include "disc/DiscImport.h"
@@ -164,8 +165,49 @@ int TaskListController::AddSourceFile(const std::string &path)
     if (m_on_added)
         m_on_added(*task);
     const int index = m_tasks.Add(std::move(task));
+    // Two sources of one name would both show it, while the second is written as " (1)".
+    SettleDestinations({index});
     RefreshRow(index);
     return index;
+}
+
+void TaskListController::SettleDestinations(const std::vector<int> &rows)
+{
+    const int count = m_tasks.Count();
+    std::vector<bool> settling(static_cast<std::size_t>(std::max(count, 0)), false);
+    for (int row : rows)
+        if (row >= 0 && row < count)
+            settling[static_cast<std::size_t>(row)] = true;
+    for (int row : rows) {
+        Task *task = m_tasks.Get(row);
+        if (!task)
+            continue;
+        // What the claim will find taken: a file, or the output of a task that keeps its name
+        // or was named before this one.
+        const auto taken = [&](const std::string &candidate) {
+            for (int other = 0; other < count; ++other) {
+                const bool named = !settling[static_cast<std::size_t>(other)] || other < row;
+                if (other != row && named && m_tasks.Get(other)->destination_path == candidate)
+                    return true;
+            }
+            return platform::PathExists(candidate);
+        };
+        task->destination_path
+            = MakeUniqueOutputPath(task->destination_path, task->source_path, taken);
+    }
+}
+
+void TaskListController::MoveDestinationsTo(const std::string &folder)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < m_tasks.Count(); ++i) {
+        Task *task = m_tasks.Get(i);
+        // From the source's own name: the " (N)" of the old folder means nothing in the new.
+        task->destination_path
+            = OutputPathFor(task->source_path, folder, task->settings.TargetType.view());
+        rows.push_back(i);
+    }
+    SettleDestinations(rows);
 }
 
 void TaskListController::AddFilesFromDialog()

@@ -53,6 +53,15 @@ public:
     /// Whether MoveSelectedUp / MoveSelectedDown would move any row.
     bool CanMoveSelectedUp() const;
     bool CanMoveSelectedDown() const;
+    /**
+     * Names each of rows' outputs (ascending rows) as its conversion will: the first of its
+     * destination, then its " (N)" names, that names no file and no other task's output (of a
+     * row not being named, or named before it), so a row shows what will be written.
+     */
+    void SettleDestinations(const std::vector<int> &rows);
+    /// Moves every task's output into folder (ending with '/') under its source's name and the
+    /// profile's type, named again as SettleDestinations does.
+    void MoveDestinationsTo(const std::string &folder);
     void RefreshRow(int index);
     void RefreshAllRows();
     void AfterListChange();

@@ -139,6 +139,11 @@ public:
     void SelectRows(const std::vector<int> &rows) override;
     /// The Delete key in the list: the selected rows go, as with the Delete button.
     void OnDeleteKey();
+    /// rows' tasks took another profile, settings or folder: their outputs are named again
+    /// (when renamed), the last run's marks go, and the rows and the summary show them anew.
+    enum class Renamed { No, Yes };
+    void TasksChanged(const std::vector<int> &rows, Renamed renamed);
+    std::vector<int> EveryRow() const;
 
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }

@@ -12,6 +12,8 @@
 
 #include <QLineEdit>
 
+#include <numeric>
+
 namespace quillet {
 
 void MainDialog::OnChangeOutputFolder()
@@ -31,12 +33,12 @@ void MainDialog::OnChangeOutputFolder()
     if (m_tasks.Count() == 0
         || !Ask(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strChangeOutputFolderTipsInfo"))))
         return;
-    // Every destination moves into the new folder under its own file name, last task first.
-    for (int i = m_tasks.Count() - 1; i >= 0; --i) {
-        Task *task = m_tasks.Get(i);
-        task->destination_path
-            = m_app.OutputFolder() + std::string(platform::FileNameOf(task->destination_path));
-    }
+    // Every destination moves into the new folder, named afresh there: the " (N)" a name
+    // needed in the old folder says nothing about the new one.
+    m_controller.MoveDestinationsTo(m_app.OutputFolder());
+    std::vector<int> rows(static_cast<std::size_t>(m_tasks.Count()));
+    std::iota(rows.begin(), rows.end(), 0);
+    TasksChanged(rows, Renamed::No);
 }
 
 void MainDialog::OnOpenOutputFolder()

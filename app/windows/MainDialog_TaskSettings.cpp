@@ -31,7 +31,7 @@ void MainDialog::OnOptions()
     if (result.outcome == ProfileSettingsResult::Outcome::SavedAs)
         UseSavedAsProfile(edited);
     if (!m_app.apply_to_all_flag) {
-        RefreshTaskRow(result.refresh_row);
+        TasksChanged({result.refresh_row}, Renamed::No);
         return;
     }
     // "Apply to All" is ticked: every task takes what the sheet gave the one it opened on, each
@@ -40,15 +40,7 @@ void MainDialog::OnOptions()
     for (int i = 0; i < m_tasks.Count(); ++i)
         if (i != result.refresh_row)
             sheet::ApplySheetResultToTask(*m_tasks.Get(i), settings);
-    m_controller.RefreshAllRows();
-    m_controller.ShowSummary(0);
-}
-
-void MainDialog::RefreshTaskRow(int row)
-{
-    // The task's estimated size follows its new settings, and the total with it.
-    m_controller.RefreshRow(row);
-    m_controller.ShowSummary(0);
+    TasksChanged(EveryRow(), Renamed::No);
 }
 
 // The audio track and subtitle choices show in no cell of the row (the estimated size counts

@@ -8,6 +8,8 @@
 #include "WindowHarness.h"
 #include "profiles/sheet/CExPropertySheet.h"
 
+#include "TempDir.h"
+
 #include <QCheckBox>
 #include <QRadioButton>
 
@@ -41,6 +43,29 @@ fs::path FolderOfClips(WindowHarness &h, const std::string &folder,
         fs::copy_file(GeneratedClip("clip.mp4"), root / name);
     }
     return root;
+}
+
+/// The rows' Destination cells, top to bottom.
+std::vector<std::string> Destinations(const MainDialog &w)
+{
+    std::vector<std::string> cells;
+    for (int i = 0; i < w.ListView()->topLevelItemCount(); ++i)
+        cells.push_back(
+            w.ListView()->topLevelItem(i)->text(TaskListView::kDestinationColumn).toStdString());
+    return cells;
+}
+
+/// Converts with an engine that writes a small file at each output path, as fast as a test
+/// needs.
+void ConvertWithStandInEngine(MainDialog &w)
+{
+    w.Driver().SetEngine([](int argc, char **argv, ProgressCallback report) {
+        if (report("", 0.5) != 0)
+            return DOLMAR_STOPPED;
+        WriteFile(argv[argc - 1], "converted");
+        return DOLMAR_OK;
+    });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
 }
 
 } // namespace
@@ -118,4 +143,43 @@ TEST(ListInWindow, withApplyToAllTheSheetsResultGoesToEveryTask)
         EXPECT_EQ(h.tasks.Get(i)->settings.nVideoRiszeOption, 6) << i;
     // The other rows show their new estimates.
     EXPECT_NE(w.ListView()->topLevelItem(2)->text(3), size_before);
+}
+
+// Rows showed stale facts: "a.mp4" on both rows of two sources named a.mp4 (the second was
+// written as "a (1).mp4"), the old " (N)" after a folder change, and ticks that stayed after
+// what they described had changed.
+TEST(ListInWindow, aRowShowsWhatWillBeWrittenAndARunsMarksGoWhenItsFolderChanges)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    const fs::path taken = fs::path(h.app.OutputFolder()) / "a.mp4";
+    WriteFile(taken, "made before");
+    const fs::path x = FolderOfClips(h, "x", {"a.mp4"}), y = FolderOfClips(h, "y", {"a.mp4"});
+    w.AddStartFiles({(x / "a.mp4").string(), (y / "a.mp4").string()});
+    EXPECT_EQ(Destinations(w), (std::vector<std::string>{"a (1).mp4", "a (2).mp4"}));
+
+    const fs::path second = h.MediaFolder() / "second";
+    fs::create_directories(second);
+    h.chooser.folder = second.string();
+    h.prompter.answers = {true};
+    w.OnChangeOutputFolder();
+    EXPECT_EQ(Destinations(w), (std::vector<std::string>{"a.mp4", "a (1).mp4"}));
+
+    ConvertWithStandInEngine(w);
+    EXPECT_TRUE(fs::exists(second / "a.mp4"));
+    EXPECT_TRUE(fs::exists(second / "a (1).mp4"));
+    EXPECT_EQ(w.ListView()->OutcomeOf(1), TaskListView::Outcome::Made);
+
+    const fs::path third = h.MediaFolder() / "third";
+    fs::create_directories(third);
+    h.chooser.folder = third.string();
+    h.prompter.answers = {true};
+    w.OnChangeOutputFolder();
+    EXPECT_EQ(w.ListView()->OutcomeOf(0), TaskListView::Outcome::None);
+    EXPECT_EQ(w.ListView()->OutcomeOf(1), TaskListView::Outcome::None);
+    EXPECT_EQ(Destinations(w), (std::vector<std::string>{"a.mp4", "a (1).mp4"}));
+    // The tooltip is the path again, not the old run's outcome.
+    EXPECT_EQ(
+        w.ListView()->topLevelItem(1)->toolTip(TaskListView::kDestinationColumn).toStdString(),
+        (third / "a (1).mp4").string());
 }
