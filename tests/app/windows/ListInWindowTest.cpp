@@ -3,6 +3,7 @@
 // deleting several rows, what a row says it will write, the output folder and the file types.
 #include "CSkinButton.h"
 #include "CSkinTabCtrl.h"
+#include "MediaFixtures.h"
 #include "SheetTestSupport.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
@@ -182,4 +183,36 @@ TEST(ListInWindow, aRowShowsWhatWillBeWrittenAndARunsMarksGoWhenItsFolderChanges
     EXPECT_EQ(
         w.ListView()->topLevelItem(1)->toolTip(TaskListView::kDestinationColumn).toStdString(),
         (third / "a (1).mp4").string());
+}
+
+// Merge refused a clip without sound with "Some items no audios", naming no file, and a broken
+// clip alike; the joined file was named "Compound<number>".
+TEST(ListInWindow, mergeJoinsAClipWithoutSoundWithSilenceAndNamesABrokenClip)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    ClipRecipe quiet;
+    quiet.seconds = 1.0;
+    quiet.audio_streams = 0;
+    const fs::path day = h.MediaFolder() / "day.mp4";
+    fs::copy_file(GeneratedClip("clip.mp4", 1.0), day);
+    const fs::path broken = WriteFile(h.MediaFolder() / "broken.mp4", "no media here");
+    w.AddStartFiles(
+        {day.string(), MakeClip(h.MediaFolder() / "quiet.mp4", quiet).string(), broken.string()});
+    QTest::mouseClick(w.MergeBox(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(h.prompter.told,
+              std::vector<std::string>{
+                  "Cannot merge: no picture or sound could be read from broken.mp4"});
+    EXPECT_TRUE(fs::is_empty(h.app.OutputFolder()));
+
+    h.prompter.told.clear();
+    ClickRow(w, 2);
+    QTest::keyClick(w.ListView(), Qt::Key_Delete);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_TRUE(h.prompter.told.empty()) << h.prompter.told.front();
+    const ProbedFile joined = Ffprobe(fs::path(h.app.OutputFolder()) / "day (joined).mp4");
+    ASSERT_TRUE(joined.ok);
+    ASSERT_NE(joined.first("audio"), nullptr);
+    EXPECT_NEAR(joined.duration, 2.0, 0.3);
 }
