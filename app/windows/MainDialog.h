@@ -144,6 +144,13 @@ public:
     enum class Renamed { No, Yes };
     void TasksChanged(const std::vector<int> &rows, Renamed renamed);
     std::vector<int> EveryRow() const;
+    /// Whether outputs can be written into folder; if not, says so, naming it.
+    bool OutputFolderWritable(const std::string &folder);
+    /// The Convert button and the list menu's two Converts: refused while the output folder
+    /// cannot be written, instead of failing file by file.
+    void OnConvertButton();
+    void OnConvertSelectedItem();
+    void OnConvertAgainItem();
 
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }

@@ -6,6 +6,7 @@
 #include "FileChooser.h"
 #include "app/ConverterApp.h"
 #include "core/TaskList.h"
+#include "platform/DataFolder.h"
 #include "platform/Paths.h"
 #include "texts/LanguageKeys.h"
 #include "texts/LanguageTable.h"
@@ -22,7 +23,7 @@ void MainDialog::OnChangeOutputFolder()
         LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderTitleInfo")),
         LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderDescInfo")),
         m_app.OutputFolder());
-    if (!chosen)
+    if (!chosen || !OutputFolderWritable(*chosen))
         return;
     const std::string old_folder = m_app.OutputFolder();
     m_app.SetOutputFolder(*chosen);
@@ -39,6 +40,38 @@ void MainDialog::OnChangeOutputFolder()
     std::vector<int> rows(static_cast<std::size_t>(m_tasks.Count()));
     std::iota(rows.begin(), rows.end(), 0);
     TasksChanged(rows, Renamed::No);
+}
+
+bool MainDialog::OutputFolderWritable(const std::string &folder)
+{
+    // Tried by making a file there: a folder of /proc, a read-only mount or one without
+    // permission would otherwise fail every task of the batch with its own message.
+    if (platform::FolderWritable(folder))
+        return true;
+    Tell(FormatText(
+        LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strFolderNotWritableInfo")),
+        folder.c_str()));
+    return false;
+}
+
+void MainDialog::OnConvertButton()
+{
+    // Cancel needs no folder.
+    if (!m_driver.Converting() && !OutputFolderWritable(m_app.OutputFolder()))
+        return;
+    OnConvert();
+}
+
+void MainDialog::OnConvertSelectedItem()
+{
+    if (OutputFolderWritable(m_app.OutputFolder()))
+        OnConvertSelected();
+}
+
+void MainDialog::OnConvertAgainItem()
+{
+    if (OutputFolderWritable(m_app.OutputFolder()))
+        OnConvertAgain();
 }
 
 void MainDialog::OnOpenOutputFolder()

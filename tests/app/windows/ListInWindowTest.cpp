@@ -12,6 +12,7 @@
 #include "TempDir.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include <QTest>
@@ -215,4 +216,38 @@ TEST(ListInWindow, mergeJoinsAClipWithoutSoundWithSilenceAndNamesABrokenClip)
     ASSERT_TRUE(joined.ok);
     ASSERT_NE(joined.first("audio"), nullptr);
     EXPECT_NEAR(joined.duration, 2.0, 0.3);
+}
+
+// A folder that cannot be written was taken, and every file then failed with "cannot claim the
+// name /proc/hour (1).mp4: No such file or directory".
+TEST(ListInWindow, anOutputFolderThatCannotBeWrittenIsRefusedWhenChosenAndBeforeConvert)
+{
+    const std::string refused
+        = "The folder /proc/ cannot be written to. Please choose another output folder.";
+    {
+        WindowHarness h;
+        MainDialog &w = h.Start();
+        const std::string before = h.app.OutputFolder();
+        AddCopies(h, {"hour.mp4"}, GeneratedClip("clip.mp4"));
+        h.chooser.folder = "/proc/";
+        h.prompter.answers = {true};
+        w.OnChangeOutputFolder();
+        EXPECT_EQ(h.prompter.told, std::vector<std::string>{refused});
+        EXPECT_TRUE(h.prompter.asked.empty());
+        EXPECT_EQ(h.app.OutputFolder(), before);
+        EXPECT_EQ(w.OutputFolderEdit()->text().toStdString(), before);
+    }
+    HarnessOptions options;
+    options.output_folder = "/proc/";
+    WindowHarness h(options);
+    MainDialog &w = h.Start();
+    AddCopies(h, {"hour.mp4"}, GeneratedClip("clip.mp4"));
+    int runs = 0;
+    w.Driver().SetEngine([&](int, char **, ProgressCallback) {
+        ++runs;
+        return DOLMAR_OK;
+    });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_EQ(h.prompter.told, std::vector<std::string>{refused});
+    EXPECT_EQ(runs, 0);
 }
