@@ -445,10 +445,18 @@ void TaskListController::ShowIdleSummary(int position)
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     const std::string choice = m_host.SplitChoiceText();
     std::string media;
+    int overflow = 0;
     if (const auto *preset = split::FindDiscPreset(choice)) {
-        const int fill = static_cast<int>(m_state.total_size_mb * 100 / preset->capacity_mb);
-        m_host.SetSummaryPosition(std::min(fill, 100));
+        const double fill = m_state.total_size_mb * 100 / preset->capacity_mb;
+        m_host.SetSummaryPosition(static_cast<int>(std::min(fill, 100.0)));
         media = LookupKey(m_texts, *SplitList::DisplayKey(choice));
+        // A full bar looked the same at 176 % as at 100 %: beyond the disc the text says how far.
+        if (fill >= 101) {
+            overflow = static_cast<int>(std::min(fill, 1e6));
+            media
+                = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDiscFillInfo")),
+                             media.c_str(), overflow);
+        }
     } else if (choice == split::kCustom) {
         media = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strSplitSizeInfo")),
                            std::to_string(m_host.CustomSplitSizeMb()).c_str());
@@ -469,6 +477,7 @@ void TaskListController::ShowIdleSummary(int position)
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strMediaType")) + "%s";
     m_host.SetSummary(FormatText(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
                                  m_state.total_size_mb, media.c_str()));
+    m_host.SetDiscOverflow(overflow);
 }
 
 void TaskListController::ShowConvertingSummary(int position)

@@ -48,6 +48,9 @@ public:
     /// The summary under the list: its caption and the bar position (0..100).
     virtual void SetSummary(std::string_view caption) = 0;
     virtual void SetSummaryPosition(int position) = 0;
+    /// Idle, after the summary: the disc's fill in percent when the batch needs more than the
+    /// disc holds (above 100), else 0. A bar can show the part beyond the disc; others need not.
+    virtual void SetDiscOverflow(int percent) { (void)percent; }
 
     /// The split list's selected entry text and the custom split size.
     virtual std::string SplitChoiceText() const = 0;

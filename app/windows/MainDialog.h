@@ -151,7 +151,13 @@ public:
     void OnConvertButton();
     void OnConvertSelectedItem();
     void OnConvertAgainItem();
+    void SetDiscOverflow(int percent) override;
 
+private:
+    /// The bar's own colours while it shows no overflow (taken when the first one is shown).
+    QList<QColor> m_bar_colors;
+
+public:
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }
     ConversionDriver &Driver() { return m_driver; }

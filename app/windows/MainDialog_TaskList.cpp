@@ -28,6 +28,9 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// The part of the disc bar beyond the disc.
+const QColor kOverflowRed(200, 30, 30);
+
 // Cell alignment by column: lengths to the right, the size centred.
 constexpr Qt::Alignment kCellAlignment[TaskListView::kColumns]
     = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignLeft};
@@ -109,7 +112,39 @@ void MainDialog::SetSummary(std::string_view caption)
 
 void MainDialog::SetSummaryPosition(int position)
 {
+    // Every position but the idle disc fill's is out of 100: a shown overflow ends here.
+    if (m_progress->maximum() != 100) {
+        m_progress->setRange(0, 100);
+        m_progress->SetGradientColors(m_bar_colors);
+    }
     m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+void MainDialog::SetDiscOverflow(int percent)
+{
+    if (percent <= 100)
+        return;
+    if (m_progress->maximum() == 100)
+        m_bar_colors = m_progress->GradientColors();
+    // The whole bar is the batch; the disc's share keeps the bar's colours, the rest is red.
+    // One colour stop per step of the scale, at most 400, so the edge is sharp to a pixel or two.
+    const int steps = std::min(percent, 400);
+    const QColor from = m_bar_colors.value(0), to = m_bar_colors.value(m_bar_colors.size() - 1);
+    QList<QColor> colors;
+    for (int i = 0; i <= steps; ++i) {
+        const double at = double(i) * percent / steps; // percent of the disc at this stop
+        if (at <= 100) {
+            const double t = at / 100;
+            colors << QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                                       float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                                       float(from.blueF() + (to.blueF() - from.blueF()) * t));
+        } else {
+            colors << kOverflowRed;
+        }
+    }
+    m_progress->SetGradientColors(colors);
+    m_progress->setRange(0, percent);
+    m_progress->setValue(percent);
 }
 
 std::string MainDialog::SplitChoiceText() const

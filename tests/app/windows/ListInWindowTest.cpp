@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The task list as people use it in the window: the order a folder arrives in, moving and
 // deleting several rows, what a row says it will write, the output folder and the file types.
+#include "CGradientProgress.h"
+#include "CMediaSizeList.h"
 #include "CSkinButton.h"
 #include "CSkinTabCtrl.h"
 #include "MediaFixtures.h"
 #include "SheetTestSupport.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
+#include "core/ProfileApplier.h"
 #include "profiles/sheet/CExPropertySheet.h"
 
 #include "TempDir.h"
@@ -250,4 +253,35 @@ TEST(ListInWindow, anOutputFolderThatCannotBeWrittenIsRefusedWhenChosenAndBefore
     QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
     EXPECT_EQ(h.prompter.told, std::vector<std::string>{refused});
     EXPECT_EQ(runs, 0);
+}
+
+// The disc bar looked the same at 176 % as at 95 %.
+TEST(ListInWindow, theDiscBarShowsHowFarTheBatchOverflowsTheDisc)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    AddCopies(h, {"long.mp4"}, GeneratedClip("clip.mp4"));
+    ProfileRecord &settings = h.tasks.Get(0)->settings;
+    settings.bVideoCustomBitRate = 0;
+    settings.estimated_video_bit_rate = 60000000; // about 7150 MB for its second
+    CMediaSizeList *sizes = w.MediaSizeList();
+    auto choose = [&](const QString &entry) {
+        const int index = sizes->findText(entry);
+        ASSERT_GE(index, 0) << entry.toStdString();
+        sizes->setCurrentIndex(index);
+        emit sizes->activated(index);
+    };
+    choose(QStringLiteral("DVD-5 (4.7GB)"));
+    const int fill = static_cast<int>(EstimatedSizeMb(*h.tasks.Get(0)) * 100 / 4200);
+    ASSERT_GT(fill, 150);
+    EXPECT_TRUE(
+        w.ProgressBar()->Caption().endsWith(QStringLiteral("| DVD-5 (4.7GB): %1% full").arg(fill)))
+        << w.ProgressBar()->Caption().toStdString();
+    EXPECT_EQ(w.ProgressBar()->maximum(), fill);
+    EXPECT_EQ(w.ProgressBar()->value(), fill);
+    EXPECT_EQ(w.ProgressBar()->GradientColors().back(), QColor(200, 30, 30));
+
+    choose(QStringLiteral("No split"));
+    EXPECT_EQ(w.ProgressBar()->maximum(), 100);
+    EXPECT_NE(w.ProgressBar()->GradientColors().back(), QColor(200, 30, 30));
 }
