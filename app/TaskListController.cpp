@@ -148,7 +148,8 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
 
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
-    return ExtensionInList(m_app.AcceptedExtensions(), extension_text);
+    // The one list of core/ExtensionList, which the file dialog's filter is made from too.
+    return ExtensionInList(kAcceptedExtensions, extension_text);
 }
 
 int TaskListController::AddSourceFile(const std::string &path)

@@ -10,6 +10,7 @@
 #include "FileChooser.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/ExtensionList.h"
 #include "core/TaskList.h"
 #include "platform/OpticalDrives.h"
 #include "texts/LanguageTable.h"
@@ -95,7 +96,10 @@ void MainDialog::SetWaitCursor(bool on)
 
 std::vector<std::string> MainDialog::ChooseFiles(std::string_view title, std::string_view initial)
 {
-    return m_chooser->ChooseFiles(title, initial, m_app.OpenFileFilter());
+    std::vector<FileFilter> filters;
+    for (TypeFilter &filter : OpenFileFilters())
+        filters.push_back({std::move(filter.description), std::move(filter.pattern)});
+    return m_chooser->ChooseFiles(title, initial, filters);
 }
 
 std::optional<std::string> MainDialog::ChooseFolder(std::string_view title,

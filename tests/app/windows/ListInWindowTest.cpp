@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <QTest>
 
@@ -284,4 +285,45 @@ TEST(ListInWindow, theDiscBarShowsHowFarTheBatchOverflowsTheDisc)
     choose(QStringLiteral("No split"));
     EXPECT_EQ(w.ProgressBar()->maximum(), 100);
     EXPECT_NE(w.ProgressBar()->GradientColors().back(), QColor(200, 30, 30));
+}
+
+// An MP3 could not be picked, dropped or found in a folder, yet three profiles make audio;
+// nor could WebM, MXF and the like.
+TEST(ListInWindow, todaysTypesAndSoundAloneAreTakenByTheDialogDropsAndScans)
+{
+    struct FilterRecorder : ScriptedChooser
+    {
+        std::vector<FileFilter> seen;
+        std::vector<std::string> ChooseFiles(std::string_view, std::string_view,
+                                             const std::vector<FileFilter> &filters) override
+        {
+            seen = filters;
+            return {};
+        }
+    } recorder;
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    w.SetFileChooser(&recorder);
+    w.OnAddFiles();
+    ASSERT_FALSE(recorder.seen.empty());
+    const QStringList lines = DialogFileChooser::NameFilters(recorder.seen);
+    for (const char *type : {"mp3", "m4a", "flac", "wav", "opus", "wma", "ac3", "webm", "mxf",
+                             "mts", "m2ts", "mov", "mkv"}) {
+        const QString pattern = QStringLiteral("*.") + type;
+        EXPECT_TRUE(lines.front().split(QRegularExpression("[ ()]")).contains(pattern)) << type;
+        // And a line of its own kind, besides "All support files".
+        EXPECT_GE(lines.filter(QRegularExpression("[ (]\\" + pattern + "[ )]")).size(), 2) << type;
+    }
+
+    const fs::path folder = h.MediaFolder() / "sounds";
+    fs::create_directories(folder);
+    std::vector<std::string> dropped;
+    for (const char *name : {"song.mp3", "talk.opus", "clip.webm", "notes.txt"})
+        dropped.push_back(WriteFile(folder / name, "not media, but of a type").string());
+    w.AddStartFiles(dropped);
+    EXPECT_EQ(Rows(w), (std::vector<std::string>{"song.mp3", "talk.opus", "clip.webm"}));
+    h.chooser.folder = folder.string();
+    w.SetFileChooser(&h.chooser);
+    w.OnAddFolder();
+    EXPECT_EQ(h.tasks.Count(), 6);
 }
