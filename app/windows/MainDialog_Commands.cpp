@@ -8,8 +8,10 @@
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "DesktopActions.h"
+#include "LinkOpener.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/TaskList.h"
 #include "texts/LanguageKeys.h"
 #include "texts/LanguageTable.h"
 
@@ -17,6 +19,8 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QShortcut>
+
+#include <filesystem>
 
 namespace quillet {
 
@@ -228,7 +232,26 @@ void MainDialog::OnHelp()
 
 void MainDialog::OnMediaPlayer()
 {
-    StartWithWaitCursor(m_app.ProgramFolderWithSlash() + kMediaPlayer);
+    // No player comes with the program: the desktop's own plays the selected task's output,
+    // or its source before a run has made one.
+    const std::vector<int> selected = m_list->SelectedRows();
+    const Task *task = selected.size() == 1 ? m_tasks.Get(selected.front()) : nullptr;
+    if (!task) {
+        Tell(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strNothingToPlayInfo")), {},
+             Icon::Information);
+        return;
+    }
+    std::error_code ec;
+    const std::string &target = std::filesystem::is_regular_file(task->destination_path, ec)
+        ? task->destination_path
+        : task->source_path;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int handed = m_desktop->Open(target);
+    QApplication::restoreOverrideCursor();
+    if (handed <= kLinkOpened)
+        Tell(FormatText(
+            LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strNoMediaPlayerInfo")),
+            target.c_str()));
 }
 
 void MainDialog::OnDiscBurner()

@@ -327,3 +327,34 @@ TEST(ListInWindow, todaysTypesAndSoundAloneAreTakenByTheDialogDropsAndScans)
     w.OnAddFolder();
     EXPECT_EQ(h.tasks.Count(), 6);
 }
+
+// "Media player" started a program of the program folder that does not exist: nothing happened.
+TEST(ListInWindow, theMediaPlayerPlaysTheSelectedTasksSourceThenItsOutputOnTheDesktop)
+{
+    struct NoPlayer : RecordingDesktop
+    {
+        int Open(const std::string &target) override
+        {
+            opened.push_back(target);
+            return 31; // nothing on the desktop opens it
+        }
+    } no_player;
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    AddCopies(h, {"song.mp4"}, GeneratedClip("clip.mp4"));
+    QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+    ConvertWithStandInEngine(w);
+    ClickRow(w, 0);
+    w.OnMediaPlayer();
+    const std::string output = h.app.OutputFolder() + "song.mp4";
+    EXPECT_EQ(h.desktop.opened,
+              (std::vector<std::string>{(h.MediaFolder() / "song.mp4").string(), output}));
+    EXPECT_TRUE(h.prompter.told.empty());
+
+    w.SetDesktop(&no_player);
+    w.OnMediaPlayer();
+    EXPECT_EQ(h.prompter.told,
+              std::vector<std::string>{"No media player is set up on this "
+                                       "desktop to open "
+                                       + output + "."});
+}
