@@ -10,12 +10,14 @@
 #include "TaskListView.h"
 #include "WindowHarness.h"
 #include "core/ProfileApplier.h"
+#include "platform/PrivateProfile.h"
 #include "profiles/sheet/CExPropertySheet.h"
 
 #include "TempDir.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QRegularExpression>
 
@@ -357,4 +359,37 @@ TEST(ListInWindow, theMediaPlayerPlaysTheSelectedTasksSourceThenItsOutputOnTheDe
               std::vector<std::string>{"No media player is set up on this "
                                        "desktop to open "
                                        + output + "."});
+}
+
+// "Default" after "Save and Apply" on a shipped profile brought back what was saved: the
+// shipped values were gone for good.
+TEST(ListInWindow, defaultAfterSaveAndApplyBringsBackTheShippedValues)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    AddCopies(h, {"clip.mp4"}, GeneratedClip("clip.mp4"));
+    ClickRow(w, 0);
+    UiScript save;
+    save.Then<CExPropertySheet>([](CExPropertySheet *sheet) {
+            ClickTab(sheet->TabStrip(), CExPropertySheet::kResizePage);
+            Click(sheet->findChild<QRadioButton *>("size6")); // 640 x 480
+            Click(sheet->SaveButton());
+        })
+        .Then<QMenu>([](QMenu *menu) { ChooseMenuItem(menu, 0); }); // "Save and Apply"
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
+    ASSERT_EQ(save.Pending(), 0u);
+    const std::string section = h.tasks.Get(0)->settings.section_name.str();
+    const std::string ini = h.ProgramFolder() + "/ini/ipadh264.ini";
+    ASSERT_EQ(platform::ReadProfileString(section, "nVideoRiszeOption", "", 16, ini), "6");
+
+    UiScript restore;
+    restore.Then<CExPropertySheet>([](CExPropertySheet *sheet) {
+        Click(sheet->DefaultButton());
+        Click(sheet->OkButton());
+    });
+    QTest::mouseClick(w.OptionsButton(), Qt::LeftButton);
+    ASSERT_EQ(restore.Pending(), 0u);
+    EXPECT_EQ(h.tasks.Get(0)->settings.nVideoRiszeOption, 9);
+    // The user's save stays in the profile's file until saved over.
+    EXPECT_EQ(platform::ReadProfileString(section, "nVideoRiszeOption", "", 16, ini), "6");
 }
