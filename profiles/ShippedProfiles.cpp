@@ -32,7 +32,7 @@ bool KeepBeforeWrite(const fs::path &profile_file)
 
 fs::path ValuesFileFor(const fs::path &profile_file, std::string_view section)
 {
-    const fs::path copy = CopyOf(profile_file);
+    fs::path copy = CopyOf(profile_file);
     std::error_code ec;
     if (!fs::is_regular_file(copy, ec))
         return profile_file;

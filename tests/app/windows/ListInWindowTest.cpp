@@ -57,6 +57,7 @@ fs::path FolderOfClips(WindowHarness &h, const std::string &folder,
 std::vector<std::string> Destinations(const MainDialog &w)
 {
     std::vector<std::string> cells;
+    cells.reserve(static_cast<std::size_t>(w.ListView()->topLevelItemCount()));
     for (int i = 0; i < w.ListView()->topLevelItemCount(); ++i)
         cells.push_back(
             w.ListView()->topLevelItem(i)->text(TaskListView::kDestinationColumn).toStdString());
