@@ -4,6 +4,7 @@
 #include "app/ConverterApp.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
+#include "core/OutputPath.h"
 #include "core/ProfileApplier.h"
 #include "core/SplitPresets.h"
 #include "disc/DiscImport.h"
@@ -69,6 +70,68 @@ bool IsSpecialFile(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
+/// Name order as a person reads it: runs of digits compare as numbers (clip2 before clip10),
+/// letters without regard to case; names equal so compare by their bytes, so the order is total.
+bool NameBefore(std::string_view a, std::string_view b)
+{
+    const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (is_digit(a[i]) && is_digit(b[j])) {
+            const std::size_t a_start = i, b_start = j;
+            while (i < a.size() && is_digit(a[i]))
+                ++i;
+            while (j < b.size() && is_digit(b[j]))
+                ++j;
+            // Leading zeros do not make a number larger.
+            std::string_view x = a.substr(a_start, i - a_start);
+            std::string_view y = b.substr(b_start, j - b_start);
+            while (x.size() > 1 && x.front() == '0')
+                x.remove_prefix(1);
+            while (y.size() > 1 && y.front() == '0')
+                y.remove_prefix(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (x != y)
+                return x < y;
+            continue;
+        }
+        const char x = platform::AsciiLower(a[i]), y = platform::AsciiLower(b[j]);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+/// Moves every selected row one place towards the top (up) or the bottom past the unselected
+/// row beside it, calling swap(from, to) for each; a run of selected rows already at that end
+/// has nothing to pass and stays. Returns whether any row moved.
+template<typename Swap> bool PassSelectedRows(std::vector<bool> &selected, bool up, Swap swap)
+{
+    const int count = static_cast<int>(selected.size());
+    bool moved = false;
+    const auto pass = [&](int from, int to) {
+        const auto f = static_cast<std::size_t>(from), t = static_cast<std::size_t>(to);
+        if (selected[f] && !selected[t]) {
+            swap(from, to);
+            selected[f] = false;
+            selected[t] = true;
+            moved = true;
+        }
+    };
+    if (up)
+        for (int i = 1; i < count; ++i)
+            pass(i, i - 1);
+    else
+        for (int i = count - 2; i >= 0; --i)
+            pass(i, i + 1);
+    return moved;
+}
+
 } // namespace
 
 TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
@@ -85,7 +148,8 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
 
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
-    return ExtensionInList(m_app.AcceptedExtensions(), extension_text);
+    // The one list of core/ExtensionList, which the file dialog's filter is made from too.
+    return ExtensionInList(kAcceptedExtensions, extension_text);
 }
 
 int TaskListController::AddSourceFile(const std::string &path)
@@ -102,8 +166,49 @@ int TaskListController::AddSourceFile(const std::string &path)
     if (m_on_added)
         m_on_added(*task);
     const int index = m_tasks.Add(std::move(task));
+    // Two sources of one name would both show it, while the second is written as " (1)".
+    SettleDestinations({index});
     RefreshRow(index);
     return index;
+}
+
+void TaskListController::SettleDestinations(const std::vector<int> &rows)
+{
+    const int count = m_tasks.Count();
+    std::vector<bool> settling(static_cast<std::size_t>(std::max(count, 0)), false);
+    for (int row : rows)
+        if (row >= 0 && row < count)
+            settling[static_cast<std::size_t>(row)] = true;
+    for (int row : rows) {
+        Task *task = m_tasks.Get(row);
+        if (!task)
+            continue;
+        // What the claim will find taken: a file, or the output of a task that keeps its name
+        // or was named before this one.
+        const auto taken = [&](const std::string &candidate) {
+            for (int other = 0; other < count; ++other) {
+                const bool named = !settling[static_cast<std::size_t>(other)] || other < row;
+                if (other != row && named && m_tasks.Get(other)->destination_path == candidate)
+                    return true;
+            }
+            return platform::PathExists(candidate);
+        };
+        task->destination_path
+            = MakeUniqueOutputPath(task->destination_path, task->source_path, taken);
+    }
+}
+
+void TaskListController::MoveDestinationsTo(const std::string &folder)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < m_tasks.Count(); ++i) {
+        Task *task = m_tasks.Get(i);
+        // From the source's own name: the " (N)" of the old folder means nothing in the new.
+        task->destination_path
+            = OutputPathFor(task->source_path, folder, task->settings.TargetType.view());
+        rows.push_back(i);
+    }
+    SettleDestinations(rows);
 }
 
 void TaskListController::AddFilesFromDialog()
@@ -152,19 +257,26 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
         return;
     visited.push_back(id);
 
+    // Gathered first and added in name order, the folder's own files before its sub-folders:
+    // the file system's order is no order a person knows, and a merge joins in list order.
+    std::vector<std::filesystem::path> files, folders;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
-        const std::string path = it->path().string();
         std::error_code type_ec;
-        if (it->is_directory(type_ec)) {
-            if (recurse)
-                ScanFolderOnce(path, recurse, visited);
-            continue;
-        }
+        (it->is_directory(type_ec) ? folders : files).push_back(it->path());
+    }
+    const auto by_name = [](const std::filesystem::path &a, const std::filesystem::path &b) {
+        return NameBefore(a.filename().string(), b.filename().string());
+    };
+    std::sort(files.begin(), files.end(), by_name);
+    std::sort(folders.begin(), folders.end(), by_name);
+
+    for (const auto &file : files) {
+        const std::string path = file.string();
         if (IsSpecialFile(path))
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = file.filename().string();
         const auto dot = name.rfind('.');
         // The hidden temporary file of a run that was killed is no media to convert.
         if (dot == std::string::npos || platform::IsOutputClaimLeftover(name))
@@ -172,6 +284,9 @@ void TaskListController::ScanFolderOnce(const std::string &folder, bool recurse,
         if (IsAccepted(std::string_view(name).substr(dot)))
             AddSourceFile(path);
     }
+    if (recurse)
+        for (const auto &sub : folders)
+            ScanFolderOnce(sub.string(), recurse, visited);
 }
 
 void TaskListController::AddDroppedFiles(const std::vector<std::string> &paths)
@@ -222,27 +337,58 @@ void TaskListController::RemoveAll()
 
 void TaskListController::MoveSelectedUp()
 {
-    const auto selected = m_host.SelectedRows();
-    if (selected.size() != 1 || selected.front() == 0)
-        return;
-    const int i = selected.front();
-    m_tasks.Move(i, i - 1);
-    RefreshRow(i);
-    RefreshRow(i - 1);
-    m_host.SelectOnly(i - 1);
-    m_host.UpdateButtonStates();
+    MoveSelected(Direction::Up);
 }
 
 void TaskListController::MoveSelectedDown()
 {
-    const auto selected = m_host.SelectedRows();
-    if (selected.size() != 1 || selected.front() >= m_tasks.Count() - 1)
+    MoveSelected(Direction::Down);
+}
+
+bool TaskListController::CanMoveSelectedUp() const
+{
+    return !MovedSelection(Direction::Up).empty();
+}
+
+bool TaskListController::CanMoveSelectedDown() const
+{
+    return !MovedSelection(Direction::Down).empty();
+}
+
+std::vector<bool> TaskListController::SelectionMask() const
+{
+    std::vector<bool> selected(static_cast<std::size_t>(std::max(m_tasks.Count(), 0)), false);
+    for (int row : m_host.SelectedRows())
+        if (row >= 0 && row < m_tasks.Count())
+            selected[static_cast<std::size_t>(row)] = true;
+    return selected;
+}
+
+std::vector<int> TaskListController::MovedSelection(Direction direction) const
+{
+    std::vector<bool> selected = SelectionMask();
+    std::vector<int> rows;
+    if (PassSelectedRows(selected, direction == Direction::Up, [](int, int) {}))
+        for (std::size_t i = 0; i < selected.size(); ++i)
+            if (selected[i])
+                rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+void TaskListController::MoveSelected(Direction direction)
+{
+    const std::vector<int> before = m_host.SelectedRows();
+    const std::vector<int> after = MovedSelection(direction);
+    if (after.empty())
         return;
-    const int i = selected.front();
-    m_tasks.Move(i, i + 1);
-    RefreshRow(i);
-    RefreshRow(i + 1);
-    m_host.SelectOnly(i + 1);
+    std::vector<bool> selected = SelectionMask();
+    PassSelectedRows(selected, direction == Direction::Up,
+                     [this](int from, int to) { m_tasks.Move(from, to); });
+    const int first = std::min(before.front(), after.front());
+    const int last = std::max(before.back(), after.back());
+    for (int row = first; row <= last; ++row)
+        RefreshRow(row);
+    m_host.SelectRows(after);
     m_host.UpdateButtonStates();
 }
 
@@ -300,10 +446,18 @@ void TaskListController::ShowIdleSummary(int position)
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     const std::string choice = m_host.SplitChoiceText();
     std::string media;
+    int overflow = 0;
     if (const auto *preset = split::FindDiscPreset(choice)) {
-        const int fill = static_cast<int>(m_state.total_size_mb * 100 / preset->capacity_mb);
-        m_host.SetSummaryPosition(std::min(fill, 100));
+        const double fill = m_state.total_size_mb * 100 / preset->capacity_mb;
+        m_host.SetSummaryPosition(static_cast<int>(std::min(fill, 100.0)));
         media = LookupKey(m_texts, *SplitList::DisplayKey(choice));
+        // A full bar looked the same at 176 % as at 100 %: beyond the disc the text says how far.
+        if (fill >= 101) {
+            overflow = static_cast<int>(std::min(fill, 1e6));
+            media
+                = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDiscFillInfo")),
+                             media.c_str(), overflow);
+        }
     } else if (choice == split::kCustom) {
         media = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strSplitSizeInfo")),
                            std::to_string(m_host.CustomSplitSizeMb()).c_str());
@@ -324,6 +478,7 @@ void TaskListController::ShowIdleSummary(int position)
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strMediaType")) + "%s";
     m_host.SetSummary(FormatText(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
                                  m_state.total_size_mb, media.c_str()));
+    m_host.SetDiscOverflow(overflow);
 }
 
 void TaskListController::ShowConvertingSummary(int position)

@@ -46,8 +46,22 @@ public:
     int ImportDisc(const platform::DriveSources &sources);
     void RemoveSelected();
     void RemoveAll();
+    /// Move the selected rows (one or several, together or apart) one place up or down, in
+    /// their order; rows already packed at that end stay, the others pass them by one place.
     void MoveSelectedUp();
     void MoveSelectedDown();
+    /// Whether MoveSelectedUp / MoveSelectedDown would move any row.
+    bool CanMoveSelectedUp() const;
+    bool CanMoveSelectedDown() const;
+    /**
+     * Names each of rows' outputs (ascending rows) as its conversion will: the first of its
+     * destination, then its " (N)" names, that names no file and no other task's output (of a
+     * row not being named, or named before it), so a row shows what will be written.
+     */
+    void SettleDestinations(const std::vector<int> &rows);
+    /// Moves every task's output into folder (ending with '/') under its source's name and the
+    /// profile's type, named again as SettleDestinations does.
+    void MoveDestinationsTo(const std::string &folder);
     void RefreshRow(int index);
     void RefreshAllRows();
     void AfterListChange();
@@ -61,6 +75,12 @@ public:
     static std::string DurationText(float seconds);
 
 private:
+    enum class Direction { Up, Down };
+    void MoveSelected(Direction direction);
+    /// The selected rows after a move in direction, or empty when none would move.
+    std::vector<int> MovedSelection(Direction direction) const;
+    /// One flag per task: whether its row is selected.
+    std::vector<bool> SelectionMask() const;
     void ShowIdleSummary(int position);
     void ShowConvertingSummary(int position);
     void ScanFolderOnce(const std::string &folder, bool recurse,

@@ -26,6 +26,12 @@ public:
     virtual std::vector<int> SelectedRows() const = 0;
     /// Selects row alone (-1: none).
     virtual void SelectOnly(int row) = 0;
+    /// Selects rows (ascending) and nothing else; a host that shows one selected row at a time
+    /// keeps the last.
+    virtual void SelectRows(const std::vector<int> &rows)
+    {
+        SelectOnly(rows.empty() ? -1 : rows.back());
+    }
     /// Enables and disables the window's controls for the list, selection and converting state.
     virtual void UpdateButtonStates() = 0;
     virtual void SetWaitCursor(bool on) = 0;
@@ -42,6 +48,9 @@ public:
     /// The summary under the list: its caption and the bar position (0..100).
     virtual void SetSummary(std::string_view caption) = 0;
     virtual void SetSummaryPosition(int position) = 0;
+    /// Idle, after the summary: the disc's fill in percent when the batch needs more than the
+    /// disc holds (above 100), else 0. A bar can show the part beyond the disc; others need not.
+    virtual void SetDiscOverflow(int percent) { (void)percent; }
 
     /// The split list's selected entry text and the custom split size.
     virtual std::string SplitChoiceText() const = 0;

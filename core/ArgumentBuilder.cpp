@@ -301,12 +301,13 @@ BuildResult BuildMergedArguments(const TaskList &tasks, const ProfileRecord &cur
     AppendPara(args, current.Para, context, false);
     AppendProfileOptions(args, current);
 
-    const unsigned number = context.random_number ? context.random_number() : 0;
-    std::string name = "Compound" + std::to_string(number);
-    std::string path = context.output_folder + name + "." + std::string(current.TargetType.view());
-    // A merged output never replaces an existing file.
-    const OutputChoice choice = ChooseOutput(
-        context, [path, name](unsigned n) { return NumberedOutputPath(path, name, n); });
+    // Named after the first file joined, so it is found beside that file's own output:
+    // "clip (joined).mp4", then "clip (joined) (1).mp4"; a merged output never replaces a file.
+    const std::string first = tasks.Count() > 0 ? tasks.Get(0)->source_path : std::string();
+    const std::string path = context.output_folder + std::string(platform::StemOf(first))
+        + " (joined)." + std::string(current.TargetType.view());
+    const OutputChoice choice
+        = ChooseOutput(context, [path](unsigned n) { return NumberedOutputPath(path, path, n); });
     if (!choice.error.empty()) {
         result.output_path = path;
         result.error = choice.error;

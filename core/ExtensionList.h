@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 /**
  * The list of file types the converter takes, as one text of dot-led entries
@@ -12,6 +13,21 @@
  * inside ".ts".
  */
 namespace quillet {
+
+/// Every type the converter takes: video, the disc and camera formats, and sound alone (three
+/// of the profiles make audio), as ".ts.m2ts.avi...".
+extern const std::string_view kAcceptedExtensions;
+
+/// One line of the open-file dialog's filter list.
+struct TypeFilter
+{
+    std::string description;
+    std::string pattern; ///< "*.ts; *.m2ts", as the classic dialogs write patterns
+};
+
+/// The open-file dialog's filter list: "All support files" (every accepted type), a line per
+/// family of types and per type, then "All files".
+std::vector<TypeFilter> OpenFileFilters();
 
 /// Whether extension (".avi" or "avi", any case) is a whole entry of list.
 bool ExtensionInList(std::string_view list, std::string_view extension);

@@ -136,6 +136,12 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     // The settings menu's choice of how many files convert at once.
     {"MAIN_DLG", "strSimultaneousInfo", "Simultaneous conversions"},
     {"MAIN_DLG", "strSimultaneousAutoInfo", "Automatic"},
+    // The output folder check, the disc fill beyond the disc and the media player.
+    {"MAIN_DLG", "strFolderNotWritableInfo",
+     "The folder %s cannot be written to. Please choose another output folder."},
+    {"MAIN_DLG", "strDiscFillInfo", "%s: %d%% full"},
+    {"MAIN_DLG", "strNoMediaPlayerInfo", "No media player is set up on this desktop to open %s."},
+    {"MAIN_DLG", "strNothingToPlayInfo", "Please select one task to play."},
 
     // The profile picker's group names that are not device names.
     {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},

@@ -137,6 +137,29 @@ public:
     void OnListContextMenu(const QPoint &position);
     void OnFirstRun();
 
+    // list and sheet
+    void SelectRows(const std::vector<int> &rows) override;
+    /// The Delete key in the list: the selected rows go, as with the Delete button.
+    void OnDeleteKey();
+    /// rows' tasks took another profile, settings or folder: their outputs are named again
+    /// (when renamed), the last run's marks go, and the rows and the summary show them anew.
+    enum class Renamed { No, Yes };
+    void TasksChanged(const std::vector<int> &rows, Renamed renamed);
+    std::vector<int> EveryRow() const;
+    /// Whether outputs can be written into folder; if not, says so, naming it.
+    bool OutputFolderWritable(const std::string &folder);
+    /// The Convert button and the list menu's two Converts: refused while the output folder
+    /// cannot be written, instead of failing file by file.
+    void OnConvertButton();
+    void OnConvertSelectedItem();
+    void OnConvertAgainItem();
+    void SetDiscOverflow(int percent) override;
+
+private:
+    /// The bar's own colours while it shows no overflow (taken when the first one is shown).
+    QList<QColor> m_bar_colors;
+
+public:
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }
     ConversionDriver &Driver() { return m_driver; }

@@ -8,8 +8,10 @@
 #include "CProfileComboBox.h"
 #include "CSkinButton.h"
 #include "DesktopActions.h"
+#include "LinkOpener.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/TaskList.h"
 #include "texts/LanguageKeys.h"
 #include "texts/LanguageTable.h"
 
@@ -19,6 +21,8 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include <filesystem>
+
 namespace quillet {
 
 void MainDialog::ConnectCommands()
@@ -27,7 +31,7 @@ void MainDialog::ConnectCommands()
     connect(m_remove, &QPushButton::clicked, this, &MainDialog::OnRemoveButton);
     connect(m_up, &QPushButton::clicked, this, &MainDialog::OnUp);
     connect(m_down, &QPushButton::clicked, this, &MainDialog::OnDown);
-    connect(m_convert, &QPushButton::clicked, this, &MainDialog::OnConvert);
+    connect(m_convert, &QPushButton::clicked, this, &MainDialog::OnConvertButton);
     connect(m_options, &QPushButton::clicked, this, &MainDialog::OnOptions);
     connect(m_audio, &QPushButton::clicked, this, &MainDialog::OnAudioTrack);
     connect(m_subtitle, &QPushButton::clicked, this, &MainDialog::OnSubtitle);
@@ -43,6 +47,10 @@ void MainDialog::ConnectCommands()
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &MainDialog::OnProperties);
     connect(m_list, &TaskListView::EmptyListClicked, this, &MainDialog::OnEmptyListClicked);
     connect(m_list, &QWidget::customContextMenuRequested, this, &MainDialog::OnListContextMenu);
+    // Delete in the list removes what is selected there, as the Delete button's menu does.
+    auto *delete_key = new QShortcut(QKeySequence::Delete, m_list);
+    delete_key->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(delete_key, &QShortcut::activated, this, &MainDialog::OnDeleteKey);
 }
 
 void MainDialog::CreateAccelerators()
@@ -162,9 +170,9 @@ QMenu *MainDialog::BuildListMenu()
     item(CataloguedKey("MAIN_DLG", "strListRemoveAllInfo"), &MainDialog::OnRemoveAll,
          one && !converting);
     menu->addSeparator();
-    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelected,
+    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelectedItem,
          one && !converting);
-    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgain,
+    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgainItem,
          one && !converting);
     menu->addSeparator();
     item(CataloguedKey("MAIN_DLG", "strListAudioTrackInfo"), &MainDialog::OnAudioTrack, one);
@@ -237,7 +245,26 @@ void MainDialog::OnHelp()
 
 void MainDialog::OnMediaPlayer()
 {
-    StartWithWaitCursor(m_app.ProgramFolderWithSlash() + kMediaPlayer);
+    // No player comes with the program: the desktop's own plays the selected task's output,
+    // or its source before a run has made one.
+    const std::vector<int> selected = m_list->SelectedRows();
+    const Task *task = selected.size() == 1 ? m_tasks.Get(selected.front()) : nullptr;
+    if (!task) {
+        Tell(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strNothingToPlayInfo")), {},
+             Icon::Information);
+        return;
+    }
+    std::error_code ec;
+    const std::string &target = std::filesystem::is_regular_file(task->destination_path, ec)
+        ? task->destination_path
+        : task->source_path;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int handed = m_desktop->Open(target);
+    QApplication::restoreOverrideCursor();
+    if (handed <= kLinkOpened)
+        Tell(FormatText(
+            LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strNoMediaPlayerInfo")),
+            target.c_str()));
 }
 
 void MainDialog::OnDiscBurner()

@@ -6,11 +6,14 @@
 #include "FileChooser.h"
 #include "app/ConverterApp.h"
 #include "core/TaskList.h"
+#include "platform/DataFolder.h"
 #include "platform/Paths.h"
 #include "texts/LanguageKeys.h"
 #include "texts/LanguageTable.h"
 
 #include <QLineEdit>
+
+#include <numeric>
 
 namespace quillet {
 
@@ -20,7 +23,7 @@ void MainDialog::OnChangeOutputFolder()
         LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderTitleInfo")),
         LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strFolderDescInfo")),
         m_app.OutputFolder());
-    if (!chosen)
+    if (!chosen || !OutputFolderWritable(*chosen))
         return;
     const std::string old_folder = m_app.OutputFolder();
     m_app.SetOutputFolder(*chosen);
@@ -31,12 +34,44 @@ void MainDialog::OnChangeOutputFolder()
     if (m_tasks.Count() == 0
         || !Ask(LookupKey(m_languages, CataloguedKey("MAIN_DLG", "strChangeOutputFolderTipsInfo"))))
         return;
-    // Every destination moves into the new folder under its own file name, last task first.
-    for (int i = m_tasks.Count() - 1; i >= 0; --i) {
-        Task *task = m_tasks.Get(i);
-        task->destination_path
-            = m_app.OutputFolder() + std::string(platform::FileNameOf(task->destination_path));
-    }
+    // Every destination moves into the new folder, named afresh there: the " (N)" a name
+    // needed in the old folder says nothing about the new one.
+    m_controller.MoveDestinationsTo(m_app.OutputFolder());
+    std::vector<int> rows(static_cast<std::size_t>(m_tasks.Count()));
+    std::iota(rows.begin(), rows.end(), 0);
+    TasksChanged(rows, Renamed::No);
+}
+
+bool MainDialog::OutputFolderWritable(const std::string &folder)
+{
+    // Tried by making a file there: a folder of /proc, a read-only mount or one without
+    // permission would otherwise fail every task of the batch with its own message.
+    if (platform::FolderWritable(folder))
+        return true;
+    Tell(FormatText(
+        LookupKeyFormat(m_languages, CataloguedKey("MAIN_DLG", "strFolderNotWritableInfo")),
+        folder.c_str()));
+    return false;
+}
+
+void MainDialog::OnConvertButton()
+{
+    // Cancel needs no folder.
+    if (!m_driver.Converting() && !OutputFolderWritable(m_app.OutputFolder()))
+        return;
+    OnConvert();
+}
+
+void MainDialog::OnConvertSelectedItem()
+{
+    if (OutputFolderWritable(m_app.OutputFolder()))
+        OnConvertSelected();
+}
+
+void MainDialog::OnConvertAgainItem()
+{
+    if (OutputFolderWritable(m_app.OutputFolder()))
+        OnConvertAgain();
 }
 
 void MainDialog::OnOpenOutputFolder()

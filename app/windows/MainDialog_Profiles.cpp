@@ -17,6 +17,8 @@
 
 #include <QCheckBox>
 
+#include <numeric>
+
 namespace quillet {
 
 namespace {
@@ -72,10 +74,18 @@ void MainDialog::OnProfileSelected()
     LoadProfile(m_state.current_profile, IniFolder(m_app) + file, section);
     m_state.default_profile = store.Read();
     m_sizes->Fill(file);
-    if (ApplyOnProfilePick(m_tasks, m_list->SelectedRows(), m_app.apply_to_all_flag,
-                           m_state.current_profile, CurrentOutputPlace()))
-        m_controller.RefreshAllRows();
+    const std::vector<int> selected = m_list->SelectedRows();
+    if (ApplyOnProfilePick(m_tasks, selected, m_app.apply_to_all_flag, m_state.current_profile,
+                           CurrentOutputPlace()))
+        TasksChanged(m_app.apply_to_all_flag ? EveryRow() : selected, Renamed::Yes);
     m_controller.ShowSummary(0);
+}
+
+std::vector<int> MainDialog::EveryRow() const
+{
+    std::vector<int> rows(static_cast<std::size_t>(m_tasks.Count()));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
 }
 
 void MainDialog::ReloadProfileFromTask(int row)
@@ -121,8 +131,8 @@ void MainDialog::OnApplyToAll()
     }
     m_app.apply_to_all_flag = true;
     ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::ApplyToAll, CurrentOutputPlace());
-    // The rows show the new estimates at once.
-    m_controller.RefreshAllRows();
+    // The rows show the new estimates at once; outputs keep their names on this path.
+    TasksChanged(EveryRow(), Renamed::No);
 }
 
 void MainDialog::OnMerge()
@@ -133,7 +143,7 @@ void MainDialog::OnMerge()
     m_apply_all->setChecked(true);
     m_app.apply_to_all_flag = true;
     ApplyToEveryTask(m_tasks, m_state.current_profile, ApplyPath::Merge, CurrentOutputPlace());
-    m_controller.RefreshAllRows();
+    TasksChanged(EveryRow(), Renamed::Yes);
 }
 
 void MainDialog::OnSplitChanged()

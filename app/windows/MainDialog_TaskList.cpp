@@ -6,9 +6,11 @@
 #include "CFileInfoDlg.h"
 #include "CGradientProgress.h"
 #include "CMediaSizeList.h"
+#include "CSkinButton.h"
 #include "FileChooser.h"
 #include "TaskListView.h"
 #include "app/ConverterApp.h"
+#include "core/ExtensionList.h"
 #include "core/TaskList.h"
 #include "platform/OpticalDrives.h"
 #include "texts/LanguageTable.h"
@@ -26,6 +28,9 @@ QString FromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
+
+// The part of the disc bar beyond the disc.
+const QColor kOverflowRed(200, 30, 30);
 
 // Cell alignment by column: lengths to the right, the size centred.
 constexpr Qt::Alignment kCellAlignment[TaskListView::kColumns]
@@ -76,6 +81,11 @@ void MainDialog::SelectOnly(int row)
     m_list->SelectOnly(row);
 }
 
+void MainDialog::SelectRows(const std::vector<int> &rows)
+{
+    m_list->SelectRows(rows);
+}
+
 void MainDialog::SetWaitCursor(bool on)
 {
     if (on)
@@ -86,7 +96,10 @@ void MainDialog::SetWaitCursor(bool on)
 
 std::vector<std::string> MainDialog::ChooseFiles(std::string_view title, std::string_view initial)
 {
-    return m_chooser->ChooseFiles(title, initial, m_app.OpenFileFilter());
+    std::vector<FileFilter> filters;
+    for (TypeFilter &filter : OpenFileFilters())
+        filters.push_back({std::move(filter.description), std::move(filter.pattern)});
+    return m_chooser->ChooseFiles(title, initial, filters);
 }
 
 std::optional<std::string> MainDialog::ChooseFolder(std::string_view title,
@@ -103,7 +116,39 @@ void MainDialog::SetSummary(std::string_view caption)
 
 void MainDialog::SetSummaryPosition(int position)
 {
+    // Every position but the idle disc fill's is out of 100: a shown overflow ends here.
+    if (m_progress->maximum() != 100) {
+        m_progress->setRange(0, 100);
+        m_progress->SetGradientColors(m_bar_colors);
+    }
     m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+void MainDialog::SetDiscOverflow(int percent)
+{
+    if (percent <= 100)
+        return;
+    if (m_progress->maximum() == 100)
+        m_bar_colors = m_progress->GradientColors();
+    // The whole bar is the batch; the disc's share keeps the bar's colours, the rest is red.
+    // One colour stop per step of the scale, at most 400, so the edge is sharp to a pixel or two.
+    const int steps = std::min(percent, 400);
+    const QColor from = m_bar_colors.value(0), to = m_bar_colors.value(m_bar_colors.size() - 1);
+    QList<QColor> colors;
+    for (int i = 0; i <= steps; ++i) {
+        const double at = double(i) * percent / steps; // percent of the disc at this stop
+        if (at <= 100) {
+            const double t = at / 100;
+            colors << QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                                       float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                                       float(from.blueF() + (to.blueF() - from.blueF()) * t));
+        } else {
+            colors << kOverflowRed;
+        }
+    }
+    m_progress->SetGradientColors(colors);
+    m_progress->setRange(0, percent);
+    m_progress->setValue(percent);
 }
 
 std::string MainDialog::SplitChoiceText() const
@@ -131,11 +176,6 @@ void MainDialog::OnImportDisc()
     m_controller.ImportDisc(platform::DriveSources::FromEnvironment());
 }
 
-void MainDialog::OnRemoveSelected()
-{
-    m_controller.RemoveSelected();
-}
-
 void MainDialog::OnRemoveAll()
 {
     m_controller.RemoveAll();
@@ -153,6 +193,29 @@ void MainDialog::OnDown()
     m_controller.MoveSelectedDown();
 }
 
+void MainDialog::OnRemoveSelected()
+{
+    m_controller.RemoveSelected();
+}
+
+void MainDialog::OnDeleteKey()
+{
+    // The Delete button is disabled during a batch, and so is its key.
+    if (!m_state.converting && !m_list->SelectedRows().empty())
+        OnRemoveSelected();
+}
+
+void MainDialog::TasksChanged(const std::vector<int> &rows, Renamed renamed)
+{
+    if (renamed == Renamed::Yes)
+        m_controller.SettleDestinations(rows);
+    // A mark says what a run made of the task as it was; it would now tell of another output.
+    for (int row : rows)
+        m_list->SetOutcome(row, TaskListView::Outcome::None, QString());
+    m_controller.RefreshAllRows();
+    m_controller.ShowSummary(0);
+}
+
 void MainDialog::OnListSelectionChanged()
 {
     // The buttons follow every change of the selection; the profile follows a single row.
@@ -160,6 +223,11 @@ void MainDialog::OnListSelectionChanged()
     const std::vector<int> selected = m_list->SelectedRows();
     if (selected.size() == 1)
         ReloadProfileFromTask(selected.front());
+    // Several rows move as a block: Up and Down say whether the block can go that way.
+    if (selected.size() > 1 && !m_state.converting) {
+        m_up->setEnabled(m_controller.CanMoveSelectedUp());
+        m_down->setEnabled(m_controller.CanMoveSelectedDown());
+    }
 }
 
 void MainDialog::OnProperties()

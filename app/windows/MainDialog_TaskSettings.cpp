@@ -10,6 +10,7 @@
 #include "disc/SubtitleStyleEditor.h"
 #include "disc/subtitles/CAudioTrackDlg.h"
 #include "disc/subtitles/CSubtitleDlg.h"
+#include "profiles/sheet/OptionSheetRules.h"
 #include "profiles/sheet/ProfileSettingsCommand.h"
 #include "texts/LanguageTable.h"
 
@@ -26,16 +27,20 @@ void MainDialog::OnOptions()
                              m_app.DataFolder(), *m_prompter, m_languages);
     if (result.refresh_row < 0)
         return;
+    const Task &edited = *m_tasks.Get(result.refresh_row);
     if (result.outcome == ProfileSettingsResult::Outcome::SavedAs)
-        UseSavedAsProfile(*m_tasks.Get(result.refresh_row));
-    RefreshTaskRow(result.refresh_row);
-}
-
-void MainDialog::RefreshTaskRow(int row)
-{
-    // The task's estimated size follows its new settings, and the total with it.
-    m_controller.RefreshRow(row);
-    m_controller.ShowSummary(0);
+        UseSavedAsProfile(edited);
+    if (!m_app.apply_to_all_flag) {
+        TasksChanged({result.refresh_row}, Renamed::No);
+        return;
+    }
+    // "Apply to All" is ticked: every task takes what the sheet gave the one it opened on, each
+    // with its own source size and estimate, as that task did.
+    const ProfileRecord settings = edited.settings;
+    for (int i = 0; i < m_tasks.Count(); ++i)
+        if (i != result.refresh_row)
+            sheet::ApplySheetResultToTask(*m_tasks.Get(i), settings);
+    TasksChanged(EveryRow(), Renamed::No);
 }
 
 // The audio track and subtitle choices show in no cell of the row (the estimated size counts

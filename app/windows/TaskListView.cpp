@@ -140,6 +140,26 @@ void TaskListView::SelectOnly(int row)
     scrollToItem(item);
 }
 
+void TaskListView::SelectRows(const std::vector<int> &rows)
+{
+    QItemSelection selection;
+    QTreeWidgetItem *last = nullptr;
+    for (int row : rows) {
+        if (QTreeWidgetItem *item = topLevelItem(row)) {
+            const QModelIndex index = indexFromItem(item);
+            selection.select(index, index);
+            last = item;
+        }
+    }
+    // One change of the selection, so the window hears of the whole block once.
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (last) {
+        selectionModel()->setCurrentIndex(indexFromItem(last), QItemSelectionModel::NoUpdate);
+        scrollToItem(last);
+    }
+}
+
 void TaskListView::paintEvent(QPaintEvent *event)
 {
     if (ShowsEmptyPicture()) {

@@ -38,6 +38,8 @@ public:
     std::vector<int> SelectedRows() const;
     /// Selects row alone and makes it current (-1: no selection).
     void SelectOnly(int row);
+    /// Selects rows and nothing else, the last of them current.
+    void SelectRows(const std::vector<int> &rows);
 
     /// Marks row with the outcome of the last run: a sign before its destination, and tooltip
     /// as the tooltip of the whole row.

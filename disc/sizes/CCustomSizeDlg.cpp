@@ -93,7 +93,8 @@ void CCustomSizeDlg::accept()
 {
     int value = m_size_mb;
     DataExchange save(DataExchange::Direction::FromControls, m_prompter, windowTitle());
-    save.Integer(m_edit, value, split::kCustomSizeMinMb, split::kCustomSizeMaxMb);
+    // 0 MB would be a limit that stops every output at its first bytes.
+    save.Integer(m_edit, value, std::max(split::kCustomSizeMinMb, 1), split::kCustomSizeMaxMb);
     if (save.Failed())
         return;
     m_size_mb = value;

@@ -13,7 +13,7 @@ class Prompter;
 class Texts;
 
 /**
- * The custom split size: one whole number of megabytes (0 to 100000) asked for when the media
+ * The custom split size: one whole number of megabytes (1 to 100000) asked for when the media
  * size list's "Custom" entry is chosen. The dialog keeps the size while the main window lives;
  * nothing is saved.
  */

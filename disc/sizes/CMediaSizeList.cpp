@@ -66,11 +66,18 @@ void CMediaSizeList::DestroyCustomSizeDialog()
 
 void CMediaSizeList::OnActivated(int index)
 {
+    const int previous = m_model.Selected();
     m_model.SelectIndex(index);
     if (m_model.SelectedText() == split::kCustom && m_custom) {
         m_custom->SetSizeMb(m_model.CustomSizeMb());
-        if (m_custom->exec() == QDialog::Accepted)
-            m_model.SetCustomSizeMb(m_custom->SizeMb());
+        if (m_custom->exec() != QDialog::Accepted) {
+            // Cancel keeps the choice the list had, as it would in any other dialog.
+            m_model.SelectIndex(previous);
+            const QSignalBlocker quiet(this);
+            setCurrentIndex(previous);
+            return;
+        }
+        m_model.SetCustomSizeMb(m_custom->SizeMb());
     }
     emit SplitChanged();
 }

@@ -6,6 +6,7 @@
 #include "controls/ColorRef.h"
 #include "controls/DialogUnits.h"
 #include "core/ProfileFile.h"
+#include "profiles/ShippedProfiles.h"
 #include "profiles/sheet/COptionAudioDlg.h"
 #include "profiles/sheet/COptionCropandPadDlg.h"
 #include "profiles/sheet/COptionResizeDlg.h"
@@ -243,8 +244,10 @@ void CExPropertySheet::RestoreDefaults()
     if (!sheet::NameTaken(m_opened.section_name.view(), sheet::SectionNamesOf(file)))
         return;
     // Keeps what the file does not hold (the task's source size, the path) from the opening.
+    // A shipped profile comes back as shipped, though "Save and Apply" rewrote its file.
     ProfileRecord saved = m_opened;
-    ProfileFile::Read(m_opened.section_name.view(), saved, file);
+    ProfileFile::Read(m_opened.section_name.view(), saved,
+                      shipped::ValuesFileFor(file, m_opened.section_name.view()));
     for (COptionPage *page : m_pages)
         page->ShowRecord(saved);
     m_video->RecomputeDefaultBitRate();

@@ -5,6 +5,7 @@
 #include "core/Prompter.h"
 #include "core/TaskList.h"
 #include "profiles/DefaultProfileStore.h"
+#include "profiles/ShippedProfiles.h"
 #include "profiles/sheet/CExPropertySheet.h"
 #include "profiles/sheet/CNewProfileDlg.h"
 #include "profiles/sheet/OptionSheetRules.h"
@@ -67,6 +68,9 @@ ProfileSettingsResult RunProfileSettings(QWidget *parent, ProfileRecord &current
 
     if (code == CExPropertySheet::kSaveAndApply) {
         const std::string file = task->settings.profile_path.str();
+        // The values the file holds now stay for "Default" when they are the first ever saved
+        // over; a copy that cannot be kept costs the shipped values, not the user's save.
+        shipped::KeepBeforeWrite(file);
         if (ProfileFile::Write(task->settings.section_name.view(), task->settings, file)) {
             result.outcome = Outcome::Saved;
         } else {
@@ -96,6 +100,7 @@ SaveAsOutcome SaveAsNewProfile(QWidget *parent, ProfileRecord &record,
         name = dialog.Name().toStdString();
         bool taken = sheet::NameTaken(name, sheet::SectionNamesOf(file));
         if (!taken) {
+            shipped::KeepBeforeWrite(file);
             const auto written = ProfileFile::WriteIfAbsent(name, record, file);
             if (written == ProfileFile::WriteIfAbsentResult::Failed) {
                 TellSaveFailed(prompter, texts, file.string());

@@ -118,10 +118,11 @@ TEST(TaskListController, droppedPathsPassTheExtensionTest)
     Fixture f;
     f.controller.AddDroppedFiles(
         {"/drop/x.m", "/drop/x.mp3", "/drop/CLIP.M2T", "/drop/folder", "/drop/film.mkv"});
-    // Only a whole entry of the accepted list counts: ".m" is no entry, although ".mpg" starts so.
-    EXPECT_EQ(f.SourceNames(), (std::vector<std::string>{"CLIP.M2T", "film.mkv"}));
-    EXPECT_EQ(f.host.rows[1][4], "film.mp4");
-    EXPECT_EQ(f.tasks.Get(0)->destination_path, f.app.OutputFolder() + "CLIP.mp4");
+    // Only a whole entry of the accepted list counts: ".m" is no entry, although ".mpg" starts so;
+    // sound alone is taken.
+    EXPECT_EQ(f.SourceNames(), (std::vector<std::string>{"x.mp3", "CLIP.M2T", "film.mkv"}));
+    EXPECT_EQ(f.host.rows[2][4], "film.mp4");
+    EXPECT_EQ(f.tasks.Get(1)->destination_path, f.app.OutputFolder() + "CLIP.mp4");
 }
 
 TEST(TaskListController, fileDialogAddsInOrderAndRemembersWhereItWas)

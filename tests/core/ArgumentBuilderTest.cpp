@@ -271,7 +271,7 @@ TEST(ArgumentBuilder, mergedRunJoinsEverySourceWithTheCurrentProfile)
     current.Para = "-fs";
     current.estimated_video_bit_rate = 500;
 
-    BuildContext c = ContextWith({"/out/Compound4242.mp4"});
+    BuildContext c = ContextWith({"/out/a (joined).mp4"});
     c.split_choice = "BD-50 (50GB)";
     c.running_output_total_kib = 99; // never reduces a merged run
     c.current_profile_path = "/ini/avchd_h264.ini";
@@ -281,7 +281,7 @@ TEST(ArgumentBuilder, mergedRunJoinsEverySourceWithTheCurrentProfile)
         result.args.Entries(),
         (Entries{"ffmain", "-threads", "0", "-ivs", "&new &file /in/a.avi", "-ias",
                  "&file /in/a.avi", "-ivs", "&new &dshow &file /in/b.wmv", "-ias",
-                 "&file /in/b.wmv", "-fs", "46000000", "-b", "500", "/out/Compound4242 (1).mp4"}));
+                 "&file /in/b.wmv", "-fs", "46000000", "-b", "500", "/out/a (joined) (1).mp4"}));
 
     c.split_choice = "No split";
     current.Para = "-fs -g 12";
@@ -319,7 +319,7 @@ TEST(ArgumentBuilder, vectorsGrowForLongPathsManyTracksAndFiftyClips)
     ASSERT_TRUE(result.Ok()) << result.Error();
     const auto &merged = result.args.Entries();
     EXPECT_EQ(std::count(merged.begin(), merged.end(), "-ivs"), 50);
-    EXPECT_EQ(merged.back(), "/out/Compound4242.mp4");
+    EXPECT_EQ(merged.back(), "/out/10000 (joined).mp4");
 
     ArgumentVector args;
     EXPECT_TRUE(args.Append("-i"));

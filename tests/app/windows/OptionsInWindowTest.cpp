@@ -77,7 +77,10 @@ TEST(OptionsInWindow, noSelectionIsToldSeveralOpenNothingAndOneOpensTheSheetOnIt
         EXPECT_EQ(nothing.Pending(), 1u);
     }
 
-    // One: the sheet edits that task's profile, and only that task takes the change.
+    // One, "Apply to All" off: the sheet edits that task's profile, and only that task takes
+    // the change.
+    QTest::mouseClick(w.ApplyToAllBox(), Qt::LeftButton);
+    ASSERT_FALSE(w.ApplyToAllBox()->isChecked());
     ClickRow(w, 1);
     QString caption;
     UiScript one;
@@ -99,7 +102,9 @@ TEST(OptionsInWindow, aTaskSetTo640x480WithoutAudioConvertsSoAndItsSizesFollow)
     WindowHarness h;
     MainDialog &w = h.Start();
     AddCopies(h, {"changed.mp4", "kept.mp4"}, GeneratedClip("clip.mp4", 2.0, 320, 240));
-    // Not the last row: its refresh must reach the summary too.
+    // Not the last row: its refresh must reach the summary too. The other task keeps its
+    // profile: "Apply to All" is off.
+    QTest::mouseClick(w.ApplyToAllBox(), Qt::LeftButton);
     ClickRow(w, 0);
     const std::string size_before = SizeCell(w, 0);
     const std::string summary_before = Summary(w);

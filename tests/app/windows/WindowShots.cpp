@@ -9,6 +9,7 @@
 #include "CFileInfoDlg.h"
 #include "CGradientProgress.h"
 #include "CIconListBox.h"
+#include "CMediaSizeList.h"
 #include "CProfileComboBox.h"
 #include "CProfileComboDlg.h"
 #include "CSkinButton.h"
@@ -126,6 +127,22 @@ void Shoot(const std::string &language, const QString &suffix)
     }
     w.AddStartFiles(sources);
     SaveScreen(QStringLiteral("three-tasks-") + suffix, WindowArea(w));
+
+    // A batch far beyond its disc: the bar's red part and the fill in the summary.
+    for (auto &task : h.tasks) {
+        task->settings.bVideoCustomBitRate = 0;
+        task->settings.estimated_video_bit_rate = 3000000; // about 150 % of a DVD-5
+    }
+    CMediaSizeList *sizes = w.MediaSizeList();
+    const auto choose_split = [&](std::string_view entry) {
+        const auto &entries = sizes->Model().Entries();
+        const int index = int(std::find(entries.begin(), entries.end(), entry) - entries.begin());
+        sizes->setCurrentIndex(index);
+        emit sizes->activated(index);
+    };
+    choose_split("DVD-5 (4.7GB)");
+    SaveScreen(QStringLiteral("disc-overflow-") + suffix, WindowArea(w));
+    choose_split("No split");
 
     bool shot = false;
     QTimer watcher;

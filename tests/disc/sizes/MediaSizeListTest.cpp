@@ -101,16 +101,18 @@ TEST(MediaSizeList, choosingCustomAsksForTheSizeAndReportsTheChoice)
     EXPECT_TRUE(w.prompter.told.empty());
 }
 
-TEST(MediaSizeList, refusedSizesKeepTheDialogOpenAndCancelKeepsTheOldSize)
+// 0 MB was taken (a limit no output can meet), and Cancel still switched the list to Custom.
+TEST(MediaSizeList, refusedSizesKeepTheDialogOpenAndCancelKeepsTheOldChoice)
 {
     Window w;
+    QSignalSpy changed(w.list, &CMediaSizeList::SplitChanged);
     WhileDialogShows({[](CCustomSizeDlg &d) {
                           Type(d, "12x");
                           QTest::mouseClick(d.OkButton(), Qt::LeftButton);
                       },
                       [](CCustomSizeDlg &d) {
                           EXPECT_TRUE(d.isVisible());
-                          Type(d, "100001");
+                          Type(d, "0");
                           QTest::mouseClick(d.OkButton(), Qt::LeftButton);
                       },
                       [](CCustomSizeDlg &d) {
@@ -121,9 +123,11 @@ TEST(MediaSizeList, refusedSizesKeepTheDialogOpenAndCancelKeepsTheOldSize)
 
     ASSERT_EQ(w.prompter.told.size(), 2u);
     EXPECT_EQ(w.prompter.told[0], "Please enter an integer.");
-    EXPECT_EQ(w.prompter.told[1], "Please enter an integer between 0 and 100000.");
+    EXPECT_EQ(w.prompter.told[1], "Please enter an integer between 1 and 100000.");
     EXPECT_EQ(w.list->CustomSizeMb(), 4000);
-    EXPECT_EQ(w.list->SelectedText(), "Custom");
+    EXPECT_EQ(w.list->SelectedText(), "No split");
+    EXPECT_EQ(w.list->currentText(), "No split");
+    EXPECT_EQ(changed.count(), 0);
 }
 
 TEST(MediaSizeList, withoutItsDialogCustomKeepsTheLastSize)
