@@ -5,7 +5,9 @@
 #include "core/BatchFile.h"
 #include "core/BatchStore.h"
 #include "core/BatchTexts.h"
+#include "core/CutRule.h"
 #include "core/JobWeight.h"
+#include "core/OutputCheck.h"
 #include "core/OutputShape.h"
 #include "core/ProfileValueCheck.h"
 #include "core/SourceSnapshot.h"
@@ -108,6 +110,17 @@ TimedTask TimedOutput(const sizing::OutputShape &shape, std::string_view audio_c
     return timed;
 }
 
+/// What the cut rule compares a run's output with: the seconds the run converts, its limit.
+sizing::OutputFacts ExpectedFacts(const std::vector<std::string> &args,
+                                  const sizing::OutputShape &shape)
+{
+    sizing::OutputFacts facts;
+    facts.source_s = shape.duration_s;
+    facts.frame_rate = shape.HasVideo() ? shape.frame_rate : 0;
+    facts.limit_kib = SizeLimitKibOf(args);
+    return facts;
+}
+
 } // namespace
 
 /// One engine run of a batch: made on the caller's thread, run by the job pool, concluded on the
@@ -122,10 +135,17 @@ struct ConversionDriver::Conversion
     std::vector<SourceSnapshot> before;
     uint32_t started_ms = 0;
     uint32_t ended_ms = 0;
+    /// What the cut rule needs to know of the run: the seconds it converts, its -fs limit, its
+    /// pictures a second.
+    sizing::OutputFacts expected;
     // What the run came to.
     std::optional<std::string> output; ///< the name the output got
     std::optional<RunFailure> failure;
     bool cancelled = false;
+    int64_t output_bytes = 0;
+    /// Stopped at its size limit: the part that was made, under its " (cut)" name, and its facts.
+    std::optional<std::string> cut_output;
+    sizing::OutputFacts cut;
 };
 
 ConversionDriver::ConversionDriver(RunObserver &observer)
@@ -370,6 +390,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         conversion->route_flag = task.route_flag;
         conversion->source = task.source_path;
         conversion->inputs = {task.source_path};
+        conversion->expected = ExpectedFacts(conversion->args, sizing::ShapeOf(task));
         conversions[i] = std::move(conversion);
         return true;
     };
@@ -398,6 +419,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
             } else if (c.failure) {
                 outcome.failures.push_back(*c.failure);
                 p.result.reason = c.failure->reason;
+                TellCut(c, p.result);
             } else {
                 const uint32_t finish_ms = m_tick();
                 task.destination_path = *c.output;
@@ -408,6 +430,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
                        outcome.cancelled ? std::string_view() : task.settings.PostProcess.view(),
                        request, outcome);
                 SetMadeResult(p.result, *c.output, outcome, failures_before);
+                p.result.output_bytes = c.output_bytes;
                 p.result.seconds += SecondsSince(finish_ms);
                 count_on_disc(*c.output);
             }
@@ -423,6 +446,17 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
     // The disc's running total needs every output before the next one is built.
     RunConversions(conversions, std::move(timed), counts_disc ? 1 : request.simultaneous_jobs,
                    start, finish);
+}
+
+void ConversionDriver::TellCut(const Conversion &conversion, TaskResult &result)
+{
+    if (!conversion.cut_output)
+        return;
+    result.cut = true;
+    result.output = *conversion.cut_output;
+    result.kept_s = conversion.cut.kept_s;
+    result.source_s = conversion.cut.source_s;
+    result.output_bytes = conversion.cut.size_bytes;
 }
 
 double ConversionDriver::SecondsSince(uint32_t started_ms) const
@@ -532,6 +566,8 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     }
     conversion.args = built.args.Entries();
     conversion.source = built.output_path;
+    conversion.expected
+        = ExpectedFacts(conversion.args, sizing::MergedShapeOf(tasks, request.current_profile));
     double media_s = 0;
     for (const auto &task : tasks) {
         media_s += EffectiveDuration(*task);
@@ -551,10 +587,12 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
         } else if (conversion.failure) {
             outcome.failures.push_back(*conversion.failure);
             shared.reason = conversion.failure->reason;
+            TellCut(conversion, shared);
         } else if (conversion.output) {
             Finish(*conversion.output, request.current_profile.BurnType.str(),
                    request.current_profile.PostProcess.view(), request, outcome);
             SetMadeResult(shared, *conversion.output, outcome, failures_before);
+            shared.output_bytes = conversion.output_bytes;
         }
     };
     // One output from every source: one run, its position the joined length.
@@ -677,6 +715,24 @@ void ConversionDriver::Conclude(Conversion &conversion, const JobRun &run)
         // costs no output: the output is the user's, the kept batch only our note of it.
         if (m_kept)
             m_kept->WaitUntilWritten();
+        conversion.output_bytes = size;
+        // The engine succeeds when it stops at the -fs limit: an output that lost the end of
+        // its source is not the film that was asked for, and never gets the whole one's name.
+        sizing::OutputFacts facts = conversion.expected;
+        if (facts.limit_kib > 0) {
+            facts.size_bytes = size;
+            facts.kept_s = ProbedDurationS(claim.TemporaryPath());
+        }
+        if (facts.kept_s > 0 && sizing::IsCut(facts)) {
+            std::string named;
+            if (CommitAsCut(claim, named, &reason)) {
+                conversion.cut_output = named;
+                conversion.cut = facts;
+                reason = sizing::CutText(m_texts, facts);
+            }
+            conversion.failure = RunFailure{conversion.source, reason};
+            return;
+        }
         if (claim.Commit(&reason)) {
             conversion.output = claim.FinalPath();
             return;

@@ -195,6 +195,8 @@ private:
     /// Fills result for an output that was made: made, cancelled when Cancel stopped its
     /// post-processing, or its post-processing failed when Finish listed a failure after
     /// failures_before.
+    /// Fills a failed result's cut facts when its output was stopped at its size limit.
+    static void TellCut(const Conversion &conversion, TaskResult &result);
     static void SetMadeResult(TaskResult &result, const std::string &output,
                               const RunOutcome &outcome, std::size_t failures_before);
     double SecondsSince(uint32_t started_ms) const;
