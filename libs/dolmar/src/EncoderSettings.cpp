@@ -10,6 +10,8 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace dolmar {
 
@@ -101,7 +103,48 @@ std::string X265Settings(const VideoTarget &target, const VideoSettings &video)
         settings += ":" + target.hdr.X265Params();
     if (!video.x265_params.empty())
         settings += ":" + video.x265_params;
+    // x265 keeps its own statistics file, named through its own settings.
+    if (video.pass > 0)
+        settings += ":pass=" + std::to_string(video.pass)
+            + ":stats=" + EncoderSettings::PassLogPath(video);
     return settings;
+}
+
+std::string ReadPassLog(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.good() && !file.eof())
+        text.clear();
+    if (text.empty())
+        ThrowFailed("Could not read the first pass's statistics " + Quoted(path)
+                    + ": run the first pass (-pass 1) with the same -passlogfile before.");
+    return text;
+}
+
+/// Two passes: the first writes what it learnt of every picture into the pass log, the second
+/// reads it and spends the rate where the pictures need it, so the output meets its rate.
+void ApplyPasses(AVCodecContext *ctx, const VideoSettings &video, bool x265)
+{
+    if (video.pass == 0 || x265) // x265: X265Settings named its pass and its file
+        return;
+    const std::string log = EncoderSettings::PassLogPath(video);
+    ctx->flags |= video.pass == 1 ? AV_CODEC_FLAG_PASS1 : AV_CODEC_FLAG_PASS2;
+    // libx264 writes and reads a file of its own (and its macroblock-tree file beside it).
+    if (HasPrivateOption(ctx, "stats")) {
+        SetPrivate(ctx, "stats", log, "-passlogfile");
+        return;
+    }
+    if (!IsNativeMpegVideo(ctx->codec))
+        ThrowBadArgs("The " + std::string(ctx->codec->name)
+                     + " encoder does not encode in two passes (-pass).");
+    // The native encoders hand their statistics out (stats_out, which the Encoder writes to the
+    // log) and take them back in one piece; stats_in is the caller's to free (Encoder owns it).
+    if (video.pass == 2) {
+        ctx->stats_in = av_strdup(ReadPassLog(log).c_str());
+        if (!ctx->stats_in)
+            throw std::bad_alloc();
+    }
 }
 
 void UseQuantiser(AVCodecContext *ctx, double q)
@@ -149,6 +192,13 @@ int64_t DefaultAudioBitRate(const AVCodec *codec, int channels)
 }
 
 } // namespace
+
+std::string EncoderSettings::PassLogPath(const VideoSettings &video)
+{
+    if (video.pass_log.empty())
+        ThrowBadArgs("-pass needs -passlogfile: the prefix of the file its statistics go to.");
+    return video.pass_log + "-0.log";
+}
 
 void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
                                  const OutputOptions &output)
@@ -263,6 +313,7 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
         ctx->rc_buffer_size = static_cast<int>(std::min<int64_t>(*video.buffer_size, INT32_MAX));
     if (!video.tag.empty())
         ctx->codec_tag = Fourcc(video.tag);
+    ApplyPasses(ctx, video, x265);
 }
 
 void EncoderSettings::ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,
