@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -84,9 +85,9 @@ TEST(SizePlanRun, outputStoppedAtItsLimitIsACutFailureNeverUnderTheWholeName)
     const fs::path clip = MakeClip(run.dir.path() / "clip.mkv", recipe);
     run.Add(clip, BuiltInProfile("hd_divxavi.ini", "HD DivX AVI (1280x720)"));
     run.request.split_choice = "Custom";
-    run.request.custom_split_mb = 1;
-    // An encoder far above the rate it was given, as a plan can never rule out: the limit is
-    // the safety net.
+    run.request.custom_split_mb = 4;
+    // An encoder far above the rate it was given, which no plan can rule out (nor can encoding
+    // it again lower): the limit is the safety net.
     run.driver.SetEngine([](int argc, char **argv, ProgressCallback report) {
         for (int i = 0; i + 1 < argc; ++i)
             if (std::string_view(argv[i]) == "-b")
@@ -100,12 +101,94 @@ TEST(SizePlanRun, outputStoppedAtItsLimitIsACutFailureNeverUnderTheWholeName)
     const TaskResult &result = outcome.results[0];
     EXPECT_EQ(result.status, TaskResult::Status::Failed);
     EXPECT_TRUE(result.cut);
-    EXPECT_EQ(result.reason.rfind("cut at 1.0 MB: ", 0), 0u) << result.reason;
+    EXPECT_EQ(result.reason.rfind("cut at 4.0 MB: ", 0), 0u) << result.reason;
     EXPECT_NEAR(result.source_s, 12.0, 0.1);
-    EXPECT_LT(result.kept_s, 6.0);
+    EXPECT_LT(result.kept_s, 11.0);
     EXPECT_EQ(fs::path(result.output).filename(), "clip (cut).avi");
     EXPECT_NEAR(Ffprobe(result.output).duration, result.kept_s, 0.5);
     EXPECT_TRUE(outcome.outputs.empty());
     ASSERT_EQ(outcome.failures.size(), 1u);
     EXPECT_EQ(run.OutputFolder(), std::vector<std::string>{"clip (cut).avi"});
+}
+
+namespace {
+
+/// Six clips of different length and complexity (grain of different strength), together more
+/// than the 9 MB "disc" at the HD DivX profile's own rate, not at its lowest.
+std::vector<fs::path> SixClips(const TempDir &dir)
+{
+    struct Clip
+    {
+        double seconds;
+        int grain;
+    };
+    std::vector<fs::path> clips;
+    int n = 0;
+    for (const Clip c : {Clip{2, 0}, Clip{5, 8}, Clip{3, 0}, Clip{6, 4}, Clip{4, 10}, Clip{4, 0}}) {
+        ClipRecipe recipe;
+        recipe.seconds = c.seconds;
+        if (c.grain > 0)
+            recipe.output_options = {"-vf", "noise=alls=" + std::to_string(c.grain) + ":allf=t"};
+        clips.push_back(MakeClip(dir.path() / ("clip" + std::to_string(++n) + ".mkv"), recipe));
+    }
+    return clips;
+}
+
+constexpr int kDiscMb = 9;
+constexpr double kDiscBytes = kDiscMb * 1024000.0;
+
+} // namespace
+
+// Every output whole and as long as its source, the batch between 90 and 100 % of the disc.
+TEST(SizePlanRun, batchIsPlannedOntoTheDiscWithEveryOutputWhole)
+{
+    EngineRun run;
+    const auto clips = SixClips(run.dir);
+    for (const auto &clip : clips)
+        run.Add(clip, BuiltInProfile("hd_divxavi.ini", "HD DivX AVI (1280x720)"));
+    run.request.split_choice = "Custom";
+    run.request.custom_split_mb = kDiscMb;
+
+    const RunOutcome outcome = run.driver.Convert(run.tasks, run.request);
+
+    ASSERT_TRUE(outcome.failures.empty()) << outcome.failures[0].reason;
+    ASSERT_EQ(outcome.results.size(), clips.size());
+    double total = 0;
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        const TaskResult &result = outcome.results[i];
+        SCOPED_TRACE(result.output);
+        EXPECT_EQ(result.status, TaskResult::Status::Made);
+        EXPECT_GT(result.planned_bytes, 0);
+        EXPECT_NEAR(Ffprobe(result.output).duration, Ffprobe(clips[i]).duration, 0.2);
+        total += static_cast<double>(fs::file_size(result.output));
+        std::printf("[ planned %9.0f real %9.0f ]\n", result.planned_bytes,
+                    static_cast<double>(result.output_bytes));
+    }
+    std::printf("[ total %.0f of %.0f: %.1f %% ]\n", total, kDiscBytes, total / kDiscBytes * 100);
+    EXPECT_GE(total, 0.90 * kDiscBytes);
+    EXPECT_LE(total, kDiscBytes);
+}
+
+TEST(SizePlanRun, mergedBatchIsOneWholeOutputSizedToTheDisc)
+{
+    EngineRun run;
+    const auto clips = SixClips(run.dir);
+    double seconds = 0;
+    for (const auto &clip : clips) {
+        run.Add(clip, BuiltInProfile("hd_divxavi.ini", "HD DivX AVI (1280x720)"));
+        seconds += Ffprobe(clip).duration;
+    }
+    run.request.split_choice = "Custom";
+    run.request.custom_split_mb = kDiscMb;
+    run.request.merge = true;
+
+    const RunOutcome outcome = run.driver.Convert(run.tasks, run.request);
+
+    ASSERT_TRUE(outcome.failures.empty()) << outcome.failures[0].reason;
+    ASSERT_EQ(outcome.outputs.size(), 1u);
+    const double bytes = static_cast<double>(fs::file_size(outcome.outputs[0]));
+    std::printf("[ merged %.0f of %.0f: %.1f %% ]\n", bytes, kDiscBytes, bytes / kDiscBytes * 100);
+    EXPECT_NEAR(Ffprobe(outcome.outputs[0]).duration, seconds, 0.5);
+    EXPECT_GE(bytes, 0.90 * kDiscBytes);
+    EXPECT_LE(bytes, kDiscBytes);
 }

@@ -60,13 +60,6 @@ using FilterGraphPtr
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AvPtrDeleter<AVAudioFifo, av_audio_fifo_free>>;
 using SwsContextPtr = std::unique_ptr<SwsContext, AvPtrDeleter<SwsContext, sws_freeContext>>;
 
-/// Memory of av_malloc and av_strdup, which av_free releases.
-struct AvFreeDeleter
-{
-    void operator()(void *p) const { av_free(p); }
-};
-using AvTextPtr = std::unique_ptr<char, AvFreeDeleter>;
-
 /// A frame whose allocation failed means the process is out of memory.
 inline FramePtr MakeFrame()
 {

@@ -28,7 +28,6 @@ Encoder::Encoder(const AVCodec *codec, const std::function<void(AVCodecContext *
     if (!m_ctx)
         throw std::bad_alloc();
     configure(m_ctx.get());
-    m_stats_in.reset(m_ctx->stats_in);
     if (global_header)
         m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     LogCapture::TakeLastError();

@@ -42,9 +42,6 @@ public:
 private:
     void SaveStats(bool last);
 
-    /// What the second pass reads (stats_in): FFmpeg leaves it to its owner, which keeps it
-    /// for as long as the context (declared first, so it goes after the context).
-    AvTextPtr m_stats_in;
     std::string m_stats_path;
     std::unique_ptr<FILE, int (*)(FILE *)> m_stats_file{nullptr, std::fclose};
     CodecContextPtr m_ctx;

@@ -10,8 +10,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace dolmar {
 
@@ -122,6 +125,36 @@ std::string ReadPassLog(const std::string &path)
     return text;
 }
 
+/**
+ * The fewest bits the native MPEG-style encoders can give the pictures of a first pass's
+ * statistics: every picture at the coarsest quantiser (its texture bits scale with 1/q), its
+ * motion vectors and headers as they were. FFmpeg 5.1 refuses a second pass asked for less
+ * ("bitrate too low for this video") and then frees its rate expression twice while it closes,
+ * which ends the process: such a rate must never reach it.
+ */
+double FewestPassBits(const std::string &log, int qmax)
+{
+    double bits = 0;
+    std::istringstream lines(log);
+    std::string line;
+    const double coarsest = static_cast<double>(std::max(qmax, 1)) * FF_QP2LAMBDA;
+    while (std::getline(lines, line, ';')) {
+        const auto value = [&](const char *key) {
+            const std::size_t at = line.find(key);
+            return at == std::string::npos ? 0.0 : std::atof(line.c_str() + at + std::strlen(key));
+        };
+        const double q = value(" q:");
+        const double texture = value("itex:") + value("ptex:") + 1;
+        bits += (q > coarsest ? texture : q * texture / coarsest) + value("mv:") + value("misc:");
+    }
+    return bits;
+}
+
+std::size_t PassPictures(const std::string &log)
+{
+    return static_cast<std::size_t>(std::count(log.begin(), log.end(), ';'));
+}
+
 /// Two passes: the first writes what it learnt of every picture into the pass log, the second
 /// reads it and spends the rate where the pictures need it, so the output meets its rate.
 void ApplyPasses(AVCodecContext *ctx, const VideoSettings &video, bool x265)
@@ -139,9 +172,23 @@ void ApplyPasses(AVCodecContext *ctx, const VideoSettings &video, bool x265)
         ThrowBadArgs("The " + std::string(ctx->codec->name)
                      + " encoder does not encode in two passes (-pass).");
     // The native encoders hand their statistics out (stats_out, which the Encoder writes to the
-    // log) and take them back in one piece; stats_in is the caller's to free (Encoder owns it).
+    // log) and take them back in one piece. stats_in is one of the context's string options:
+    // av_opt_free releases it with the context, whether the encoder opened or not.
     if (video.pass == 2) {
-        ctx->stats_in = av_strdup(ReadPassLog(log).c_str());
+        const std::string text = ReadPassLog(log);
+        const double fps = av_q2d(ctx->framerate);
+        const double pictures = static_cast<double>(PassPictures(text));
+        const double fewest_kbps
+            = fps > 0 && pictures > 0 ? FewestPassBits(text, ctx->qmax) * fps / pictures / 1000 : 0;
+        // FFmpeg's own estimate of the same bits differs a little: a margin keeps it off its fault.
+        constexpr double kMargin = 1.1;
+        if (ctx->bit_rate > 0 && fewest_kbps * kMargin > static_cast<double>(ctx->bit_rate) / 1000)
+            ThrowBadArgs("The video rate " + std::to_string(ctx->bit_rate / 1000)
+                         + " kbit/s (-b) is below what the " + ctx->codec->name
+                         + " encoder can make of this picture: at least "
+                         + std::to_string(static_cast<int64_t>(std::ceil(fewest_kbps * kMargin)))
+                         + " kbit/s.");
+        ctx->stats_in = av_strdup(text.c_str());
         if (!ctx->stats_in)
             throw std::bad_alloc();
     }
