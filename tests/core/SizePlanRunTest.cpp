@@ -192,3 +192,51 @@ TEST(SizePlanRun, mergedBatchIsOneWholeOutputSizedToTheDisc)
     EXPECT_GE(bytes, 0.90 * kDiscBytes);
     EXPECT_LE(bytes, kDiscBytes);
 }
+
+// A profile's TargetSizeMB: every output between 90 and 100 % of it, whatever its source. The
+// sharing profile's own 10 MB, scaled to 1 MB for clips of a few seconds.
+TEST(SizePlanRun, eachOutputLandsOnItsProfilesTargetSize)
+{
+    EngineRun run;
+    const std::string section = "Share, fits in 10 MB (768x432)";
+    const fs::path ini = run.dir.path() / "share1mb.ini";
+    {
+        ProfileRecord record = BuiltInProfile("share.ini", section.c_str());
+        ProfileFile::Write(section, record, ini.string());
+        std::FILE *file = std::fopen(ini.c_str(), "a");
+        ASSERT_NE(file, nullptr);
+        std::fputs("TargetSizeMB=1\n", file);
+        std::fclose(file);
+    }
+    ProfileRecord profile;
+    ProfileFile::Read(section, profile, ini.string());
+    profile.profile_path = ini.string();
+    struct Source
+    {
+        double seconds;
+        int width;
+        int grain;
+    };
+    int n = 0;
+    for (const Source s : {Source{6, 320, 0}, Source{8, 640, 8}, Source{5, 480, 16}}) {
+        ClipRecipe recipe;
+        recipe.seconds = s.seconds;
+        recipe.width = s.width;
+        recipe.height = s.width * 3 / 4;
+        if (s.grain > 0)
+            recipe.output_options = {"-vf", "noise=alls=" + std::to_string(s.grain) + ":allf=t"};
+        run.Add(MakeClip(run.dir.path() / ("source" + std::to_string(++n) + ".mkv"), recipe),
+                profile);
+    }
+    run.request.split_choice = "No split";
+
+    const RunOutcome outcome = run.driver.Convert(run.tasks, run.request);
+
+    ASSERT_TRUE(outcome.failures.empty()) << outcome.failures[0].reason;
+    for (const TaskResult &result : outcome.results) {
+        const double bytes = static_cast<double>(fs::file_size(result.output));
+        std::printf("[ target 1000000 real %9.0f ]\n", bytes);
+        EXPECT_GE(bytes, 900000) << result.output;
+        EXPECT_LE(bytes, 1000000) << result.output;
+    }
+}
