@@ -67,7 +67,11 @@ bool ConversionDriver::KeepToBudget(Conversion &conversion, int64_t &size, std::
             return true;
         SetVideoRate(conversion.args, step.video_kbps, conversion.engine_output);
         UseTwoPasses(conversion);
-        Announce(conversion);
+        // Logged as every run is; the front end's current output is the same one.
+        std::string line;
+        for (const std::string &arg : conversion.args)
+            line += (line.empty() ? "" : " ") + arg;
+        m_observer.LogCommandLine(line);
         std::string last_message;
         g_again_report = [&](const char *message, double position) {
             if (position < 0 && message && *message)
@@ -76,6 +80,7 @@ bool ConversionDriver::KeepToBudget(Conversion &conversion, int64_t &size, std::
             return m_cancel ? -1 : 0;
         };
         std::vector<char *> argv;
+        argv.reserve(conversion.args.size() + 1);
         for (std::string &arg : conversion.args)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
