@@ -36,8 +36,11 @@ bool ConversionDriver::UseTwoPasses(Conversion &conversion)
     if (conversion.passes)
         return true;
     std::error_code error;
-    auto folder
-        = std::make_unique<sizing::SampleFolder>(std::filesystem::temp_directory_path(error));
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+    // The folders of a run that was killed go now, as a sample estimate's do.
+    if (!error)
+        sizing::SampleFolder::SweepLeftovers(temporary);
+    auto folder = std::make_unique<sizing::SampleFolder>(temporary);
     // Without a folder for the statistics the output is made in one pass, which may miss.
     if (error || !folder->Ok())
         return false;
