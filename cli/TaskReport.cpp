@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TaskReport.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace quillet::cli {
@@ -150,9 +151,19 @@ std::string TaskJson(const TaskResult &result)
     const auto text_or_null = [](const std::string &text) {
         return text.empty() ? std::string("null") : JsonString(text);
     };
-    return "{" + PathFields("source", result.source) + "," + PathFields("output", result.output)
-        + ",\"status\":" + JsonString(StatusName(result.status)) + ",\"reason\":"
-        + text_or_null(result.reason) + ",\"seconds\":" + Seconds(result.seconds) + "}";
+    std::string json = "{" + PathFields("source", result.source) + ","
+        + PathFields("output", result.output)
+        + ",\"status\":" + JsonString(ReportedStatusName(result))
+        + ",\"reason\":" + text_or_null(result.reason) + ",\"seconds\":" + Seconds(result.seconds);
+    if (result.cut)
+        json += ",\"kept_seconds\":" + Seconds(result.kept_s)
+            + ",\"source_seconds\":" + Seconds(result.source_s);
+    // A disc plan or a size target promised a size: what it was, and what the file came to.
+    if (result.planned_bytes > 0)
+        json += ",\"planned_bytes\":" + std::to_string(std::llround(result.planned_bytes))
+            + ",\"output_bytes\":"
+            + (result.output.empty() ? std::string("null") : std::to_string(result.output_bytes));
+    return json + "}";
 }
 
 std::string SummaryText(const std::vector<TaskResult> &results)
@@ -162,7 +173,7 @@ std::string SummaryText(const std::vector<TaskResult> &results)
     for (const TaskResult &result : results) {
         char head[64];
         std::snprintf(head, sizeof head, "%-24s %7s s  ",
-                      std::string(StatusName(result.status)).c_str(),
+                      std::string(ReportedStatusName(result)).c_str(),
                       Seconds(result.seconds).c_str());
         text += head;
         text += result.source;

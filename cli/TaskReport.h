@@ -11,8 +11,10 @@ namespace quillet::cli {
 
 /**
  * One JSON object on one line, for scripts: {"source":..., "output":..., "status":...,
- * "reason":..., "seconds":...}; output and reason are null when there is none. A path names its
- * file exactly (JsonPath); one that is not valid UTF-8 is followed by its bytes in hexadecimal,
+ * "reason":..., "seconds":...}; output and reason are null when there is none. A cut output
+ * (status "cut") adds "kept_seconds" and "source_seconds"; an output a disc plan or a size target
+ * gave a size adds "planned_bytes" and "output_bytes" (null when no file was written). A path names
+ * its file exactly (JsonPath); one that is not valid UTF-8 is followed by its bytes in hexadecimal,
  * "source_bytes" or "output_bytes", for readers that cannot take the escaped form.
  */
 std::string TaskJson(const TaskResult &result);

@@ -5,11 +5,16 @@
 #include "core/BatchFile.h"
 #include "core/BatchStore.h"
 #include "core/BatchTexts.h"
+#include "core/CutRule.h"
+#include "core/DriverConversion.h"
 #include "core/JobWeight.h"
+#include "core/OutputCheck.h"
 #include "core/OutputShape.h"
 #include "core/ProfileValueCheck.h"
+#include "core/RunBudget.h"
 #include "core/SourceSnapshot.h"
 #include "core/SplitPresets.h"
+#include "core/TwoPassRun.h"
 #include "platform/FreeMemory.h"
 #include "platform/OutputClaim.h"
 #include "platform/Paths.h"
@@ -35,16 +40,6 @@ uint32_t SteadyTickMs()
     using namespace std::chrono;
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-bool IsRegularFile(const std::string &path, int64_t *size = nullptr)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    if (size)
-        *size = st.st_size;
-    return true;
 }
 
 /// The seconds of a task that a run converts, from its trim points.
@@ -108,25 +103,28 @@ TimedTask TimedOutput(const sizing::OutputShape &shape, std::string_view audio_c
     return timed;
 }
 
+/// What the cut rule compares a run's output with: the seconds the run converts, its limit.
+sizing::OutputFacts ExpectedFacts(const std::vector<std::string> &args,
+                                  const sizing::OutputShape &shape)
+{
+    sizing::OutputFacts facts;
+    facts.source_s = shape.duration_s;
+    facts.frame_rate = shape.HasVideo() ? shape.frame_rate : 0;
+    facts.limit_kib = SizeLimitKibOf(args);
+    return facts;
+}
+
 } // namespace
 
-/// One engine run of a batch: made on the caller's thread, run by the job pool, concluded on the
-/// caller's thread as it ends.
-struct ConversionDriver::Conversion
+bool IsRegularFile(const std::string &path, int64_t *size)
 {
-    std::optional<platform::OutputClaim> claim;
-    std::vector<std::string> args;
-    int route_flag = 0;
-    std::string source; ///< what a failure is listed under
-    std::vector<std::string> inputs; ///< the files the engine reads, which must not change
-    std::vector<SourceSnapshot> before;
-    uint32_t started_ms = 0;
-    uint32_t ended_ms = 0;
-    // What the run came to.
-    std::optional<std::string> output; ///< the name the output got
-    std::optional<RunFailure> failure;
-    bool cancelled = false;
-};
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (size)
+        *size = st.st_size;
+    return true;
+}
 
 ConversionDriver::ConversionDriver(RunObserver &observer)
     : ConversionDriver(observer, kGBuiltInTexts)
@@ -214,6 +212,24 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
         m_observer.ShowProgress(0);
         return outcome;
     }
+    sizing::BudgetRequest sizes{request.split_choice, request.custom_split_mb,
+                                &request.current_profile, SameProfile(tasks)};
+    std::vector<bool> converted;
+    for (const auto &task : tasks)
+        converted.push_back(request.only.empty()
+                            || std::find(request.only.begin(), request.only.end(), task.get())
+                                != request.only.end());
+    sizing::RunBudget budget = merged ? sizing::RunBudget::ForMerged(tasks, sizes)
+                                      : sizing::RunBudget::ForEach(tasks, sizes, converted);
+    // Before anything is converted: even at the lowest rates the batch would not fit the disc.
+    if (std::string refusal = budget.Refusal(m_texts); !refusal.empty()) {
+        m_observer.Tell(refusal);
+        m_converting = false;
+        m_observer.SetConverting(false);
+        m_observer.ShowProgress(0);
+        return outcome;
+    }
+    m_budget = &budget;
     outcome.started = true;
     m_kept = request.kept_batch;
     if (m_kept)
@@ -225,6 +241,7 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     if (m_kept)
         m_kept->RunEnded(!outcome.cancelled);
     m_kept = nullptr;
+    m_budget = nullptr;
 
     if (!outcome.failures.empty()) {
         std::string text = Text(run_texts::kFailedFiles) + "\n";
@@ -282,11 +299,7 @@ bool ConversionDriver::MergeCheck(const TaskList &tasks)
 
 void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, RunOutcome &outcome)
 {
-    m_same_profile = true;
-    for (int i = 1; i < tasks.Count(); ++i)
-        if (tasks.Get(i - 1)->settings.profile_path.view()
-            != tasks.Get(i)->settings.profile_path.view())
-            m_same_profile = false;
+    m_same_profile = SameProfile(tasks);
     // Outputs of a disc run share the disc, so each one's size is counted for the next.
     const bool counts_disc
         = m_same_profile && IsDiscFamily(request.current_profile.profile_path.view(), true);
@@ -353,6 +366,8 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         std::string refused = task.preparation_failure;
         if (refused.empty())
             refused = RefusedProfileValue(task.settings, m_texts);
+        if (refused.empty())
+            refused = m_budget->TaskRefusal(i, m_texts);
         if (!refused.empty()) {
             p.failure = RunFailure{task.source_path, refused};
             p.result.reason = std::move(refused);
@@ -380,6 +395,12 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         conversion->route_flag = task.route_flag;
         conversion->source = task.source_path;
         conversion->inputs = {task.source_path};
+        conversion->expected = ExpectedFacts(conversion->args, sizing::ShapeOf(task));
+        conversion->engine_output = built.engine_output_path;
+        if (const auto plan = m_budget->PlanOf(i)) {
+            p.result.planned_bytes = plan->bytes;
+            ApplyPlan(*conversion, i, *plan);
+        }
         conversions[i] = std::move(conversion);
         return true;
     };
@@ -390,11 +411,20 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         if (kind == JobRun::Kind::NotStarted) {
             p.result.status = TaskResult::Status::Cancelled;
             p.tell = Tell::Nothing;
+            m_budget->OutputMissing(i);
         } else if (kind == JobRun::Kind::Skipped) {
             if (p.failure)
                 outcome.failures.push_back(*p.failure);
-            if (p.result.made_earlier)
+            if (p.result.made_earlier) {
                 count_on_disc(p.result.output);
+                int64_t size = 0;
+                IsRegularFile(p.result.output, &size);
+                // Made by an earlier run: on the disc as it is, whatever its plan says.
+                while (m_budget->OutputFinished(i, static_cast<double>(size)).action
+                       == sizing::NextStep::Action::EncodeAgain) { }
+            } else {
+                m_budget->OutputMissing(i);
+            }
         } else {
             Conversion &c = *conversions[i];
             p.result.seconds = static_cast<double>(c.ended_ms - c.started_ms) / 1000.0;
@@ -408,6 +438,9 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
             } else if (c.failure) {
                 outcome.failures.push_back(*c.failure);
                 p.result.reason = c.failure->reason;
+                TellCut(c, p.result);
+                // No output to burn: its share goes to the rest.
+                m_budget->OutputMissing(i);
             } else {
                 const uint32_t finish_ms = m_tick();
                 task.destination_path = *c.output;
@@ -418,6 +451,7 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
                        outcome.cancelled ? std::string_view() : task.settings.PostProcess.view(),
                        request, outcome);
                 SetMadeResult(p.result, *c.output, outcome, failures_before);
+                p.result.output_bytes = c.output_bytes;
                 p.result.seconds += SecondsSince(finish_ms);
                 count_on_disc(*c.output);
             }
@@ -430,9 +464,9 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         outcome.results.push_back(std::move(p.result));
     };
 
-    // The disc's running total needs every output before the next one is built.
-    RunConversions(conversions, std::move(timed), counts_disc ? 1 : request.simultaneous_jobs,
-                   start, finish);
+    // The disc's running total and a size plan need every output before the next one is built.
+    RunConversions(conversions, std::move(timed),
+                   counts_disc || m_budget->Any() ? 1 : request.simultaneous_jobs, start, finish);
 }
 
 double ConversionDriver::SecondsSince(uint32_t started_ms) const
@@ -542,6 +576,13 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     }
     conversion.args = built.args.Entries();
     conversion.source = built.output_path;
+    conversion.expected
+        = ExpectedFacts(conversion.args, sizing::MergedShapeOf(tasks, request.current_profile));
+    conversion.engine_output = built.engine_output_path;
+    if (const auto plan = m_budget->PlanOf(0)) {
+        shared.planned_bytes = plan->bytes;
+        ApplyPlan(conversion, 0, *plan);
+    }
     double media_s = 0;
     for (const auto &task : tasks) {
         media_s += EffectiveDuration(*task);
@@ -561,10 +602,12 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
         } else if (conversion.failure) {
             outcome.failures.push_back(*conversion.failure);
             shared.reason = conversion.failure->reason;
+            TellCut(conversion, shared);
         } else if (conversion.output) {
             Finish(*conversion.output, request.current_profile.BurnType.str(),
                    request.current_profile.PostProcess.view(), request, outcome);
             SetMadeResult(shared, *conversion.output, outcome, failures_before);
+            shared.output_bytes = conversion.output_bytes;
         }
     };
     // One output from every source: one run, its position the joined length.
@@ -626,7 +669,7 @@ void ConversionDriver::RunConversions(
             ShowBatchProgress(estimate, conversions, {});
     };
     m_last_report = m_tick();
-    JobPool(m_engine, {jobs, AvailableCores()}).Run(conversions.size(), hooks);
+    JobPool(TwoPassEngine(m_engine), {jobs, AvailableCores()}).Run(conversions.size(), hooks);
 }
 
 void ConversionDriver::ShowBatchProgress(TimeLeftEstimator &estimate,
@@ -687,6 +730,34 @@ void ConversionDriver::Conclude(Conversion &conversion, const JobRun &run)
         // costs no output: the output is the user's, the kept batch only our note of it.
         if (m_kept)
             m_kept->WaitUntilWritten();
+        // An output over its share of the disc is made again, lower, before the next task.
+        if (conversion.budget_index && !KeepToBudget(conversion, size, reason)) {
+            if (conversion.cancelled) {
+                claim.Abandon();
+                return;
+            }
+            claim.Abandon();
+            conversion.failure = RunFailure{conversion.source, reason};
+            return;
+        }
+        conversion.output_bytes = size;
+        // The engine succeeds when it stops at the -fs limit: an output that lost the end of
+        // its source is not the film that was asked for, and never gets the whole one's name.
+        sizing::OutputFacts facts = conversion.expected;
+        if (facts.limit_kib > 0) {
+            facts.size_bytes = size;
+            facts.kept_s = ProbedDurationS(claim.TemporaryPath());
+        }
+        if (facts.kept_s > 0 && sizing::IsCut(facts)) {
+            std::string named;
+            if (CommitAsCut(claim, named, &reason)) {
+                conversion.cut_output = named;
+                conversion.cut = facts;
+                reason = sizing::CutText(m_texts, facts);
+            }
+            conversion.failure = RunFailure{conversion.source, reason};
+            return;
+        }
         if (claim.Commit(&reason)) {
             conversion.output = claim.FinalPath();
             return;

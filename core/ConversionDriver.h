@@ -80,6 +80,11 @@ namespace quillet::platform {
 class OutputClaim;
 }
 
+namespace quillet::sizing {
+class RunBudget;
+struct TaskPlan;
+} // namespace quillet::sizing
+
 namespace quillet {
 
 class BatchStore;
@@ -195,6 +200,20 @@ private:
     /// Fills result for an output that was made: made, cancelled when Cancel stopped its
     /// post-processing, or its post-processing failed when Finish listed a failure after
     /// failures_before.
+    static bool SameProfile(const TaskList &tasks);
+    /// Gives a conversion its planned rate, and two passes where the plan asks for them.
+    void ApplyPlan(Conversion &conversion, std::size_t index, const sizing::TaskPlan &plan);
+    /// Asks for two passes, their statistics in a temporary folder of the conversion's own;
+    /// false when no folder could be made (then it is made in one pass).
+    bool UseTwoPasses(Conversion &conversion);
+    /**
+     * Tells the budget of a made output's size and encodes it again, lower, into its temporary
+     * file for as long as the budget asks. size becomes the output's size.
+     * @return false when an encode failed (reason says why) or was cancelled
+     */
+    bool KeepToBudget(Conversion &conversion, int64_t &size, std::string &reason);
+    /// Fills a failed result's cut facts when its output was stopped at its size limit.
+    static void TellCut(const Conversion &conversion, TaskResult &result);
     static void SetMadeResult(TaskResult &result, const std::string &output,
                               const RunOutcome &outcome, std::size_t failures_before);
     double SecondsSince(uint32_t started_ms) const;
@@ -213,6 +232,7 @@ private:
     RunObserver &m_observer;
     const Texts &m_texts;
     BatchStore *m_kept = nullptr; ///< the running request's kept_batch
+    sizing::RunBudget *m_budget = nullptr; ///< the running request's sizes
     EngineFn m_engine;
     PostProcessFn m_post_process;
     TickFn m_tick;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ProfileApplier.h"
 
+#include "core/SizeModel.h"
+#include "texts/Texts.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -226,11 +229,21 @@ bool ApplyOnProfilePick(TaskList &tasks, const std::vector<int> &selected, bool 
 
 double EstimatedSizeMb(const Task &task)
 {
-    const ProfileRecord &r = task.settings;
-    const double video = r.bVideoCustomBitRate ? r.nVideoCustomBitRate : r.estimated_video_bit_rate;
-    const double audio = r.bAudioCustomBitRate ? static_cast<int>(r.nAudioCustomBitRate) : 224;
-    const double tracks = static_cast<double>(task.audio_tracks.size());
-    return (video + audio * tracks) * static_cast<double>(task.duration_s) * 1000.0 / 8388608.0;
+    // The size model reads what the run will really ask of the engine: the trims, the tracks
+    // chosen, the rates as the argument builder writes them, and what the container adds.
+    return sizing::EstimateSize(sizing::ShapeOf(task)).Total() / sizing::kListMegabyteBytes;
+}
+
+bool EstimateIsApproximate(const Task &task)
+{
+    return !sizing::EstimateSize(sizing::ShapeOf(task)).exact;
+}
+
+std::string EstimatedSizeText(const Task &task, const std::optional<double> &sampled_bytes)
+{
+    if (sampled_bytes)
+        return FormatText("%.2f MB", *sampled_bytes / sizing::kListMegabyteBytes);
+    return FormatText(EstimateIsApproximate(task) ? "~%.2f MB" : "%.2f MB", EstimatedSizeMb(task));
 }
 
 double TotalEstimatedSizeMb(const TaskList &tasks)

@@ -6,6 +6,7 @@
 #include "core/Task.h"
 #include "core/TaskList.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,8 +69,18 @@ void ApplyToEveryTask(TaskList &tasks, const ProfileRecord &current, ApplyPath p
 bool ApplyOnProfilePick(TaskList &tasks, const std::vector<int> &selected, bool apply_to_all,
                         const ProfileRecord &current, const OutputPlace &place);
 
-/// The task's estimated output size in MB (of 1048576 bytes).
+/// The task's estimated output size in MB (of 1048576 bytes), from the size model (SizeModel.h).
 double EstimatedSizeMb(const Task &task);
+
+/// Whether EstimatedSizeMb is only a guess: a quality-based part (-crf, -qscale, -b 0, copied
+/// streams) whose rate only a sample encode (SampleEstimates.h) can tell.
+bool EstimateIsApproximate(const Task &task);
+
+/**
+ * The Estimated Size column's text: "12.34 MB", "~12.34 MB" while it is a guess, or the sample's
+ * measure when one was made for the task's current settings.
+ */
+std::string EstimatedSizeText(const Task &task, const std::optional<double> &sampled_bytes = {});
 
 /// The sum of every task's estimated size, in MB.
 double TotalEstimatedSizeMb(const TaskList &tasks);

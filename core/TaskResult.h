@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,15 @@ struct TaskResult
     double seconds = 0; ///< wall time of the task's conversion and post-processing
     /// Made: by an earlier run of a kept batch, not by this one (reason says where it is).
     bool made_earlier = false;
+    /// Failed because the engine stopped the output at its size limit before the end of its
+    /// source: output names the part it made (its name says " (cut)"), kept_s of source_s.
+    bool cut = false;
+    double kept_s = 0;
+    double source_s = 0;
+    /// The size a disc plan or a size target gave the output, in bytes; 0 when none did.
+    double planned_bytes = 0;
+    /// The size of the file output names, in bytes, when one was written by this run.
+    int64_t output_bytes = 0;
 };
 
 /// The status as scripts read it: "made", "failed", "post-processing failed", "cancelled".
@@ -40,6 +50,13 @@ constexpr std::string_view StatusName(TaskResult::Status status)
         return "cancelled";
     }
     return "failed";
+}
+
+/// The status as quillet-cli reports it: StatusName, but "cut" for an output stopped at its size
+/// limit (stored batches keep StatusName's four, which a cut output's Failed is one of).
+constexpr std::string_view ReportedStatusName(const TaskResult &result)
+{
+    return result.cut ? std::string_view("cut") : StatusName(result.status);
 }
 
 } // namespace quillet

@@ -174,6 +174,13 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"CONVERSION_RUN", "strFrameRateRefusedInfo",
      "the value \"%s\" of nVideoCustomFrameRate in the profile \"%s\" is not a frame rate "
      "between 1 and 1000"},
+    // Size planning (core/SizeTexts.h): the file count, sizes as text, the disc's name.
+    {"CONVERSION_RUN", "strDiscPlanTooSmallInfo",
+     "These %d files need at least %s at the lowest quality this profile allows; %s holds %s"},
+    {"CONVERSION_RUN", "strDiscPlanTooSmallOneInfo",
+     "This file needs at least %s at the lowest quality this profile allows; %s holds %s"},
+    {"CONVERSION_RUN", "strOutputCutInfo", "cut at %s: %.1f s of %.1f s"},
+    {"CONVERSION_RUN", "strPlannedToFitInfo", "planned to fit %s"},
 
     // Option sheet: tabs, its two added buttons and the save menu.
     {"OPTION_DLG", "tabAudioPageInfo", "Audio"},

@@ -5,15 +5,23 @@
 //
 // 1. The model and the plan of a batch of `files` DVD tasks onto BD-50, with a re-plan after every
 //    output as a run makes them: the time per batch (no media).
-// 2. The sample estimate of a quality-based profile (H.264 at -crf 23, 640x360) on generated
+// 2. The driver's budget of the same batch (RunBudget: the scope, every task's plan and size
+//    target read from its profile file, a re-plan after each output), against converting it.
+// 3. What meeting a planned rate costs: one 20 s clip made with the HD DivX profile at a lowered
+//    rate in one pass and in the two passes a plan asks for.
+// 4. The sample estimate of a quality-based profile (H.264 at -crf 23, 640x360) on generated
 //    clips of the given lengths, against converting each clip whole: the sample's share of the
 //    conversion, which is what a batch of such files pays for its estimates.
 #include "core/ArgumentBuilder.h"
 #include "core/DiscBudget.h"
 #include "core/MediaProbe.h"
 #include "core/ProfileApplier.h"
+#include "core/ProfileFile.h"
+#include "core/RunBudget.h"
 #include "core/SampleEstimator.h"
+#include "core/SampleFolder.h"
 #include "core/SizeModel.h"
+#include "core/TwoPassRun.h"
 
 #include "MediaFixtures.h"
 #include "TempDir.h"
@@ -62,7 +70,8 @@ std::unique_ptr<Task> FakeFilm(int i)
     task->source_width = 1280;
     task->source_height = 720;
     ProfileRecord &r = task->settings;
-    r.profile_path = "/ini/paldvd.ini";
+    r.profile_path = QUILLET_SOURCE_DIR "/resources/ini/paldvd.ini";
+    r.section_name = "PAL DVD Video (720x576)";
     r.TargetType = "vob";
     r.Para = "-g 18 -bf 2 -maxrate 9000 -bufsize 1835 -threads 0 -f dvd -fs";
     r.cVideoCodec = "mpeg2video";
@@ -101,6 +110,85 @@ void PlanCost(int files)
                 "a batch (%.1f us a file; planned %.2f GB)\n",
                 files, per_batch * 1e3, per_batch * 1e6 / files,
                 planned / rounds / kSplitMegabyteBytes / 1000);
+}
+
+struct BudgetFigures
+{
+    double per_batch_s = 0;
+    double media_s = 0;
+};
+
+/// The budget as the driver makes it before a run and tells it after each output.
+BudgetFigures BudgetCost(int files)
+{
+    TaskList tasks;
+    double media_s = 0;
+    for (int i = 0; i < files; ++i) {
+        auto task = FakeFilm(i);
+        media_s += static_cast<double>(task->context.duration_us) * 1e-6;
+        tasks.Add(std::move(task));
+    }
+    const ProfileRecord &current = tasks.Get(0)->settings;
+    const int rounds = 50;
+    const auto started = Clock::now();
+    for (int round = 0; round < rounds; ++round) {
+        RunBudget budget = RunBudget::ForEach(tasks, {"BD-50 (50GB)", 0, &current, true});
+        for (int i = 0; i < files; ++i) {
+            const auto plan = budget.PlanOf(static_cast<std::size_t>(i));
+            budget.OutputFinished(static_cast<std::size_t>(i), plan ? plan->bytes * 1.02 : 0);
+        }
+    }
+    const double per_batch = Seconds(Clock::now() - started) / rounds;
+    std::printf("driver's budget of %d DVD films onto BD-50 (profiles read, re-planned after each "
+                "output): %.2f ms a batch, for %.0f h of film\n",
+                files, per_batch * 1e3, media_s / 3600);
+    return {per_batch, media_s};
+}
+
+/// One clip with HD DivX at a lowered rate, in one pass and in two: the second's share of the
+/// first.
+double TwoPassCost()
+{
+    test::TempDir dir;
+    test::ClipRecipe recipe;
+    recipe.seconds = 20;
+    recipe.width = 640;
+    recipe.height = 360;
+    const auto clip = test::MakeClip(dir.path() / "clip.mkv", recipe);
+    const BuiltInTexts texts;
+    SilentPrompter prompter;
+    auto task = CreateTask(clip.string(), 0, -1, -1, texts, prompter);
+    const std::string ini = QUILLET_SOURCE_DIR "/resources/ini/hd_divxavi.ini";
+    ProfileRecord record;
+    ProfileFile::Read("HD DivX AVI (1280x720)", record, ini);
+    record.profile_path = ini;
+    const std::string out = (dir.path() / "out").string() + "/";
+    std::filesystem::create_directories(out);
+    ApplyProfile(*task, record, ApplyPath::AddFile,
+                 {out, [](const std::string &) { return false; }});
+    BuildContext context;
+    context.split_choice = "No split";
+    const BuildResult built = BuildTaskArguments(*task, context);
+    double wall[2] = {0, 0};
+    for (int passes = 1; passes <= 2; ++passes) {
+        std::vector<std::string> args = built.args.Entries();
+        SetVideoRate(args, 2500, built.engine_output_path);
+        SampleFolder folder(dir.path());
+        if (passes == 2)
+            AskTwoPasses(args, built.engine_output_path, (folder.Path() / "passes").string());
+        std::vector<char *> argv;
+        argv.reserve(args.size() + 1);
+        for (auto &arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const auto started = Clock::now();
+        TwoPassEngine(ffmain)(static_cast<int>(args.size()), argv.data(), nullptr);
+        wall[passes - 1] = Seconds(Clock::now() - started);
+    }
+    std::printf("20 s 640x360 into HD DivX at 2500 kbit/s: one pass %.2f s, two passes %.2f s "
+                "(x%.2f); %.2f s of work a second of film in two passes\n",
+                wall[0], wall[1], wall[1] / wall[0], wall[1] / recipe.seconds);
+    return wall[1] / recipe.seconds;
 }
 
 void SampleCost(const std::vector<double> &lengths)
@@ -171,6 +259,10 @@ int main(int argc, char **argv)
     if (lengths.empty())
         lengths = {30, 60, 120};
     PlanCost(files);
+    const BudgetFigures budget = BudgetCost(files);
+    const double two_pass_per_s = TwoPassCost();
+    std::printf("the budget: %.6f %% of converting those films in two passes at that speed\n",
+                budget.per_batch_s / (budget.media_s * two_pass_per_s) * 100);
     SampleCost(lengths);
     return 0;
 }

@@ -171,3 +171,21 @@ TEST(CliJsonReport, namesThatAreNotUtf8NameTheirFilesExactly)
               acute.string() + "\n" + home.file("out/caf\xe9.mp4") + "\n" + grave.string() + "\n"
                   + home.file("out/caf\xe8.mp4") + "\n");
 }
+
+// A file that cannot fit its split size even at the lowest rate its profile allows is refused
+// before anything is converted, rather than cut.
+TEST(CliJsonReport, aFileThatCannotFitItsSplitSizeIsRefusedBeforeConverting)
+{
+    TempDir home;
+    ClipRecipe recipe;
+    recipe.seconds = 12;
+    MakeClip(home.path() / "clip.mkv", recipe);
+    const auto run
+        = RunCommand({Cli(), "-p", "hd_divxavi.ini:HD DivX AVI (1280x720)", "-o", home.file("out"),
+                      "--split", "Custom", "--split-size", "1", "--json", home.file("clip.mkv")},
+                     Environment(home));
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_NE(run.err.find("This file needs at least 3."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Custom holds 1.0 MB"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(home.file("out")));
+}

@@ -42,6 +42,25 @@ TEST(TaskReport, oneObjectPerTaskWithNullForWhatIsNotThere)
     EXPECT_NE(TaskJson(post).find(R"("status":"post-processing failed")"), std::string::npos);
 }
 
+// A cut output says how much of its source it kept; a planned one its planned and real sizes.
+TEST(TaskReport, cutAndPlannedOutputsAddTheirFigures)
+{
+    TaskResult cut{"/in/a.avi", "/out/a (cut).avi", TaskResult::Status::Failed,
+                   "cut at 1.0 MB: 2.0 s of 12.0 s", 0.5};
+    cut.cut = true;
+    cut.kept_s = 2.04;
+    cut.source_s = 12;
+    EXPECT_EQ(TaskJson(cut),
+              R"({"source":"/in/a.avi","output":"/out/a (cut).avi","status":"cut",)"
+              R"("reason":"cut at 1.0 MB: 2.0 s of 12.0 s","seconds":0.50,)"
+              R"("kept_seconds":2.04,"source_seconds":12.00})");
+    TaskResult planned{"/in/b.avi", "/out/b.avi", TaskResult::Status::Made, "", 1};
+    planned.planned_bytes = 3889724.4;
+    planned.output_bytes = 3899620;
+    EXPECT_NE(TaskJson(planned).find(R"("planned_bytes":3889724,"output_bytes":3899620})"),
+              std::string::npos);
+}
+
 TEST(TaskReport, theSummaryHasALinePerTaskAndACount)
 {
     const std::vector<TaskResult> results{

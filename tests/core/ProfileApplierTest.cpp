@@ -231,16 +231,25 @@ TEST(ProfileApplier, aProfilePickChangesTasksOnlyForASingleSelection)
     EXPECT_EQ(tasks.Get(0)->destination_path, "/out/a.m4a");
 }
 
-TEST(ProfileApplier, estimatedSizeCountsEveryAudioTrack)
+// The column counts what the run writes: the chosen tracks only, and says when it only guesses.
+TEST(ProfileApplier, estimatedSizeCountsTheChosenTracksAndMarksGuesses)
 {
     auto task = MakeProbedTask("/in/a.mkv", "", 2);
     task->duration_s = 90;
-    task->settings.estimated_video_bit_rate = 776;
-    task->audio_tracks[1].selected = 0;
-    EXPECT_NEAR(EstimatedSizeMb(*task), (776 + 224 * 2) * 90 * 1000 / 8388608.0, 1e-9);
-    task->settings.bAudioCustomBitRate = 1;
-    task->settings.nAudioCustomBitRate = 128.9f;
     task->settings.bVideoCustomBitRate = 1;
     task->settings.nVideoCustomBitRate = 1000;
-    EXPECT_NEAR(EstimatedSizeMb(*task), (1000 + 128 * 2) * 90 * 1000 / 8388608.0, 1e-9);
+    task->settings.bAudioCustomBitRate = 1;
+    task->settings.nAudioCustomBitRate = 128;
+    task->audio_tracks[1].selected = 1;
+    const double both = EstimatedSizeMb(*task);
+    task->audio_tracks[1].selected = 0;
+    const double one = EstimatedSizeMb(*task);
+    EXPECT_LT(one, both);
+    EXPECT_FALSE(EstimateIsApproximate(*task));
+    EXPECT_EQ(EstimatedSizeText(*task).find('~'), std::string::npos);
+    task->settings.bVideoCustomBitRate = 0;
+    task->settings.estimated_video_bit_rate = 0; // -b 0: the encoder's own quality
+    EXPECT_TRUE(EstimateIsApproximate(*task));
+    EXPECT_EQ(EstimatedSizeText(*task).front(), '~');
+    EXPECT_EQ(EstimatedSizeText(*task, 2 * 1048576.0), "2.00 MB");
 }

@@ -93,6 +93,10 @@ struct VideoSettings
     std::optional<int64_t> min_rate; ///< -minrate, bit/s
     std::optional<int64_t> buffer_size; ///< -bufsize, bits
     std::string tag; ///< -vtag FOURCC
+    int pass = 0; ///< -pass: 1 or 2 of a two-pass encode; 0 = one pass
+    /// -passlogfile: the prefix of the first pass's statistics file ("PREFIX-0.log"); a pass
+    /// needs one, as a log in the working folder would be shared by every run.
+    std::string pass_log;
 };
 
 struct AudioSettings

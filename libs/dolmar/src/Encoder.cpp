@@ -51,6 +51,25 @@ Encoder::~Encoder()
         avcodec_send_frame(m_ctx.get(), blank.get());
 }
 
+void Encoder::SaveStats(bool last)
+{
+    if (m_stats_path.empty())
+        return;
+    if (m_ctx->stats_out && *m_ctx->stats_out) {
+        if (!m_stats_file) {
+            m_stats_file.reset(std::fopen(m_stats_path.c_str(), "w"));
+            if (!m_stats_file)
+                ThrowFailed("Could not write the first pass's statistics " + Quoted(m_stats_path));
+        }
+        if (std::fputs(m_ctx->stats_out, m_stats_file.get()) < 0)
+            ThrowFailed("Could not write the first pass's statistics " + Quoted(m_stats_path));
+        // The native encoders give one line a picture and keep it until the next: written once.
+        m_ctx->stats_out[0] = '\0';
+    }
+    if (last && m_stats_file && std::fflush(m_stats_file.get()) != 0)
+        ThrowFailed("Could not write the first pass's statistics " + Quoted(m_stats_path));
+}
+
 bool Encoder::Encode(const AVFrame *frame, const PacketSink &sink)
 {
     if (m_flushed)
@@ -68,10 +87,13 @@ bool Encoder::Encode(const AVFrame *frame, const PacketSink &sink)
         m_flushed = true;
     for (;;) {
         ret = avcodec_receive_packet(m_ctx.get(), m_packet.get());
-        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
+        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) {
+            SaveStats(ret == AVERROR_EOF);
             return true;
+        }
         if (ret < 0)
             ThrowAvError(ret, std::string("encode ") + m_ctx->codec->name + " for", m_output_path);
+        SaveStats(false);
         const bool go_on = sink(m_packet.get());
         av_packet_unref(m_packet.get());
         if (!go_on)

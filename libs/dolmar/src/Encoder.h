@@ -3,7 +3,9 @@
 
 #include "AvOwners.h"
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace dolmar {
@@ -33,7 +35,15 @@ public:
 
     int64_t FramesEncoded() const { return m_frames; }
 
+    /// The first pass of a two-pass encode: the statistics the encoder hands out (stats_out)
+    /// go to path as they come. Encoders that keep a file of their own hand out none.
+    void WriteStatsTo(std::string path) { m_stats_path = std::move(path); }
+
 private:
+    void SaveStats(bool last);
+
+    std::string m_stats_path;
+    std::unique_ptr<FILE, int (*)(FILE *)> m_stats_file{nullptr, std::fclose};
     CodecContextPtr m_ctx;
     PacketPtr m_packet;
     std::string m_output_path;

@@ -10,6 +10,11 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace dolmar {
 
@@ -101,7 +106,92 @@ std::string X265Settings(const VideoTarget &target, const VideoSettings &video)
         settings += ":" + target.hdr.X265Params();
     if (!video.x265_params.empty())
         settings += ":" + video.x265_params;
+    // x265 keeps its own statistics file, named through its own settings.
+    if (video.pass > 0)
+        settings += ":pass=" + std::to_string(video.pass)
+            + ":stats=" + EncoderSettings::PassLogPath(video);
     return settings;
+}
+
+std::string ReadPassLog(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.good() && !file.eof())
+        text.clear();
+    if (text.empty())
+        ThrowFailed("Could not read the first pass's statistics " + Quoted(path)
+                    + ": run the first pass (-pass 1) with the same -passlogfile before.");
+    return text;
+}
+
+/**
+ * The fewest bits the native MPEG-style encoders can give the pictures of a first pass's
+ * statistics: every picture at the coarsest quantiser (its texture bits scale with 1/q), its
+ * motion vectors and headers as they were. FFmpeg 5.1 refuses a second pass asked for less
+ * ("bitrate too low for this video") and then frees its rate expression twice while it closes,
+ * which ends the process: such a rate must never reach it.
+ */
+double FewestPassBits(const std::string &log, int qmax)
+{
+    double bits = 0;
+    std::istringstream lines(log);
+    std::string line;
+    const double coarsest = static_cast<double>(std::max(qmax, 1)) * FF_QP2LAMBDA;
+    while (std::getline(lines, line, ';')) {
+        const auto value = [&](const char *key) {
+            const std::size_t at = line.find(key);
+            return at == std::string::npos ? 0.0 : std::atof(line.c_str() + at + std::strlen(key));
+        };
+        const double q = value(" q:");
+        const double texture = value("itex:") + value("ptex:") + 1;
+        bits += (q > coarsest ? texture : q * texture / coarsest) + value("mv:") + value("misc:");
+    }
+    return bits;
+}
+
+std::size_t PassPictures(const std::string &log)
+{
+    return static_cast<std::size_t>(std::count(log.begin(), log.end(), ';'));
+}
+
+/// Two passes: the first writes what it learnt of every picture into the pass log, the second
+/// reads it and spends the rate where the pictures need it, so the output meets its rate.
+void ApplyPasses(AVCodecContext *ctx, const VideoSettings &video, bool x265)
+{
+    if (video.pass == 0 || x265) // x265: X265Settings named its pass and its file
+        return;
+    const std::string log = EncoderSettings::PassLogPath(video);
+    ctx->flags |= video.pass == 1 ? AV_CODEC_FLAG_PASS1 : AV_CODEC_FLAG_PASS2;
+    // libx264 writes and reads a file of its own (and its macroblock-tree file beside it).
+    if (HasPrivateOption(ctx, "stats")) {
+        SetPrivate(ctx, "stats", log, "-passlogfile");
+        return;
+    }
+    if (!IsNativeMpegVideo(ctx->codec))
+        ThrowBadArgs("The " + std::string(ctx->codec->name)
+                     + " encoder does not encode in two passes (-pass).");
+    // The native encoders hand their statistics out (stats_out, which the Encoder writes to the
+    // log) and take them back in one piece. stats_in is one of the context's string options:
+    // av_opt_free releases it with the context, whether the encoder opened or not.
+    if (video.pass == 2) {
+        const std::string text = ReadPassLog(log);
+        const double fps = av_q2d(ctx->framerate);
+        const double pictures = static_cast<double>(PassPictures(text));
+        const double fewest_kbps
+            = fps > 0 && pictures > 0 ? FewestPassBits(text, ctx->qmax) * fps / pictures / 1000 : 0;
+        // FFmpeg's own estimate of the same bits differs a little: a margin keeps it off its fault.
+        constexpr double kMargin = 1.1;
+        if (ctx->bit_rate > 0 && fewest_kbps * kMargin > static_cast<double>(ctx->bit_rate) / 1000)
+            ThrowBadArgs("The video rate " + std::to_string(ctx->bit_rate / 1000)
+                         + " kbit/s (-b) is below what the " + ctx->codec->name
+                         + " encoder can make of this picture: at least "
+                         + std::to_string(static_cast<int64_t>(std::ceil(fewest_kbps * kMargin)))
+                         + " kbit/s.");
+        ctx->stats_in = av_strdup(text.c_str());
+        if (!ctx->stats_in)
+            throw std::bad_alloc();
+    }
 }
 
 void UseQuantiser(AVCodecContext *ctx, double q)
@@ -149,6 +239,13 @@ int64_t DefaultAudioBitRate(const AVCodec *codec, int channels)
 }
 
 } // namespace
+
+std::string EncoderSettings::PassLogPath(const VideoSettings &video)
+{
+    if (video.pass_log.empty())
+        ThrowBadArgs("-pass needs -passlogfile: the prefix of the file its statistics go to.");
+    return video.pass_log + "-0.log";
+}
 
 void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
                                  const OutputOptions &output)
@@ -263,6 +360,7 @@ void EncoderSettings::ApplyVideo(AVCodecContext *ctx, const VideoTarget &target,
         ctx->rc_buffer_size = static_cast<int>(std::min<int64_t>(*video.buffer_size, INT32_MAX));
     if (!video.tag.empty())
         ctx->codec_tag = Fourcc(video.tag);
+    ApplyPasses(ctx, video, x265);
 }
 
 void EncoderSettings::ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,

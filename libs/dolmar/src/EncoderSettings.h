@@ -4,6 +4,8 @@
 #include "ConversionPlan.h"
 #include "OutputTargets.h"
 
+#include <string>
+
 struct AVCodecContext;
 
 namespace dolmar {
@@ -24,6 +26,9 @@ public:
                            const OutputOptions &output);
     static void ApplyAudio(AVCodecContext *ctx, const AudioTarget &target,
                            const OutputOptions &output);
+    /// The statistics file of a two-pass encode (-pass, -passlogfile): "PREFIX-0.log", as the
+    /// classic command-line converter names the first stream's. Throws BadArgs without a prefix.
+    static std::string PassLogPath(const VideoSettings &video);
 };
 
 } // namespace dolmar

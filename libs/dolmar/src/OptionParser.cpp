@@ -86,6 +86,8 @@ constexpr std::array kOptions{
     OptionDef{"-qmax", true, Scope::Output},
     OptionDef{"-crf", true, Scope::Output},
     OptionDef{"-qscale", true, Scope::Output},
+    OptionDef{"-pass", true, Scope::Output},
+    OptionDef{"-passlogfile", true, Scope::Output},
     OptionDef{"-q:v", true, Scope::Output},
     OptionDef{"-pix_fmt", true, Scope::Output},
     OptionDef{"-vtag", true, Scope::Output},
@@ -301,6 +303,10 @@ void ApplyOutputOption(OutputOptions &output, const PendingOption &option)
         video.qmax = ParseInt(name, value, 0, 1024);
     } else if (name == "-crf") {
         video.crf = ParseDouble(name, value, 0, 63);
+    } else if (name == "-pass") {
+        video.pass = ParseInt(name, value, 1, 2);
+    } else if (name == "-passlogfile") {
+        video.pass_log = value;
     } else if (name == "-qscale" || name == "-q:v") {
         video.qscale = ParseDouble(name, value, 1, 31);
     } else if (name == "-pix_fmt") {

@@ -44,6 +44,8 @@ OutputSession::OutputSession(const ConversionPlan &plan, const OutputTargets &ta
             video.encoder,
             [&](AVCodecContext *ctx) { EncoderSettings::ApplyVideo(ctx, video, output); },
             global_header, output.path);
+        if (output.video.pass == 1)
+            m_video->WriteStatsTo(EncoderSettings::PassLogPath(output.video));
     }
     for (const AudioTarget &target : m_targets.audio) {
         AudioOut audio;
