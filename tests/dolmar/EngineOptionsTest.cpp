@@ -216,6 +216,12 @@ const std::vector<Accepted> &AcceptedCases()
         {"-x264opts", Out({"-vcodec", "h264", "-x264opts", "keyint=48"}),
          [](auto &p) { return p.output.video.x264_params == "keyint=48"; }},
         {"-g", Out({"-g", "18"}), [](auto &p) { return p.output.video.gop_size == 18; }},
+        // A first pass at a rate (x264 takes no two passes at a constant quality), its log in
+        // the test's folder.
+        {"-pass", Out({"-b", "500", "-pass", "1", "-passlogfile", "@passes"}),
+         [](auto &p) { return p.output.video.pass == 1; }},
+        {"-passlogfile", Out({"-b", "500", "-pass", "1", "-passlogfile", "@passes"}),
+         [](auto &p) { return p.output.video.pass_log.ends_with("/passes"); }},
         {"-bf", Out({"-bf", "0"}), [](auto &p) { return p.output.video.b_frames == 0; }},
         {"-refs", Out({"-refs", "1"}), [](auto &p) { return p.output.video.refs == 1; }},
         {"-coder", Out({"-vcodec", "h264", "-coder", "0"}),
@@ -386,6 +392,9 @@ const std::vector<Refused> &RefusedCases()
         {"-x264-params", Out({"-vcodec", "mpeg4", "-x264-params", "keyint=1"}), "x264-params"},
         {"-x264opts", Out({"-vcodec", "mpeg4", "-x264opts", "keyint=1"}), "x264"},
         {"-g", Out({"-g", "x"}), "-g"},
+        {"-pass", Out({"-pass", "3", "-passlogfile", "/tmp/job/passes"}), "-pass"},
+        {"-pass", Out({"-pass", "1"}), "-passlogfile"},
+        {"-passlogfile", Out({"-passlogfile", "/tmp/job/passes"}), "-passlogfile"},
         {"-bf", Out({"-bf", "99"}), "-bf"},
         {"-refs", Out({"-refs", "0"}), "-refs"},
         {"-coder", Out({"-coder", "huffman"}), "-coder"},

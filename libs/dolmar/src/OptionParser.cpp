@@ -527,6 +527,11 @@ ConversionPlan OptionParser::Parse(const std::vector<std::string> &argv)
     const OutputOptions &output = plan.output;
     if (output.no_audio && output.no_video)
         ThrowBadArgs("-an and -vn together leave nothing to convert.");
+    // Refused here, before any file is opened or written, not when the encoder starts.
+    if (output.video.pass != 0 && output.video.pass_log.empty())
+        ThrowBadArgs("-pass needs -passlogfile: the prefix of the file its statistics go to.");
+    if (output.video.pass == 0 && !output.video.pass_log.empty())
+        ThrowBadArgs("-passlogfile is only for a two-pass encode: give -pass 1 or -pass 2.");
     if (plan.merged) {
         if (!output.maps.empty())
             ThrowBadArgs("-map cannot choose streams in a merged run.");
