@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ArgumentBuilder.h"
 
+#include "core/FrameSizes.h"
 #include "core/OptionText.h"
 #include "core/SplitPresets.h"
 #include "platform/NumberText.h"
@@ -13,21 +14,6 @@
 namespace quillet {
 
 namespace {
-
-struct NamedSize
-{
-    const char *name;
-    int width;
-    int height;
-};
-
-// Size choices 1-11; choice 9 (custom) has no fixed size.
-constexpr NamedSize kSizes[] = {
-    {"sqcif", 128, 96},      {"qcif", 176, 144},        {"cif", 352, 288},
-    {"4cif", 704, 576},      {"320x240", 320, 240},     {"640x480", 640, 480},
-    {"720x480", 720, 480},   {"720x576", 720, 576},     {nullptr, 0, 0},
-    {"1280x768", 1280, 768}, {"1920x1080", 1920, 1080},
-};
 
 std::string Format(const char *format, auto... values)
 {
@@ -119,11 +105,13 @@ std::string SizeValue(const ProfileRecord &r)
         width = RoundUpTo16(r.nVideoCustomSizeX);
         height = RoundUpTo16(r.nVideoCustomSizeY);
     } else {
-        const NamedSize &size = kSizes[choice - 1];
+        const std::optional<NamedFrame> size = NamedFrameOf(choice);
+        if (!size)
+            return {};
         if (!pad)
-            return size.name;
-        width = size.width;
-        height = size.height;
+            return std::string(size->engine_name);
+        width = size->width;
+        height = size->height;
     }
     if (pad) {
         // The pads are added around the scaled picture, so the final frame keeps the chosen size.

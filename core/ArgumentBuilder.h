@@ -41,7 +41,6 @@ struct BuildContext
     std::string current_profile_path; ///< file path of the main window's current profile
     bool same_profile = true; ///< every task of the run has the same profile file
     std::string output_folder; ///< ends with '/'
-    std::function<unsigned()> random_number; ///< the number in a merged output's name
     FileExistsFn file_exists; ///< decides output names; defaults to the file system
     /// Chooses output names; by default the first candidate no file has (file_exists), which
     /// the engine then writes directly. The conversion driver claims names instead.

@@ -24,8 +24,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <optional>
 
 namespace quillet {
@@ -57,12 +55,6 @@ double EffectiveDuration(const Task &task)
     else if (has_start)
         us = start_us + duration_us - static_cast<double>(task.trim_start.us);
     return us * 1e-6;
-}
-
-unsigned TimeSeededRandom()
-{
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    return static_cast<unsigned>(std::rand());
 }
 
 /// Chooses output names by claiming them (platform::OutputClaim): the engine writes a hidden
@@ -381,7 +373,6 @@ void ConversionDriver::RunSingle(TaskList &tasks, const RunRequest &request, Run
         context.current_profile_path = request.current_profile.profile_path.str();
         context.same_profile = m_same_profile;
         context.output_folder = request.output_folder;
-        context.random_number = TimeSeededRandom;
         context.choose_output = Claimer(conversion->claim);
         BuildResult built = BuildTaskArguments(task, context);
         if (!built.Ok()) {
@@ -565,7 +556,6 @@ void ConversionDriver::RunMerged(TaskList &tasks, const RunRequest &request, Run
     context.custom_split_mb = request.custom_split_mb;
     context.current_profile_path = request.current_profile.profile_path.str();
     context.output_folder = request.output_folder;
-    context.random_number = TimeSeededRandom;
     context.choose_output = Claimer(conversion.claim);
     BuildResult built = BuildMergedArguments(tasks, request.current_profile, context);
     if (!built.Ok()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/ProfileApplier.h"
 
+#include "core/FrameSizes.h"
 #include "core/SizeModel.h"
 #include "texts/Texts.h"
 
@@ -24,15 +25,6 @@ constexpr TargetFrame kTargetFrames[] = {
     {352, 240, false}, {352, 288, false}, {720, 480, true},  {720, 576, true},
 };
 
-struct NamedFrame
-{
-    int width;
-    int height;
-};
-constexpr NamedFrame kNamedFrames[]
-    = {{128, 96},  {176, 144}, {352, 288}, {704, 576},  {320, 240},  {640, 480},
-       {720, 480}, {720, 576}, {0, 0},     {1280, 768}, {1920, 1080}};
-
 // 4:3 and 16:9 as single-precision values, as the aspect rules compare them.
 constexpr float kFourThirds = 4.0f / 3.0f;
 constexpr float kSixteenNinths = 16.0f / 9.0f;
@@ -54,9 +46,9 @@ int HalfPad(int total)
 void EstimateFrameSize(const ProfileRecord &r, int &width, int &height)
 {
     const int choice = r.nVideoRiszeOption;
-    if (choice >= 1 && choice <= 11 && choice != 9) {
-        width = kNamedFrames[choice - 1].width;
-        height = kNamedFrames[choice - 1].height;
+    if (const std::optional<NamedFrame> named = NamedFrameOf(choice)) {
+        width = named->width;
+        height = named->height;
     } else if (choice == 9) {
         width = RoundUpTo16(r.nVideoCustomSizeX);
         height = r.nVideoCustomSizeY;
@@ -70,27 +62,16 @@ int EstimateVideoBitRate(const ProfileRecord &r)
 {
     int width = 0, height = 0;
     EstimateFrameSize(r, width, height);
-    if (!(r.nVideoBitRateLevel >= 0) || width <= 0 || height <= 0)
-        return 0;
-    const double level2 = r.nVideoBitRateLevel2;
-    const double bits
-        = (static_cast<double>(r.nVideoBitRateLevel) * width * height + level2 * level2 * 1024
-           + static_cast<double>(r.nVideoBitRateLevel3) * 1024)
-        * 0.9765625;
-    if (!std::isfinite(bits))
-        return 0;
-    // Truncated to 64 bits, then the low 32 bits taken as a signed value.
-    const int64_t wide = bits >= 9.2e18 || bits <= -9.2e18 ? 0 : static_cast<int64_t>(bits);
-    const int32_t low = static_cast<int32_t>(static_cast<uint32_t>(wide & 0xFFFFFFFF));
-    return low / 1000;
+    return DefaultVideoBitRate(r.nVideoBitRateLevel, r.nVideoBitRateLevel2, r.nVideoBitRateLevel3,
+                               width, height);
 }
 
 bool OutputFrame(const ProfileRecord &r, int &width, int &height)
 {
     const int choice = r.nVideoRiszeOption;
-    if (choice >= 1 && choice <= 11 && choice != 9) {
-        width = kNamedFrames[choice - 1].width;
-        height = kNamedFrames[choice - 1].height;
+    if (const std::optional<NamedFrame> named = NamedFrameOf(choice)) {
+        width = named->width;
+        height = named->height;
     } else if (choice == 9) {
         // The argument builder raises both custom sides to a multiple of 16.
         width = RoundUpTo16(r.nVideoCustomSizeX);
