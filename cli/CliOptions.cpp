@@ -37,7 +37,7 @@ std::string UsageText()
            "      --split NAME                size limit: \"DVD-5 (4.7GB)\", \"DVD-9 (8.5GB)\",\n"
            "                                  \"BD-25 (25GB)\", \"BD-50 (50GB)\", \"Custom\" or\n"
            "                                  \"No split\" (as the profile allows)\n"
-           "      --split-size MB             the size of \"Custom\", 0 to 100000\n"
+           "      --split-size MB             the size of \"Custom\", 1 to 100000\n"
            "      --audio-tracks N[,N...]     the audio tracks to keep, counted from 1 (every\n"
            "                                  file must have them)\n"
            "      --subtitle FILE             a subtitle to burn into every output\n"
@@ -154,9 +154,9 @@ CliOptions ParseCliOptions(const std::vector<std::string> &args)
             o.split = value;
             break;
         case kSplitSize:
-            if (!ParseInt(value, o.split_size_mb) || o.split_size_mb < 0
+            if (!ParseInt(value, o.split_size_mb) || o.split_size_mb < 1
                 || o.split_size_mb > 100000)
-                return fail("--split-size takes a whole number of megabytes from 0 to 100000");
+                return fail("--split-size takes a whole number of megabytes from 1 to 100000");
             break;
         case kAudioTracks:
             for (std::size_t start = 0;;) {

@@ -43,7 +43,7 @@ inline const DiscPreset *FindDiscPreset(std::string_view entry)
 }
 
 /// Custom split size: whole megabytes, its accepted range and its value at start.
-inline constexpr int kCustomSizeMinMb = 0;
+inline constexpr int kCustomSizeMinMb = 1;
 inline constexpr int kCustomSizeMaxMb = 100000;
 inline constexpr int kCustomSizeInitialMb = 4000;
 
