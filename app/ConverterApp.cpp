@@ -5,6 +5,8 @@
 #include "platform/Paths.h"
 #include "texts/LanguageTable.h"
 
+#include <utility>
+
 namespace quillet {
 
 namespace {
@@ -62,24 +64,11 @@ void ConverterApp::FillTexts()
     // a network; the support page is its help section.
     m_product_page = FileAddress(m_program_folder + "/" + kProductPageFile);
     m_support_page = m_product_page + "#help";
-    m_extensions = ".ts.m2ts.m2t.tp.mts.avi.avs.mp4.3gp.dat.qt.mov.mpg.mpeg.m1v.wmv.rmvb.rm.asf"
-                   ".3gp2.3g2.3gpp.flv.fli.flc.m4v.dv.mkv.ogm.dsm.vob.gif";
-    m_filter = {
-        // Made from the accepted list, so the dialog offers exactly what a scan or a drop takes.
-        {"All support files", ExtensionPatterns(m_extensions)},
-        {"HD video files(.ts,.m2ts,.m2t,.tp,.mts)", "*.ts;*.m2ts;*.m2t;*.tp;*.mts"},
-        {"Directshow files",
-         "*.rm; *.rmvb; *.avi; *.dat; *.qt; *.mov; *.mpg; *.mpeg; *.m1v; *.wmv; *.asf"},
-        {"Mpeg files(.mpg,.vob,.dat)", "*.rm; *.mpg; *.mpeg; *.m1v; *.vob; *.dat"},
-        {"AVI files(.avi)", "*.avi"},
-        {"WMV files(.wmv,.asf)", "*.wmv; *.asf"},
-        {"Real Video files(.rmvb,.rm)", "*.rm; *.rmvb"},
-        {"3gp Video files(.3gp)", "*.3gp; *.3gp2; *.3g2; *.3gpp"},
-        {"Mpeg4 Video files(.mp4)", "*.mp4; *.m4v"},
-        {"Flash Video files(.flv)", "*.flv"},
-        {"Avisynth script files(.avs)", "*.avs"},
-        {"All files(*.*)", "*.*"},
-    };
+    // The one list the scans, the drops and the window's dialog take (core/ExtensionList).
+    m_extensions = std::string(kAcceptedExtensions);
+    m_filter.clear();
+    for (TypeFilter &filter : OpenFileFilters())
+        m_filter.push_back({std::move(filter.description), std::move(filter.pattern)});
     merge_flag = false;
     apply_to_all_flag = true;
 }
