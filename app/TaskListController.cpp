@@ -407,9 +407,9 @@ void TaskListController::RefreshRow(int index)
     m_host.SetCell(index, 0, platform::FileNameOf(task->source_path));
     m_host.SetCell(index, 1, duration);
     m_host.SetCell(index, 2, duration);
-    m_host.SetCell(index, 3, FormatText("%.2f MB", EstimatedSizeMb(*task)));
+    m_host.SetCell(index, 3, EstimatedSizeText(*task));
     m_host.SetCell(index, 4, platform::FileNameOf(task->destination_path));
-    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
+    // The total is summed where the summary is shown, once for a whole refresh, not per row.
     if (index == m_tasks.Count() - 1)
         ShowSummary(0);
 }

@@ -195,8 +195,8 @@ TEST(TaskListController, summaryShowsTotalsAndDiscFill)
     f.controller.RefreshAllRows();
     f.controller.ShowSummary(0);
     EXPECT_EQ(f.host.summary,
-              "Total: 2 | Length: 00:03:00.0 | Total Size: 21.60 MB | DVD-5 (4.7GB)");
-    EXPECT_EQ(f.host.summary_position, 0); // 21.6 MB of 4200 MB
+              "Total: 2 | Length: 00:03:00.0 | Total Size: 16.92 MB | DVD-5 (4.7GB)");
+    EXPECT_EQ(f.host.summary_position, 0); // 16.9 MB of 4200 MB
 
     f.tasks.Get(0)->settings.estimated_video_bit_rate = 400000;
     f.controller.ShowSummary(0);

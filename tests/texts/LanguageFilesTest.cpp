@@ -4,6 +4,7 @@
 // default would make the caller read arguments it never passed.
 #include "core/BatchTexts.h"
 #include "core/RunTexts.h"
+#include "core/SizeTexts.h"
 #include "platform/PrivateProfile.h"
 #include "platform/SystemLanguage.h"
 #include "platform/Utf8.h"
@@ -151,7 +152,8 @@ TEST(LanguageKeys, theCoresRunTextsAreCataloguedWithTheSameDefaults)
         {run_texts::kSection,
          {run_texts::kFailedFiles, run_texts::kNoOutputWritten, run_texts::kEngineResult,
           run_texts::kPostProcessNotRun, run_texts::kPostProcessFailed, run_texts::kSourceChanged,
-          run_texts::kFrameRateRefused}},
+          run_texts::kFrameRateRefused, size_texts::kCannotFitMany, size_texts::kCannotFitOne,
+          size_texts::kOutputCut, size_texts::kPlannedToFit}},
         {batch_texts::kSection,
          {batch_texts::kRestoreOffer, batch_texts::kRestoreOfferOne, batch_texts::kRestore,
           batch_texts::kDiscard, batch_texts::kDamaged, batch_texts::kNewer,
