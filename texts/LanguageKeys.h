@@ -142,6 +142,9 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"MAIN_DLG", "strDiscFillInfo", "%s: %d%% full"},
     {"MAIN_DLG", "strNoMediaPlayerInfo", "No media player is set up on this desktop to open %s."},
     {"MAIN_DLG", "strNothingToPlayInfo", "Please select one task to play."},
+    // What a screen reader calls the controls that have no label of their own.
+    {"MAIN_DLG", "strTaskListName", "Task list"},
+    {"MAIN_DLG", "strSizeListName", "Output size limit"},
 
     // The profile picker's group names that are not device names.
     {"PROFILE_COMBO_DLG", "strCommonVideoInfo", "Common Video"},
@@ -151,6 +154,8 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {"PROFILE_COMBO_DLG", "strArchiveInfo", "Archive"},
     {"PROFILE_COMBO_DLG", "strOtherProfilesInfo", "Other Profiles"},
     {"PROFILE_COMBO_DLG", "strAllProfilesInfo", "All Profiles"},
+    {"PROFILE_COMBO_DLG", "strProfileGroupsName", "Profile groups"},
+    {"PROFILE_COMBO_DLG", "strProfilesName", "Profiles"},
 
     {"COMMON_INFO", "strOutofMemoryInfo", "Out of memory"},
 

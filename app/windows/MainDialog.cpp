@@ -215,8 +215,10 @@ void MainDialog::RefreshTexts()
     for (const LanguageKey *key : headers)
         header_texts << UiText(m_languages, *key);
     m_list->SetHeaders(header_texts);
+    m_list->setAccessibleName(UiText(m_languages, CataloguedKey("MAIN_DLG", "strTaskListName")));
     m_picker->ShowTexts(m_languages);
     m_sizes->ShowTexts(m_languages);
+    m_sizes->setAccessibleName(UiText(m_languages, CataloguedKey("MAIN_DLG", "strSizeListName")));
     // Made again in the new language; it keeps the size the list holds.
     m_sizes->CreateCustomSizeDialog(static_cast<TaskListHost &>(*this), m_languages);
 

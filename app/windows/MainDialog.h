@@ -74,8 +74,7 @@ public:
     /// Shown when the window is closed during a batch; a fixed text, in no language file.
     static constexpr const char *kCloseRefused
         = "Please cancel the conversion process, then try to close the application again.";
-    /// The media player and the disc burner, programs of the program folder.
-    static constexpr const char *kMediaPlayer = "nolo";
+    /// The disc burner, a program of the program folder.
     static constexpr const char *kDiscBurner = "Quorvin";
     /// Size of the profile picker's drop-down in pixels.
     static constexpr int kPickerPopupWidth = 500;
@@ -224,7 +223,8 @@ public:
     void ShowOutput(const std::string &path) override;
 
 public slots:
-    /// Escape: ends the window when idle; during a batch it cancels the batch instead.
+    /// Ends the window when called from code; the Escape key goes through keyPressEvent, which
+    /// closes an open menu or cancels a batch and otherwise does nothing.
     void reject() override;
 
 protected:
@@ -244,7 +244,6 @@ private:
     void LoadDefaultProfile();
     void ReloadProfileFromTask(int row);
     void UseSavedAsProfile(const Task &task);
-    void RefreshTaskRow(int row);
     void ShowMenu(QMenu *menu, const QPoint &global);
     QMenu *NewMenu();
     QMenu *BuildAddMenu();
@@ -268,8 +267,8 @@ private:
     MainState m_state;
     TaskListController m_controller;
     ConversionDriver m_driver;
-    /// What runs made of each task, so Convert does not make a finished row a second time. Held
-    /// in memory: the window keeps no batch file.
+    /// The kept batch: what runs made of each task, so Convert does not make a finished row a
+    /// second time, written to the state folder once KeepBatch has opened it there.
     std::unique_ptr<BatchStore> m_kept;
 
     std::unique_ptr<MessageBoxPrompter> m_own_prompter;
@@ -335,7 +334,7 @@ public:
     /// "Simultaneous conversions" in the settings menu: 0 (Automatic) or 1 to kMostJobs, kept in
     /// the settings under kJobsSetting; kUnchosenJobs until the user chooses.
     static constexpr int kMostJobs = 4;
-    static constexpr int kUnchosenJobs = 1;
+    static constexpr int kUnchosenJobs = 0;
     static constexpr const char *kJobsSetting = "SimultaneousJobs";
     int SimultaneousJobs() const;
     void SetSimultaneousJobs(int jobs);

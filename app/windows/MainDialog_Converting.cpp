@@ -128,7 +128,16 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     request.total_estimated_mb = m_state.total_size_mb;
     m_batch = DesktopBatch{};
-    const int converted = only.empty() ? m_tasks.Count() : static_cast<int>(only.size());
+    // Tasks the kept batch has already made are reported, not run: they are not expected to
+    // give an output, and a missing one is no failure.
+    int converted = 0;
+    for (const auto &task : m_tasks) {
+        const bool asked
+            = only.empty() || std::find(only.begin(), only.end(), task.get()) != only.end();
+        const TaskFacts *facts = m_kept->Facts(*task);
+        if (asked && !(facts && facts->run.made))
+            ++converted;
+    }
     m_batch.runs_expected = request.merge && converted > 1 ? 1 : converted;
     m_batch.output_folder = request.output_folder;
     const auto is_converted = [&](std::size_t row) {
@@ -166,7 +175,7 @@ void MainDialog::SetConverting(bool converting)
     } else if (!converting) {
         EndBatchOnDesktop();
     }
-    m_state.converting = converting ? 1 : 0;
+    m_state.converting = converting;
     SetSummaryPosition(0);
     UpdateButtonStates();
 }
@@ -211,8 +220,8 @@ void MainDialog::ShowRunProgress(const RunProgress &progress)
 int MainDialog::SimultaneousJobs() const
 {
     uint32_t jobs = 0;
-    // One at a time until the user chooses, as the window has always converted; a value this
-    // window does not offer counts as not chosen.
+    // Automatic (the driver chooses from the cores and the pictures) until the user chooses; a
+    // value this window does not offer counts as not chosen.
     if (m_app.Registry().ReadNumber(ConverterApp::kSettingsKey, kJobsSetting, jobs) == 0
         || jobs > static_cast<uint32_t>(kMostJobs))
         return kUnchosenJobs;

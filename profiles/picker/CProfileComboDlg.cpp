@@ -90,6 +90,10 @@ void CProfileComboDlg::FinishGroups()
 void CProfileComboDlg::ShowTexts(const Texts &texts)
 {
     m_texts = &texts;
+    m_groups->setAccessibleName(
+        UiText(texts, CataloguedKey("PROFILE_COMBO_DLG", "strProfileGroupsName")));
+    m_items->setAccessibleName(
+        UiText(texts, CataloguedKey("PROFILE_COMBO_DLG", "strProfilesName")));
     const std::vector<ProfileGroup> &groups = m_catalogue.Groups();
     for (int row = 0; row < m_groups->count() && row < static_cast<int>(groups.size()); ++row)
         m_groups->item(row)->setText(GroupText(groups[static_cast<std::size_t>(row)].name));

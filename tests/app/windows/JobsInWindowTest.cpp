@@ -18,16 +18,18 @@ namespace fs = std::filesystem;
 
 TEST(JobsInWindow, theMenusChoiceIsKeptAndTwoJobsConvertFourClipsToTheEnd)
 {
-    WindowHarness h;
+    HarnessOptions options;
+    options.simultaneous_jobs = -1;
+    WindowHarness h(options);
     MainDialog &w = h.Start();
-    EXPECT_EQ(w.SimultaneousJobs(), MainDialog::kUnchosenJobs);
+    EXPECT_EQ(w.SimultaneousJobs(), 0); // automatic until chosen
 
     w.OnSettingsButton();
     ASSERT_TRUE(QTest::qWaitFor([] { return OpenPopupMenu() != nullptr; }, 1000));
     QAction *submenu = FindAction(w.OpenMenu(), "Simultaneous conversions");
     ASSERT_TRUE(submenu && submenu->menu());
     EXPECT_EQ(MenuTexts(submenu->menu()), QStringList({"Automatic", "1", "2", "3", "4"}));
-    EXPECT_TRUE(FindAction(submenu->menu(), "1")->isChecked());
+    EXPECT_TRUE(FindAction(submenu->menu(), "Automatic")->isChecked());
     FindAction(submenu->menu(), "2")->trigger();
     w.OpenMenu()->close();
     EXPECT_EQ(h.SettingNumber(MainDialog::kJobsSetting), 2u);

@@ -67,6 +67,9 @@ WindowHarness::WindowHarness(const HarnessOptions &options)
         registry.WriteText(ConverterApp::kSettingsKey, "language", options.language);
     if (!options.output_folder.empty())
         registry.WriteText(ConverterApp::kSettingsKey, "ConvertDir", options.output_folder);
+    if (options.simultaneous_jobs >= 0)
+        registry.WriteNumber(ConverterApp::kSettingsKey, MainDialog::kJobsSetting,
+                             static_cast<uint32_t>(options.simultaneous_jobs));
 }
 
 WindowHarness::~WindowHarness()

@@ -80,6 +80,9 @@ struct HarnessOptions
     std::string language; ///< stored language name; empty: the system's default rule
     std::string output_folder; ///< ConvertDir; empty: the program folder's output/
     bool desktop_buses = false; ///< the window talks to the process's system and session buses
+    /// "Simultaneous conversions" in the settings: one at a time, so a stand-in engine's reports
+    /// come in a known order; -1 leaves it unchosen (automatic).
+    int simultaneous_jobs = 1;
 };
 
 /**
