@@ -13,16 +13,24 @@
 #include "CProfileComboBox.h"
 #include "CProfileComboDlg.h"
 #include "CSkinButton.h"
+#include "FileChooser.h"
+#include "MediaFixtures.h"
 #include "SheetTestSupport.h"
 #include "TaskListView.h"
 #include "WindowHarness.h"
+#include "core/ExtensionList.h"
 #include "disc/subtitles/CAudioTrackDlg.h"
 #include "disc/subtitles/CSubtitleDlg.h"
 #include "disc/subtitles/CWaittingDlg.h"
 #include "profiles/sheet/CExPropertySheet.h"
 #include "profiles/sheet/CNewProfileDlg.h"
+#include "texts/LanguageKeys.h"
+#include "texts/ui/UiText.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
@@ -165,14 +173,21 @@ void Shoot(const std::string &language, const QString &suffix)
     CProfileComboBox *picker = w.ProfilePicker();
     picker->OpenPopup();
     CIconListBox *groups = picker->Popup()->GroupPane();
-    const int all = groups->count() - 1;
-    const QPoint at = groups->visualItemRect(groups->item(all)).center();
-    QTest::mouseMove(groups->viewport(), at);
-    QMouseEvent move(QEvent::MouseMove, at, groups->viewport()->mapToGlobal(at), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(groups->viewport(), &move);
-    SaveScreen(QStringLiteral("picker-all-profiles-") + suffix,
-               WindowArea(w).united(picker->Popup()->frameGeometry()).adjusted(0, 0, 8, 8));
+    const auto shoot_group = [&](int row, const QString &name) {
+        const QPoint at = groups->visualItemRect(groups->item(row)).center();
+        QTest::mouseMove(groups->viewport(), at);
+        QMouseEvent move(QEvent::MouseMove, at, groups->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(groups->viewport(), &move);
+        SaveScreen(name + suffix,
+                   WindowArea(w).united(picker->Popup()->frameGeometry()).adjusted(0, 0, 8, 8));
+    };
+    shoot_group(groups->count() - 1, QStringLiteral("picker-all-profiles-"));
+    const QString sharing
+        = UiText(h.languages, CataloguedKey("PROFILE_COMBO_DLG", "strWebSharingInfo"));
+    for (int row = 0; row < groups->count(); ++row)
+        if (groups->item(row)->text() == sharing)
+            shoot_group(row, QStringLiteral("picker-web-sharing-"));
     picker->Popup()->HideNow();
 
     QTest::mouseClick(w.SettingsButton(), Qt::LeftButton);
@@ -199,6 +214,51 @@ void Shoot(const std::string &language, const QString &suffix)
     ShootTaskWindows(h, w, suffix);
 }
 
+/// A clip with sound joined with one without, as the window shows the batch when it is done;
+/// then the open dialog's list of file types.
+void ShootMergeAndTypes(const std::string &language, const QString &suffix)
+{
+    HarnessOptions options;
+    options.language = language;
+    WindowHarness h(options);
+    MainDialog &w = h.Create();
+    w.move(40, 40);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::fprintf(stderr, "the main window was never shown\n");
+    h.DismissStartMenu();
+    ClipRecipe quiet;
+    quiet.seconds = 2.0;
+    quiet.audio_streams = 0;
+    const fs::path day = h.MediaFolder() / "Day at the lake.mp4";
+    fs::copy_file(GeneratedClip("clip.mp4", 2.0), day);
+    w.AddStartFiles({day.string(), MakeClip(h.MediaFolder() / "Silent film.mp4", quiet).string()});
+    QTest::mouseClick(w.MergeBox(), Qt::LeftButton);
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    SaveScreen(QStringLiteral("merge-silent-") + suffix, WindowArea(w));
+
+    std::vector<FileFilter> filters;
+    for (TypeFilter &filter : OpenFileFilters())
+        filters.push_back({std::move(filter.description), std::move(filter.pattern)});
+    QFileDialog dialog(&w, QStringLiteral("Open"), QString::fromStdString(h.MediaFolder()));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(DialogFileChooser::NameFilters(filters));
+    dialog.move(w.frameGeometry().topLeft() + QPoint(20, 20));
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog))
+        std::fprintf(stderr, "the open dialog was never shown\n");
+    if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+        types->showPopup();
+        QTest::qWait(200);
+        QRect area = WindowArea(dialog);
+        if (QWidget *popup = types->view()->window())
+            area = area.united(popup->frameGeometry());
+        SaveScreen(QStringLiteral("file-types-") + suffix, area.adjusted(0, 0, 8, 8));
+        types->hidePopup();
+    }
+    dialog.close();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -212,5 +272,9 @@ int main(int argc, char **argv)
     fs::create_directories(argv[1]);
     Shoot("English", QStringLiteral("en"));
     Shoot("Deutsch (German)", QStringLiteral("de"));
+    Shoot("Français (French)", QStringLiteral("fr"));
+    ShootMergeAndTypes("English", QStringLiteral("en"));
+    ShootMergeAndTypes("Deutsch (German)", QStringLiteral("de"));
+    ShootMergeAndTypes("Français (French)", QStringLiteral("fr"));
     return 0;
 }
