@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <mutex>
 
 namespace quillet {
 
@@ -202,16 +201,45 @@ QAccessibleInterface *KitFactory(const QString &, QObject *object)
     return nullptr;
 }
 
+/// What the kit installs in the application, taken out again when the kit's code goes away
+/// while the application lives on: the kit is also linked into libraries loaded by name, and
+/// a factory or a filter left behind by an unloaded library would be called into nothing.
+class KitInstallation
+{
+public:
+    KitInstallation()
+    {
+        QAccessible::installFactory(KitFactory);
+        if (qApp) {
+            // Not the application's child: it is deleted here, never by the application.
+            m_watcher = new WindowShowWatcher();
+            qApp->installEventFilter(m_watcher);
+        }
+    }
+    KitInstallation(const KitInstallation &) = delete;
+    KitInstallation &operator=(const KitInstallation &) = delete;
+    ~KitInstallation()
+    {
+        // At the process's end the application (and Qt's factory list) may be gone already;
+        // then there is nothing left to call the kit.
+        if (!QCoreApplication::instance())
+            return;
+        QAccessible::removeFactory(KitFactory);
+        if (m_watcher) {
+            qApp->removeEventFilter(m_watcher);
+            delete m_watcher;
+        }
+    }
+
+private:
+    QObject *m_watcher = nullptr;
+};
+
 } // namespace
 
 void InstallKitAccessibility()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        QAccessible::installFactory(KitFactory);
-        if (qApp)
-            qApp->installEventFilter(new WindowShowWatcher(qApp));
-    });
+    static const KitInstallation kInstallation;
 }
 
 } // namespace quillet

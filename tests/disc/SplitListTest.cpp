@@ -39,7 +39,8 @@ TEST(SplitList, customSizeStaysInItsRange)
 {
     SplitList list;
     EXPECT_EQ(list.CustomSizeMb(), 4000);
-    EXPECT_TRUE(list.SetCustomSizeMb(0));
+    EXPECT_FALSE(list.SetCustomSizeMb(0));
+    EXPECT_TRUE(list.SetCustomSizeMb(1));
     EXPECT_TRUE(list.SetCustomSizeMb(100000));
     EXPECT_FALSE(list.SetCustomSizeMb(100001));
     EXPECT_FALSE(list.SetCustomSizeMb(-1));
