@@ -102,10 +102,12 @@ bool MainDialog::AskRestore(int count)
 void MainDialog::RestoreTasks(std::vector<std::unique_ptr<Task>> restored)
 {
     for (std::unique_ptr<Task> &task : restored) {
-        const int row = m_tasks.Count();
-        InsertRow(row, platform::FileNameOf(task->source_path));
-        m_controller.RefreshRow(m_tasks.Add(std::move(task)));
+        InsertRow(m_tasks.Count(), platform::FileNameOf(task->source_path));
+        m_tasks.Add(std::move(task));
     }
+    // The rows are filled once all are listed: refreshing each as the last row would sum every
+    // task's estimate for the totals line a thousand times.
+    m_controller.RefreshAllRows();
     m_controller.AfterListChange();
     ShowKeptRows();
 }
