@@ -3,8 +3,10 @@
 
 #include "CFolderPicker.h"
 #include "NameOnlyIconProvider.h"
+#include "PortalFileChooser.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QRegularExpression>
 
 namespace quillet {
@@ -14,6 +16,15 @@ namespace {
 QString FromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+/// The desktop's chooser on a real display when its portal answers; the off-screen and minimal
+/// platforms have no desktop to draw it.
+bool UsePortal()
+{
+    const QString platform = QGuiApplication::platformName();
+    return (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland")))
+        && PortalFileChooser::Available();
 }
 
 } // namespace
@@ -36,6 +47,9 @@ std::vector<std::string> DialogFileChooser::ChooseFiles(std::string_view title,
                                                         std::string_view initial,
                                                         const std::vector<FileFilter> &filters)
 {
+    if (UsePortal())
+        if (auto chosen = PortalFileChooser(m_owner).ChooseFiles(title, initial, filters))
+            return *chosen;
     const QStringList names = NameFilters(filters);
     QFileDialog dialog(m_owner, FromUtf8(title), FromUtf8(initial));
     dialog.setIconProvider(NameOnlyIconProvider::Shared());
@@ -60,6 +74,9 @@ std::optional<std::string> DialogFileChooser::ChooseFolder(std::string_view titl
                                                            std::string_view instruction,
                                                            std::string_view initial)
 {
+    if (UsePortal())
+        if (auto chosen = PortalFileChooser(m_owner).ChooseFolder(title, initial))
+            return chosen->empty() ? std::nullopt : std::optional(*chosen);
     CFolderPicker picker;
     picker.SetCaption(FromUtf8(title));
     picker.SetInstructionText(FromUtf8(instruction));

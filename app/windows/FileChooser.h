@@ -29,7 +29,8 @@ public:
         = 0;
 };
 
-/// The desktop's open-file dialog and the control kit's folder picker, over owner.
+/// The desktop's file chooser portal where it answers, else the toolkit's open-file dialog and
+/// the control kit's folder picker, over owner.
 class DialogFileChooser : public FileChooser
 {
 public:
