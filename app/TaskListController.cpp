@@ -2,6 +2,7 @@
 #include "app/TaskListController.h"
 
 #include "app/ConverterApp.h"
+#include "app/HeadlessListHost.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
 #include "core/OutputPath.h"
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <numeric>
 
 namespace quillet {
 
@@ -146,6 +148,22 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
     m_dialog_start = app.ProgramFolder();
 }
 
+TaskListController::TaskListController(TaskList &tasks, SessionHost &front_end,
+                                       const ConverterApp &app, MainState &state,
+                                       const Texts &texts)
+    : m_tasks(tasks)
+    , m_headless(std::make_unique<HeadlessListHost>(front_end))
+    , m_host(*m_headless)
+    , m_app(app)
+    , m_state(state)
+    , m_texts(texts)
+    , m_tick(SteadyTickMs)
+{
+    m_dialog_start = app.ProgramFolder();
+}
+
+TaskListController::~TaskListController() = default;
+
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
     // The one list of core/ExtensionList, which the file dialog's filter is made from too.
@@ -209,6 +227,24 @@ void TaskListController::MoveDestinationsTo(const std::string &folder)
         rows.push_back(i);
     }
     SettleDestinations(rows);
+}
+
+void TaskListController::TasksChanged(const std::vector<int> &rows, Renamed renamed)
+{
+    if (renamed == Renamed::Yes)
+        SettleDestinations(rows);
+    // A mark says what a run made of the task as it was; it would now tell of another output.
+    // Dropped before the rows are written, which sets their tooltips anew.
+    m_host.ClearOutcomeMarks(rows);
+    RefreshAllRows();
+    ShowSummary(0);
+}
+
+std::vector<int> TaskListController::EveryRow() const
+{
+    std::vector<int> rows(static_cast<std::size_t>(std::max(m_tasks.Count(), 0)));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
 }
 
 void TaskListController::AddFilesFromDialog()

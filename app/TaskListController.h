@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ public:
 
     TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
                        MainState &state, const Texts &texts);
+    /// For a front end without a window: the list has no rows to show (HeadlessListHost).
+    TaskListController(TaskList &tasks, SessionHost &front_end, const ConverterApp &app,
+                       MainState &state, const Texts &texts);
+    ~TaskListController();
+    TaskListController(const TaskListController &) = delete;
+    TaskListController &operator=(const TaskListController &) = delete;
 
     void SetTickSource(TickFn tick) { m_tick = std::move(tick); }
     void SetFileAddedHook(AddedFn hook) { m_on_added = std::move(hook); }
@@ -62,6 +69,13 @@ public:
     /// Moves every task's output into folder (ending with '/') under its source's name and the
     /// profile's type, named again as SettleDestinations does.
     void MoveDestinationsTo(const std::string &folder);
+    /// rows' tasks took another profile, settings or folder: their outputs are named again
+    /// (when renamed), the window drops the last run's marks on them, and the rows and the
+    /// summary show them anew.
+    enum class Renamed { No, Yes };
+    void TasksChanged(const std::vector<int> &rows, Renamed renamed);
+    /// 0 .. Count() - 1.
+    std::vector<int> EveryRow() const;
     void RefreshRow(int index);
     void RefreshAllRows();
     void AfterListChange();
@@ -87,6 +101,7 @@ private:
                         std::vector<std::pair<uint64_t, uint64_t>> &visited);
 
     TaskList &m_tasks;
+    std::unique_ptr<TaskListHost> m_headless; // the stand-in window of a front end without one
     TaskListHost &m_host;
     const ConverterApp &m_app;
     MainState &m_state;
