@@ -3,6 +3,7 @@
 
 #include "app/ConverterApp.h"
 #include "app/HeadlessListHost.h"
+#include "core/ArgumentBuilder.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
 #include "core/OutputPath.h"
@@ -173,6 +174,7 @@ bool TaskListController::IsAccepted(std::string_view extension_text) const
 int TaskListController::AddSourceFile(const std::string &path)
 {
     WaitCursor wait(m_host);
+    m_joined_made.reset();
     const int row = m_tasks.Count();
     m_host.InsertRow(row, platform::FileNameOf(path));
 
@@ -231,6 +233,7 @@ void TaskListController::MoveDestinationsTo(const std::string &folder)
 
 void TaskListController::TasksChanged(const std::vector<int> &rows, Renamed renamed)
 {
+    m_joined_made.reset();
     if (renamed == Renamed::Yes)
         SettleDestinations(rows);
     // A mark says what a run made of the task as it was; it would now tell of another output.
@@ -245,6 +248,27 @@ std::vector<int> TaskListController::EveryRow() const
     std::vector<int> rows(static_cast<std::size_t>(std::max(m_tasks.Count(), 0)));
     std::iota(rows.begin(), rows.end(), 0);
     return rows;
+}
+
+std::string TaskListController::JoinedDestination() const
+{
+    // The merged run's own naming (the first source's name, " (joined)", then " (N)" past
+    // existing files), so the rows show what it will write.
+    BuildContext context;
+    context.output_folder = m_app.OutputFolder();
+    return BuildMergedArguments(m_tasks, m_state.current_profile, context).output_path;
+}
+
+std::string TaskListController::ShownDestination(int row) const
+{
+    const Task *task = m_tasks.Get(row);
+    if (!task)
+        return {};
+    // Every row of a merged batch shows the one file its task goes into: an empty cell would
+    // read as "nothing is written", and the first row's own name was never written at all.
+    if (m_app.merge_flag && m_tasks.Count() > 1)
+        return m_joined_made ? *m_joined_made : m_joined ? *m_joined : JoinedDestination();
+    return task->destination_path;
 }
 
 void TaskListController::AddFilesFromDialog()
@@ -350,6 +374,7 @@ int TaskListController::ImportDisc(const platform::DriveSources &sources)
 
 void TaskListController::RemoveSelected()
 {
+    m_joined_made.reset();
     for (;;) {
         const auto selected = m_host.SelectedRows();
         if (selected.empty())
@@ -364,6 +389,7 @@ void TaskListController::RemoveSelected()
 
 void TaskListController::RemoveAll()
 {
+    m_joined_made.reset();
     while (m_tasks.Count() > 0) {
         m_tasks.Remove(0);
         m_host.DeleteRow(0);
@@ -417,6 +443,7 @@ void TaskListController::MoveSelected(Direction direction)
     const std::vector<int> after = MovedSelection(direction);
     if (after.empty())
         return;
+    m_joined_made.reset();
     std::vector<bool> selected = SelectionMask();
     PassSelectedRows(selected, direction == Direction::Up,
                      [this](int from, int to) { m_tasks.Move(from, to); });
@@ -444,7 +471,7 @@ void TaskListController::RefreshRow(int index)
     m_host.SetCell(index, 1, duration);
     m_host.SetCell(index, 2, duration);
     m_host.SetCell(index, 3, EstimatedSizeText(*task));
-    m_host.SetCell(index, 4, platform::FileNameOf(task->destination_path));
+    m_host.SetCell(index, 4, platform::FileNameOf(ShownDestination(index)));
     // The total is summed where the summary is shown, once for a whole refresh, not per row.
     if (index == m_tasks.Count() - 1)
         ShowSummary(0);
@@ -452,8 +479,11 @@ void TaskListController::RefreshRow(int index)
 
 void TaskListController::RefreshAllRows()
 {
+    if (m_app.merge_flag && m_tasks.Count() > 1)
+        m_joined = JoinedDestination();
     for (int i = 0; i < m_tasks.Count(); ++i)
         RefreshRow(i);
+    m_joined.reset();
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,12 @@ public:
     void TasksChanged(const std::vector<int> &rows, Renamed renamed);
     /// 0 .. Count() - 1.
     std::vector<int> EveryRow() const;
+    /// What row's Destination shows: its own output, or with Merge ticked (and more than one
+    /// task) the joined output every task goes into, named as the merged run will name it.
+    std::string ShownDestination(int row) const;
+    /// A merged run made path: the rows show it, not the name a next run would take, until
+    /// the list or its tasks change.
+    void NoteJoinedOutput(std::string path) { m_joined_made = std::move(path); }
     void RefreshRow(int index);
     void RefreshAllRows();
     void AfterListChange();
@@ -97,6 +104,8 @@ private:
     std::vector<bool> SelectionMask() const;
     void ShowIdleSummary(int position);
     void ShowConvertingSummary(int position);
+    /// The joined output's path, as the merged run will name it.
+    std::string JoinedDestination() const;
     void ScanFolderOnce(const std::string &folder, bool recurse,
                         std::vector<std::pair<uint64_t, uint64_t>> &visited);
 
@@ -109,6 +118,10 @@ private:
     TickFn m_tick;
     AddedFn m_on_added;
     std::string m_dialog_start; // where the file dialog opens next
+    // The joined output's path while RefreshAllRows shows it on every row: named once, not
+    // once per row.
+    std::optional<std::string> m_joined;
+    std::optional<std::string> m_joined_made;
 };
 
 } // namespace quillet

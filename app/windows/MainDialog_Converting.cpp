@@ -134,6 +134,8 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
             m_list->SetOutcome(row, TaskListView::Outcome::None, QString());
     const RunOutcome outcome = m_driver.Convert(m_tasks, *request);
     // The rows show the names the outputs were given.
+    if (request->merge && !outcome.outputs.empty())
+        m_controller.NoteJoinedOutput(outcome.outputs.front());
     if (outcome.started)
         m_controller.RefreshAllRows();
     // Marked after the refresh, which rewrites the cells' own tooltips.

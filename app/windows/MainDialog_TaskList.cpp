@@ -61,7 +61,7 @@ void MainDialog::SetCell(int row, int column, std::string_view text)
         if (column == 0)
             item->setToolTip(0, FromUtf8(task->source_path));
         else if (column == 4)
-            item->setToolTip(4, FromUtf8(task->destination_path));
+            item->setToolTip(4, FromUtf8(m_controller.ShownDestination(row)));
     }
 }
 
