@@ -188,6 +188,9 @@ int TaskListController::AddSourceFile(const std::string &path)
     const int index = m_tasks.Add(std::move(task));
     // Two sources of one name would both show it, while the second is written as " (1)".
     SettleDestinations({index});
+    // The second task of a merged batch makes the first row's output the joined one too.
+    if (m_app.merge_flag && index == 1)
+        RefreshRow(0);
     RefreshRow(index);
     return index;
 }
@@ -449,8 +452,12 @@ void TaskListController::MoveSelected(Direction direction)
                      [this](int from, int to) { m_tasks.Move(from, to); });
     const int first = std::min(before.front(), after.front());
     const int last = std::max(before.back(), after.back());
-    for (int row = first; row <= last; ++row)
-        RefreshRow(row);
+    // A merged batch is named after its first row, which every row shows.
+    if (m_app.merge_flag && first == 0)
+        RefreshAllRows();
+    else
+        for (int row = first; row <= last; ++row)
+            RefreshRow(row);
     m_host.SelectRows(after);
     m_host.UpdateButtonStates();
 }
