@@ -189,8 +189,12 @@ SessionController::FolderChange SessionController::ChangeOutputFolder(const std:
         return FolderChange::Unchanged;
     if (m_tasks.Count() == 0
         || !m_host.Ask(
-            LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strChangeOutputFolderTipsInfo"))))
+            LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strChangeOutputFolderTipsInfo")))) {
+        // The tasks keep their folders, but a merged run writes into the output folder.
+        if (m_app.merge_flag)
+            m_list.RefreshAllRows();
         return FolderChange::Changed;
+    }
     // Every destination moves into the new folder, named afresh there: the " (N)" a name
     // needed in the old folder says nothing about the new one.
     m_list.MoveDestinationsTo(m_app.OutputFolder());

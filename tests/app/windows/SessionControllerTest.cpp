@@ -169,7 +169,13 @@ TYPED_TEST(Session, mergeTicksApplyToAllAndEveryRowShowsTheJoinedOutputUntilUnti
         EXPECT_EQ(front.Shown(row), "b (joined) (1).mp4") << row;
         EXPECT_EQ(front.ShownPath(row), (folder / "b (joined) (1).mp4").string()) << row;
     }
+    // Kept out of the new folder (No), the tasks' own outputs stay; the joined one moves.
+    const fs::path other = front.Media() / "other";
+    EXPECT_EQ(front.Session().ChangeOutputFolder(other.string()),
+              SessionController::FolderChange::Changed);
+    EXPECT_EQ(front.ShownPath(1), (other / "b (joined).mp4").string());
     front.Session().SetMerge(false);
+    EXPECT_EQ(front.ShownPath(0), (folder / "b.mp4").string());
     EXPECT_EQ(front.Shown(0), "b.mp4");
     EXPECT_EQ(front.Shown(1), "a.mp4");
 }
