@@ -21,10 +21,10 @@ namespace quillet::cli {
 
 /**
  * The terminal in place of the main window: a session without a window (the task list shows no
- * rows, see HeadlessListHost), the summary line as a
- * progress line on standard error (the whole batch's percentage and time left, and the outputs
- * being written), messages on standard error, finished outputs on standard
- * output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel button.
+ * rows, see HeadlessListHost), the summary line as a progress line on standard error (the whole
+ * batch's percentage and time left, and the outputs being written), messages on standard
+ * error, finished outputs on standard output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel
+ * button.
  */
 class CliFrontEnd final : public SessionHost, public RunObserver
 {
