@@ -95,8 +95,7 @@ void ConverterApp::SetOutputFolder(std::string folder)
 
 void ConverterApp::LoadSettings()
 {
-    std::string folder;
-    if (m_registry.ReadText(kSettingsKey, "ConvertDir", folder) && !folder.empty()) {
+    if (const std::string folder = StoredOutputFolder(); !folder.empty()) {
         // Output paths are the folder and the file name run together, so the folder must end
         // in a separator; a hand-edited value without one would scatter outputs one level up.
         SetOutputFolder(folder);
@@ -133,26 +132,42 @@ void ConverterApp::MarkFirstUseDone()
 
 void ConverterApp::LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id)
 {
+    SelectLanguage(languages, system_language_id, WriteDefaults::Yes);
+}
+
+void ConverterApp::ReadLanguageSettings(LanguageTable &languages, unsigned system_language_id) const
+{
+    SelectLanguage(languages, system_language_id, WriteDefaults::No);
+}
+
+void ConverterApp::SelectLanguage(LanguageTable &languages, unsigned system_language_id,
+                                  WriteDefaults write) const
+{
+    // Each value absent is taken from its default (and, on start-up, stored).
+    const auto read = [&](const char *name, const std::function<std::string()> &fallback) {
+        std::string value;
+        if (!m_registry.ReadText(kSettingsKey, name, value)) {
+            value = fallback();
+            if (write == WriteDefaults::Yes)
+                m_registry.WriteText(kSettingsKey, name, value);
+        }
+        return value;
+    };
+    languages.ScanLanguageFolder(
+        m_program_folder + read(kLanguageFolderValue, [] { return kDefaultLanguageFolder; }));
+    languages.SetCommonLanguageFolder(m_program_folder + read(kCommonLanguageFolderValue, [] {
+                                          return kDefaultCommonLanguageFolder;
+                                      }));
+    languages.SelectLanguage(read(
+        kLanguageNameValue, [&] { return languages.DefaultLanguageName(system_language_id); }));
+}
+
+std::string ConverterApp::StoredOutputFolder() const
+{
     std::string folder;
-    if (!m_registry.ReadText(kSettingsKey, kLanguageFolderValue, folder)) {
-        folder = kDefaultLanguageFolder;
-        m_registry.WriteText(kSettingsKey, kLanguageFolderValue, folder);
-    }
-    languages.ScanLanguageFolder(m_program_folder + folder);
-
-    std::string common;
-    if (!m_registry.ReadText(kSettingsKey, kCommonLanguageFolderValue, common)) {
-        common = kDefaultCommonLanguageFolder;
-        m_registry.WriteText(kSettingsKey, kCommonLanguageFolderValue, common);
-    }
-    languages.SetCommonLanguageFolder(m_program_folder + common);
-
-    std::string name;
-    if (!m_registry.ReadText(kSettingsKey, kLanguageNameValue, name)) {
-        name = languages.DefaultLanguageName(system_language_id);
-        m_registry.WriteText(kSettingsKey, kLanguageNameValue, name);
-    }
-    languages.SelectLanguage(name);
+    if (!m_registry.ReadText(kSettingsKey, "ConvertDir", folder))
+        folder.clear();
+    return folder;
 }
 
 void ConverterApp::SaveLanguage(const LanguageTable &languages)

@@ -53,6 +53,11 @@ public:
     void LoadFirstUse();
     void SaveFirstUse();
     void LoadLanguageSettings(LanguageTable &languages, unsigned system_language_id);
+    /// The language choice as LoadLanguageSettings makes it (the stored language folder and
+    /// name, else the defaults), writing nothing: for quillet-cli, which only reads settings.
+    void ReadLanguageSettings(LanguageTable &languages, unsigned system_language_id) const;
+    /// The stored output folder ("ConvertDir"); empty when none (an empty one counts as none).
+    std::string StoredOutputFolder() const;
     void SaveLanguage(const LanguageTable &languages);
     /// The first-run action's bookkeeping: the flag becomes 1 and is stored.
     void MarkFirstUseDone();
@@ -94,6 +99,10 @@ public:
     const RegistryAccess &Registry() const { return m_registry; }
 
 private:
+    enum class WriteDefaults { No, Yes };
+    void SelectLanguage(LanguageTable &languages, unsigned system_language_id,
+                        WriteDefaults write) const;
+
     RegistryAccess m_registry;
     std::string m_program_folder;
     std::string m_data_folder;

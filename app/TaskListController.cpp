@@ -2,6 +2,8 @@
 #include "app/TaskListController.h"
 
 #include "app/ConverterApp.h"
+#include "app/HeadlessListHost.h"
+#include "core/ArgumentBuilder.h"
 #include "core/ExtensionList.h"
 #include "core/MediaProbe.h"
 #include "core/OutputPath.h"
@@ -21,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <numeric>
 
 namespace quillet {
 
@@ -146,6 +149,22 @@ TaskListController::TaskListController(TaskList &tasks, TaskListHost &host, cons
     m_dialog_start = app.ProgramFolder();
 }
 
+TaskListController::TaskListController(TaskList &tasks, SessionHost &front_end,
+                                       const ConverterApp &app, MainState &state,
+                                       const Texts &texts)
+    : m_tasks(tasks)
+    , m_headless(std::make_unique<HeadlessListHost>(front_end))
+    , m_host(*m_headless)
+    , m_app(app)
+    , m_state(state)
+    , m_texts(texts)
+    , m_tick(SteadyTickMs)
+{
+    m_dialog_start = app.ProgramFolder();
+}
+
+TaskListController::~TaskListController() = default;
+
 bool TaskListController::IsAccepted(std::string_view extension_text) const
 {
     // The one list of core/ExtensionList, which the file dialog's filter is made from too.
@@ -155,6 +174,7 @@ bool TaskListController::IsAccepted(std::string_view extension_text) const
 int TaskListController::AddSourceFile(const std::string &path)
 {
     WaitCursor wait(m_host);
+    m_joined_made.reset();
     const int row = m_tasks.Count();
     m_host.InsertRow(row, platform::FileNameOf(path));
 
@@ -168,6 +188,9 @@ int TaskListController::AddSourceFile(const std::string &path)
     const int index = m_tasks.Add(std::move(task));
     // Two sources of one name would both show it, while the second is written as " (1)".
     SettleDestinations({index});
+    // The second task of a merged batch makes the first row's output the joined one too.
+    if (m_app.merge_flag && index == 1)
+        RefreshRow(0);
     RefreshRow(index);
     return index;
 }
@@ -209,6 +232,46 @@ void TaskListController::MoveDestinationsTo(const std::string &folder)
         rows.push_back(i);
     }
     SettleDestinations(rows);
+}
+
+void TaskListController::TasksChanged(const std::vector<int> &rows, Renamed renamed)
+{
+    m_joined_made.reset();
+    if (renamed == Renamed::Yes)
+        SettleDestinations(rows);
+    // A mark says what a run made of the task as it was; it would now tell of another output.
+    // Dropped before the rows are written, which sets their tooltips anew.
+    m_host.ClearOutcomeMarks(rows);
+    RefreshAllRows();
+    ShowSummary(0);
+}
+
+std::vector<int> TaskListController::EveryRow() const
+{
+    std::vector<int> rows(static_cast<std::size_t>(std::max(m_tasks.Count(), 0)));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
+}
+
+std::string TaskListController::JoinedDestination() const
+{
+    // The merged run's own naming (the first source's name, " (joined)", then " (N)" past
+    // existing files), so the rows show what it will write.
+    BuildContext context;
+    context.output_folder = m_app.OutputFolder();
+    return BuildMergedArguments(m_tasks, m_state.current_profile, context).output_path;
+}
+
+std::string TaskListController::ShownDestination(int row) const
+{
+    const Task *task = m_tasks.Get(row);
+    if (!task)
+        return {};
+    // Every row of a merged batch shows the one file its task goes into: an empty cell would
+    // read as "nothing is written", and the first row's own name was never written at all.
+    if (m_app.merge_flag && m_tasks.Count() > 1)
+        return m_joined_made ? *m_joined_made : m_joined ? *m_joined : JoinedDestination();
+    return task->destination_path;
 }
 
 void TaskListController::AddFilesFromDialog()
@@ -314,6 +377,7 @@ int TaskListController::ImportDisc(const platform::DriveSources &sources)
 
 void TaskListController::RemoveSelected()
 {
+    m_joined_made.reset();
     for (;;) {
         const auto selected = m_host.SelectedRows();
         if (selected.empty())
@@ -328,6 +392,7 @@ void TaskListController::RemoveSelected()
 
 void TaskListController::RemoveAll()
 {
+    m_joined_made.reset();
     while (m_tasks.Count() > 0) {
         m_tasks.Remove(0);
         m_host.DeleteRow(0);
@@ -381,13 +446,18 @@ void TaskListController::MoveSelected(Direction direction)
     const std::vector<int> after = MovedSelection(direction);
     if (after.empty())
         return;
+    m_joined_made.reset();
     std::vector<bool> selected = SelectionMask();
     PassSelectedRows(selected, direction == Direction::Up,
                      [this](int from, int to) { m_tasks.Move(from, to); });
     const int first = std::min(before.front(), after.front());
     const int last = std::max(before.back(), after.back());
-    for (int row = first; row <= last; ++row)
-        RefreshRow(row);
+    // A merged batch is named after its first row, which every row shows.
+    if (m_app.merge_flag && first == 0)
+        RefreshAllRows();
+    else
+        for (int row = first; row <= last; ++row)
+            RefreshRow(row);
     m_host.SelectRows(after);
     m_host.UpdateButtonStates();
 }
@@ -408,7 +478,7 @@ void TaskListController::RefreshRow(int index)
     m_host.SetCell(index, 1, duration);
     m_host.SetCell(index, 2, duration);
     m_host.SetCell(index, 3, EstimatedSizeText(*task));
-    m_host.SetCell(index, 4, platform::FileNameOf(task->destination_path));
+    m_host.SetCell(index, 4, platform::FileNameOf(ShownDestination(index)));
     // The total is summed where the summary is shown, once for a whole refresh, not per row.
     if (index == m_tasks.Count() - 1)
         ShowSummary(0);
@@ -416,8 +486,11 @@ void TaskListController::RefreshRow(int index)
 
 void TaskListController::RefreshAllRows()
 {
+    if (m_app.merge_flag && m_tasks.Count() > 1)
+        m_joined = JoinedDestination();
     for (int i = 0; i < m_tasks.Count(); ++i)
         RefreshRow(i);
+    m_joined.reset();
     m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
 }
 

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,12 @@ public:
 
     TaskListController(TaskList &tasks, TaskListHost &host, const ConverterApp &app,
                        MainState &state, const Texts &texts);
+    /// For a front end without a window: the list has no rows to show (HeadlessListHost).
+    TaskListController(TaskList &tasks, SessionHost &front_end, const ConverterApp &app,
+                       MainState &state, const Texts &texts);
+    ~TaskListController();
+    TaskListController(const TaskListController &) = delete;
+    TaskListController &operator=(const TaskListController &) = delete;
 
     void SetTickSource(TickFn tick) { m_tick = std::move(tick); }
     void SetFileAddedHook(AddedFn hook) { m_on_added = std::move(hook); }
@@ -62,6 +70,19 @@ public:
     /// Moves every task's output into folder (ending with '/') under its source's name and the
     /// profile's type, named again as SettleDestinations does.
     void MoveDestinationsTo(const std::string &folder);
+    /// rows' tasks took another profile, settings or folder: their outputs are named again
+    /// (when renamed), the window drops the last run's marks on them, and the rows and the
+    /// summary show them anew.
+    enum class Renamed { No, Yes };
+    void TasksChanged(const std::vector<int> &rows, Renamed renamed);
+    /// 0 .. Count() - 1.
+    std::vector<int> EveryRow() const;
+    /// What row's Destination shows: its own output, or with Merge ticked (and more than one
+    /// task) the joined output every task goes into, named as the merged run will name it.
+    std::string ShownDestination(int row) const;
+    /// A merged run made path: the rows show it, not the name a next run would take, until
+    /// the list or its tasks change.
+    void NoteJoinedOutput(std::string path) { m_joined_made = std::move(path); }
     void RefreshRow(int index);
     void RefreshAllRows();
     void AfterListChange();
@@ -83,10 +104,13 @@ private:
     std::vector<bool> SelectionMask() const;
     void ShowIdleSummary(int position);
     void ShowConvertingSummary(int position);
+    /// The joined output's path, as the merged run will name it.
+    std::string JoinedDestination() const;
     void ScanFolderOnce(const std::string &folder, bool recurse,
                         std::vector<std::pair<uint64_t, uint64_t>> &visited);
 
     TaskList &m_tasks;
+    std::unique_ptr<TaskListHost> m_headless; // the stand-in window of a front end without one
     TaskListHost &m_host;
     const ConverterApp &m_app;
     MainState &m_state;
@@ -94,6 +118,10 @@ private:
     TickFn m_tick;
     AddedFn m_on_added;
     std::string m_dialog_start; // where the file dialog opens next
+    // The joined output's path while RefreshAllRows shows it on every row: named once, not
+    // once per row.
+    std::optional<std::string> m_joined;
+    std::optional<std::string> m_joined_made;
 };
 
 } // namespace quillet

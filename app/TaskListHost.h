@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/Prompter.h"
+#include "app/SessionHost.h"
 
 #include <optional>
 #include <string>
@@ -11,11 +11,12 @@
 namespace quillet {
 
 /**
- * What the task-list operations need of the window that shows the list: its rows and selection,
- * the wait cursor, the file and folder dialogs, the summary under the list and the split list's
- * choice. The main window implements it; the command-line front end and the tests have their own.
+ * What the task-list operations need of the window that shows the list, beyond what any front
+ * end gives (SessionHost): its rows and selection, the button states, the wait cursor, the file
+ * and folder dialogs and the summary bar. The main window implements it; a front end without a
+ * window gives the controller its SessionHost alone (HeadlessListHost stands in for the rows).
  */
-class TaskListHost : public Prompter
+class TaskListHost : public SessionHost
 {
 public:
     /// Adds a row at index whose first cell holds first_cell; the other cells are empty.
@@ -32,6 +33,9 @@ public:
     {
         SelectOnly(rows.empty() ? -1 : rows.back());
     }
+    /// A window that marks rows with what a run made of them drops the marks of rows, whose
+    /// tasks have changed since.
+    virtual void ClearOutcomeMarks(const std::vector<int> &rows) { (void)rows; }
     /// Enables and disables the window's controls for the list, selection and converting state.
     virtual void UpdateButtonStates() = 0;
     virtual void SetWaitCursor(bool on) = 0;
@@ -45,16 +49,11 @@ public:
                                                     std::string_view instruction)
         = 0;
 
-    /// The summary under the list: its caption and the bar position (0..100).
-    virtual void SetSummary(std::string_view caption) = 0;
+    /// The summary bar's position (0..100).
     virtual void SetSummaryPosition(int position) = 0;
     /// Idle, after the summary: the disc's fill in percent when the batch needs more than the
     /// disc holds (above 100), else 0. A bar can show the part beyond the disc; others need not.
     virtual void SetDiscOverflow(int percent) { (void)percent; }
-
-    /// The split list's selected entry text and the custom split size.
-    virtual std::string SplitChoiceText() const = 0;
-    virtual int CustomSplitSizeMb() const = 0;
 };
 
 } // namespace quillet

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/MainState.h"
-#include "app/TaskListHost.h"
+#include "app/SessionHost.h"
 #include "core/RunObserver.h"
 #include "core/TaskResult.h"
 #include "texts/Texts.h"
@@ -20,12 +20,13 @@ class TaskListController;
 namespace quillet::cli {
 
 /**
- * The terminal in place of the main window: the task list without rows, the summary line as a
- * progress line on standard error (the whole batch's percentage and time left, and the outputs
- * being written), messages on standard error, finished outputs on standard
- * output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel button.
+ * The terminal in place of the main window: a session without a window (the task list shows no
+ * rows, see HeadlessListHost), the summary line as a progress line on standard error (the whole
+ * batch's percentage and time left, and the outputs being written), messages on standard
+ * error, finished outputs on standard output, and Ctrl+C (or SIGHUP, SIGTERM) as the Cancel
+ * button.
  */
-class CliFrontEnd final : public TaskListHost, public RunObserver
+class CliFrontEnd final : public SessionHost, public RunObserver
 {
 public:
     explicit CliFrontEnd(MainState &state);
@@ -59,21 +60,8 @@ public:
     /// The first stop signal that came, or 0.
     static int InterruptSignal();
 
-    // TaskListHost
-    void InsertRow(int, std::string_view) override { }
-    void SetCell(int, int, std::string_view) override { }
-    void DeleteRow(int) override { }
-    std::vector<int> SelectedRows() const override { return {}; }
-    void SelectOnly(int) override { }
-    void UpdateButtonStates() override { }
-    void SetWaitCursor(bool) override { }
-    std::vector<std::string> ChooseFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> ChooseFolder(std::string_view, std::string_view) override
-    {
-        return std::nullopt;
-    }
+    // SessionHost
     void SetSummary(std::string_view caption) override;
-    void SetSummaryPosition(int) override { }
     std::string SplitChoiceText() const override { return m_split; }
     int CustomSplitSizeMb() const override { return m_custom_mb; }
 

@@ -64,43 +64,141 @@ std::string UsageText()
            "SIGTERM.\n";
 }
 
+namespace {
+
+// Long-only options get values past any character a short option could have.
+enum : int {
+    kMerge = 256,
+    kSplit,
+    kSplitSize,
+    kAudioTracks,
+    kSubtitle,
+    kExtractSubtitles,
+    kDisc,
+    kSummary,
+    kJson,
+    kQueue,
+    kListProfiles,
+    kProbe,
+};
+
+constexpr option kLongOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"profile", required_argument, nullptr, 'p'},
+    {"output", required_argument, nullptr, 'o'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"merge", no_argument, nullptr, kMerge},
+    {"split", required_argument, nullptr, kSplit},
+    {"split-size", required_argument, nullptr, kSplitSize},
+    {"audio-tracks", required_argument, nullptr, kAudioTracks},
+    {"subtitle", required_argument, nullptr, kSubtitle},
+    {"extract-subtitles", no_argument, nullptr, kExtractSubtitles},
+    {"disc", no_argument, nullptr, kDisc},
+    {"summary", no_argument, nullptr, kSummary},
+    {"json", no_argument, nullptr, kJson},
+    {"queue", required_argument, nullptr, kQueue},
+    {"list-profiles", no_argument, nullptr, kListProfiles},
+    {"probe", no_argument, nullptr, kProbe},
+    {nullptr, 0, nullptr, 0},
+};
+
+/// --profile FILE.ini:SECTION; empty, or why the value is refused.
+std::string ReadProfile(const std::string &value, CliOptions &o)
+{
+    const auto colon = value.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == value.size())
+        return "--profile takes FILE.ini:SECTION, not \"" + value + "\"";
+    o.profile_file = value.substr(0, colon);
+    o.profile_section = value.substr(colon + 1);
+    return {};
+}
+
+/// --audio-tracks N[,N...], each from 1.
+std::string ReadTracks(const std::string &value, CliOptions &o)
+{
+    for (std::size_t start = 0;;) {
+        const auto comma = value.find(',', start);
+        const auto length = comma == std::string::npos ? std::string::npos : comma - start;
+        int n = 0;
+        if (!ParseInt(value.substr(start, length), n) || n < 1)
+            return "--audio-tracks takes track numbers from 1, such as 1,3";
+        o.audio_tracks.push_back(n);
+        if (comma == std::string::npos)
+            return {};
+        start = comma + 1;
+    }
+}
+
+/// Takes one option that getopt_long has read (value: its argument, or empty); empty, or why
+/// it is refused.
+std::string ReadOption(int option, const std::string &value, CliOptions &o)
+{
+    switch (option) {
+    case 'h':
+        o.mode = CliOptions::Mode::Help;
+        return {};
+    case 'p':
+        return ReadProfile(value, o);
+    case 'o':
+        o.output_dir = value;
+        return value.empty() ? "--output needs a folder" : "";
+    case 'j':
+        if (!ParseInt(value, o.jobs) || o.jobs < 0 || o.jobs > kMaxJobs)
+            return "--jobs takes a number of files at once from 1 to 64, or 0 to let "
+                   "quillet-cli choose";
+        return {};
+    case kSplitSize:
+        if (!ParseInt(value, o.split_size_mb) || o.split_size_mb < 1 || o.split_size_mb > 100000)
+            return "--split-size takes a whole number of megabytes from 1 to 100000";
+        return {};
+    case kAudioTracks:
+        return ReadTracks(value, o);
+    case kQueue:
+        o.queue_file = value;
+        return value.empty() ? "--queue needs a file" : "";
+    case kSplit:
+        o.split = value;
+        return {};
+    case kSubtitle:
+        o.subtitle = value;
+        return {};
+    case kListProfiles:
+        o.mode = CliOptions::Mode::ListProfiles;
+        return {};
+    case kProbe:
+        o.mode = CliOptions::Mode::Probe;
+        return {};
+    default:
+        break;
+    }
+    // The switches.
+    for (auto [flag, field] : {std::pair{kMerge, &CliOptions::merge},
+                               {kExtractSubtitles, &CliOptions::extract_subtitles},
+                               {kDisc, &CliOptions::disc},
+                               {kSummary, &CliOptions::summary},
+                               {kJson, &CliOptions::json}})
+        if (option == flag) {
+            o.*field = true;
+            return {};
+        }
+    return "unknown option";
+}
+
+/// Why getopt_long stopped at typed: a missing value (':'), a value given to an option that
+/// takes none, or an option it does not know ('?').
+std::string Refusal(int option, const std::string &typed)
+{
+    if (option == ':')
+        return "option " + typed + " needs a value";
+    if (optopt != 0 && typed.find('=') != std::string::npos)
+        return "option " + typed.substr(0, typed.find('=')) + " takes no value";
+    return "unknown option " + typed;
+}
+
+} // namespace
+
 CliOptions ParseCliOptions(const std::vector<std::string> &args)
 {
-    // Long-only options get values past any character a short option could have.
-    enum : int {
-        kMerge = 256,
-        kSplit,
-        kSplitSize,
-        kAudioTracks,
-        kSubtitle,
-        kExtractSubtitles,
-        kDisc,
-        kSummary,
-        kJson,
-        kQueue,
-        kListProfiles,
-        kProbe,
-    };
-    static const option kLongOptions[] = {
-        {"help", no_argument, nullptr, 'h'},
-        {"profile", required_argument, nullptr, 'p'},
-        {"output", required_argument, nullptr, 'o'},
-        {"jobs", required_argument, nullptr, 'j'},
-        {"merge", no_argument, nullptr, kMerge},
-        {"split", required_argument, nullptr, kSplit},
-        {"split-size", required_argument, nullptr, kSplitSize},
-        {"audio-tracks", required_argument, nullptr, kAudioTracks},
-        {"subtitle", required_argument, nullptr, kSubtitle},
-        {"extract-subtitles", no_argument, nullptr, kExtractSubtitles},
-        {"disc", no_argument, nullptr, kDisc},
-        {"summary", no_argument, nullptr, kSummary},
-        {"json", no_argument, nullptr, kJson},
-        {"queue", required_argument, nullptr, kQueue},
-        {"list-profiles", no_argument, nullptr, kListProfiles},
-        {"probe", no_argument, nullptr, kProbe},
-        {nullptr, 0, nullptr, 0},
-    };
-
     // getopt_long permutes its vector, so it gets a copy; optind = 0 starts it afresh (the
     // parser keeps its state in globals, and the tests parse many command lines).
     std::vector<std::string> words(args);
@@ -114,99 +212,13 @@ CliOptions ParseCliOptions(const std::vector<std::string> &args)
     opterr = 0;
 
     CliOptions o;
-    auto fail = [&o](std::string text) {
-        o.error = std::move(text);
-        return o;
-    };
-    for (;;) {
-        const int c = getopt_long(argc, argv.data(), ":hp:o:j:", kLongOptions, nullptr);
-        if (c == -1)
-            break;
-        const std::string value = optarg != nullptr ? optarg : "";
+    for (int c; (c = getopt_long(argc, argv.data(), ":hp:o:j:", kLongOptions, nullptr)) != -1;) {
         // getopt_long has moved the words it read before optind (argv is permuted, words not).
         const std::string typed = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-        switch (c) {
-        case 'h':
-            o.mode = CliOptions::Mode::Help;
-            break;
-        case 'p': {
-            const auto colon = value.find(':');
-            if (colon == std::string::npos || colon == 0 || colon + 1 == value.size())
-                return fail("--profile takes FILE.ini:SECTION, not \"" + value + "\"");
-            o.profile_file = value.substr(0, colon);
-            o.profile_section = value.substr(colon + 1);
-            break;
-        }
-        case 'o':
-            if (value.empty())
-                return fail("--output needs a folder");
-            o.output_dir = value;
-            break;
-        case 'j':
-            if (!ParseInt(value, o.jobs) || o.jobs < 0 || o.jobs > kMaxJobs)
-                return fail("--jobs takes a number of files at once from 1 to 64, or 0 to let "
-                            "quillet-cli choose");
-            break;
-        case kMerge:
-            o.merge = true;
-            break;
-        case kSplit:
-            o.split = value;
-            break;
-        case kSplitSize:
-            if (!ParseInt(value, o.split_size_mb) || o.split_size_mb < 1
-                || o.split_size_mb > 100000)
-                return fail("--split-size takes a whole number of megabytes from 1 to 100000");
-            break;
-        case kAudioTracks:
-            for (std::size_t start = 0;;) {
-                const auto comma = value.find(',', start);
-                int n = 0;
-                if (!ParseInt(value.substr(start,
-                                           comma == std::string::npos ? std::string::npos
-                                                                      : comma - start),
-                              n)
-                    || n < 1)
-                    return fail("--audio-tracks takes track numbers from 1, such as 1,3");
-                o.audio_tracks.push_back(n);
-                if (comma == std::string::npos)
-                    break;
-                start = comma + 1;
-            }
-            break;
-        case kSubtitle:
-            o.subtitle = value;
-            break;
-        case kExtractSubtitles:
-            o.extract_subtitles = true;
-            break;
-        case kDisc:
-            o.disc = true;
-            break;
-        case kSummary:
-            o.summary = true;
-            break;
-        case kJson:
-            o.json = true;
-            break;
-        case kQueue:
-            if (value.empty())
-                return fail("--queue needs a file");
-            o.queue_file = value;
-            break;
-        case kListProfiles:
-            o.mode = CliOptions::Mode::ListProfiles;
-            break;
-        case kProbe:
-            o.mode = CliOptions::Mode::Probe;
-            break;
-        case ':':
-            return fail("option " + typed + " needs a value");
-        default: // '?': an option we do not know, or a value given to one that takes none
-            if (optopt != 0 && typed.find('=') != std::string::npos)
-                return fail("option " + typed.substr(0, typed.find('=')) + " takes no value");
-            return fail("unknown option " + typed);
-        }
+        o.error = c == ':' || c == '?' ? Refusal(c, typed)
+                                       : ReadOption(c, optarg != nullptr ? optarg : "", o);
+        if (!o.error.empty())
+            return o;
     }
     for (int i = optind; i < argc; ++i)
         o.files.emplace_back(argv[i]);

@@ -43,7 +43,9 @@ MainDialog::MainDialog(ConverterApp &app, LanguageTable &languages, TaskList &ta
     , m_languages(languages)
     , m_tasks(tasks)
     , m_matroska(matroska)
-    , m_controller(tasks, *this, app, m_state, languages)
+    , m_controller(tasks, static_cast<TaskListHost &>(*this), app, m_state, languages)
+    , m_session(tasks, m_controller, app, m_state, *this, languages,
+                SessionController::Remember::Yes)
     , m_driver(*this, languages)
     , m_kept(std::make_unique<BatchStore>(tasks, std::filesystem::path()))
     , m_own_prompter(std::make_unique<MessageBoxPrompter>(this))

@@ -3,6 +3,7 @@
 
 #include "QtTranslations.h"
 #include "app/MainState.h"
+#include "app/SessionController.h"
 #include "app/TaskListController.h"
 #include "app/TaskListHost.h"
 #include "core/ConversionDriver.h"
@@ -140,19 +141,8 @@ public:
     void SelectRows(const std::vector<int> &rows) override;
     /// The Delete key in the list: the selected rows go, as with the Delete button.
     void OnDeleteKey();
-    /// rows' tasks took another profile, settings or folder: their outputs are named again
-    /// (when renamed), the last run's marks go, and the rows and the summary show them anew.
-    enum class Renamed { No, Yes };
-    void TasksChanged(const std::vector<int> &rows, Renamed renamed);
-    std::vector<int> EveryRow() const;
-    /// Whether outputs can be written into folder; if not, says so, naming it.
-    bool OutputFolderWritable(const std::string &folder);
-    /// The Convert button and the list menu's two Converts: refused while the output folder
-    /// cannot be written, instead of failing file by file.
-    void OnConvertButton();
-    void OnConvertSelectedItem();
-    void OnConvertAgainItem();
     void SetDiscOverflow(int percent) override;
+    void ClearOutcomeMarks(const std::vector<int> &rows) override;
 
 private:
     /// The bar's own colours while it shows no overflow (taken when the first one is shown).
@@ -161,6 +151,7 @@ private:
 public:
     // What tests and the later windows reach.
     TaskListController &Controller() { return m_controller; }
+    SessionController &Session() { return m_session; }
     ConversionDriver &Driver() { return m_driver; }
     MainState &State() { return m_state; }
     ConverterApp &App() { return m_app; }
@@ -253,7 +244,6 @@ private:
     void SetConvertFace(bool converting);
     void OpenWithWaitCursor(const std::string &target);
     void StartWithWaitCursor(const std::string &program);
-    OutputPlace CurrentOutputPlace() const;
     QString WindowCaption() const;
     void EndBatchOnDesktop();
     /// Runs a batch of only's tasks (every task when empty).
@@ -266,6 +256,7 @@ private:
     MatroskaBinding &m_matroska;
     MainState m_state;
     TaskListController m_controller;
+    SessionController m_session;
     ConversionDriver m_driver;
     /// The kept batch: what runs made of each task, so Convert does not make a finished row a
     /// second time, written to the state folder once KeepBatch has opened it there.

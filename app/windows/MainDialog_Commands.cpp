@@ -31,7 +31,7 @@ void MainDialog::ConnectCommands()
     connect(m_remove, &QPushButton::clicked, this, &MainDialog::OnRemoveButton);
     connect(m_up, &QPushButton::clicked, this, &MainDialog::OnUp);
     connect(m_down, &QPushButton::clicked, this, &MainDialog::OnDown);
-    connect(m_convert, &QPushButton::clicked, this, &MainDialog::OnConvertButton);
+    connect(m_convert, &QPushButton::clicked, this, &MainDialog::OnConvert);
     connect(m_options, &QPushButton::clicked, this, &MainDialog::OnOptions);
     connect(m_audio, &QPushButton::clicked, this, &MainDialog::OnAudioTrack);
     connect(m_subtitle, &QPushButton::clicked, this, &MainDialog::OnSubtitle);
@@ -170,9 +170,9 @@ QMenu *MainDialog::BuildListMenu()
     item(CataloguedKey("MAIN_DLG", "strListRemoveAllInfo"), &MainDialog::OnRemoveAll,
          one && !converting);
     menu->addSeparator();
-    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelectedItem,
+    item(CataloguedKey("MAIN_DLG", "strListConvertInfo"), &MainDialog::OnConvertSelected,
          one && !converting);
-    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgainItem,
+    item(CataloguedKey("MAIN_DLG", "strListConvertAgainInfo"), &MainDialog::OnConvertAgain,
          one && !converting);
     menu->addSeparator();
     item(CataloguedKey("MAIN_DLG", "strListAudioTrackInfo"), &MainDialog::OnAudioTrack, one);

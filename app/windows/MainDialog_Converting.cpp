@@ -106,27 +106,10 @@ void MainDialog::OnConvertAgain()
 
 void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
 {
-    RunRequest request;
-    request.split_choice = m_sizes->SelectedText();
-    request.custom_split_mb = m_sizes->CustomSizeMb();
-    request.output_folder = m_app.OutputFolder();
-    request.program_folder = m_app.ProgramFolder();
-    // Rows chosen from the list menu are converted on their own, never merged with the rest.
-    request.merge = m_app.merge_flag && only.empty();
-    request.current_profile = m_state.current_profile;
-    request.only = only;
-    request.kept_batch = m_kept.get();
-    request.simultaneous_jobs = SimultaneousJobs();
-    // An output made into another folder is not what the user asks for now.
-    const std::filesystem::path folder = std::filesystem::path(request.output_folder).parent_path();
-    for (const auto &task : m_tasks) {
-        const TaskFacts *facts = m_kept->Facts(*task);
-        if (facts && facts->run.made
-            && std::filesystem::path(facts->run.made->path).parent_path() != folder)
-            m_kept->ConvertAgain(*task);
-    }
-    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
-    request.total_estimated_mb = m_state.total_size_mb;
+    const std::optional<RunRequest> request
+        = m_session.PrepareRun(only, m_kept.get(), SimultaneousJobs());
+    if (!request)
+        return;
     m_batch = DesktopBatch{};
     // Tasks the kept batch has already made are reported, not run: they are not expected to
     // give an output, and a missing one is no failure.
@@ -138,8 +121,8 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
         if (asked && !(facts && facts->run.made))
             ++converted;
     }
-    m_batch.runs_expected = request.merge && converted > 1 ? 1 : converted;
-    m_batch.output_folder = request.output_folder;
+    m_batch.runs_expected = request->merge && converted > 1 ? 1 : converted;
+    m_batch.output_folder = request->output_folder;
     const auto is_converted = [&](std::size_t row) {
         return only.empty()
             || std::find(only.begin(), only.end(), m_tasks.Get(static_cast<int>(row)))
@@ -149,8 +132,10 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
     for (int row = 0; row < m_tasks.Count(); ++row)
         if (is_converted(static_cast<std::size_t>(row)))
             m_list->SetOutcome(row, TaskListView::Outcome::None, QString());
-    const RunOutcome outcome = m_driver.Convert(m_tasks, request);
+    const RunOutcome outcome = m_driver.Convert(m_tasks, *request);
     // The rows show the names the outputs were given.
+    if (request->merge && !outcome.outputs.empty())
+        m_controller.NoteJoinedOutput(outcome.outputs.front());
     if (outcome.started)
         m_controller.RefreshAllRows();
     // Marked after the refresh, which rewrites the cells' own tooltips.

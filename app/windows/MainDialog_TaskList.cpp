@@ -61,7 +61,7 @@ void MainDialog::SetCell(int row, int column, std::string_view text)
         if (column == 0)
             item->setToolTip(0, FromUtf8(task->source_path));
         else if (column == 4)
-            item->setToolTip(4, FromUtf8(task->destination_path));
+            item->setToolTip(4, FromUtf8(m_controller.ShownDestination(row)));
     }
 }
 
@@ -205,15 +205,10 @@ void MainDialog::OnDeleteKey()
         OnRemoveSelected();
 }
 
-void MainDialog::TasksChanged(const std::vector<int> &rows, Renamed renamed)
+void MainDialog::ClearOutcomeMarks(const std::vector<int> &rows)
 {
-    if (renamed == Renamed::Yes)
-        m_controller.SettleDestinations(rows);
-    // A mark says what a run made of the task as it was; it would now tell of another output.
     for (int row : rows)
         m_list->SetOutcome(row, TaskListView::Outcome::None, QString());
-    m_controller.RefreshAllRows();
-    m_controller.ShowSummary(0);
 }
 
 void MainDialog::OnListSelectionChanged()

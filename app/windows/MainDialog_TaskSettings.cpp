@@ -31,7 +31,7 @@ void MainDialog::OnOptions()
     if (result.outcome == ProfileSettingsResult::Outcome::SavedAs)
         UseSavedAsProfile(edited);
     if (!m_app.apply_to_all_flag) {
-        TasksChanged({result.refresh_row}, Renamed::No);
+        m_controller.TasksChanged({result.refresh_row}, TaskListController::Renamed::No);
         return;
     }
     // "Apply to All" is ticked: every task takes what the sheet gave the one it opened on, each
@@ -40,7 +40,7 @@ void MainDialog::OnOptions()
     for (int i = 0; i < m_tasks.Count(); ++i)
         if (i != result.refresh_row)
             sheet::ApplySheetResultToTask(*m_tasks.Get(i), settings);
-    TasksChanged(EveryRow(), Renamed::No);
+    m_controller.TasksChanged(m_controller.EveryRow(), TaskListController::Renamed::No);
 }
 
 // The audio track and subtitle choices show in no cell of the row (the estimated size counts

@@ -184,6 +184,24 @@ TEST(TaskListController, totalsFollowRemovalsAndMoves)
     EXPECT_EQ(f.host.summary, "Please Add File(s)");
 }
 
+// Every row of a merged batch shows the joined output, which is named after the first row.
+TEST(TaskListController, mergedRowsShowTheJoinedOutputNamedAfterTheFirstRow)
+{
+    Fixture f;
+    f.app.merge_flag = true;
+    for (const char *name : {"a.avi", "b.avi", "c.avi"})
+        f.controller.AddSourceFile(WriteFile(f.media.path() / name, "x").string());
+    for (std::size_t row = 0; row < 3; ++row)
+        EXPECT_EQ(f.host.rows[row][4], "a (joined).mp4") << row;
+    f.host.selected = {1};
+    f.controller.MoveSelectedUp();
+    for (std::size_t row = 0; row < 3; ++row)
+        EXPECT_EQ(f.host.rows[row][4], "b (joined).mp4") << row;
+    f.app.merge_flag = false;
+    f.controller.RefreshAllRows();
+    EXPECT_EQ(f.host.rows[2][4], "c.mp4");
+}
+
 TEST(TaskListController, summaryShowsTotalsAndDiscFill)
 {
     Fixture f;

@@ -3,6 +3,8 @@
 #include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
+#include "app/RegistryAccess.h"
+#include "texts/StoredLanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -191,4 +193,44 @@ TEST(CliProgram, postProcessingAddsTheOutputToTheLibrary)
     const auto copied = home.path() / "library" / "My \"Best\" Song.m4a";
     ASSERT_TRUE(std::filesystem::exists(copied));
     EXPECT_EQ(ReadFile(copied), ReadFile(output));
+}
+
+// An output folder that cannot be written to is refused before anything is probed, in the words
+// the window uses, from the language folder the converter's settings name (the program ignored
+// that setting and read the default folder).
+TEST(CliProgram, anOutputFolderThatCannotBeWrittenIsRefusedInTheConvertersLanguage)
+{
+    TempDir home;
+    const std::string source = WriteFile(home.path() / "a.mp4", "never probed").string();
+    const std::filesystem::path own = home.path() / "own language";
+    std::filesystem::create_directories(own);
+    std::string german = ReadFile(ProgramDir() / "language" / "tesk" / "german.ini");
+    const std::string key = "strFolderNotWritableInfo=";
+    const auto at = german.find(key) + key.size();
+    german.replace(at, german.find('\n', at) - at, "Eigener Ordner: %s ist zu.");
+    WriteFile(own / "german.ini", german);
+
+    struct Case
+    {
+        bool own_folder;
+        std::string told;
+    };
+    for (const Case &c : {Case{false, "The folder /proc/ cannot be written to."},
+                          Case{true, "Eigener Ordner: /proc/ ist zu."}}) {
+        if (c.own_folder) {
+            const quillet::RegistryAccess settings{
+                quillet::platform::SettingsStore(home.file("settings"))};
+            // The folder is stored relative to the program folder, as the window stores it.
+            const std::string relative
+                = std::filesystem::relative(own, ProgramDir()).generic_string();
+            settings.WriteText(quillet::kProgramSettingsKey, "languagefolder",
+                               "/" + relative + "/");
+            settings.WriteText(quillet::kProgramSettingsKey, "language", "Deutsch (German)");
+        }
+        const auto run
+            = RunCommand({Cli(), "-p", kFastProfile, "-o", "/proc", source}, Environment(home));
+        EXPECT_EQ(run.exit_code, 2) << run.err;
+        EXPECT_NE(run.err.find(c.told), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty());
+    }
 }
