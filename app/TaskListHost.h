@@ -55,6 +55,13 @@ public:
     /// The split list's selected entry text and the custom split size.
     virtual std::string SplitChoiceText() const = 0;
     virtual int CustomSplitSizeMb() const = 0;
+
+    /// What a sample encode measured of row's output, for its task as it is now; none until then.
+    virtual std::optional<double> MeasuredBytes(int row) const { return (void)row, std::nullopt; }
+    /// Idle, after the summary was shown: the list, a profile or the split choice may have changed.
+    virtual void IdleSummaryShown() { }
+    /// Idle, with the summary: what the summary is too short to say in full (empty: nothing).
+    virtual void SetSummaryTip(std::string_view text) { (void)text; }
 };
 
 } // namespace quillet

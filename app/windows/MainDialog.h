@@ -359,6 +359,9 @@ private:
 
     QTimer m_kept_timer;
     bool m_kept_sync_due = false;
+
+    // The plan's words for the summary bar (MainDialog_Estimates.cpp).
+    void SetSummaryTip(std::string_view text) override;
 };
 
 } // namespace quillet
