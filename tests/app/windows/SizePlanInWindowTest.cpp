@@ -127,3 +127,28 @@ TEST(SizePlanInWindow, aSmallSizeShowsThePlannedSizesAndOneTooSmallTheRefusal)
     EXPECT_NE(bar->GradientColors().back(), kOverflowRed);
     EXPECT_TRUE(bar->toolTip().isEmpty());
 }
+
+// A profile outside the disc family limits each output on its own: the driver refuses the one
+// file that cannot fit and converts the rest, and the window names it as the driver will.
+TEST(SizePlanInWindow, withALimitOnEachOutputTheFileThatCannotFitIsNamed)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    UseProfile(w, "hd_wmv.ini", "HD WMV (1280x720)");
+    AddCopies(h, {"short.mp4"}, GeneratedClip("plan.mp4", 2.0));
+    AddCopies(h, {"long.mp4"}, GeneratedClip("long.mp4", 5.0));
+    const double short_estimate_mb = CellMb(w, 0);
+    ChooseCustom(w, 1);
+    const CGradientProgress *bar = w.ProgressBar();
+    EXPECT_LT(CellMb(w, 0), short_estimate_mb);
+    EXPECT_EQ(bar->GradientColors().back(), kOverflowRed);
+    EXPECT_TRUE(bar->toolTip().startsWith(QStringLiteral("long.mp4: This file needs at least ")))
+        << bar->toolTip().toStdString();
+
+    h.prompter.told.clear();
+    w.Driver().SetEngine([](int, char **, ProgressCallback) { return DOLMAR_OK; });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    ASSERT_FALSE(h.prompter.told.empty());
+    EXPECT_TRUE(QString::fromStdString(h.prompter.told.back()).contains(bar->toolTip()))
+        << h.prompter.told.back();
+}
