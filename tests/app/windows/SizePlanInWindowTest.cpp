@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a Convert will aim for, shown before it: the batch planned onto a disc size.
+// What a Convert will aim for, shown before it: the batch planned onto a disc size, and the sizes
+// sample encodes measure while the window is idle.
 #include "CCustomSizeDlg.h"
 #include "CGradientProgress.h"
 #include "CMediaSizeList.h"
@@ -11,6 +12,11 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -151,4 +157,130 @@ TEST(SizePlanInWindow, withALimitOnEachOutputTheFileThatCannotFitIsNamed)
     ASSERT_FALSE(h.prompter.told.empty());
     EXPECT_TRUE(QString::fromStdString(h.prompter.told.back()).contains(bar->toolTip()))
         << h.prompter.told.back();
+}
+
+namespace {
+
+// VP9 at a constant quality: the model can only guess its size.
+constexpr const char *kWebFile = "web.ini";
+constexpr const char *kVp9Section = "Web WebM VP9 Full HD (1920x1080)";
+
+/**
+ * The real engine for sample encodes, each run held at its first report until the test lets it
+ * go (runs are let go in the order they started), and what each run returned.
+ */
+class HeldSampleEngine
+{
+public:
+    std::atomic<int> started{0};
+    std::atomic<int> let_go{0};
+    std::atomic<int> ended{0};
+    std::atomic<bool> on_window_thread{false};
+
+    ConversionDriver::EngineFn Fn(std::thread::id window_thread)
+    {
+        return [this, window_thread](int argc, char **argv, ProgressCallback report) {
+            on_window_thread = on_window_thread || std::this_thread::get_id() == window_thread;
+            s_self = this;
+            s_run = ++started;
+            s_report = report;
+            const int result = ffmain(argc, argv, &Held);
+            std::lock_guard lock(m_mutex);
+            m_results.push_back(result);
+            ++ended;
+            return result;
+        };
+    }
+    int Result(std::size_t run)
+    {
+        std::lock_guard lock(m_mutex);
+        return run < m_results.size() ? m_results[run] : -12345;
+    }
+
+private:
+    static int Held(const char *message, double position)
+    {
+        // Bounded, so a window that never lets go fails the test instead of hanging it.
+        for (int i = 0; i < 6000 && position >= 0 && s_self->let_go < s_run; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return s_report(message, position);
+    }
+    static thread_local HeldSampleEngine *s_self;
+    static thread_local int s_run;
+    static thread_local ProgressCallback s_report;
+    std::mutex m_mutex;
+    std::vector<int> m_results;
+};
+
+thread_local HeldSampleEngine *HeldSampleEngine::s_self = nullptr;
+thread_local int HeldSampleEngine::s_run = 0;
+thread_local ProgressCallback HeldSampleEngine::s_report = nullptr;
+
+bool WaitFor(const std::function<bool()> &condition)
+{
+    return QTest::qWaitFor(condition, 120000);
+}
+
+} // namespace
+
+TEST(SamplesInWindow, aGuessIsMeasuredOffTheWindowsThreadAndShownInTheRowAndTheTotals)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    UseProfile(w, kWebFile, kVp9Section);
+    HeldSampleEngine engine;
+    engine.let_go = 1000;
+    w.SetSampleEngine(engine.Fn(std::this_thread::get_id()));
+    AddCopies(h, {"crf.mp4"}, GeneratedClip("crf.mp4", 1.0));
+    EXPECT_TRUE(SizeCell(w, 0).startsWith(QLatin1Char('~'))) << SizeCell(w, 0).toStdString();
+
+    ASSERT_TRUE(WaitFor([&] { return !SizeCell(w, 0).startsWith(QLatin1Char('~')); }));
+    EXPECT_FALSE(engine.on_window_thread);
+    EXPECT_EQ(engine.Result(0), DOLMAR_OK);
+    EXPECT_GT(CellMb(w, 0), 0);
+    EXPECT_TRUE(w.ProgressBar()->Caption().contains(QStringLiteral(": ") + SizeCell(w, 0)))
+        << w.ProgressBar()->Caption().toStdString();
+    EXPECT_FALSE(w.Sampling());
+}
+
+TEST(SamplesInWindow, removingTheTaskOrConvertingStopsItsMeasureAndTheRestIsMeasuredAfter)
+{
+    WindowHarness h;
+    MainDialog &w = h.Start();
+    UseProfile(w, kWebFile, kVp9Section);
+    HeldSampleEngine engine;
+    w.SetSampleEngine(engine.Fn(std::this_thread::get_id()));
+    AddCopies(h, {"first.mp4", "second.mp4"}, GeneratedClip("crf.mp4", 1.0));
+
+    // The first task goes while its sample is held inside the engine: the window still answers.
+    ASSERT_TRUE(WaitFor([&] { return engine.started == 1; }));
+    ClickRow(w, 0);
+    w.OnRemoveSelected();
+    engine.let_go = 1;
+    ASSERT_TRUE(WaitFor([&] { return engine.ended == 1; }));
+    EXPECT_EQ(engine.Result(0), DOLMAR_STOPPED);
+    ASSERT_EQ(w.ListView()->topLevelItemCount(), 1);
+    EXPECT_EQ(w.ListView()->topLevelItem(0)->text(0), QStringLiteral("second.mp4"));
+    EXPECT_TRUE(SizeCell(w, 0).startsWith(QLatin1Char('~')));
+
+    // Convert while the second one's sample is held: the batch stops it before it goes on.
+    ASSERT_TRUE(WaitFor([&] { return engine.started == 2; }));
+    bool sampling_when_converting = false;
+    bool stopped_during_batch = false;
+    w.Driver().SetEngine([&](int, char **, ProgressCallback) {
+        sampling_when_converting = w.Sampling();
+        stopped_during_batch = QTest::qWaitFor([&] { return !w.Sampling(); }, 60000);
+        engine.let_go = 2;
+        QTest::qWaitFor([&] { return engine.ended == 2; }, 60000);
+        return DOLMAR_OK;
+    });
+    QTest::mouseClick(w.ConvertButton(), Qt::LeftButton);
+    EXPECT_TRUE(sampling_when_converting);
+    EXPECT_TRUE(stopped_during_batch);
+    EXPECT_EQ(engine.Result(1), DOLMAR_STOPPED);
+
+    // Idle again, the task left is measured.
+    engine.let_go = 1000;
+    ASSERT_TRUE(WaitFor([&] { return !SizeCell(w, 0).startsWith(QLatin1Char('~')); }));
+    EXPECT_EQ(engine.Result(2), DOLMAR_OK);
 }
