@@ -5,9 +5,12 @@
 #include "app/HeadlessListHost.h"
 #include "core/ArgumentBuilder.h"
 #include "core/ExtensionList.h"
+#include "core/ListPlan.h"
 #include "core/MediaProbe.h"
 #include "core/OutputPath.h"
 #include "core/ProfileApplier.h"
+#include "core/SizeModel.h"
+#include "core/SizeTexts.h"
 #include "core/SplitPresets.h"
 #include "disc/DiscImport.h"
 #include "disc/SplitList.h"
@@ -459,6 +462,8 @@ void TaskListController::MoveSelected(Direction direction)
         for (int row = first; row <= last; ++row)
             RefreshRow(row);
     m_host.SelectRows(after);
+    // A moved row keeps its planned size only through the summary, which reads the plan.
+    ShowSummary(0);
     m_host.UpdateButtonStates();
 }
 
@@ -477,7 +482,7 @@ void TaskListController::RefreshRow(int index)
     m_host.SetCell(index, 0, platform::FileNameOf(task->source_path));
     m_host.SetCell(index, 1, duration);
     m_host.SetCell(index, 2, duration);
-    m_host.SetCell(index, 3, EstimatedSizeText(*task));
+    m_host.SetCell(index, 3, EstimatedSizeText(*task, m_host.MeasuredBytes(index)));
     m_host.SetCell(index, 4, platform::FileNameOf(ShownDestination(index)));
     // The total is summed where the summary is shown, once for a whole refresh, not per row.
     if (index == m_tasks.Count() - 1)
@@ -514,26 +519,83 @@ void TaskListController::ShowIdleSummary(int position)
     m_host.SetSummaryPosition(position);
     if (m_tasks.Count() == 0) {
         m_host.SetSummary(LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strProgressInfoTooltips")));
+        m_host.IdleSummaryShown();
         return;
     }
-    m_state.total_size_mb = TotalEstimatedSizeMb(m_tasks);
     const std::string choice = m_host.SplitChoiceText();
+    // What Convert will aim for, from the budget the driver makes, so the rows, the bar and the
+    // line say what the run will do.
+    const sizing::ListPlan plan = sizing::PlanList(
+        m_tasks, {choice, m_host.CustomSplitSizeMb(), &m_state.current_profile, m_app.merge_flag},
+        m_texts);
+
+    std::vector<sizing::SizeBreakdown> estimates;
+    estimates.reserve(static_cast<std::size_t>(m_tasks.Count()));
+    // The model's sum, which the driver's disc check compares with the disc.
+    m_state.total_size_mb = 0;
+    for (const auto &task : m_tasks) {
+        estimates.push_back(sizing::EstimateSize(sizing::ShapeOf(*task)));
+        m_state.total_size_mb += estimates.back().Total() / sizing::kListMegabyteBytes;
+    }
+    const auto *preset = split::FindDiscPreset(choice);
+    const bool planned = plan.status != sizing::ListPlan::Status::None;
+
+    // Each row shows what its output should come to: its planned size where the plan sets its
+    // rate, else what a sample encode measured, else the model's estimate.
+    double shown_bytes = 0;
+    for (int i = 0; i < m_tasks.Count(); ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        std::optional<double> known = planned ? plan.planned_bytes[index] : std::nullopt;
+        if (!known)
+            known = m_host.MeasuredBytes(i);
+        shown_bytes += known.value_or(estimates[index].Total());
+        m_host.SetCell(i, 3, EstimatedSizeText(estimates[index], known));
+    }
+    if (planned && plan.merged_bytes)
+        shown_bytes = *plan.merged_bytes;
+    const double shown_mb = shown_bytes / sizing::kListMegabyteBytes;
+
     std::string media;
     int overflow = 0;
-    if (const auto *preset = split::FindDiscPreset(choice)) {
-        const double fill = m_state.total_size_mb * 100 / preset->capacity_mb;
-        m_host.SetSummaryPosition(static_cast<int>(std::min(fill, 100.0)));
-        media = LookupKey(m_texts, *SplitList::DisplayKey(choice));
+    const auto fill_text = [&](const std::string &name, double fill) {
         // A full bar looked the same at 176 % as at 100 %: beyond the disc the text says how far.
-        if (fill >= 101) {
-            overflow = static_cast<int>(std::min(fill, 1e6));
-            media
-                = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDiscFillInfo")),
-                             media.c_str(), overflow);
-        }
+        if (fill < 101)
+            return name;
+        overflow = static_cast<int>(std::min(fill, 1e6));
+        return FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strDiscFillInfo")),
+                          name.c_str(), overflow);
+    };
+    const std::string size_name = preset
+        ? LookupKey(m_texts, *SplitList::DisplayKey(choice))
+        : FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strSplitSizeInfo")),
+                     std::to_string(m_host.CustomSplitSizeMb()).c_str());
+    // A disc by its name, Custom by its size.
+    const std::string disc = !planned ? std::string()
+        : preset                      ? plan.capacity->name
+                                      : sizing::FormatSplitSize(plan.capacity->bytes);
+    std::string refusal;
+    if (planned && plan.status == sizing::ListPlan::Status::CannotFit) {
+        refusal = plan.refusal;
+        if (const Task *refused = m_tasks.Get(plan.refused_task))
+            refusal = std::string(platform::FileNameOf(refused->source_path)) + ": " + refusal;
+        // The bar shows how far beyond the disc even the lowest rates go; the driver's words,
+        // too long for the bar, are its tip.
+        media = fill_text(preset ? size_name : disc,
+                          std::max(101.0, plan.needed_bytes * 100 / plan.capacity->bytes));
+    } else if (planned) {
+        const double fill = shown_bytes * 100 / plan.capacity->bytes;
+        m_host.SetSummaryPosition(static_cast<int>(std::min(fill, 100.0)));
+        const auto &text = size_texts::kPlannedToFit;
+        media = plan.status == sizing::ListPlan::Status::Planned
+            ? FormatText(m_texts.LookupFormat(size_texts::kSection, text.key, text.default_text),
+                         disc.c_str())
+            : fill_text(size_name, fill);
+    } else if (preset) {
+        const double fill = shown_mb * 100 / preset->capacity_mb;
+        m_host.SetSummaryPosition(static_cast<int>(std::min(fill, 100.0)));
+        media = fill_text(size_name, fill);
     } else if (choice == split::kCustom) {
-        media = FormatText(LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strSplitSizeInfo")),
-                           std::to_string(m_host.CustomSplitSizeMb()).c_str());
+        media = size_name;
     } else {
         media = LookupKey(m_texts, CataloguedKey("MAIN_DLG", "strSplitNoneInfo"));
     }
@@ -550,8 +612,10 @@ void TaskListController::ShowIdleSummary(int position)
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strTotalSizeInfo")) + ": %0.2f MB | "
         + LookupKeyFormat(m_texts, CataloguedKey("MAIN_DLG", "strMediaType")) + "%s";
     m_host.SetSummary(FormatText(format, m_tasks.Count(), c.hours, c.minutes, c.seconds, c.tenths,
-                                 m_state.total_size_mb, media.c_str()));
+                                 shown_mb, media.c_str()));
     m_host.SetDiscOverflow(overflow);
+    m_host.SetSummaryTip(refusal);
+    m_host.IdleSummaryShown();
 }
 
 void TaskListController::ShowConvertingSummary(int position)

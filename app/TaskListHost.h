@@ -54,6 +54,13 @@ public:
     /// Idle, after the summary: the disc's fill in percent when the batch needs more than the
     /// disc holds (above 100), else 0. A bar can show the part beyond the disc; others need not.
     virtual void SetDiscOverflow(int percent) { (void)percent; }
+
+    /// What a sample encode measured of row's output, for its task as it is now; none until then.
+    virtual std::optional<double> MeasuredBytes(int row) const { return (void)row, std::nullopt; }
+    /// Idle, after the summary was shown: the list, a profile or the split choice may have changed.
+    virtual void IdleSummaryShown() { }
+    /// Idle, with the summary: what the summary is too short to say in full (empty: nothing).
+    virtual void SetSummaryTip(std::string_view text) { (void)text; }
 };
 
 } // namespace quillet

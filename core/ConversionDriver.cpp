@@ -8,6 +8,7 @@
 #include "core/CutRule.h"
 #include "core/DriverConversion.h"
 #include "core/JobWeight.h"
+#include "core/ListPlan.h"
 #include "core/OutputCheck.h"
 #include "core/OutputShape.h"
 #include "core/ProfileValueCheck.h"
@@ -186,7 +187,20 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     RunOutcome outcome;
     if (m_converting)
         return outcome;
-    if (!DiscSizeFits(request)) {
+
+    const bool merged = tasks.Count() > 1 && request.merge;
+    std::vector<bool> converted;
+    for (const auto &task : tasks)
+        converted.push_back(request.only.empty()
+                            || std::find(request.only.begin(), request.only.end(), task.get())
+                                != request.only.end());
+    sizing::RunBudget budget = sizing::BudgetOfRun(
+        tasks, {request.split_choice, request.custom_split_mb, &request.current_profile, merged},
+        converted);
+    const std::string refusal = budget.Refusal(m_texts);
+    // A disc batch whose estimate exceeds the disc is planned onto it at lower rates; the old
+    // refusal stays for one that no plan can fit, or that nothing plans.
+    if (!DiscSizeFits(request) && (!refusal.empty() || !budget.Any())) {
         // A fixed English text and caption, as the merge check's below.
         m_observer.Tell(kDiscTooSmall, "tesk", Prompter::Icon::Exclamation);
         return outcome;
@@ -197,24 +211,14 @@ RunOutcome ConversionDriver::Convert(TaskList &tasks, const RunRequest &request)
     m_observer.SetConverting(true);
     m_observer.ShowProgress(0);
 
-    const bool merged = tasks.Count() > 1 && request.merge;
     if (merged && !MergeCheck(tasks)) {
         m_converting = false;
         m_observer.SetConverting(false);
         m_observer.ShowProgress(0);
         return outcome;
     }
-    sizing::BudgetRequest sizes{request.split_choice, request.custom_split_mb,
-                                &request.current_profile, SameProfile(tasks)};
-    std::vector<bool> converted;
-    for (const auto &task : tasks)
-        converted.push_back(request.only.empty()
-                            || std::find(request.only.begin(), request.only.end(), task.get())
-                                != request.only.end());
-    sizing::RunBudget budget = merged ? sizing::RunBudget::ForMerged(tasks, sizes)
-                                      : sizing::RunBudget::ForEach(tasks, sizes, converted);
     // Before anything is converted: even at the lowest rates the batch would not fit the disc.
-    if (std::string refusal = budget.Refusal(m_texts); !refusal.empty()) {
+    if (!refusal.empty()) {
         m_observer.Tell(refusal);
         m_converting = false;
         m_observer.SetConverting(false);

@@ -4,6 +4,7 @@
 #include "core/ConversionDriver.h"
 
 #include "core/DriverConversion.h"
+#include "core/ListPlan.h"
 #include "core/RunBudget.h"
 #include "core/TwoPassRun.h"
 
@@ -14,11 +15,7 @@ namespace quillet {
 
 bool ConversionDriver::SameProfile(const TaskList &tasks)
 {
-    for (int i = 1; i < tasks.Count(); ++i)
-        if (tasks.Get(i - 1)->settings.profile_path.view()
-            != tasks.Get(i)->settings.profile_path.view())
-            return false;
-    return true;
+    return sizing::SameProfileFile(tasks);
 }
 
 void ConversionDriver::ApplyPlan(Conversion &conversion, std::size_t index,

@@ -223,8 +223,17 @@ bool EstimateIsApproximate(const Task &task)
 std::string EstimatedSizeText(const Task &task, const std::optional<double> &sampled_bytes)
 {
     if (sampled_bytes)
-        return FormatText("%.2f MB", *sampled_bytes / sizing::kListMegabyteBytes);
-    return FormatText(EstimateIsApproximate(task) ? "~%.2f MB" : "%.2f MB", EstimatedSizeMb(task));
+        return EstimatedSizeText(sizing::SizeBreakdown{}, sampled_bytes);
+    return EstimatedSizeText(sizing::EstimateSize(sizing::ShapeOf(task)), std::nullopt);
+}
+
+std::string EstimatedSizeText(const sizing::SizeBreakdown &estimate,
+                              const std::optional<double> &known_bytes)
+{
+    if (known_bytes)
+        return FormatText("%.2f MB", *known_bytes / sizing::kListMegabyteBytes);
+    return FormatText(estimate.exact ? "%.2f MB" : "~%.2f MB",
+                      estimate.Total() / sizing::kListMegabyteBytes);
 }
 
 double TotalEstimatedSizeMb(const TaskList &tasks)

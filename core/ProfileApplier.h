@@ -15,6 +15,10 @@
  * also derives what the profile file does not hold: the source picture facts, the estimated video
  * bit rate, an automatic aspect with letterbox pads, and (on most paths) the task's output path.
  */
+namespace quillet::sizing {
+struct SizeBreakdown;
+}
+
 namespace quillet {
 
 /// Which user action applies the profile; it decides the aspect source and the output path.
@@ -81,6 +85,12 @@ bool EstimateIsApproximate(const Task &task);
  * measure when one was made for the task's current settings.
  */
 std::string EstimatedSizeText(const Task &task, const std::optional<double> &sampled_bytes = {});
+
+/// The same from the task's estimate made already (EstimateSize(ShapeOf(task))), with the size
+/// known otherwise (a sample's measure, a plan's size) in its place: a refresh of the whole list
+/// reads each task's shape once.
+std::string EstimatedSizeText(const sizing::SizeBreakdown &estimate,
+                              const std::optional<double> &known_bytes);
 
 /// The sum of every task's estimated size, in MB.
 double TotalEstimatedSizeMb(const TaskList &tasks);

@@ -9,6 +9,7 @@
 #include "core/ConversionDriver.h"
 #include "core/ProfileApplier.h"
 #include "core/RunObserver.h"
+#include "core/SampleWorker.h"
 #include "texts/LanguageKeys.h"
 
 #include <QDBusConnection>
@@ -19,6 +20,7 @@
 
 #include <filesystem>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -350,6 +352,39 @@ private:
 
     QTimer m_kept_timer;
     bool m_kept_sync_due = false;
+
+    // Sample estimates while idle (MainDialog_Estimates.cpp).
+public:
+    /// The engine sample estimates run on (the library's by default); for tests.
+    void SetSampleEngine(ConversionDriver::EngineFn engine);
+    /// Stops the sample estimate under way, if any, at once: none runs beside a batch.
+    void StopSamples();
+    /// Whether a sample estimate is under way.
+    bool Sampling() const { return m_sample != nullptr; }
+
+private:
+    std::optional<double> MeasuredBytes(int row) const override;
+    void IdleSummaryShown() override;
+    void SetSummaryTip(std::string_view text) override;
+    void SetUpSamples();
+    void StartNextSample();
+    void PollSamples();
+
+    /// What a sample measured of a task, for the recipe it had then; no bytes when it failed.
+    struct Measured
+    {
+        std::string recipe;
+        std::optional<double> bytes;
+    };
+    ConversionDriver::EngineFn m_sample_engine = ffmain;
+    std::map<const Task *, Measured> m_measured;
+    QTimer m_sample_idle; ///< a measure starts when the list was left alone this long
+    QTimer m_sample_poll; ///< while a worker runs: its end, a batch starting
+    bool m_samples_set_up = false;
+    /// Stopped workers, until their threads end (the engine stops within a report or two).
+    std::vector<std::unique_ptr<sizing::SampleWorker>> m_retired;
+    /// Declared last, so it is stopped and joined before anything it was given goes.
+    std::unique_ptr<sizing::SampleWorker> m_sample;
 };
 
 } // namespace quillet

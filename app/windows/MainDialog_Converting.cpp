@@ -106,6 +106,8 @@ void MainDialog::OnConvertAgain()
 
 void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
 {
+    // A sample encode would share the machine with the batch's first conversion.
+    StopSamples();
     const std::optional<RunRequest> request
         = m_session.PrepareRun(only, m_kept.get(), SimultaneousJobs());
     if (!request)
@@ -153,6 +155,9 @@ void MainDialog::ConvertTasks(const std::vector<const Task *> &only)
 
 void MainDialog::SetConverting(bool converting)
 {
+    // A refusal shown on the bar is not about the rows the list menu converts now.
+    if (converting)
+        SetSummaryTip({});
     if (converting && !m_batch.open) {
         m_batch.open = true;
         m_inhibitor->Take(m_tasks.Count());

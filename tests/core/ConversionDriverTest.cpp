@@ -182,6 +182,22 @@ TEST(ConversionDriver, discSizeCheckRefusesAnEstimateBeyondTheDisc)
     EXPECT_TRUE(f.driver.Convert(f.tasks, f.request).started);
 }
 
+// An estimate beyond the disc once ended a disc batch that lower rates fit: it is planned now.
+TEST(ConversionDriver, aDiscBatchBeyondTheDiscAtItsOwnRatesIsPlannedOntoItNotRefused)
+{
+    Fixture f;
+    f.request.current_profile.profile_path = "/ini/paldvd.ini";
+    f.request.current_profile.Para = "-fs";
+    f.request.split_choice = "DVD-5 (4.7GB)";
+    f.request.total_estimated_mb = 5000;
+    f.AddTask("one").settings.Para = "-fs";
+    f.tasks.Get(0)->settings.profile_path = "/ini/paldvd.ini";
+    EXPECT_TRUE(f.driver.Convert(f.tasks, f.request).started);
+    EXPECT_EQ(f.engine.runs, 1);
+    for (const std::string &told : f.observer.told)
+        EXPECT_NE(told, ConversionDriver::kDiscTooSmall);
+}
+
 TEST(ConversionDriver, discRunsShareTheDiscBetweenTheirOutputs)
 {
     Fixture f;

@@ -4,8 +4,10 @@
 // profile drop-down on "All Profiles", the settings menu with its Language submenu, the file
 // information dialog, and the windows the task commands open: the option sheet's four pages, the
 // naming dialog, the Subtitles dialog with three extracted tracks, the Audio track dialog and
-// the Waitting window. Menus and drop-downs are separate windows, so the screen is photographed
-// (run it under Xvfb with the xcb platform).
+// the Waitting window; and a batch planned onto a Custom size, then refused by one too small. Menus
+// and drop-downs are separate windows, so the screen is photographed (run it under Xvfb with the
+// xcb platform).
+#include "CCustomSizeDlg.h"
 #include "CFileInfoDlg.h"
 #include "CGradientProgress.h"
 #include "CIconListBox.h"
@@ -31,13 +33,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdio>
+#include <string_view>
+#include <utility>
 
 using namespace quillet;
 using namespace quillet::test;
@@ -259,22 +265,88 @@ void ShootMergeAndTypes(const std::string &language, const QString &suffix)
     dialog.close();
 }
 
+/// Three clips planned onto a Custom size their own rates would overflow, then onto one too small
+/// even for the lowest rates: the rows' planned sizes, the bar's planned fill, the refusal.
+void ShootPlan(const std::string &language, const QString &suffix)
+{
+    HarnessOptions options;
+    options.language = language;
+    WindowHarness h(options);
+    MainDialog &w = h.Create();
+    w.move(40, 40);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        std::fprintf(stderr, "the main window was never shown\n");
+    h.DismissStartMenu();
+    w.ProfilePicker()->SelectProfile("hd_divxavi.ini", "HD DivX AVI (1280x720)");
+    w.OnProfileSelected();
+    std::vector<std::string> sources;
+    for (const char *name : {"Holiday at the sea.mp4", "Birthday party.avi", "Concert.mkv"}) {
+        const fs::path source = h.MediaFolder() / name;
+        fs::copy_file(GeneratedClip("plan.mp4", 2.0), source);
+        sources.push_back(source.string());
+    }
+    w.AddStartFiles(sources);
+    CMediaSizeList *sizes = w.MediaSizeList();
+    const auto choose_custom = [&](int megabytes) {
+        ActOnModal([megabytes](QWidget *modal) {
+            auto *dialog = qobject_cast<CCustomSizeDlg *>(modal);
+            if (!dialog)
+                return false;
+            dialog->SizeEdit()->setText(QString::number(megabytes));
+            QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+            return true;
+        });
+        const auto &entries = sizes->Model().Entries();
+        const int index
+            = int(std::find(entries.begin(), entries.end(), "Custom") - entries.begin());
+        sizes->setCurrentIndex(index);
+        emit sizes->activated(index);
+    };
+    choose_custom(2);
+    SaveScreen(QStringLiteral("disc-plan-") + suffix, WindowArea(w));
+    choose_custom(1);
+    // With the bar's tip, which holds the driver's refusal, shown as a hovering user sees it.
+    CGradientProgress *bar = w.ProgressBar();
+    const QPoint at = bar->mapToGlobal(QPoint(bar->width() / 3, bar->height() / 2));
+    QToolTip::showText(at, bar->toolTip(), bar);
+    QTest::qWait(300);
+    QRect area = WindowArea(w);
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->inherits("QTipLabel"))
+            area = area.united(top->frameGeometry());
+    SaveScreen(QStringLiteral("disc-plan-refused-") + suffix, area.adjusted(0, 0, 8, 8));
+    QToolTip::hideText();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: quillet_window_shots FOLDER\n");
+        std::fprintf(stderr, "usage: quillet_window_shots FOLDER [plan]\n");
         return 2;
     }
     g_folder = QString::fromLocal8Bit(argv[1]);
     fs::create_directories(argv[1]);
+    // "plan" as a second argument: the plan's pictures alone.
+    const bool plan_only = argc > 2 && std::string_view(argv[2]) == "plan";
+    if (plan_only) {
+        for (const auto &[language, suffix] :
+             {std::pair("English", "en"), std::pair("Deutsch (German)", "de"),
+              std::pair("Français (French)", "fr")})
+            ShootPlan(language, QString::fromLatin1(suffix));
+        return 0;
+    }
     Shoot("English", QStringLiteral("en"));
     Shoot("Deutsch (German)", QStringLiteral("de"));
     Shoot("Français (French)", QStringLiteral("fr"));
     ShootMergeAndTypes("English", QStringLiteral("en"));
     ShootMergeAndTypes("Deutsch (German)", QStringLiteral("de"));
     ShootMergeAndTypes("Français (French)", QStringLiteral("fr"));
+    ShootPlan("English", QStringLiteral("en"));
+    ShootPlan("Deutsch (German)", QStringLiteral("de"));
+    ShootPlan("Français (French)", QStringLiteral("fr"));
     return 0;
 }
