@@ -263,11 +263,9 @@ bool ConversionDriver::MergeCheck(const TaskList &tasks)
     // Fixed English texts by design, not language keys; each names the file it is about.
     // A clip without sound joins with silence for its length (the engine makes it), so only
     // a file of which nothing could be read, or one without a picture among videos, is refused.
-    bool any_video = false, any_audio = false;
-    for (const auto &task : tasks) {
+    bool any_video = false;
+    for (const auto &task : tasks)
         any_video = any_video || task->HasVideo();
-        any_audio = any_audio || task->HasAudio();
-    }
     for (const auto &task : tasks) {
         const std::string name(platform::FileNameOf(task->source_path));
         // An unprobed task's facts are all zero, which reads as a video stream at index 0.
@@ -280,15 +278,6 @@ bool ConversionDriver::MergeCheck(const TaskList &tasks)
                             + " has no picture, and the other files are videos");
             return false;
         }
-    }
-    // The engine takes the joined file's sound from the first file: were it silent, the sound
-    // of every other file would be lost.
-    const Task &first = *tasks.Get(0);
-    if (any_audio && !first.HasAudio()) {
-        m_observer.Tell("Cannot merge: the first file, "
-                        + std::string(platform::FileNameOf(first.source_path))
-                        + ", has no sound; move a file with sound to the top of the list");
-        return false;
     }
     return true;
 }

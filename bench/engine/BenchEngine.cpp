@@ -214,11 +214,12 @@ int RunPairs(const Options &options)
     const Expected expected{options.seconds, 0.1, "h264", "aac", 640, 480};
 
     std::vector<double> engine_wall, engine_cpu, engine_peak, ffmpeg_wall, ffmpeg_cpu, ffmpeg_peak;
-    std::vector<double> ratios, gaps;
+    std::vector<double> ratios, cpu_ratios, gaps;
     std::printf("%-4s %-8s %10s %10s %12s\n", "run", "program", "wall s", "cpu s", "peak MiB");
     for (int run = 1; run <= options.runs; ++run) {
         // Alternate which goes first, so that neither always meets a warm or a cold cache.
         double walls[2] = {0, 0};
+        double cpus[2] = {0, 0};
         for (int turn = 0; turn < 2; ++turn) {
             const bool engine_turn = (turn == 0) == (run % 2 == 1);
             const std::string &out = engine_turn ? engine_out : ffmpeg_out;
@@ -234,6 +235,7 @@ int RunPairs(const Options &options)
             (engine_turn ? engine_cpu : ffmpeg_cpu).push_back(m.cpu_s);
             (engine_turn ? engine_peak : ffmpeg_peak).push_back(m.peak_kib / 1024.0);
             walls[engine_turn ? 0 : 1] = m.wall_s;
+            cpus[engine_turn ? 0 : 1] = m.cpu_s;
             if (engine_turn)
                 gaps.push_back(Figure(m.output, "gap_ms"));
             std::printf("%-4d %-8s %10.3f %10.3f %12.1f\n", run, who, m.wall_s, m.cpu_s,
@@ -241,15 +243,21 @@ int RunPairs(const Options &options)
             std::fflush(stdout);
         }
         ratios.push_back(walls[0] / walls[1]);
+        cpu_ratios.push_back(cpus[0] / cpus[1]);
     }
     const double ep = Median(engine_peak), fp = Median(ffmpeg_peak);
     std::printf("\nmedian   ffmain %.3f s wall, %.3f s cpu, %.1f MiB   ffmpeg %.3f s wall, %.3f s "
                 "cpu, %.1f MiB\n",
                 Median(engine_wall), Median(engine_cpu), ep, Median(ffmpeg_wall),
                 Median(ffmpeg_cpu), fp);
-    std::printf("ratio ffmain/ffmpeg   wall %.3f (median of the pairs)   cpu %.3f   peak memory "
-                "%.3f\n",
-                Median(ratios), Median(engine_cpu) / Median(ffmpeg_cpu), ep / fp);
+    // Other work on the machine moves both times from run to run; a pair's two runs meet much
+    // the same load, so the ratios are taken pair by pair.
+    std::printf("ratio ffmain/ffmpeg, medians of the pairs   wall %.3f (%.3f to %.3f)   cpu %.3f "
+                "(%.3f to %.3f)   peak memory %.3f\n",
+                Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), Median(cpu_ratios),
+                *std::min_element(cpu_ratios.begin(), cpu_ratios.end()),
+                *std::max_element(cpu_ratios.begin(), cpu_ratios.end()), ep / fp);
     std::printf("longest time between two progress reports   median %.0f ms, worst %.0f ms\n",
                 Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
 

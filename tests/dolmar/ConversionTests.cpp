@@ -3,6 +3,7 @@
 
 #include "EngineHarness.h"
 
+#include "Command.h"
 #include "MediaFixtures.h"
 #include "TempDir.h"
 
@@ -156,6 +157,17 @@ TEST_F(Conversion, namedAndOddSizesGiveEncodableFrames)
     ASSERT_EQ(odd.result, DOLMAR_OK) << odd.AllMessages();
     EXPECT_EQ(Ffprobe(Out("odd.mp4")).first("video")->width, 160);
     EXPECT_EQ(Ffprobe(Out("odd.mp4")).first("video")->height, 122);
+
+    // A source of an odd size has no whole chroma grid, which not every scaler takes.
+    const std::string source = Out("odd source.mkv");
+    ASSERT_EQ(
+        RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=s=321x241:r=25:d=0.4",
+                    "-vf", "format=yuv420p", "-c:v", "ffv1", source})
+            .exit_code,
+        0);
+    const auto scaled = RunEngine({"-i", source, "-s", "160x120", Out("from odd.mp4")});
+    ASSERT_EQ(scaled.result, DOLMAR_OK) << scaled.AllMessages();
+    EXPECT_EQ(Ffprobe(Out("from odd.mp4")).first("video")->width, 160);
 }
 
 TEST_F(Conversion, cropThatLeavesNothingIsRefused)

@@ -75,7 +75,7 @@ TEST(VideoChain, cropsScalesPadsThenSetsTheAspect)
         = DecideVideo({"-croptop", "8", "-cropbottom", "8", "-s", "320x240", "-padtop", "20",
                        "-padbottom", "20", "-padcolor", "0x102030", "-aspect", "4:3"});
     EXPECT_EQ(VideoChain(c.setup),
-              "crop=w=160:h=104:x=0:y=8:exact=1,scale=w=320:h=240:flags=bicubic,"
+              "crop=w=160:h=104:x=0:y=8:exact=1,zscale=w=320:h=240:f=bicubic:param_a=0:param_b=0.6,"
               "pad=w=320:h=280:x=0:y=20:color=0x102030,setsar=sar=7/6:max=255"
                   + kFinish);
 }
@@ -105,7 +105,7 @@ TEST(VideoChain, textSubtitlesAreBurntAfterScalingAndBeforeThePads)
     c.setup.subtitle_path = subtitles;
     c.setup.subtitle_style = "Fontsize=24";
     EXPECT_EQ(VideoChain(c.setup),
-              "scale=w=320:h=240:flags=bicubic,subtitles=filename=" + subtitles
+              "zscale=w=320:h=240:f=bicubic:param_a=0:param_b=0.6,subtitles=filename=" + subtitles
                   + ":force_style=Fontsize=24,pad=w=320:h=260:x=0:y=20:color=0x000000,"
                     "setsar=sar=1/1:max=255"
                   + kFinish);
@@ -120,7 +120,8 @@ TEST(VideoChain, bitmapSubtitlesAreBlendedBetweenTwoChains)
     VideoCase c = DecideVideo({"-s", "320x240", "-padleft", "16"});
     c.setup.bitmap_subtitles = &bitmap;
     EXPECT_EQ(VideoChain(c.setup),
-              "scale=w=320:h=240:flags=bicubic,format=pix_fmts=yuv420p,[bitmap subtitles],"
+              "zscale=w=320:h=240:f=bicubic:param_a=0:param_b=0.6,format=pix_fmts=yuv420p,"
+              "[bitmap subtitles],"
               "pad=w=336:h=240:x=16:y=0:color=0x000000,setsar=sar=1/1:max=255"
                   + kFinish);
 }
@@ -138,10 +139,11 @@ TEST(VideoChain, joinedSegmentsKeepTheirShapeInsideThePicture)
     setup.field_order = AV_FIELD_PROGRESSIVE;
     EXPECT_EQ(VideoChain(setup, 320, 180),
               "scale=w=320:h=180:flags=bicubic,setsar=sar=1/1:max=255" + kFinish);
-    EXPECT_EQ(VideoChain(setup, 160, 120),
-              "scale=w=240:h=180:flags=bicubic,pad=w=320:h=180:x=40:y=0:color=black,"
-              "setsar=sar=1/1:max=255"
-                  + kFinish);
+    EXPECT_EQ(
+        VideoChain(setup, 160, 120),
+        "zscale=w=240:h=180:f=bicubic:param_a=0:param_b=0.6,pad=w=320:h=180:x=40:y=0:color=black,"
+        "setsar=sar=1/1:max=255"
+            + kFinish);
 }
 
 TEST(AudioChain, setsTheVolumeCutsAndResamplesToTheTarget)

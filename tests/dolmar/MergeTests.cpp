@@ -161,6 +161,60 @@ TEST(MergedRun, eachJoinedFileBecomesAChapterNamedByItsTitleOrName)
     EXPECT_NEAR(end[1], 2.5, 0.15);
 }
 
+/// The loudest sample between from_s and to_s of the file's sound, in dBFS (-91: silence).
+double MaxVolumeBetween(const std::string &path, double from_s, double to_s)
+{
+    const auto result = RunCommand(
+        {"ffmpeg", "-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0", "-af",
+         "atrim=" + std::to_string(from_s) + ":" + std::to_string(to_s) + ",volumedetect", "-f",
+         "null", "-"});
+    const auto at = result.err.find("max_volume:");
+    return at == std::string::npos ? 1000 : std::atof(result.err.c_str() + at + 11);
+}
+
+// A clip without sound joins with silence of its length wherever it stands, the first included,
+// and the sound of the others keeps in step with their pictures.
+TEST(MergedRun, aClipWithoutSoundJoinsWithSilenceFirstOrNot)
+{
+    TempDir dir;
+    ClipRecipe sound;
+    sound.seconds = 1.0;
+    sound.width = 160;
+    sound.height = 120;
+    ClipRecipe silent = sound;
+    silent.audio_streams = 0;
+    silent.seconds = 1.2;
+    const std::string with = MakeClip(dir.path() / "with.mp4", sound).string();
+    const std::string without = MakeClip(dir.path() / "without.mp4", silent).string();
+    const std::string with_again = MakeClip(dir.path() / "again.mkv", sound).string();
+    const std::vector<std::vector<std::string>> cases{{without, with}, {with, without, with_again}};
+    for (const auto &inputs : cases) {
+        SCOPED_TRACE(inputs.size());
+        const std::string out = dir.file("joined" + std::to_string(inputs.size()) + ".mp4");
+        auto args = Segments(inputs);
+        args.push_back(out);
+        const auto run = RunEngine(args);
+        ASSERT_EQ(run.result, DOLMAR_OK) << run.AllMessages();
+        double expected = 0;
+        for (const auto &input : inputs)
+            expected += Ffprobe(input).duration;
+        const double video_s = Seconds(StreamField(out, "v:0", "duration"));
+        EXPECT_NEAR(video_s, expected, 0.09);
+        EXPECT_NEAR(Seconds(StreamField(out, "a:0", "duration")), video_s, 0.04);
+        // Silence exactly where the silent clip's picture is, a tone on either side of it.
+        double at = 0;
+        for (const auto &input : inputs) {
+            const double length = Ffprobe(input).duration;
+            const double loudest = MaxVolumeBetween(out, at + 0.1, at + length - 0.1);
+            if (input == without)
+                EXPECT_LT(loudest, -80) << "at " << at;
+            else
+                EXPECT_GT(loudest, -30) << "at " << at;
+            at += length;
+        }
+    }
+}
+
 TEST(MergedRun, aSegmentWithoutPictureCannotJoinAVideoRun)
 {
     TempDir dir;

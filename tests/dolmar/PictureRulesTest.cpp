@@ -114,7 +114,7 @@ TEST(DiscPicture, hdDiscFramesKeepSquarePixelsAndBarAnotherShape)
     EXPECT_TRUE(Is(disc.video->sample_aspect, 1, 1));
     EXPECT_EQ(disc.video->width, 1920);
     EXPECT_EQ(Chain(disc, four_thirds)
-                  .rfind("scale=w=1440:h=1080:flags=bicubic,"
+                  .rfind("zscale=w=1440:h=1080:f=bicubic:param_a=0:param_b=0.6,"
                          "pad=w=1920:h=1080:x=240:y=0:color=black",
                          0),
               0u)
@@ -218,7 +218,7 @@ TEST(Interlacing, interlacedSourcesAreDeinterlacedBeforeAnythingElse)
     broadcast.streams[0].field_order = AV_FIELD_TT;
     const OutputTargets targets = Decide({"-s", "1024x576"}, broadcast);
     const std::string tff = Chain(targets, broadcast);
-    EXPECT_EQ(tff.rfind("bwdif=mode=send_frame:parity=tff:deint=all,scale=w=1024:h=576", 0), 0u)
+    EXPECT_EQ(tff.rfind("bwdif=mode=send_frame:parity=tff:deint=all,zscale=w=1024:h=576", 0), 0u)
         << tff;
     // The frame rate stays the source's frame rate: one picture per field pair.
     EXPECT_TRUE(Is(targets.video->frame_rate, 25, 1));

@@ -140,6 +140,8 @@ bool OutputSession::SendVideo(AVFrame *frame, AVRational time_base)
     m_progress.SetPosition(PositionSeconds());
     if (!m_video_stage->Send(frame))
         return false;
+    if (m_silent_segment)
+        FillSilenceToPicture();
     // Sound held back for the picture may go now.
     for (AudioOut &audio : m_audio)
         if (!DrainQueue(audio, false))
@@ -180,9 +182,22 @@ bool OutputSession::SendAudio(std::size_t index, const AVFrame *frame)
     return go_on;
 }
 
-void OutputSession::StartSegment()
+void OutputSession::FillSilenceToPicture()
+{
+    // Made as the picture goes rather than all at the segment's end, so an hour without sound
+    // never waits in memory and the muxer gets both streams in step.
+    for (AudioOut &audio : m_audio) {
+        const int64_t missing = std::llround(VideoEndSeconds() * audio.queue->SampleRate())
+            - audio.queue->EndSamples();
+        if (missing > 0)
+            audio.queue->PushSilence(missing);
+    }
+}
+
+void OutputSession::StartSegment(bool silent)
 {
     m_video_offset = m_video_next_pts;
+    m_silent_segment = silent;
 }
 
 bool OutputSession::EndSegment(bool repeat_picture)

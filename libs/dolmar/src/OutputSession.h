@@ -51,7 +51,9 @@ public:
     /// filter graph has finished or the run is cut.
     void Feed(SessionQueue &queue);
 
-    void StartSegment();
+    /// silent: the segment has no sound of its own; the output's sound gets silence as its
+    /// picture goes.
+    void StartSegment(bool silent);
     /// Evens out picture and sound at a segment's end; repeat_picture when another follows.
     /// False when the run is being cut.
     bool EndSegment(bool repeat_picture);
@@ -76,6 +78,7 @@ private:
     bool SendVideo(AVFrame *frame, AVRational time_base);
     bool SendAudio(std::size_t index, const AVFrame *frame);
     bool DrainQueue(AudioOut &audio, bool final);
+    void FillSilenceToPicture();
     double VideoEndSeconds() const;
     void JoinStages();
 
@@ -91,6 +94,7 @@ private:
     FramePtr m_audio_frame;
     int64_t m_video_offset = 0;
     int64_t m_video_next_pts = 0;
+    bool m_silent_segment = false;
     bool m_finished = false; ///< every stage has ended
     // The stages go before the encoders and the muxer they use.
     std::unique_ptr<MuxerStage> m_muxer_stage;

@@ -497,7 +497,8 @@ int CheckedMap(const SourceFacts &facts, int index)
 
 } // namespace
 
-OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFacts &first)
+OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFacts &first,
+                                    const SourceFacts *sound)
 {
     const OutputOptions &output = plan.output;
     OutputTargets targets;
@@ -529,6 +530,12 @@ OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFact
         if (first.FirstAudioStream() >= 0)
             audio_streams.push_back(first.FirstAudioStream());
     }
+    // A merged run whose first clip is silent takes its sound's shape from the first clip that
+    // has sound; the silent clips get silence of their length.
+    const bool sound_from_later
+        = plan.merged && audio_streams.empty() && sound && sound->FirstAudioStream() >= 0;
+    if (sound_from_later)
+        audio_streams.push_back(sound->FirstAudioStream());
 
     if (!output.no_video && video_stream >= 0) {
         const AVCodec *encoder = CodecCatalog::IsAuto(output.video.codec)
@@ -551,8 +558,10 @@ OutputTargets OutputTargets::Decide(const ConversionPlan &plan, const SourceFact
                 // Mapped tracks beyond the -newaudio groups take the first track's options.
                 const AudioSettings &settings
                     = i < output.audio.size() ? output.audio[i] : output.audio.front();
-                targets.audio.push_back(
-                    DecideAudio(plan, first, audio_streams[i], settings, targets.format));
+                targets.audio.push_back(DecideAudio(plan, sound_from_later ? *sound : first,
+                                                    audio_streams[i], settings, targets.format));
+                if (sound_from_later)
+                    targets.audio.back().source_stream = -1;
             }
         }
     }

@@ -58,7 +58,8 @@ struct VideoTarget
 struct AudioTarget
 {
     const AVCodec *encoder = nullptr;
-    int source_stream = -1; ///< in the first input; merged segments use their first audio
+    /// In the first input; merged segments use their first audio (-1: the first is silent).
+    int source_stream = -1;
     AudioSettings settings;
     int sample_rate = 0;
     AVChannelLayout layout{}; ///< always a native-order layout: copying the struct is safe
@@ -75,8 +76,11 @@ struct OutputTargets
     std::optional<VideoTarget> video;
     std::vector<AudioTarget> audio;
 
-    /// Throws EngineError(BadArgs) for a choice this input or this system cannot meet.
-    static OutputTargets Decide(const ConversionPlan &plan, const SourceFacts &first);
+    /// Throws EngineError(BadArgs) for a choice this input or this system cannot meet. sound: in
+    /// a merged run whose first segment has no sound, the first segment that has, which the
+    /// output's sound is shaped after.
+    static OutputTargets Decide(const ConversionPlan &plan, const SourceFacts &first,
+                                const SourceFacts *sound = nullptr);
 };
 
 } // namespace dolmar

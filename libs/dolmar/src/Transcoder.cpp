@@ -70,7 +70,21 @@ void Transcoder::Conduct(Scheduler &scheduler)
 {
     RefuseOverwritingAnInput(m_plan);
     auto first = std::make_unique<InputFile>(m_plan.inputs.front(), m_progress);
-    const OutputTargets targets = OutputTargets::Decide(m_plan, first->Facts());
+    // A merged run whose first clip has no sound shapes its sound after the first clip that
+    // has; that one is kept open for its turn.
+    std::unique_ptr<InputFile> sound;
+    std::size_t sound_index = 0;
+    if (m_plan.merged && !m_plan.output.no_audio && first->FirstAudioStream() < 0) {
+        for (std::size_t i = 1; i < m_plan.inputs.size() && !sound; ++i) {
+            auto next = std::make_unique<InputFile>(m_plan.inputs[i], m_progress);
+            if (next->FirstAudioStream() >= 0) {
+                sound = std::move(next);
+                sound_index = i;
+            }
+        }
+    }
+    const OutputTargets targets
+        = OutputTargets::Decide(m_plan, first->Facts(), sound ? &sound->Facts() : nullptr);
 
     // Subtitles are prepared before the output exists, so a missing or unreadable subtitle
     // file fails the run without leaving a file behind.
@@ -102,6 +116,8 @@ void Transcoder::Conduct(Scheduler &scheduler)
         std::unique_ptr<InputFile> input;
         if (i == 0) {
             input = std::move(first);
+        } else if (sound && i == sound_index) {
+            input = std::move(sound);
         } else {
             try {
                 input = std::make_unique<InputFile>(m_plan.inputs[i], m_progress);
@@ -128,7 +144,7 @@ void Transcoder::Conduct(Scheduler &scheduler)
         }
         SegmentRunner segment(scheduler, *input, output, setup, video_stream, audio_streams,
                               input->Options().decoder_threads);
-        output.StartSegment();
+        output.StartSegment(!audio_streams.empty() && audio_streams.front() < 0);
         const int64_t pictures_before = output.VideoFramesSent();
         const SegmentRunner::End end = segment.Run();
         decoded_frames += segment.FramesDecoded();

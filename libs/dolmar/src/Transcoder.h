@@ -18,7 +18,9 @@
  *          |     '- TimestampMender   takes the jumps out of a transport or programme stream's
  *          |                          clock
  *          |-- OutputTargets      every choice about the output, made once from the plan and the
- *          |                      first input's SourceFacts (CodecCatalog: names -> encoders)
+ *          |                      first input's SourceFacts (CodecCatalog: names -> encoders);
+ *          |                      the sound of a merged run whose first clip is silent from the
+ *          |                      first clip with sound
  *          |-- SubtitleFile       the -vhook file, read before the output exists
  *          |     '- BitmapSubtitles   VobSub/PGS pictures, blended by the engine
  *          |-- (FrameTiming, FilmCadence: the sustained rate and a film cadence, judged from the
@@ -34,9 +36,9 @@
  *
  *   VideoFilter's picture chain: turn upright (Orientation) -> deinterlace only the pictures
  *   CombDetector finds woven, or restore film (FilmCadence: fieldmatch + decimate) -> crop ->
- *   scale -> tone-map an HDR source for an SDR output (HdrMetadata) -> subtitle -> pad -> the
- *   output's constant rate (FrameRateRules). The Muxer writes the chapters (Chapters) and the
- *   source's tags (SourceTags).
+ *   scale (zimg where it can, else swscale) -> tone-map an HDR source for an SDR output
+ *   (HdrMetadata) -> subtitle -> pad -> the output's constant rate (FrameRateRules). The Muxer
+ *   writes the chapters (Chapters) and the source's tags (SourceTags).
  *
  *   ProgressReporter  the caller's callback, called on the caller's thread only: the scheduler
  *                     reports the output position from there every 40 ms; on the stage threads

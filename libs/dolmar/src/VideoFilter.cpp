@@ -13,6 +13,7 @@ extern "C" {
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace dolmar {
@@ -148,6 +149,28 @@ AVPixelFormat BlendFormat(AVPixelFormat target)
     }
 }
 
+/// The formats zimg resizes plane by plane, as they are: planar YUV without alpha, 8 to 16 bits.
+bool ResizesInZimg(AVPixelFormat format)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUV422P:
+    case AV_PIX_FMT_YUV444P:
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUV420P10:
+    case AV_PIX_FMT_YUV422P10:
+    case AV_PIX_FMT_YUV444P10:
+    case AV_PIX_FMT_YUV420P12:
+    case AV_PIX_FMT_YUV422P12:
+    case AV_PIX_FMT_YUV444P12:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 VideoFilter::VideoFilter(const VideoFilterSetup &setup, const AVFrame *first, AVRational time_base)
@@ -253,7 +276,7 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
             fit_w = std::min(target.inner_width,
                              RoundToStep(target.inner_height * source_dar / pixel_aspect, step_x));
     }
-    chain.Add("scale", {{"w", Text(fit_w)}, {"h", Text(fit_h)}, {"flags", target.scaler}});
+    AddScale(chain, static_cast<AVPixelFormat>(first->format), width, height, fit_w, fit_h);
     // At the output's size, where it costs least (a 4K source mapped after its scaling to
     // 1080 lines maps a quarter of the pixels).
     if (m_hdr && target.dynamic_range != DynamicRange::Kept)
@@ -276,6 +299,35 @@ void VideoFilter::BuildShaping(FilterChain &chain, const AVFrame *first)
             options.emplace_back("force_style", m_setup.subtitle_style);
         chain.Add("subtitles", options);
     }
+}
+
+void VideoFilter::AddScale(FilterChain &chain, AVPixelFormat format, int width, int height,
+                           int to_width, int to_height)
+{
+    const VideoTarget &target = *m_setup.target;
+    // zimg resizes a planar YUV picture into the same format with swscale's very kernels
+    // (bicubic with B 0 and C 0.6, Lanczos of 3 taps) at well under half swscale's processor
+    // time, and it places the chroma where the picture says it is. It takes only sizes on the
+    // chroma grid and no change of format, and a tone-mapped picture keeps the one scaler its
+    // colours were tuned with.
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
+    const bool resized = width != to_width || height != to_height;
+    const bool on_grid = desc && width % (1 << desc->log2_chroma_w) == 0
+        && height % (1 << desc->log2_chroma_h) == 0 && to_width % (1 << desc->log2_chroma_w) == 0
+        && to_height % (1 << desc->log2_chroma_h) == 0;
+    const bool tone_mapped = m_hdr && target.dynamic_range != DynamicRange::Kept;
+    if (resized && on_grid && !tone_mapped && format == target.pixel_format
+        && ResizesInZimg(format)) {
+        const bool lanczos = std::string_view(target.scaler) == "lanczos";
+        chain.Add("zscale",
+                  {{"w", Text(to_width)},
+                   {"h", Text(to_height)},
+                   {"f", lanczos ? "lanczos" : "bicubic"},
+                   {"param_a", lanczos ? "3" : "0"},
+                   {"param_b", "0.6"}});
+        return;
+    }
+    chain.Add("scale", {{"w", Text(to_width)}, {"h", Text(to_height)}, {"flags", target.scaler}});
 }
 
 void VideoFilter::AddProgressive(FilterChain &chain)

@@ -74,6 +74,8 @@ public:
 
 private:
     void BuildShaping(FilterChain &chain, const AVFrame *first);
+    void AddScale(FilterChain &chain, AVPixelFormat format, int width, int height, int to_width,
+                  int to_height);
     void AddProgressive(FilterChain &chain);
     void AddToneMapping(FilterChain &chain, const AVFrame *first);
     void BuildFinishing(FilterChain &chain);
