@@ -316,8 +316,9 @@ void VideoFilter::AddScale(FilterChain &chain, AVPixelFormat format, int width, 
         && height % (1 << desc->log2_chroma_h) == 0 && to_width % (1 << desc->log2_chroma_w) == 0
         && to_height % (1 << desc->log2_chroma_h) == 0;
     const bool tone_mapped = m_hdr && target.dynamic_range != DynamicRange::Kept;
-    if (resized && on_grid && !tone_mapped && format == target.pixel_format
-        && ResizesInZimg(format)) {
+    // A libavfilter built without zimg has no zscale: swscale then does it all.
+    if (resized && on_grid && !tone_mapped && format == target.pixel_format && ResizesInZimg(format)
+        && avfilter_get_by_name("zscale")) {
         const bool lanczos = std::string_view(target.scaler) == "lanczos";
         chain.Add("zscale",
                   {{"w", Text(to_width)},
