@@ -42,14 +42,18 @@ std::string CannotFitText(const Texts &texts, int file_count, double lowest_byte
 {
     const std::string need = FormatSplitSize(lowest_bytes);
     const std::string holds = FormatSplitSize(capacity.bytes);
+    // A disc's name is the same in every language; Custom is the split list's own word.
+    const std::string name = capacity.name == split::kCustom
+        ? texts.Lookup("MAIN_DLG", "strSplitCustomInfo", capacity.name)
+        : capacity.name;
     if (file_count == 1) {
         const auto &text = size_texts::kCannotFitOne;
         return FormatText(texts.LookupFormat(size_texts::kSection, text.key, text.default_text),
-                          need.c_str(), capacity.name.c_str(), holds.c_str());
+                          need.c_str(), name.c_str(), holds.c_str());
     }
     const auto &text = size_texts::kCannotFitMany;
     return FormatText(texts.LookupFormat(size_texts::kSection, text.key, text.default_text),
-                      file_count, need.c_str(), capacity.name.c_str(), holds.c_str());
+                      file_count, need.c_str(), name.c_str(), holds.c_str());
 }
 
 DiscBudget::DiscBudget(std::vector<PlanTask> tasks, double capacity_bytes)

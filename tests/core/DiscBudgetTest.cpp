@@ -3,6 +3,7 @@
 
 #include "core/SizeModel.h"
 #include "core/SizeTarget.h"
+#include "texts/LanguageTable.h"
 
 #include "TempDir.h"
 
@@ -119,6 +120,14 @@ TEST(DiscBudget, refusesABatchThatCannotFitEvenAtTheLowestRates)
               "These 14 files need at least " + FormatSplitSize(plan.lowest_bytes)
                   + " at the lowest quality this profile allows; DVD-5 holds 4.2 GB");
     EXPECT_EQ(CannotFitText(texts, 1, 5.6e9, dvd5).rfind("This file needs at least 5.5 GB", 0), 0u);
+
+    // Custom is named as the split list names it in the user's language; a disc keeps its name.
+    LanguageTable german;
+    german.ScanLanguageFolder(std::string(QUILLET_SOURCE_DIR) + "/resources/language/");
+    german.SelectLanguage("Deutsch (German)");
+    const std::string custom = CannotFitText(german, 1, 2e6, *CapacityOf("Custom", 1));
+    EXPECT_NE(custom.find("Benutzerdefiniert"), std::string::npos) << custom;
+    EXPECT_NE(CannotFitText(german, 1, 5.6e9, dvd5).find("DVD-5"), std::string::npos);
 }
 
 TEST(DiscBudget, plansAMergedRunAsOneOutputSizedToTheDisc)
