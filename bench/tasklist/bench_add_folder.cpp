@@ -5,6 +5,7 @@
 //
 // Prints the time per file for both and their ratio.
 #include "app/ConverterApp.h"
+#include "app/HeadlessListHost.h"
 #include "app/TaskListController.h"
 
 #include "Command.h"
@@ -20,24 +21,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-/// A window that shows nothing.
-class NullHost : public TaskListHost
+/// A front end that answers nothing; the list's rows go to HeadlessListHost.
+class QuietSession : public SessionHost
 {
 public:
-    void InsertRow(int, std::string_view) override { }
-    void SetCell(int, int, std::string_view) override { }
-    void DeleteRow(int) override { }
-    std::vector<int> SelectedRows() const override { return {}; }
-    void SelectOnly(int) override { }
-    void UpdateButtonStates() override { }
-    void SetWaitCursor(bool) override { }
-    std::vector<std::string> ChooseFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> ChooseFolder(std::string_view, std::string_view) override
-    {
-        return std::nullopt;
-    }
     void SetSummary(std::string_view) override { }
-    void SetSummaryPosition(int) override { }
     std::string SplitChoiceText() const override { return "No split"; }
     int CustomSplitSizeMb() const override { return 4000; }
     void Tell(std::string_view, std::string_view, Icon) override { }
@@ -89,7 +77,8 @@ int main(int argc, char **argv)
     app.FillTexts();
     app.LoadSettings();
     TaskList tasks;
-    NullHost host;
+    QuietSession session;
+    HeadlessListHost host(session);
     MainState state;
     state.current_profile.TargetType = "mp4";
     BuiltInTexts texts;
