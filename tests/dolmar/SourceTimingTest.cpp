@@ -5,15 +5,19 @@
 // 29.97.
 
 #include "CombDetector.h"
+#include "CombSums.h"
 #include "EngineUnit.h"
 #include "FilmCadence.h"
 #include "FrameRateRules.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <random>
+#include <utility>
 
 using namespace dolmar;
 using dolmar_unit::CameraSource;
@@ -41,11 +45,11 @@ std::vector<double> Stretches(const std::vector<std::pair<double, double>> &rate
     return times;
 }
 
-/// A 128x96 grey picture drawn by value(x, y); 4:2:0, as decoders hand pictures over.
-FramePtr Picture(const std::function<int(int, int)> &value)
+/// A grey picture width x 96 drawn by value(x, y); 4:2:0, as decoders hand pictures over.
+FramePtr Picture(const std::function<int(int, int)> &value, int width = 128)
 {
     FramePtr frame = MakeFrame();
-    frame->width = 128;
+    frame->width = width;
     frame->height = 96;
     frame->format = AV_PIX_FMT_YUV420P;
     EXPECT_GE(av_frame_get_buffer(frame.get(), 0), 0);
@@ -54,15 +58,17 @@ FramePtr Picture(const std::function<int(int, int)> &value)
             frame->data[0][y * frame->linesize[0] + x] = static_cast<uint8_t>(value(x, y));
     for (int plane = 1; plane < 3; ++plane)
         for (int y = 0; y < frame->height / 2; ++y)
-            for (int x = 0; x < frame->width / 2; ++x)
+            for (int x = 0; x < (frame->width + 1) / 2; ++x)
                 frame->data[plane][y * frame->linesize[plane] + x] = 128;
     return frame;
 }
 
-/// A bright square moving right by 4 pixels a field, over a still pattern of one-line stripes
-/// (the sharpest detail a picture can hold, and what fooled whole-stream interlace probes).
-int Scene(int x, int y, double field)
+/// A bright square moving right by 4 pixels a field (in 128 columns), over a still pattern of
+/// one-line stripes (the sharpest detail a picture can hold, and what fooled whole-stream
+/// interlace probes).
+int Scene(int x, int y, double field, int width = 128)
 {
+    x = x * 128 / width;
     const int left = 8 + static_cast<int>(4 * field);
     if (x >= left && x < left + 32 && y >= 24 && y < 72)
         return 230;
@@ -158,6 +164,45 @@ TEST(Scanning, wovenPicturesAreFoundAndProgressiveOnesPassHoweverSharp)
     EXPECT_FALSE(
         CombDetector::Judge(Woven(0, true).get(), Woven(0, true).get(), Woven(0, true).get())
             .combed);
+}
+
+TEST(Scanning, readingPlainBytesDirectlyMeasuresExactlyWhatCopyingThemDoes)
+{
+    // Widths whose rows end inside a sixteen-byte load, at both column steps; grain from none to
+    // enough that the noise, not the fixed bar, sets what moves.
+    std::mt19937 random(7);
+    for (int width : {128, 134, 718, 1198, 1202, 1288, 1926}) {
+        for (int grain : {0, 3, 12, 40}) {
+            std::uniform_int_distribution<int> noise(-grain, grain);
+            std::vector<FramePtr> pictures;
+            for (int n = 0; n < 3; ++n) {
+                const bool woven = (width + grain) % 2 == 0;
+                pictures.push_back(Picture(
+                    [&](int x, int y) {
+                        const double field = 2.0 * n + (woven && (y & 1) ? 1 : 0);
+                        return std::clamp(Scene(x, y, field, width) + noise(random), 0, 255);
+                    },
+                    width));
+            }
+            const std::string name = std::to_string(width) + " grain " + std::to_string(grain);
+            for (const auto &[prev, next] : {std::pair{0, 2}, std::pair{-1, 2}, std::pair{0, -1}}) {
+                const AVFrame *before = prev < 0 ? nullptr : pictures[prev].get();
+                const AVFrame *after = next < 0 ? nullptr : pictures[next].get();
+                const auto direct = MeasureComb(before, pictures[1].get(), after);
+                const auto copied
+                    = MeasureComb(before, pictures[1].get(), after, SampleReading::Copied);
+                ASSERT_TRUE(direct && copied) << name;
+                EXPECT_GT(direct->moving, 0) << name;
+                EXPECT_EQ(*direct, *copied) << name << " " << prev << " " << next;
+            }
+        }
+    }
+    // The most a row can add: white lines between black ones, between black pictures.
+    const FramePtr black = Picture([](int, int) { return 0; }, 1198);
+    const FramePtr lines = Picture([](int, int y) { return (y & 1) * 255; }, 1198);
+    const auto direct = MeasureComb(black.get(), lines.get(), black.get());
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(*direct, *MeasureComb(black.get(), lines.get(), black.get(), SampleReading::Copied));
 }
 
 TEST(Scanning, eachPictureLeavesMarkedOnePictureLateAndTheLastOnFlush)
