@@ -43,6 +43,9 @@ TaskListView::TaskListView(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // File names differ at their ends ("(joined)", " (2)", the extension): a name too long for
+    // its column loses its middle, as a file manager shows it.
+    setTextElideMode(Qt::ElideMiddle);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     for (int c = 0; c < kColumns; ++c) {
