@@ -77,7 +77,7 @@ bool ApplyOnProfilePick(TaskList &tasks, const std::vector<int> &selected, bool 
 double EstimatedSizeMb(const Task &task);
 
 /// Whether EstimatedSizeMb is only a guess: a quality-based part (-crf, -qscale, -b 0, copied
-/// streams) whose rate only a sample encode (SampleEstimates.h) can tell.
+/// streams) whose rate only a sample encode (SampleWorker.h) can tell.
 bool EstimateIsApproximate(const Task &task);
 
 /**
