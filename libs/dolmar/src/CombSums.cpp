@@ -165,8 +165,8 @@ struct RowSums
 /// other field around it: ours, or the same row of a neighbour put in its place; counted only
 /// where the picture moves, by a mask rather than a branch, which the processor could not foresee.
 template<typename View>
-void AddSamples(RowSums &sums, const View &u, const View &c, const View &d, const View &p,
-                const View &n, std::size_t from, std::size_t count, int motion)
+void AddSamplesFrom(RowSums &sums, const View &u, const View &c, const View &d, const View &p,
+                    const View &n, std::size_t from, std::size_t count, int motion)
 {
     for (std::size_t i = from; i < count; ++i) {
         const int ci = c[i];
@@ -184,7 +184,7 @@ void AddSamples(RowSums &sums, const View &u, const View &c, const View &d, cons
 
 /// How many of samples from..count change by no more than noise does.
 template<typename View>
-long QuietSamples(const View &c, const View &n, std::size_t from, std::size_t count)
+long QuietSamplesFrom(const View &c, const View &n, std::size_t from, std::size_t count)
 {
     long quiet = 0;
     for (std::size_t i = from; i < count; ++i)
@@ -223,7 +223,7 @@ template<typename Vec> long Total(Vec v)
     return total;
 }
 
-/// The first bytes (a multiple of sixteen) of a row, as AddSamples counts them.
+/// The first bytes (a multiple of sixteen) of a row, as AddSamplesFrom counts them.
 template<typename Vec>
 void AddLanes(RowSums &sums, const uint8_t *u, const uint8_t *c, const uint8_t *d, const uint8_t *p,
               const uint8_t *n, std::size_t bytes, int motion)
@@ -280,7 +280,7 @@ void AddSamples(RowSums &sums, const DirectRows::View &u, const DirectRows::View
         AddLanes<EveryOther>(sums, u.row, c.row, d.row, p.row, n.row, bytes, motion);
     else
         AddLanes<EveryFourth>(sums, u.row, c.row, d.row, p.row, n.row, bytes, motion);
-    AddSamples(sums, u, c, d, p, n, bytes / static_cast<std::size_t>(c.step), count, motion);
+    AddSamplesFrom(sums, u, c, d, p, n, bytes / static_cast<std::size_t>(c.step), count, motion);
 }
 
 long QuietSamples(const DirectRows::View &c, const DirectRows::View &n, std::size_t count,
@@ -289,7 +289,7 @@ long QuietSamples(const DirectRows::View &c, const DirectRows::View &n, std::siz
     const std::size_t bytes = WholeLoads(width);
     const long quiet = c.step == 2 ? QuietLanes<EveryOther>(c.row, n.row, bytes)
                                    : QuietLanes<EveryFourth>(c.row, n.row, bytes);
-    return quiet + QuietSamples(c, n, bytes / static_cast<std::size_t>(c.step), count);
+    return quiet + QuietSamplesFrom(c, n, bytes / static_cast<std::size_t>(c.step), count);
 }
 #endif
 
@@ -297,13 +297,13 @@ template<typename View>
 void AddSamples(RowSums &sums, const View &u, const View &c, const View &d, const View &p,
                 const View &n, std::size_t count, int /*width*/, int motion)
 {
-    AddSamples(sums, u, c, d, p, n, 0, count, motion);
+    AddSamplesFrom(sums, u, c, d, p, n, 0, count, motion);
 }
 
 template<typename View>
 long QuietSamples(const View &c, const View &n, std::size_t count, int /*width*/)
 {
-    return QuietSamples(c, n, 0, count);
+    return QuietSamplesFrom(c, n, 0, count);
 }
 
 /// The sums of a picture against its neighbours. A missing neighbour is read as the other one:
